@@ -1,0 +1,128 @@
+#include "cli/ScanReport.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "cli/JsonText.h"
+#include "system/Formatting.h"
+
+namespace Vellumetric {
+namespace {
+
+std::string Share(std::uint64_t part, std::uint64_t whole) {
+  if (whole == 0) return "      ";
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%5.1f%%",
+                static_cast<double>(static_cast<long double>(part) * 100 / whole));
+  return buf;
+}
+
+std::string Counts(const TFolderData& d) {
+  return std::to_string(d.FileCount) + " files, " + std::to_string(d.FolderCount) + " folders";
+}
+
+// Pre-order with an explicit stack: the deepest trees must not overflow the call stack here
+// either.
+template <class Visit>
+void WalkTree(const TFolderTree& tree, TNodeId root, int maxDepth, Visit visit) {
+  std::vector<std::pair<TNodeId, int>> stack{{root, 0}};
+  while (!stack.empty()) {
+    const auto [node, depth] = stack.back();
+    stack.pop_back();
+    visit(node, depth);
+    if (maxDepth >= 0 && depth >= maxDepth) continue;
+    const auto kids = tree.Children(node);
+    for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back({*it, depth + 1});
+  }
+}
+
+void AppendJsonNumberField(std::string& out, const char* key, std::uint64_t value) {
+  out += ",\"";
+  out += key;
+  out += "\":";
+  out += std::to_string(value);
+}
+
+void AppendBiggestJson(std::string& out, const TBiggestFileList& biggest,
+                       const TReportOptions& options, std::string_view root) {
+  out += "\"biggest\":[";
+  for (std::size_t i = biggest.Count(); i-- > 0;) {
+    const TFileTypeData& f = biggest[i];
+    out += "{\"name\":";
+    AppendJsonString(out, f.Name);
+    out += ",\"location\":";
+    AppendJsonString(out, NormalizeLocation(options.Style, f.Path.View(), root));
+    AppendJsonNumberField(out, "size", f.Size);
+    AppendJsonNumberField(out, "last_access", f.LastAccess);
+    out += i > 0 ? "}," : "}";
+  }
+  out += "]";
+}
+
+}  // namespace
+
+std::string TextReport(const TFolderTree& tree, const TBiggestFileList& biggest,
+                       const TReportOptions& options) {
+  std::string out;
+  const TNodeId root = tree.FirstChild(NoNode);
+  if (root == NoNode) return out;
+  const TFolderData& r = tree.Data(root);
+  out += r.Path.Str() + "  " + FormatSize(r.Size, 2) + "  (" + Counts(r) + ")\n\n";
+  WalkTree(tree, root, options.Depth < 0 ? 2 : options.Depth, [&](TNodeId n, int depth) {
+    const TFolderData& d = tree.Data(n);
+    const TNodeId parent = tree.Parent(n);
+    out += FormatSize(d.Size, 2) + "  " +
+           (parent == NoNode ? std::string("      ") : Share(d.Size, tree.Data(parent).Size)) +
+           "  " + std::string(static_cast<std::size_t>(depth) * 2, ' ') + d.Name + "\n";
+  });
+  out += "\n20 Biggest Files\n";
+  for (std::size_t i = biggest.Count(); i-- > 0;) {
+    const TFileTypeData& f = biggest[i];
+    out += FormatSize(f.Size, 1) + "  " + f.Name + "  " +
+           NormalizeLocation(options.Style, f.Path.View(), r.Path.View()) + "\n";
+  }
+  return out;
+}
+
+std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
+                       const TReportOptions& options) {
+  std::string out;
+  const TNodeId root = tree.FirstChild(NoNode);
+  const std::string rootText = root == NoNode ? std::string() : tree.Data(root).Path.Str();
+  out += "{\"root\":";
+  AppendJsonString(out, rootText);
+  out += options.AsDrive ? ",\"mode\":\"drive\",\"tree\":" : ",\"mode\":\"folder\",\"tree\":";
+  if (root == NoNode) out += "null";
+  int openDepth = -1;  // depth of the last node written, to close finished children lists
+  if (root != NoNode) {
+    WalkTree(tree, root, options.Depth, [&](TNodeId n, int depth) {
+      for (; openDepth >= depth; --openDepth) out += "]}";
+      if (depth > 0 && out.back() == '}') out += ",";  // a sibling came before
+      const TFolderData& d = tree.Data(n);
+      out += "{\"name\":";
+      AppendJsonString(out, d.Name);
+      out += ",\"path\":";
+      AppendJsonString(out, d.Path.View());
+      AppendJsonNumberField(out, "size", d.Size);
+      AppendJsonNumberField(out, "folders", d.FolderCount);
+      AppendJsonNumberField(out, "files", d.FileCount);
+      out += ",\"children\":[";
+      openDepth = depth;
+    });
+    for (; openDepth >= 0; --openDepth) out += "]}";
+  }
+  out += ",";
+  AppendBiggestJson(out, biggest, options, rootText);
+  out += "}\n";
+  return out;
+}
+
+std::string QuietReport(const TFolderTree& tree) {
+  const TNodeId root = tree.FirstChild(NoNode);
+  if (root == NoNode) return "size=0 files=0 folders=0\n";
+  const TFolderData& r = tree.Data(root);
+  return "size=" + std::to_string(r.Size) + " files=" + std::to_string(r.FileCount) +
+         " folders=" + std::to_string(r.FolderCount) + "\n";
+}
+
+}  // namespace Vellumetric

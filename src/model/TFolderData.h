@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/TNodeTree.h"
+#include "model/TSharedText.h"
+
+namespace Vellumetric {
+
+enum : std::int32_t { FolderKindFolder = 0, FolderKindDrive = 2 };
+
+// One node of the folder tree. Totals cover every depth below the node; `Complete` says they are
+// final, `ParentComplete` that the parent's are too (so a share of the parent may be shown).
+struct TFolderData {
+  std::string Name;
+  std::int32_t Kind = FolderKindFolder;
+  TSharedText Path;
+  std::uint64_t Size = 0;
+  std::uint32_t FolderCount = 0;
+  std::uint32_t FileCount = 0;
+  bool Complete = false;
+  bool ParentComplete = false;
+};
+
+using TFolderTree = TNodeTree<TFolderData>;
+
+}  // namespace Vellumetric

@@ -1,0 +1,176 @@
+#include "scan/TVLMDiskAnalyzerThread.h"
+
+#include <utility>
+
+#include "model/VLMMessages.h"
+#include "system/PathRules.h"
+
+namespace Vellumetric {
+namespace {
+
+bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
+
+}  // namespace
+
+TVLMDiskAnalyzerThread::TVLMDiskAnalyzerThread(TThreadBridge& bridge,
+                                               std::unique_ptr<TDirectoryLister> lister)
+    : Bridge(bridge), Lister(std::move(lister)), Style(Lister->Style()) {}
+
+TVLMDiskAnalyzerThread::~TVLMDiskAnalyzerThread() {
+  Terminate();
+  WaitFor();
+}
+
+void TVLMDiskAnalyzerThread::Resume() {
+  if (Worker.joinable()) return;
+  Worker = std::thread([this] {
+    try {
+      Execute();
+    } catch (...) {
+      // Out of memory mid-walk: what was built stays; the end message still goes out so the
+      // window leaves its scanning state.
+    }
+    DoTerminate();
+  });
+}
+
+void TVLMDiskAnalyzerThread::CancelScan() noexcept {
+  CancelledFlag.store(true, std::memory_order_relaxed);
+  Terminate();
+}
+
+void TVLMDiskAnalyzerThread::WaitFor() {
+  if (Worker.joinable() && Worker.get_id() != std::this_thread::get_id()) Worker.join();
+}
+
+void TVLMDiskAnalyzerThread::Execute() {
+  Scanning->store(true);
+  Sync([this] {
+    FolderTree->Clear();
+    TypedFiles->clear();
+  });
+  const TExtensionIndex index(*Extensions);
+  for (const std::string& root : Roots) ScanRoot(root, index);
+}
+
+void TVLMDiskAnalyzerThread::ScanRoot(const std::string& root, const TExtensionIndex& index) {
+  TFolderData data;
+  data.Path = TSharedText(root);
+  if (RootsAreDrives) {
+    data.Name = root;
+    data.Kind = FolderKindDrive;
+  } else {
+    data.Name = std::string(LastComponent(Style, root));
+    data.Kind = FolderKindFolder;
+  }
+  const TNodeId node = FolderTree->AddChild(NoNode, std::move(data));
+  CountSubfolders(root);
+  Sync([this] {
+    ProgressBar->SetProgressRange(0, SubfolderCount->load() + 1);
+    ProgressBar->SetProgressPosition(0);
+  });
+  Walk(node, index);
+  Sync([this, node] { ProgressBar->ExpandNode(node); });
+}
+
+// A first listing of the root only to size the progress range: one step per direct subfolder.
+void TVLMDiskAnalyzerThread::CountSubfolders(const std::string& root) {
+  if (!Lister->EnterRoot(root, RootsAreDrives)) return;
+  TDirEntry entry;
+  while (!Terminated() && Lister->Next(entry)) {
+    if (entry.IsDirectory && !IsDotOrDotDot(entry.Name)) SubfolderCount->fetch_add(1);
+  }
+  Lister->Leave();
+}
+
+// Depth-first with an explicit stack: a subfolder is walked completely before the next entry of
+// its parent is read, exactly as a recursion would, but a tree thousands of levels deep cannot
+// overflow the thread's stack.
+void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index) {
+  std::vector<TWalkFrame> stack;
+  const bool listed = Lister->EnterRoot(FolderTree->Data(root).Path.View(), RootsAreDrives);
+  stack.push_back({root, listed, true, 0, 0, 0});
+  TDirEntry entry;
+  while (!stack.empty()) {
+    TWalkFrame& frame = stack.back();
+    if (frame.Listed && !Terminated() && Lister->Next(entry)) {
+      if (IsDotOrDotDot(entry.Name)) continue;
+      frame.Size += entry.Size;
+      if (entry.IsDirectory) {
+        ++frame.Folders;
+        EnterSubfolder(stack, entry.Name);  // invalidates `frame`
+      } else {
+        ++frame.Files;
+        OfferFile(entry, FolderTree->Data(frame.Node).Path, index);
+      }
+      continue;
+    }
+    if (frame.Listed) Lister->Leave();
+    FinishFolder(frame);
+    stack.pop_back();
+  }
+}
+
+void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack,
+                                            std::string_view name) {
+  const TWalkFrame& parent = stack.back();
+  TFolderData data;
+  data.Name = std::string(name);
+  data.Path = TSharedText(ChildPath(Style, FolderTree->Data(parent.Node).Path.View(), name));
+  const TNodeId child = FolderTree->AddChild(parent.Node, std::move(data));
+  if (parent.TopLevel) Sync([this] { ProgressBar->StepProgress(); });
+  const bool listed = Lister->EnterChild(name, FolderTree->Data(child).Path.View());
+  stack.push_back({child, listed, false, 0, 0, 0});
+}
+
+void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, const TSharedText& folderPath,
+                                       const TExtensionIndex& index) {
+  std::int32_t group = 0;
+  const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
+  const bool big = BiggestFiles->Accepts(entry.Size);
+  if (!typed && !big) return;  // the common case: no record is built at all
+  TFileTypeData record{std::string(entry.Name), folderPath, entry.Size, true, entry.LastAccess,
+                       group};
+  if (typed && big) {
+    TypedFiles->push_back(record);
+    BiggestFiles->Offer(record);
+  } else if (typed) {
+    TypedFiles->push_back(std::move(record));
+  } else {
+    BiggestFiles->Offer(record);
+  }
+}
+
+void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {
+  TFolderData& folder = FolderTree->Data(frame.Node);
+  folder.Size = frame.Size;
+  folder.FolderCount = frame.Folders;
+  folder.FileCount = frame.Files;
+  for (TNodeId c = FolderTree->FirstChild(frame.Node); c != NoNode;
+       c = FolderTree->NextSibling(c)) {
+    const TFolderData& child = FolderTree->Data(c);
+    folder.Size += child.Size;
+    folder.FolderCount += child.FolderCount;
+    folder.FileCount += child.FileCount;
+  }
+  folder.Complete = true;
+  for (TNodeId c = FolderTree->FirstChild(frame.Node); c != NoNode;
+       c = FolderTree->NextSibling(c)) {
+    FolderTree->Data(c).ParentComplete = true;
+  }
+}
+
+void TVLMDiskAnalyzerThread::DoTerminate() {
+  Scanning->store(false);
+  if (!Cancelled()) {
+    Sync([this] {
+      ProgressBar->SelectNode(FolderTree->FirstChild(NoNode));
+      ProgressBar->StepProgress();
+    });
+    Bridge.PostMessage(NotifyWindow, WM_SCAN_FINISHED, 0, 0);
+  } else {
+    Bridge.PostMessage(NotifyWindow, WM_SCAN_CANCELLED, 0, 0);
+  }
+}
+
+}  // namespace Vellumetric

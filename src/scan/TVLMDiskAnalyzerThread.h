@@ -1,0 +1,88 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model/TBiggestFileList.h"
+#include "model/TFileExtData.h"
+#include "model/TFileTypeData.h"
+#include "model/TFolderData.h"
+#include "scan/TExtensionIndex.h"
+#include "scan/TScanDisplay.h"
+#include "scan/TThreadBridge.h"
+#include "system/TDirectoryLister.h"
+
+namespace Vellumetric {
+
+// Walks one or more roots depth-first on a worker thread and fills the folder tree (totals per
+// folder), the typed-file list and the biggest-files list. Created suspended: the caller sets the
+// fields, then calls Resume(). The end is reported by one posted message, WM_SCAN_FINISHED or,
+// after CancelScan(), WM_SCAN_CANCELLED. The owner destroys the object after that message; the
+// destructor stops and joins a worker that is still running.
+class TVLMDiskAnalyzerThread {
+ public:
+  TVLMDiskAnalyzerThread(TThreadBridge& bridge, std::unique_ptr<TDirectoryLister> lister);
+  ~TVLMDiskAnalyzerThread();
+  TVLMDiskAnalyzerThread(const TVLMDiskAnalyzerThread&) = delete;
+  TVLMDiskAnalyzerThread& operator=(const TVLMDiskAnalyzerThread&) = delete;
+
+  // Set before Resume(); the referenced structures belong to the caller and must outlive the
+  // worker. While it runs the worker is their only writer.
+  std::vector<std::string> Roots;
+  TFolderTree* FolderTree = nullptr;
+  TScanDisplay* ProgressBar = nullptr;
+  std::atomic<std::int32_t>* SubfolderCount = nullptr;
+  bool RootsAreDrives = false;
+  std::atomic<bool>* Scanning = nullptr;
+  TTypedFileList* TypedFiles = nullptr;
+  const TFileExtList* Extensions = nullptr;
+  TBiggestFileList* BiggestFiles = nullptr;
+  TWindowHandle NotifyWindow = 0;
+
+  void Resume();
+  // The stop request of a cancel: the end message becomes WM_SCAN_CANCELLED.
+  void CancelScan() noexcept;
+  void Terminate() noexcept { TerminatedFlag.store(true, std::memory_order_relaxed); }
+  [[nodiscard]] bool Terminated() const noexcept {
+    return TerminatedFlag.load(std::memory_order_relaxed);
+  }
+  [[nodiscard]] bool Cancelled() const noexcept {
+    return CancelledFlag.load(std::memory_order_relaxed);
+  }
+  // Blocks until the worker has ended (after its end message).
+  void WaitFor();
+
+ private:
+  struct TWalkFrame {
+    TNodeId Node;
+    bool Listed;
+    bool TopLevel;
+    std::uint64_t Size;
+    std::uint32_t Folders;
+    std::uint32_t Files;
+  };
+
+  void Execute();
+  void DoTerminate();
+  void ScanRoot(const std::string& root, const TExtensionIndex& index);
+  void CountSubfolders(const std::string& root);
+  void Walk(TNodeId root, const TExtensionIndex& index);
+  void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name);
+  void OfferFile(const TDirEntry& entry, const TSharedText& folderPath,
+                 const TExtensionIndex& index);
+  void FinishFolder(const TWalkFrame& frame);
+  void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
+
+  TThreadBridge& Bridge;
+  std::unique_ptr<TDirectoryLister> Lister;
+  TPathStyle Style;
+  std::atomic<bool> TerminatedFlag{false};
+  std::atomic<bool> CancelledFlag{false};
+  std::thread Worker;
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,160 @@
+#include "system/Formatting.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace Vellumetric {
+namespace {
+
+struct TSpec {
+  bool LeftAlign = false;
+  int Width = 0;
+  int Precision = -1;
+  char Type = 0;
+};
+
+std::int64_t AsSigned(const TFormatArg& a) {
+  if (auto* i = std::get_if<std::int64_t>(&a.Value)) return *i;
+  if (auto* u = std::get_if<std::uint64_t>(&a.Value)) return static_cast<std::int64_t>(*u);
+  if (auto* d = std::get_if<double>(&a.Value)) return static_cast<std::int64_t>(*d);
+  return 0;
+}
+
+double AsDouble(const TFormatArg& a) {
+  if (auto* i = std::get_if<std::int64_t>(&a.Value)) return static_cast<double>(*i);
+  if (auto* u = std::get_if<std::uint64_t>(&a.Value)) return static_cast<double>(*u);
+  if (auto* d = std::get_if<double>(&a.Value)) return *d;
+  return 0.0;
+}
+
+std::string Digits(const TFormatArg& a, char type, int precision) {
+  char buf[64];
+  if (type == 'x') {
+    const auto v = static_cast<std::uint32_t>(AsSigned(a));
+    std::snprintf(buf, sizeof buf, "%X", static_cast<unsigned>(v));
+  } else if (const auto* u = std::get_if<std::uint64_t>(&a.Value)) {
+    std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(*u));
+  } else {
+    std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(AsSigned(a)));
+  }
+  std::string text(buf);
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::size_t digits = text.size() - (negative ? 1 : 0);
+  if (precision > 0 && digits < static_cast<std::size_t>(precision)) {
+    text.insert(negative ? 1 : 0, static_cast<std::size_t>(precision) - digits, '0');
+  }
+  return text;
+}
+
+std::string Fixed(double value, int precision, std::string_view separator) {
+  std::vector<char> buf(400);
+  std::snprintf(buf.data(), buf.size(), "%.*f", precision < 0 ? 2 : precision, value);
+  std::string text(buf.data());
+  if (const auto dot = text.find('.'); dot != std::string::npos) {
+    text.replace(dot, 1, separator);
+  }
+  return text;
+}
+
+// Widths count characters as the program's UTF-16 texts did, not UTF-8 bytes.
+std::size_t DisplayLength(std::string_view text) {
+  std::size_t units = 0;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) != 0x80) units += b >= 0xF0 ? 2 : 1;
+  }
+  return units;
+}
+
+std::string Render(const TSpec& spec, const TFormatArg* arg, std::string_view separator) {
+  std::string body;
+  if (arg != nullptr) {
+    switch (spec.Type) {
+      case 'd':
+      case 'x':
+        body = Digits(*arg, spec.Type, spec.Precision);
+        break;
+      case 'f':
+        body = Fixed(AsDouble(*arg), spec.Precision, separator);
+        break;
+      default:
+        if (auto* s = std::get_if<std::string_view>(&arg->Value)) body = std::string(*s);
+        if (spec.Precision >= 0 && body.size() > static_cast<std::size_t>(spec.Precision)) {
+          body.resize(static_cast<std::size_t>(spec.Precision));
+        }
+    }
+  }
+  const std::size_t length = DisplayLength(body);
+  if (length < static_cast<std::size_t>(spec.Width)) {
+    const std::size_t pad = static_cast<std::size_t>(spec.Width) - length;
+    body.insert(spec.LeftAlign ? body.size() : 0, pad, ' ');
+  }
+  return body;
+}
+
+// Reads "[-][0][width][.precision]type" after a '%'; returns false on a malformed spec.
+bool ParseSpec(std::string_view p, std::size_t& i, TSpec& spec) {
+  auto number = [&](int& out) {
+    out = 0;
+    while (i < p.size() && p[i] >= '0' && p[i] <= '9') out = out * 10 + (p[i++] - '0');
+  };
+  while (i < p.size() && (p[i] == '-' || p[i] == '0')) {
+    if (p[i] == '-') spec.LeftAlign = true;
+    ++i;
+  }
+  number(spec.Width);
+  if (i < p.size() && p[i] == '.') {
+    ++i;
+    number(spec.Precision);
+  }
+  if (i >= p.size()) return false;
+  const char t = static_cast<char>(p[i] | 0x20);  // %D and %X work too
+  if (t != 'd' && t != 'x' && t != 'f' && t != 's') return false;
+  spec.Type = t;
+  ++i;
+  return true;
+}
+
+}  // namespace
+
+std::string FormatPattern(std::string_view pattern, std::initializer_list<TFormatArg> args,
+                          std::string_view decimalSeparator) {
+  std::string out;
+  const TFormatArg* next = args.begin();
+  for (std::size_t i = 0; i < pattern.size();) {
+    if (pattern[i] != '%') {
+      out.push_back(pattern[i++]);
+      continue;
+    }
+    if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
+      out.push_back('%');
+      i += 2;
+      continue;
+    }
+    std::size_t j = i + 1;
+    TSpec spec;
+    if (!ParseSpec(pattern, j, spec)) {
+      out.append(pattern.substr(i, j - i));  // not a conversion: kept as text
+      i = j;
+      continue;
+    }
+    const TFormatArg* arg = next != args.end() ? next++ : nullptr;
+    out += Render(spec, arg, decimalSeparator);
+    i = j;
+  }
+  return out;
+}
+
+std::string FormatSize(std::uint64_t size, int decimals, std::string_view decimalSeparator) {
+  // A uint64 divided by a power of two is exact in long double; the one rounding is to float.
+  const long double exact = static_cast<long double>(size);
+  const char* pattern = decimals == 1 ? "%8.1f" : "%8.2f";
+  const float g = static_cast<float>(exact / 1073741824.0L);
+  if (g >= 1.0f) return FormatPattern(pattern, {double{g}}, decimalSeparator) + " GB";
+  const float m = static_cast<float>(exact / 1048576.0L);
+  if (m >= 1.0f) return FormatPattern(pattern, {double{m}}, decimalSeparator) + " MB";
+  const float k = static_cast<float>(exact / 1024.0L);
+  return FormatPattern(pattern, {double{k}}, decimalSeparator) + " KB";
+}
+
+}  // namespace Vellumetric

@@ -1,0 +1,183 @@
+#include "system/posix/TPosixDirectoryLister.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace Vellumetric {
+namespace {
+
+constexpr std::size_t kListingBufferSize = 64 * 1024;
+constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
+
+// Seconds since 1970 to 100 ns units since 1601, as the records keep last-access times.
+std::uint64_t ToFileTime(const struct timespec& t) {
+  constexpr std::int64_t kEpochDelta = 11644473600LL;
+  if (t.tv_sec < -kEpochDelta) return 0;
+  return static_cast<std::uint64_t>(t.tv_sec + kEpochDelta) * 10000000ULL +
+         static_cast<std::uint64_t>(t.tv_nsec) / 100ULL;
+}
+
+bool IsDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+}  // namespace
+
+TPosixDirectoryLister::TPosixDirectoryLister(std::size_t descriptorBudget)
+    : Budget(descriptorBudget < 2 ? 2 : descriptorBudget), Buffer(kListingBufferSize) {}
+
+TPosixDirectoryLister::~TPosixDirectoryLister() = default;
+
+bool TPosixDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolume) {
+  const std::string text(path);
+  TUniqueFd fd(::open(text.c_str(), kDirFlags));
+  struct stat st {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) return false;
+  StayOnRoot = stayOnRootVolume;
+  RootDev = st.st_dev;
+  if (!MayEnterDevice(st.st_dev, fd.Get(), st.st_dev + 1)) return false;
+  return Push(std::move(fd), st);
+}
+
+bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /*fullPath*/) {
+  if (Depth == 0) return false;
+  TFrame& parent = *Frames[Depth - 1];
+  if (!parent.Fd.Valid()) return false;
+  const std::string text(name);
+  TUniqueFd fd(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+  struct stat st {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) return false;
+  if (!MayEnterDevice(st.st_dev, fd.Get(), parent.Dev)) return false;
+  if (parent.Pos >= parent.Names.size()) {
+    CloseFrameFd(parent);  // nothing left to list there: no need to come back through ".."
+  } else if (OpenCount + 1 > Budget) {
+    CloseFrameFd(parent);
+    parent.NeedsReopen = true;
+    ++PendingReopens;
+  }
+  Carried.Reset();
+  return Push(std::move(fd), st);
+}
+
+bool TPosixDirectoryLister::Next(TDirEntry& entry) {
+  if (Depth == 0) return false;
+  TFrame& top = *Frames[Depth - 1];
+  while (top.Pos < top.Names.size() && top.Fd.Valid()) {
+    const unsigned char type = static_cast<unsigned char>(top.Names[top.Pos]);
+    const char* name = &top.Names[top.Pos + 1];
+    const std::size_t length = std::strlen(name);
+    top.Pos += length + 2;
+    struct stat st {};
+    if (::fstatat(top.Fd.Get(), name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+      if (errno == ENOENT) continue;  // removed since the names were read
+      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0};
+      return true;
+    }
+    entry.Name = {name, length};
+    entry.IsDirectory = S_ISDIR(st.st_mode);
+    entry.Size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    // A mount point seen from a drive scan shows the other volume's root: none of its bytes,
+    // not even the root folder's own size, belong to this drive (as du -x counts it).
+    if (entry.IsDirectory && StayOnRoot && st.st_dev != RootDev) entry.Size = 0;
+    entry.LastAccess = ToFileTime(st.st_atim);
+    return true;
+  }
+  return false;
+}
+
+void TPosixDirectoryLister::Leave() {
+  if (Depth == 0) return;
+  TFrame& top = *Frames[Depth - 1];
+  TUniqueFd up;
+  if (PendingReopens > 0 && Depth >= 2) {
+    const int source = top.Fd.Valid() ? top.Fd.Get() : Carried.Get();
+    if (source >= 0) up.Reset(::openat(source, "..", kDirFlags));
+  }
+  CloseFrameFd(top);
+  Carried.Reset();
+  --Depth;
+  if (Depth > 0) RestoreParent(up);
+}
+
+// `up` is a descriptor of the new innermost folder obtained through "..", or invalid.
+void TPosixDirectoryLister::RestoreParent(TUniqueFd& up) {
+  TFrame& frame = *Frames[Depth - 1];
+  if (frame.NeedsReopen) {
+    frame.NeedsReopen = false;
+    --PendingReopens;
+    struct stat st {};
+    if (up.Valid() && ::fstat(up.Get(), &st) == 0 && st.st_dev == frame.Dev &&
+        st.st_ino == frame.Ino) {
+      frame.Fd = std::move(up);
+      ++OpenCount;
+    } else {
+      frame.Pos = frame.Names.size();  // moved away meanwhile: the listing ends here
+    }
+    return;
+  }
+  // An ancestor further up still waits for its descriptor: keep climbing from here.
+  if (!frame.Fd.Valid() && up.Valid()) Carried = std::move(up);
+}
+
+bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st) {
+  if (Frames.size() <= Depth) Frames.push_back(std::make_unique<TFrame>());
+  TFrame& frame = *Frames[Depth];
+  frame.Fd = std::move(fd);
+  ++OpenCount;
+  frame.Dev = st.st_dev;
+  frame.Ino = st.st_ino;
+  frame.Names.clear();
+  frame.Pos = 0;
+  frame.NeedsReopen = false;
+  ReadNames(frame);
+  ++Depth;
+  return true;
+}
+
+// A read error part way keeps the names read so far, as a listing that fails part way should.
+void TPosixDirectoryLister::ReadNames(TFrame& frame) {
+  for (;;) {
+    const ssize_t n = ::getdents64(frame.Fd.Get(), Buffer.data(), Buffer.size());
+    if (n <= 0) return;
+    for (ssize_t off = 0; off < n;) {
+      const auto* d = reinterpret_cast<const struct dirent64*>(Buffer.data() + off);
+      off += d->d_reclen;
+      if (IsDotOrDotDot(d->d_name)) continue;
+      frame.Names.push_back(static_cast<char>(d->d_type));
+      frame.Names.insert(frame.Names.end(), d->d_name, d->d_name + std::strlen(d->d_name) + 1);
+    }
+  }
+}
+
+bool TPosixDirectoryLister::MayEnterDevice(dev_t dev, int fd, dev_t parentDev) {
+  if (dev == parentDev) return true;
+  if (StayOnRoot && dev != RootDev) return false;
+  if (!MountsLoaded) {
+    Mounts = TMountTable::LoadCurrent();
+    MountsLoaded = true;
+  }
+  if (const TMountEntry* mount = Mounts.FindByDevice(major(dev), minor(dev))) {
+    return !IsVirtualFileSystemType(mount->FsType);
+  }
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) == 0) {
+    return !IsVirtualFileSystemMagic(static_cast<std::uint64_t>(fs.f_type));
+  }
+  return true;
+}
+
+void TPosixDirectoryLister::CloseFrameFd(TFrame& frame) {
+  if (frame.Fd.Valid()) {
+    frame.Fd.Reset();
+    --OpenCount;
+  }
+}
+
+}  // namespace Vellumetric

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "system/TDirectoryLister.h"
+#include "system/posix/TMountTable.h"
+#include "system/posix/TUniqueFd.h"
+
+namespace Vellumetric {
+
+// Lists with openat + getdents64 and one fstatat per entry, always relative to the folder's own
+// descriptor, so path length never limits the walk and no symbolic link is followed.
+//
+// Each open listing reads its names into memory first. That lets a folder give up its
+// descriptor as soon as its last subfolder is entered (a chain of 10,000 nested folders keeps
+// two descriptors open), and at most `descriptorBudget` descriptors are held otherwise: past the
+// budget a parent lends its descriptor out and gets it back through ".." of the child when the
+// walk returns (checked by device and inode).
+class TPosixDirectoryLister final : public TDirectoryLister {
+ public:
+  explicit TPosixDirectoryLister(std::size_t descriptorBudget = 256);
+  ~TPosixDirectoryLister() override;
+
+  [[nodiscard]] TPathStyle Style() const override { return TPathStyle::Posix; }
+  [[nodiscard]] bool EnterRoot(std::string_view path, bool stayOnRootVolume) override;
+  [[nodiscard]] bool EnterChild(std::string_view name, std::string_view fullPath) override;
+  [[nodiscard]] bool Next(TDirEntry& entry) override;
+  void Leave() override;
+
+  // Descriptors held right now; exposed for tests of the budget.
+  [[nodiscard]] std::size_t OpenDescriptors() const noexcept { return OpenCount; }
+
+ private:
+  struct TFrame {
+    TUniqueFd Fd;
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+    std::vector<char> Names;  // per entry: d_type byte, name, NUL
+    std::size_t Pos = 0;
+    bool NeedsReopen = false;
+    dev_t LastDev = 0;  // identity of the entry Next() returned last
+    ino_t LastIno = 0;
+  };
+
+  bool Push(TUniqueFd fd, const struct stat& st);
+  void ReadNames(TFrame& frame);
+  bool MayEnterDevice(dev_t dev, int fd, dev_t parentDev);
+  void CloseFrameFd(TFrame& frame);
+  void RestoreParent(TUniqueFd& up);
+
+  std::size_t Budget;
+  std::size_t OpenCount = 0;
+  std::size_t PendingReopens = 0;
+  std::size_t Depth = 0;  // frames in use; Frames keeps spare ones for reuse
+  std::vector<std::unique_ptr<TFrame>> Frames;
+  TUniqueFd Carried;  // a descriptor of the innermost folder after its own was given up
+  std::vector<char> Buffer;
+  bool StayOnRoot = false;
+  dev_t RootDev = 0;
+  bool MountsLoaded = false;
+  TMountTable Mounts;
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/TFolderData.h"
+
+namespace Vellumetric {
+namespace {
+
+std::vector<std::string> Names(const TFolderTree& tree, TNodeId parent) {
+  std::vector<std::string> names;
+  for (TNodeId c : tree.Children(parent)) names.push_back(tree.Data(c).Name);
+  return names;
+}
+
+TNodeId Add(TFolderTree& tree, TNodeId parent, const std::string& name, std::uint64_t size) {
+  TFolderData d;
+  d.Name = name;
+  d.Size = size;
+  return tree.AddChild(parent, d);
+}
+
+TEST(TNodeTree, ChildrenKeepInsertionOrderAndParentLinks) {
+  TFolderTree tree;
+  const TNodeId root = Add(tree, NoNode, "root", 0);
+  const TNodeId a = Add(tree, root, "a", 0);
+  const TNodeId second = Add(tree, NoNode, "second root", 0);
+  Add(tree, a, "a1", 0);
+  Add(tree, root, "b", 0);
+  EXPECT_EQ(Names(tree, NoNode), (std::vector<std::string>{"root", "second root"}));
+  EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(tree.Parent(a), root);
+  EXPECT_EQ(tree.Parent(root), NoNode);
+  EXPECT_EQ(tree.FirstChild(second), NoNode);
+  tree.Clear();
+  EXPECT_TRUE(tree.Empty());
+  EXPECT_EQ(tree.FirstChild(NoNode), NoNode);
+}
+
+TEST(TNodeTree, SortAllOrdersEveryLevelAndKeepsTiesStable) {
+  TFolderTree tree;
+  const TNodeId root = Add(tree, NoNode, "root", 10);
+  Add(tree, root, "small", 1);
+  Add(tree, root, "tie1", 5);
+  const TNodeId big = Add(tree, root, "big", 9);
+  Add(tree, root, "tie2", 5);
+  Add(tree, big, "x", 1);
+  Add(tree, big, "y", 3);
+  tree.SortAll([](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
+  EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"big", "tie1", "tie2", "small"}));
+  EXPECT_EQ(Names(tree, big), (std::vector<std::string>{"y", "x"}));
+  // Appending after a sort still goes to the end.
+  Add(tree, root, "late", 100);
+  EXPECT_EQ(Names(tree, root).back(), "late");
+}
+
+}  // namespace
+}  // namespace Vellumetric

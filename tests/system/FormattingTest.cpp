@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "system/Formatting.h"
+
+namespace Vellumetric {
+namespace {
+
+TEST(FormatSize, ExampleTable) {
+  EXPECT_EQ(FormatSize(0, 2), "    0.00 KB");
+  EXPECT_EQ(FormatSize(1023, 2), "    1.00 KB");
+  EXPECT_EQ(FormatSize(1536, 2), "    1.50 KB");
+  EXPECT_EQ(FormatSize(1536, 1), "     1.5 KB");
+  EXPECT_EQ(FormatSize(1048575, 2), " 1024.00 KB");
+  EXPECT_EQ(FormatSize(1048576, 2), "    1.00 MB");
+  EXPECT_EQ(FormatSize((1ULL << 30) - 1, 2), "    1.00 GB");
+  EXPECT_EQ(FormatSize(5ULL << 30, 2), "    5.00 GB");
+}
+
+TEST(FormatSize, SinglePrecisionRoundingDecidesTheUnit) {
+  // 2^20 - 1 is exactly representable in a float and stays below 1 MB ...
+  EXPECT_EQ(FormatSize((1ULL << 20) - 1, 1), "  1024.0 KB");
+  // ... while 2^30 - 2^5 rounds up to 1.0 in single precision and already counts as a GB.
+  EXPECT_EQ(FormatSize((1ULL << 30) - 32, 1), "     1.0 GB");
+  EXPECT_EQ(FormatSize((1ULL << 30) - (1ULL << 7), 2), " 1024.00 MB");
+}
+
+TEST(FormatSize, WideValuesAndLocaleSeparator) {
+  EXPECT_EQ(FormatSize(100000ULL << 30, 2), "100000.00 GB");
+  EXPECT_EQ(FormatSize(UINT64_MAX, 1), "17179869184.0 GB");
+  EXPECT_EQ(FormatSize(1536, 2, ","), "    1,50 KB");
+  // Widths count characters, not bytes: the Arabic separator is two bytes in UTF-8.
+  EXPECT_EQ(FormatSize(1536, 1, "\xd9\xab"), "     1\xd9\xab" "5 KB");
+}
+
+TEST(FormatPattern, FollowsTheProgramsFormattingRule) {
+  EXPECT_EQ(FormatPattern("%d GB", {465}), "465 GB");
+  EXPECT_EQ(FormatPattern("%d GB (%2f%%)", {120, 25.806451612903}), "120 GB (25.81%)");
+  EXPECT_EQ(FormatPattern("%2f", {5.0}, ","), "5,00");
+  EXPECT_EQ(FormatPattern("%0.04x", {0x1a2b}), "1A2B");
+  EXPECT_EQ(FormatPattern("%0.04x", {0x1f}), "001F");
+  EXPECT_EQ(FormatPattern("%0.04x", {0xDEADBEEFu}), "DEADBEEF");
+  EXPECT_EQ(FormatPattern("%x", {-1}), "FFFFFFFF");             // unsigned 32-bit
+  EXPECT_EQ(FormatPattern("%x", {0x1234567890LL}), "34567890");  // low 32 bits only
+  EXPECT_EQ(FormatPattern("[%6d|%-4d|%.3d]", {42, 7, 5}), "[    42|7   |005]");
+  EXPECT_EQ(FormatPattern("%d", {18446744073709551615ULL}), "18446744073709551615");
+  EXPECT_EQ(FormatPattern("%8.1f MB", {2.25}), "     2.2 MB");
+  EXPECT_EQ(FormatPattern("Version %s", {"1.2.0"}), "Version 1.2.0");
+}
+
+TEST(FormatPattern, MissingArgumentsAndStrayPercentsDoNotCrash) {
+  EXPECT_EQ(FormatPattern("%d and %d", {1}), "1 and ");
+  EXPECT_EQ(FormatPattern("100% sure", {}), "100% sure");
+  EXPECT_EQ(FormatPattern("trailing %", {}), "trailing %");
+}
+
+}  // namespace
+}  // namespace Vellumetric
