@@ -1,0 +1,42 @@
+# Shared by scripts/run and scripts/test: install what is missing, configure, build.
+set -euo pipefail
+
+VLM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+VLM_BUILD="${VLM_BUILD_DIR:-$VLM_ROOT/build}"
+
+# Installs the Debian packages among "$@" that are not installed yet; nothing when all are.
+vlm_ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null; then
+      sudo=(sudo)
+    else
+      echo "error: these packages are missing and installing them needs root: ${missing[*]}" >&2
+      exit 1
+    fi
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+VLM_BUILD_PACKAGES=(cmake ninja-build g++ make)
+VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux)
+
+# Configures (once) and builds the given targets, or everything.
+vlm_build() {
+  local tests="$1"
+  shift
+  cmake -S "$VLM_ROOT" -B "$VLM_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVLM_WERROR=ON -DVLM_BUILD_TESTS="$tests" >/dev/null
+  cmake --build "$VLM_BUILD" ${1:+--target "$@"}
+}
