@@ -2,7 +2,7 @@
 set -euo pipefail
 
 VLM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-VLM_BUILD="${VLM_BUILD_DIR:-$VLM_ROOT/build}"
+VLM_BUILD_BASE="${VLM_BUILD_DIR:-$VLM_ROOT/build}"
 
 # Installs the Debian packages among "$@" that are not installed yet; nothing when all are.
 vlm_ensure_packages() {
@@ -32,10 +32,13 @@ vlm_ensure_packages() {
 VLM_BUILD_PACKAGES=(cmake ninja-build g++ make)
 VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux)
 
-# Configures (once) and builds the given targets, or everything.
+# Configures and builds the given targets, or everything. Builds with and without the tests live
+# in separate folders so switching between run and test never reconfigures either. Sets
+# VLM_BUILD to the folder used.
 vlm_build() {
   local tests="$1"
   shift
+  if [ "$tests" = ON ]; then VLM_BUILD="$VLM_BUILD_BASE/test"; else VLM_BUILD="$VLM_BUILD_BASE/app"; fi
   cmake -S "$VLM_ROOT" -B "$VLM_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVLM_WERROR=ON -DVLM_BUILD_TESTS="$tests" >/dev/null
   cmake --build "$VLM_BUILD" ${1:+--target "$@"}

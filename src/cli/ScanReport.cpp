@@ -51,7 +51,7 @@ void AppendBiggestJson(std::string& out, const TBiggestFileList& biggest,
     out += "{\"name\":";
     AppendJsonString(out, f.Name);
     out += ",\"location\":";
-    AppendJsonString(out, NormalizeLocation(options.Style, f.Path.View(), root));
+    AppendJsonString(out, NormalizeLocation(options.Style, f.Path.Str(), root));
     AppendJsonNumberField(out, "size", f.Size);
     AppendJsonNumberField(out, "last_access", f.LastAccess);
     out += i > 0 ? "}," : "}";
@@ -79,7 +79,7 @@ std::string TextReport(const TFolderTree& tree, const TBiggestFileList& biggest,
   for (std::size_t i = biggest.Count(); i-- > 0;) {
     const TFileTypeData& f = biggest[i];
     out += FormatSize(f.Size, 1) + "  " + f.Name + "  " +
-           NormalizeLocation(options.Style, f.Path.View(), r.Path.View()) + "\n";
+           NormalizeLocation(options.Style, f.Path.Str(), r.Path.Str()) + "\n";
   }
   return out;
 }
@@ -102,7 +102,7 @@ std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
       out += "{\"name\":";
       AppendJsonString(out, d.Name);
       out += ",\"path\":";
-      AppendJsonString(out, d.Path.View());
+      AppendJsonString(out, d.Path.Str());
       AppendJsonNumberField(out, "size", d.Size);
       AppendJsonNumberField(out, "folders", d.FolderCount);
       AppendJsonNumberField(out, "files", d.FileCount);

@@ -11,6 +11,7 @@
 #include "cli/ScanReport.h"
 #include "cli/TCliScanSession.h"
 #include "filetypes/DefaultFileTypes.h"
+#include "system/NativePlatform.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ int RunScan(const TScanArgs& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  PrepareMemoryForScans();
   if (argc < 2) return Usage(nullptr);
   const std::string command = argv[1];
   if (command == "--help" || command == "-h") {

@@ -4,7 +4,7 @@
 #include <deque>
 #include <string>
 
-#include "model/TSharedText.h"
+#include "model/TPathText.h"
 
 namespace Vellumetric {
 
@@ -12,7 +12,7 @@ namespace Vellumetric {
 // folder node, never normalised); `LastAccess` is a raw file time (100 ns units since 1601).
 struct TFileTypeData {
   std::string Name;
-  TSharedText Path;
+  TPathText Path;
   std::uint64_t Size = 0;
   bool PathPending = true;
   std::uint64_t LastAccess = 0;

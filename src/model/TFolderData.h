@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model/TNodeTree.h"
-#include "model/TSharedText.h"
+#include "model/TPathText.h"
 
 namespace Vellumetric {
 
@@ -15,7 +15,7 @@ enum : std::int32_t { FolderKindFolder = 0, FolderKindDrive = 2 };
 struct TFolderData {
   std::string Name;
   std::int32_t Kind = FolderKindFolder;
-  TSharedText Path;
+  TPathText Path;
   std::uint64_t Size = 0;
   std::uint32_t FolderCount = 0;
   std::uint32_t FileCount = 0;

@@ -14,7 +14,10 @@ bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; 
 
 TVLMDiskAnalyzerThread::TVLMDiskAnalyzerThread(TThreadBridge& bridge,
                                                std::unique_ptr<TDirectoryLister> lister)
-    : Bridge(bridge), Lister(std::move(lister)), Style(Lister->Style()) {}
+    : Bridge(bridge),
+      Lister(std::move(lister)),
+      Style(Lister->Style()),
+      FullPaths(Lister->ListsByFullPath()) {}
 
 TVLMDiskAnalyzerThread::~TVLMDiskAnalyzerThread() {
   Terminate();
@@ -55,7 +58,7 @@ void TVLMDiskAnalyzerThread::Execute() {
 
 void TVLMDiskAnalyzerThread::ScanRoot(const std::string& root, const TExtensionIndex& index) {
   TFolderData data;
-  data.Path = TSharedText(root);
+  data.Path = TPathText(root);
   if (RootsAreDrives) {
     data.Name = root;
     data.Kind = FolderKindDrive;
@@ -88,7 +91,7 @@ void TVLMDiskAnalyzerThread::CountSubfolders(const std::string& root) {
 // overflow the thread's stack.
 void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index) {
   std::vector<TWalkFrame> stack;
-  const bool listed = Lister->EnterRoot(FolderTree->Data(root).Path.View(), RootsAreDrives);
+  const bool listed = Lister->EnterRoot(FolderTree->Data(root).Path.Str(), RootsAreDrives);
   stack.push_back({root, listed, true, 0, 0, 0});
   TDirEntry entry;
   while (!stack.empty()) {
@@ -116,14 +119,16 @@ void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack,
   const TWalkFrame& parent = stack.back();
   TFolderData data;
   data.Name = std::string(name);
-  data.Path = TSharedText(ChildPath(Style, FolderTree->Data(parent.Node).Path.View(), name));
+  const TPathText& parentPath = FolderTree->Data(parent.Node).Path;
+  data.Path = TPathText::Child(parentPath, ChildSeparator(Style, parentPath.Back()), name);
   const TNodeId child = FolderTree->AddChild(parent.Node, std::move(data));
   if (parent.TopLevel) Sync([this] { ProgressBar->StepProgress(); });
-  const bool listed = Lister->EnterChild(name, FolderTree->Data(child).Path.View());
+  const std::string fullPath = FullPaths ? FolderTree->Data(child).Path.Str() : std::string();
+  const bool listed = Lister->EnterChild(name, fullPath);
   stack.push_back({child, listed, false, 0, 0, 0});
 }
 
-void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, const TSharedText& folderPath,
+void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, const TPathText& folderPath,
                                        const TExtensionIndex& index) {
   std::int32_t group = 0;
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);

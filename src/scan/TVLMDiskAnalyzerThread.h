@@ -72,7 +72,7 @@ class TVLMDiskAnalyzerThread {
   void CountSubfolders(const std::string& root);
   void Walk(TNodeId root, const TExtensionIndex& index);
   void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name);
-  void OfferFile(const TDirEntry& entry, const TSharedText& folderPath,
+  void OfferFile(const TDirEntry& entry, const TPathText& folderPath,
                  const TExtensionIndex& index);
   void FinishFolder(const TWalkFrame& frame);
   void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
@@ -80,6 +80,7 @@ class TVLMDiskAnalyzerThread {
   TThreadBridge& Bridge;
   std::unique_ptr<TDirectoryLister> Lister;
   TPathStyle Style;
+  bool FullPaths;
   std::atomic<bool> TerminatedFlag{false};
   std::atomic<bool> CancelledFlag{false};
   std::thread Worker;

@@ -56,15 +56,14 @@ std::string_view LastComponent(TPathStyle style, std::string_view path) {
   return sep == std::string_view::npos ? path : path.substr(sep + 1);
 }
 
+std::string_view ChildSeparator(TPathStyle style, char parentBack) noexcept {
+  if (style == TPathStyle::Windows) return "\\";
+  return parentBack == '/' ? "" : "/";
+}
+
 std::string ChildPath(TPathStyle style, std::string_view parent, std::string_view name) {
-  std::string result;
-  result.reserve(parent.size() + 1 + name.size());
-  result.append(parent);
-  if (style == TPathStyle::Windows) {
-    result.push_back('\\');
-  } else if (parent.empty() || parent.back() != '/') {
-    result.push_back('/');
-  }
+  std::string result(parent);
+  result.append(ChildSeparator(style, parent.empty() ? '\0' : parent.back()));
   result.append(name);
   return result;
 }

@@ -18,6 +18,9 @@ enum class TPathStyle { Windows, Posix };
 // The text after the last separator (Windows: also after the last ':'); empty for "C:\".
 [[nodiscard]] std::string_view LastComponent(TPathStyle style, std::string_view path);
 
+// What goes between a parent path ending in `parentBack` ('\0' when empty) and a child's name.
+[[nodiscard]] std::string_view ChildSeparator(TPathStyle style, char parentBack) noexcept;
+
 [[nodiscard]] std::string ChildPath(TPathStyle style, std::string_view parent,
                                     std::string_view name);
 

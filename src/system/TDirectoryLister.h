@@ -17,6 +17,9 @@ class TDirectoryLister {
   virtual ~TDirectoryLister() = default;
 
   [[nodiscard]] virtual TPathStyle Style() const = 0;
+  // Whether EnterChild needs the child's full path; when not, the walk passes an empty text and
+  // saves spelling out every folder's path.
+  [[nodiscard]] virtual bool ListsByFullPath() const = 0;
 
   // `stayOnRootVolume`: children on another volume than the root are not listed (a drive scan).
   // Returns false, with nothing opened, when the folder cannot be listed.

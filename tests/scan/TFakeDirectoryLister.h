@@ -33,6 +33,7 @@ class TFakeDirectoryLister final : public TDirectoryLister {
   std::vector<std::string> Entered;
 
   [[nodiscard]] TPathStyle Style() const override { return PathStyle; }
+  [[nodiscard]] bool ListsByFullPath() const override { return true; }
   [[nodiscard]] bool EnterRoot(std::string_view path, bool) override {
     return Enter(std::string(path));
   }

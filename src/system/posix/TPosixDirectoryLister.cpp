@@ -52,8 +52,16 @@ bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /
   if (!parent.Fd.Valid()) return false;
   const std::string text(name);
   TUniqueFd fd(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+  if (!fd.Valid()) return false;
+  // The entry's own fstatat already gave its identity (and, through a mount point, that of the
+  // mounted root); a second stat per folder is only needed when that one failed.
   struct stat st {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) return false;
+  if (parent.LastIno != 0) {
+    st.st_dev = parent.LastDev;
+    st.st_ino = parent.LastIno;
+  } else if (::fstat(fd.Get(), &st) != 0) {
+    return false;
+  }
   if (!MayEnterDevice(st.st_dev, fd.Get(), parent.Dev)) return false;
   if (parent.Pos >= parent.Names.size()) {
     CloseFrameFd(parent);  // nothing left to list there: no need to come back through ".."
@@ -77,9 +85,13 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
     struct stat st {};
     if (::fstatat(top.Fd.Get(), name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
       if (errno == ENOENT) continue;  // removed since the names were read
+      top.LastDev = 0;
+      top.LastIno = 0;
       entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0};
       return true;
     }
+    top.LastDev = st.st_dev;
+    top.LastIno = st.st_ino;
     entry.Name = {name, length};
     entry.IsDirectory = S_ISDIR(st.st_mode);
     entry.Size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
@@ -136,6 +148,8 @@ bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st) {
   frame.Names.clear();
   frame.Pos = 0;
   frame.NeedsReopen = false;
+  frame.LastDev = 0;
+  frame.LastIno = 0;
   ReadNames(frame);
   ++Depth;
   return true;

@@ -28,6 +28,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   ~TPosixDirectoryLister() override;
 
   [[nodiscard]] TPathStyle Style() const override { return TPathStyle::Posix; }
+  [[nodiscard]] bool ListsByFullPath() const override { return false; }
   [[nodiscard]] bool EnterRoot(std::string_view path, bool stayOnRootVolume) override;
   [[nodiscard]] bool EnterChild(std::string_view name, std::string_view fullPath) override;
   [[nodiscard]] bool Next(TDirEntry& entry) override;

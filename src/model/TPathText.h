@@ -1,0 +1,46 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace Vellumetric {
+
+// An immutable, shared path text. A folder's path is stored as a link to its parent's path plus
+// the text appended to it ("\Data", "/usr"), so a folder costs its own name whatever its depth,
+// and every file record of a folder shares the folder's one path rather than copying it. Str()
+// spells the whole path out when it is needed (for display, saving, a listing by full path).
+class TPathText {
+ public:
+  TPathText() noexcept = default;
+  // A path given whole, such as a scan root.
+  explicit TPathText(std::string_view text);
+  // `parent` followed by `separator` and `name`, with no normalisation.
+  [[nodiscard]] static TPathText Child(const TPathText& parent, std::string_view separator,
+                                       std::string_view name);
+
+  TPathText(const TPathText& other) noexcept;
+  TPathText(TPathText&& other) noexcept;
+  TPathText& operator=(const TPathText& other) noexcept;
+  TPathText& operator=(TPathText&& other) noexcept;
+  ~TPathText();
+
+  [[nodiscard]] std::string Str() const;
+  [[nodiscard]] std::size_t Length() const noexcept;
+  [[nodiscard]] bool Empty() const noexcept { return Length() == 0; }
+  // The last character, or '\0' for an empty path; cheap, unlike Str().
+  [[nodiscard]] char Back() const noexcept;
+
+  friend bool operator==(const TPathText& a, std::string_view b) noexcept;
+  friend bool operator==(const TPathText& a, const TPathText& b);
+
+ private:
+  struct TBlock;
+  static TBlock* Make(const TBlock* parent, std::string_view first, std::string_view second);
+  static void Release(TBlock* block) noexcept;
+
+  TBlock* Block = nullptr;
+};
+
+}  // namespace Vellumetric
