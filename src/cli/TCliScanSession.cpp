@@ -9,8 +9,7 @@
 namespace Vellumetric {
 
 TCliScanSession::TCliScanSession(TFileExtList extensions, bool showProgress)
-    : Extensions(std::move(extensions)), ShowProgress(showProgress),
-      PathStyle(NativePathStyle()) {}
+    : Extensions(std::move(extensions)), ShowProgress(showProgress), PathStyle(NativePathStyle()) {}
 
 void TCliScanSession::Run(const std::string& root, bool asDrive) {
   BiggestFiles.Clear();  // the window clears this list itself before each scan
@@ -34,7 +33,9 @@ void TCliScanSession::Run(const std::string& root, bool asDrive) {
   if (ShowProgress) std::fputs("\r\033[K", stderr);
 }
 
-void TCliScanSession::Synchronize(const std::function<void()>& call) { call(); }
+void TCliScanSession::Synchronize(const std::function<void()>& call) {
+  call();
+}
 
 void TCliScanSession::PostMessage(TWindowHandle, std::uint32_t message, std::uintptr_t,
                                   std::intptr_t) {

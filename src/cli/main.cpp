@@ -76,7 +76,9 @@ int ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) {
   return 0;
 }
 
-void WriteAll(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void WriteAll(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 int RunScan(const TScanArgs& args) {
   std::error_code ec;
@@ -95,7 +97,8 @@ int RunScan(const TScanArgs& args) {
     return 0;
   }
   // Largest first at every level, as the folder view shows it.
-  session.Tree().SortAll([](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
+  session.Tree().SortAll(
+      [](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
   const TReportOptions options{args.Drive, args.Depth, session.Style()};
   WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
                      : TextReport(session.Tree(), session.Biggest(), options));

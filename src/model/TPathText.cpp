@@ -23,8 +23,10 @@ TPathText::TBlock* TPathText::Make(const TBlock* parent, std::string_view first,
   const std::size_t total = suffix + (parent ? parent->TotalLength : 0);
   if (total > UINT32_MAX) throw std::length_error("TPathText: path too long");
   void* memory = ::operator new(sizeof(TBlock) + suffix);
-  auto* block = new (memory) TBlock{{1}, static_cast<std::uint32_t>(suffix),
-                                    static_cast<std::uint32_t>(total), const_cast<TBlock*>(parent)};
+  auto* block = new (memory) TBlock{{1},
+                                    static_cast<std::uint32_t>(suffix),
+                                    static_cast<std::uint32_t>(total),
+                                    const_cast<TBlock*>(parent)};
   if (parent) parent->Refs.fetch_add(1, std::memory_order_relaxed);
   char* out = reinterpret_cast<char*>(block + 1);
   if (!first.empty()) std::memcpy(out, first.data(), first.size());
@@ -74,9 +76,13 @@ TPathText& TPathText::operator=(TPathText&& other) noexcept {
   return *this;
 }
 
-TPathText::~TPathText() { Release(Block); }
+TPathText::~TPathText() {
+  Release(Block);
+}
 
-std::size_t TPathText::Length() const noexcept { return Block ? Block->TotalLength : 0; }
+std::size_t TPathText::Length() const noexcept {
+  return Block ? Block->TotalLength : 0;
+}
 
 std::string TPathText::Str() const {
   std::string text(Length(), '\0');

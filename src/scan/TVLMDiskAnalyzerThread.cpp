@@ -8,7 +8,9 @@
 namespace Vellumetric {
 namespace {
 
-bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
+bool IsDotOrDotDot(std::string_view name) {
+  return name == "." || name == "..";
+}
 
 }  // namespace
 
@@ -114,8 +116,7 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index) {
   }
 }
 
-void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack,
-                                            std::string_view name) {
+void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name) {
   const TWalkFrame& parent = stack.back();
   TFolderData data;
   data.Name = std::string(name);
@@ -134,8 +135,8 @@ void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, const TPathText& 
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
   const bool big = BiggestFiles->Accepts(entry.Size);
   if (!typed && !big) return;  // the common case: no record is built at all
-  TFileTypeData record{std::string(entry.Name), folderPath, entry.Size, true, entry.LastAccess,
-                       group};
+  TFileTypeData record{std::string(entry.Name), folderPath, entry.Size, true,
+                       entry.LastAccess,        group};
   if (typed && big) {
     TypedFiles->push_back(record);
     BiggestFiles->Offer(record);

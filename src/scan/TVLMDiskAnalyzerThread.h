@@ -72,8 +72,7 @@ class TVLMDiskAnalyzerThread {
   void CountSubfolders(const std::string& root);
   void Walk(TNodeId root, const TExtensionIndex& index);
   void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name);
-  void OfferFile(const TDirEntry& entry, const TPathText& folderPath,
-                 const TExtensionIndex& index);
+  void OfferFile(const TDirEntry& entry, const TPathText& folderPath, const TExtensionIndex& index);
   void FinishFolder(const TWalkFrame& frame);
   void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
 

@@ -9,7 +9,9 @@ std::size_t LastSeparator(TPathStyle style, std::string_view path) {
   return style == TPathStyle::Windows ? path.find_last_of("\\:") : path.rfind('/');
 }
 
-char FoldAscii(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char FoldAscii(char c) noexcept {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // The program's texts were UTF-16 on Windows, so "the fourth character" means the fourth UTF-16
 // code unit. Returns the byte offset where that unit starts in UTF-8 text, or npos if the text is

@@ -22,7 +22,8 @@ std::string Cli(const std::string& args, int* status = nullptr) {
 // Runs a python3 snippet over the CLI's JSON output of `root`; the snippet prints its answer.
 std::string QueryJson(const std::string& root, const std::string& extra, const std::string& py) {
   return RunCommand(ShellQuote(kCli) + " scan --json " + extra + " " + ShellQuote(root) +
-                    " | python3 -c " + ShellQuote("import json,sys\nd=json.load(sys.stdin)\n" + py));
+                    " | python3 -c " +
+                    ShellQuote("import json,sys\nd=json.load(sys.stdin)\n" + py));
 }
 
 void MakeSample(const std::string& root) {
@@ -98,7 +99,8 @@ TEST(CliScan, UnreadableFolderCountsAsEmpty) {
   MakeFile(tmp / "open.txt", 5);
   ASSERT_EQ(::chmod((tmp / "locked").c_str(), 0), 0);
   // As root, permissions do not stop reading: run the scan as nobody instead.
-  const std::string prefix = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const std::string prefix =
+      ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
   int status = 0;
   const std::string line =
       RunCommand(prefix + ShellQuote(kCli) + " scan --quiet " + ShellQuote(tmp.Path()), &status);

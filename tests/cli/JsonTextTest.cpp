@@ -21,10 +21,12 @@ TEST(JsonText, EscapesQuotesBackslashesAndControls) {
 TEST(JsonText, KeepsValidUtf8AndReplacesEveryBadByte) {
   EXPECT_EQ(Json("\xe5\x86\x99\xf0\x9f\x93\x81"), "\"\xe5\x86\x99\xf0\x9f\x93\x81\"");
   const std::string fffd = "\xef\xbf\xbd";
-  EXPECT_EQ(Json("a\xff" "b"), "\"a" + fffd + "b\"");
-  EXPECT_EQ(Json("\xc0\xaf"), "\"" + fffd + fffd + "\"");          // overlong '/'
-  EXPECT_EQ(Json("\xed\xa0\x80"), "\"" + fffd + fffd + fffd + "\"");  // UTF-16 surrogate
-  EXPECT_EQ(Json("\xe5\x86"), "\"" + fffd + fffd + "\"");            // cut short
+  EXPECT_EQ(Json("a\xff"
+                 "b"),
+            "\"a" + fffd + "b\"");
+  EXPECT_EQ(Json("\xc0\xaf"), "\"" + fffd + fffd + "\"");                        // overlong '/'
+  EXPECT_EQ(Json("\xed\xa0\x80"), "\"" + fffd + fffd + fffd + "\"");             // UTF-16 surrogate
+  EXPECT_EQ(Json("\xe5\x86"), "\"" + fffd + fffd + "\"");                        // cut short
   EXPECT_EQ(Json("\xf4\x90\x80\x80"), "\"" + fffd + fffd + fffd + fffd + "\"");  // > U+10FFFF
 }
 

@@ -68,7 +68,8 @@ std::map<std::string, unsigned long long> NumberedPaths(const std::string& comma
 // (both cope with paths longer than PATH_MAX).
 std::map<std::string, unsigned long long> DuPerFolder(const std::string& root) {
   auto totals = NumberedPaths("du -0 --apparent-size -b -l -x " + ShellQuote(root));
-  const auto own = NumberedPaths("find " + ShellQuote(root) + " -xdev -type d -printf '%s\\t%p\\0'");
+  const auto own =
+      NumberedPaths("find " + ShellQuote(root) + " -xdev -type d -printf '%s\\t%p\\0'");
   for (auto& [path, size] : totals) size -= own.at(path);
   return totals;
 }
@@ -81,12 +82,12 @@ TEST(RealTreeScan, TotalsMatchDuAndFindOnAnAwkwardTree) {
   MakeDir(root + "/docs");
   MakeFile(root + "/docs/zero.txt", 0);
   MakeFile(root + "/docs/report \"final\" 'v2'.DOCX", 4321);
-  MakeFile(root + "/docs/\xe5\x86\x99\xe7\x9c\x9f.jpg", 777);          // 写真.jpg
-  MakeDir(root + "/\xd0\x92\xd0\xb8\xd0\xb4\xd0\xb5\xd0\xbe");           // Видео
+  MakeFile(root + "/docs/\xe5\x86\x99\xe7\x9c\x9f.jpg", 777);   // 写真.jpg
+  MakeDir(root + "/\xd0\x92\xd0\xb8\xd0\xb4\xd0\xb5\xd0\xbe");  // Видео
   MakeFile(root + "/\xd0\x92\xd0\xb8\xd0\xb4\xd0\xb5\xd0\xbe/clip.mp4", 99999);
-  MakeFile(root + "/bad\xff\xfename.bin", 12);                           // not UTF-8
+  MakeFile(root + "/bad\xff\xfename.bin", 12);  // not UTF-8
   MakeFile(root + "/line\nbreak.txt", 3);
-  MakeFile(root + "/sparse.iso", 5ULL << 30);                             // above 4 GiB
+  MakeFile(root + "/sparse.iso", 5ULL << 30);  // above 4 GiB
   ASSERT_EQ(::link((root + "/docs/zero.txt").c_str(), (root + "/hard1").c_str()), 0);
   ASSERT_EQ(::link((root + "/sparse.iso").c_str(), (root + "/docs/hard2.iso").c_str()), 0);
   ASSERT_EQ(::symlink("loop", (root + "/loop").c_str()), 0);
@@ -166,7 +167,8 @@ TEST(RealTreeScan, DriveScanStaysOnTheRootFileSystemAndFolderScanDoesNot) {
   TRealScan folder;
   folder.Run(tmp.Path(), false);
   const TDiskTruth truth = MeasureWithDuAndFind(tmp.Path());
-  const unsigned long long mountRootSize = std::stoull(RunCommand("stat -c %s " + ShellQuote(tmp / "mnt")));
+  const unsigned long long mountRootSize =
+      std::stoull(RunCommand("stat -c %s " + ShellQuote(tmp / "mnt")));
   RunCommand("umount " + ShellQuote(tmp / "mnt"));
 
   // The mount point is a folder of the root file system's listing, but is not walked.

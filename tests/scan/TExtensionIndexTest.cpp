@@ -50,7 +50,8 @@ TEST(TExtensionIndex, AgreesWithTheLinearWalkOnRandomListsAndNames) {
     TFileExtList list;
     const int n = static_cast<int>(rng() % 30);
     for (int i = 0; i < n; ++i) {
-      list.push_back({rng() % 10 == 0 ? std::string() : randomText(4), static_cast<int>(rng() % 5)});
+      list.push_back(
+          {rng() % 10 == 0 ? std::string() : randomText(4), static_cast<int>(rng() % 5)});
     }
     const TExtensionIndex index(list);
     for (int probe = 0; probe < 200; ++probe) {

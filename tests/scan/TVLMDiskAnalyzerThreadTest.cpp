@@ -19,7 +19,9 @@ using E = TFakeDirectoryLister::TEntry;
 
 constexpr TWindowHandle kProgressWindow = 77;
 
-E Dir(const std::string& name, std::uint64_t ownSize = 0) { return {name, true, ownSize, 0}; }
+E Dir(const std::string& name, std::uint64_t ownSize = 0) {
+  return {name, true, ownSize, 0};
+}
 E File(const std::string& name, std::uint64_t size, std::uint64_t atime = 0) {
   return {name, false, size, atime};
 }
@@ -71,8 +73,8 @@ struct TScanRun {
 };
 
 void AddSampleDrive(TFakeDirectoryLister& fs) {
-  fs.Add("C:", {Dir("."), Dir(".."), Dir("Windows"), File("pagefile.sys", 5ULL << 32),
-                Dir("Data", 10)});
+  fs.Add("C:",
+         {Dir("."), Dir(".."), Dir("Windows"), File("pagefile.sys", 5ULL << 32), Dir("Data", 10)});
   fs.Add("C:\\Windows", {Dir("System32"), File("notes.TXT", 100, 42)});
   fs.Add("C:\\Windows\\System32", {File("kernel.dll", 5000)});
   fs.Add("C:\\Data", {File("a.mp4", 300), File("Photo.JPG", 300)});
@@ -83,8 +85,8 @@ TEST(TVLMDiskAnalyzerThread, DriveScanBuildsPathsTotalsAndLists) {
   AddSampleDrive(*run.Fs);
   run.Run({"C:"}, true);
 
-  EXPECT_EQ(run.Paths(), (std::vector<std::string>{"C:", "C:\\Windows", "C:\\Windows\\System32",
-                                                   "C:\\Data"}));
+  EXPECT_EQ(run.Paths(),
+            (std::vector<std::string>{"C:", "C:\\Windows", "C:\\Windows\\System32", "C:\\Data"}));
   const TFolderData& root = run.Node("C:");
   EXPECT_EQ(root.Name, "C:");
   EXPECT_EQ(root.Kind, 2);
@@ -123,9 +125,9 @@ TEST(TVLMDiskAnalyzerThread, ProgressAndEndMessageFollowTheWrittenOrder) {
   bool scanningSeen = false;
   run.Bridge.OnStep = [&] { scanningSeen = scanningSeen || run.Scanning.load(); };
   run.Run({"C:"}, true);
-  EXPECT_EQ(run.Bridge.Log, (std::vector<std::string>{"range 0..3", "pos 0", "step", "step",
-                                                      "expand 0", "select 0", "step",
-                                                      "post 2026 to 77"}));
+  EXPECT_EQ(run.Bridge.Log,
+            (std::vector<std::string>{"range 0..3", "pos 0", "step", "step", "expand 0", "select 0",
+                                      "step", "post 2026 to 77"}));
   EXPECT_TRUE(scanningSeen);
   EXPECT_FALSE(run.Scanning.load());
   EXPECT_EQ(run.Subfolders.load(), 2);
@@ -147,8 +149,8 @@ TEST(TVLMDiskAnalyzerThread, EmptyRootAndUnlistableFoldersCountAsEmpty) {
   TScanRun run;
   run.Fs->Add("E:\\Empty", {});
   run.Run({"E:\\Empty"}, false);
-  EXPECT_EQ(run.Bridge.Log, (std::vector<std::string>{"range 0..1", "pos 0", "expand 0",
-                                                      "select 0", "step", "post 2026 to 77"}));
+  EXPECT_EQ(run.Bridge.Log, (std::vector<std::string>{"range 0..1", "pos 0", "expand 0", "select 0",
+                                                      "step", "post 2026 to 77"}));
   EXPECT_EQ(run.Node("E:\\Empty").Name, "Empty");
   EXPECT_TRUE(run.Node("E:\\Empty").Complete);
 
@@ -196,8 +198,8 @@ TEST(TVLMDiskAnalyzerThread, SeveralRootsGrowTheRangeAndRestartThePosition) {
   run.Run({"C:", "D:"}, true);
   EXPECT_EQ(run.Bridge.Log,
             (std::vector<std::string>{"range 0..3", "pos 0", "step", "step", "expand 0",
-                                      "range 0..4", "pos 0", "step", "expand 3", "select 0",
-                                      "step", "post 2026 to 77"}));
+                                      "range 0..4", "pos 0", "step", "expand 3", "select 0", "step",
+                                      "post 2026 to 77"}));
 }
 
 TEST(TVLMDiskAnalyzerThread, TypedAndBigFileAreTwoIndependentCopies) {

@@ -12,7 +12,7 @@ bool MakeNestedChain(const std::string& parent, const std::string& name, int dep
 
 // The scan's totals for a root, taken from the tools the user would trust.
 struct TDiskTruth {
-  unsigned long long Size = 0;  // du --apparent-size -b -l -x -s, minus the root's own size
+  unsigned long long Size = 0;     // du --apparent-size -b -l -x -s, minus the root's own size
   unsigned long long Entries = 0;  // find -xdev -mindepth 1
 };
 TDiskTruth MeasureWithDuAndFind(const std::string& root);

@@ -29,7 +29,9 @@ TEST(FormatSize, WideValuesAndLocaleSeparator) {
   EXPECT_EQ(FormatSize(UINT64_MAX, 1), "17179869184.0 GB");
   EXPECT_EQ(FormatSize(1536, 2, ","), "    1,50 KB");
   // Widths count characters, not bytes: the Arabic separator is two bytes in UTF-8.
-  EXPECT_EQ(FormatSize(1536, 1, "\xd9\xab"), "     1\xd9\xab" "5 KB");
+  EXPECT_EQ(FormatSize(1536, 1, "\xd9\xab"),
+            "     1\xd9\xab"
+            "5 KB");
 }
 
 TEST(FormatPattern, FollowsTheProgramsFormattingRule) {
@@ -39,7 +41,7 @@ TEST(FormatPattern, FollowsTheProgramsFormattingRule) {
   EXPECT_EQ(FormatPattern("%0.04x", {0x1a2b}), "1A2B");
   EXPECT_EQ(FormatPattern("%0.04x", {0x1f}), "001F");
   EXPECT_EQ(FormatPattern("%0.04x", {0xDEADBEEFu}), "DEADBEEF");
-  EXPECT_EQ(FormatPattern("%x", {-1}), "FFFFFFFF");             // unsigned 32-bit
+  EXPECT_EQ(FormatPattern("%x", {-1}), "FFFFFFFF");              // unsigned 32-bit
   EXPECT_EQ(FormatPattern("%x", {0x1234567890LL}), "34567890");  // low 32 bits only
   EXPECT_EQ(FormatPattern("[%6d|%-4d|%.3d]", {42, 7, 5}), "[    42|7   |005]");
   EXPECT_EQ(FormatPattern("%d", {18446744073709551615ULL}), "18446744073709551615");

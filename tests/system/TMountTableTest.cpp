@@ -44,8 +44,8 @@ TEST(TMountTable, KernelFileSystemsAreVirtual) {
   for (const char* type : {"ext4", "tmpfs", "btrfs", "nfs4", "overlay", "fuse.sshfs"}) {
     EXPECT_FALSE(IsVirtualFileSystemType(type)) << type;
   }
-  EXPECT_TRUE(IsVirtualFileSystemMagic(0x9fa0));      // proc
-  EXPECT_FALSE(IsVirtualFileSystemMagic(0xEF53));     // ext4
+  EXPECT_TRUE(IsVirtualFileSystemMagic(0x9fa0));       // proc
+  EXPECT_FALSE(IsVirtualFileSystemMagic(0xEF53));      // ext4
   EXPECT_FALSE(IsVirtualFileSystemMagic(0x01021994));  // tmpfs holds real files
 }
 

@@ -8,7 +8,9 @@
 
 namespace Vellumetric {
 
-TPathStyle NativePathStyle() { return TPathStyle::Posix; }
+TPathStyle NativePathStyle() {
+  return TPathStyle::Posix;
+}
 
 std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
   return std::make_unique<TPosixDirectoryLister>();

@@ -96,9 +96,9 @@ const TMountEntry* TMountTable::FindByDevice(unsigned major, unsigned minor) con
 
 bool IsVirtualFileSystemType(std::string_view fsType) noexcept {
   static constexpr std::array<std::string_view, 20> kVirtual = {
-      "proc",     "sysfs",     "devtmpfs",    "devpts",   "cgroup",  "cgroup2",    "debugfs",
-      "tracefs",  "securityfs", "pstore",     "bpf",      "configfs", "fusectl",   "mqueue",
-      "hugetlbfs", "autofs",   "binfmt_misc", "efivarfs", "selinuxfs", "nsfs"};
+      "proc",      "sysfs",      "devtmpfs",    "devpts",   "cgroup",    "cgroup2", "debugfs",
+      "tracefs",   "securityfs", "pstore",      "bpf",      "configfs",  "fusectl", "mqueue",
+      "hugetlbfs", "autofs",     "binfmt_misc", "efivarfs", "selinuxfs", "nsfs"};
   return std::find(kVirtual.begin(), kVirtual.end(), fsType) != kVirtual.end();
 }
 
