@@ -67,9 +67,11 @@ void TCliScanSession::DrawProgress() {
   if (!ShowProgress || ProgressMax <= 0) return;
   constexpr int kWidth = 40;
   const int filled = ProgressPos * kWidth / ProgressMax;
-  std::fprintf(stderr, "\r[%.*s%*s] %d of %d folders", filled,
-               "########################################", kWidth - filled, "",
-               ProgressPos < ProgressMax ? ProgressPos : ProgressMax - 1, ProgressMax - 1);
+  // Position p means the p-th direct subfolder is being walked, so p - 1 are done.
+  const int done = ProgressPos > 0 ? ProgressPos - 1 : 0;
+  std::fprintf(stderr, "\r[%.*s%*s] %d of %d folders done", filled,
+               "########################################", kWidth - filled, "", done,
+               ProgressMax - 1);
   std::fflush(stderr);
 }
 
