@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/InfoCommands.h"
 #include "cli/ScanReport.h"
 #include "cli/TCliScanSession.h"
 #include "filetypes/DefaultFileTypes.h"
@@ -19,12 +20,16 @@ using namespace Vellumetric;
 
 constexpr const char* kUsage =
     "usage: vellumetric-cli scan PATH [--drive] [--depth N] [--json] [--quiet]\n"
+    "       vellumetric-cli drives [--json]\n"
+    "       vellumetric-cli about\n"
     "\n"
     "  scan PATH   total the bytes, files and folders below PATH\n"
     "  --drive     scan PATH as a drive root and stay on its file system\n"
     "  --depth N   levels of the folder tree to print (text: 2, JSON: all)\n"
     "  --json      one JSON document on stdout\n"
-    "  --quiet     one line: size, files and folders of the root\n";
+    "  --quiet     one line: size, files and folders of the root\n"
+    "  drives      each fixed drive's tile line and information page\n"
+    "  about       product, version, operating system and memory\n";
 
 struct TScanArgs {
   std::string Path;
@@ -115,8 +120,16 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  const std::vector<std::string> rest(argv + 2, argv + argc);
+  if (command == "drives") {
+    if (rest.size() > 1 || (rest.size() == 1 && rest[0] != "--json"))
+      return Usage("drives takes only --json");
+    return RunDrivesCommand(rest.size() == 1);
+  }
+  if (command == "about")
+    return rest.empty() ? RunAboutCommand() : Usage("about takes no arguments");
   if (command != "scan") return Usage(("unknown command " + command).c_str());
   TScanArgs args;
-  if (const int status = ParseScanArgs({argv + 2, argv + argc}, args); status != 0) return status;
+  if (const int status = ParseScanArgs(rest, args); status != 0) return status;
   return RunScan(args);
 }

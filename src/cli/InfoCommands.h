@@ -1,0 +1,10 @@
+#pragma once
+
+namespace Vellumetric {
+
+// `vellumetric-cli drives [--json]`: every fixed drive's tile line and drive page.
+int RunDrivesCommand(bool json);
+// `vellumetric-cli about`: product, version, operating system and memory lines.
+int RunAboutCommand();
+
+}  // namespace Vellumetric

@@ -1,0 +1,29 @@
+#include "system/SystemInfo.h"
+
+#include <sys/utsname.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "system/SystemFolders.h"
+#include "system/posix/OsRelease.h"
+
+namespace Vellumetric {
+
+void GatherSystemInfo(TWindowsInfo& info, std::string& windowsFolder) {
+  std::string fallback;
+  struct utsname u {};
+  if (::uname(&u) == 0) fallback = std::string(u.sysname) + " " + u.release;
+  std::stringstream text;
+  for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
+    std::ifstream in(path);
+    if (in) {
+      text << in.rdbuf();
+      break;
+    }
+  }
+  info = DescribeOsRelease(text.str(), fallback);
+  windowsFolder = GetWindowsFolder();
+}
+
+}  // namespace Vellumetric

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "system/NumberText.h"
+#include "system/TWindowsVersionRecord.h"
+#include "system/posix/OsRelease.h"
+#include "system/posix/XdgUserDirs.h"
+
+namespace Vellumetric {
+namespace {
+
+using TSource = TWindowsVersionRecord::TSource;
+
+TWindowsVersionRecord Nt(std::uint32_t major, std::uint32_t minor, std::uint8_t type = 1) {
+  TWindowsVersionRecord r;
+  r.Source = TSource::Extended;
+  r.Major = major;
+  r.Minor = minor;
+  r.ProductType = type;
+  return r;
+}
+
+TEST(DescribeWindows, VistaToEightUseTheProductInfoType) {
+  TWindowsVersionRecord seven = Nt(6, 1);
+  seven.ProductInfoType = 48;  // PRODUCT_PROFESSIONAL, known to 6.1 only
+  const TWindowsInfo info = DescribeWindows(seven);
+  EXPECT_EQ(info.ProductName, "Microsoft Windows 7");
+  EXPECT_EQ(info.VersionClass, 4);
+  EXPECT_EQ(info.Edition, "Professional Edition");
+
+  TWindowsVersionRecord vista = Nt(6, 0);
+  vista.ProductInfoType = 48;
+  EXPECT_EQ(DescribeWindows(vista).Edition, "");
+  vista.ProductInfoType = 1;
+  EXPECT_EQ(DescribeWindows(vista).Edition, "Ultimate Edition");
+
+  TWindowsVersionRecord server = Nt(6, 2, 3);
+  server.ProductInfoType = 7;
+  EXPECT_EQ(DescribeWindows(server).ProductName, "Microsoft Windows Server 2008 R3");
+  EXPECT_EQ(DescribeWindows(server).Edition, "Server Standard Edition (full installation)");
+  EXPECT_EQ(DescribeWindows(Nt(6, 3)).ProductName, "");
+}
+
+TEST(DescribeWindows, ServerTwoThousandThreeAndXp) {
+  TWindowsVersionRecord r2 = Nt(5, 2, 3);
+  r2.ServerR2Metric = 1;
+  r2.SuiteMask = VER_SUITE_ENTERPRISE;
+  EXPECT_EQ(DescribeWindows(r2).ProductName, "Microsoft Windows Server 2003 \"R2\"");
+  EXPECT_EQ(DescribeWindows(r2).Edition, "Enterprise Edition");
+  EXPECT_EQ(DescribeWindows(r2).VersionClass, 2);
+
+  TWindowsVersionRecord web = Nt(5, 2, 3);
+  web.SuiteMask = VER_SUITE_BLADE;
+  EXPECT_EQ(DescribeWindows(web).Edition, "Web Edition");
+  web.SuiteMask = VER_SUITE_BLADE | 0x100;
+  EXPECT_EQ(DescribeWindows(web).Edition, "Standard Edition");
+
+  TWindowsVersionRecord xp64 = Nt(5, 2, 1);
+  xp64.ProcessorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
+  EXPECT_EQ(DescribeWindows(xp64).ProductName, "Microsoft Windows XP Professional x64 Edition");
+  EXPECT_EQ(DescribeWindows(xp64).Edition, "Standard x64 Edition");
+  EXPECT_EQ(DescribeWindows(xp64).VersionClass, 1);
+
+  TWindowsVersionRecord itanium = Nt(5, 2, 3);
+  itanium.ProcessorArchitecture = PROCESSOR_ARCHITECTURE_IA64;
+  itanium.SuiteMask = VER_SUITE_DATACENTER;
+  EXPECT_EQ(DescribeWindows(itanium).Edition, "Datacenter Edition for Itanium-based Systems");
+
+  TWindowsVersionRecord home = Nt(5, 1);
+  home.SuiteMask = VER_SUITE_PERSONAL;
+  EXPECT_EQ(DescribeWindows(home).ProductName, "Microsoft Windows XP");
+  EXPECT_EQ(DescribeWindows(home).Edition, "Home Edition");
+  EXPECT_EQ(DescribeWindows(Nt(5, 0, 2)).Edition, "Server");
+}
+
+TEST(DescribeWindows, OldSystemsAndFailures) {
+  EXPECT_EQ(DescribeWindows(Nt(4, 0)).ProductName, "Microsoft Windows NT");
+  EXPECT_EQ(DescribeWindows(Nt(4, 0)).Edition, "Workstation 4.0");
+  TWindowsVersionRecord nt4Server = Nt(4, 0, 3);
+  nt4Server.SuiteMask = VER_SUITE_ENTERPRISE;
+  EXPECT_EQ(DescribeWindows(nt4Server).Edition, "Server 4.0, Enterprise Edition");
+
+  TWindowsVersionRecord basic = Nt(4, 0);
+  basic.Source = TSource::Basic;
+  basic.ProductOptions = "LANMANNT";
+  EXPECT_EQ(DescribeWindows(basic).Edition, "Server");
+  basic.ProductOptions.reset();  // unreadable: the whole description fails
+  EXPECT_EQ(DescribeWindows(basic).ProductName, "");
+  EXPECT_EQ(DescribeWindows(basic).VersionClass, -1);
+
+  TWindowsVersionRecord none;
+  EXPECT_EQ(DescribeWindows(none).ProductName, "");
+  TWindowsVersionRecord me = Nt(4, 90);
+  me.PlatformId = 1;
+  EXPECT_EQ(DescribeWindows(me).ProductName, "Microsoft Windows Millennium Edition");
+  EXPECT_EQ(DescribeWindows(me).Edition, "");
+}
+
+TEST(OsRelease, PrettyNameVariantAndFallbacks) {
+  const TWindowsInfo debian = DescribeOsRelease(
+      "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n# c\n", "x");
+  EXPECT_EQ(debian.ProductName, "Debian GNU/Linux 12 (bookworm)");
+  EXPECT_EQ(debian.Edition, "");
+  EXPECT_EQ(debian.VersionClass, -1);
+  const TWindowsInfo fedora =
+      DescribeOsRelease("NAME='Fedora Linux'\r\nVARIANT=\"Workstation Edition\"\r\n", "x");
+  EXPECT_EQ(fedora.ProductName, "Fedora Linux");
+  EXPECT_EQ(fedora.Edition, "Workstation Edition");
+  EXPECT_EQ(DescribeOsRelease("garbage\n=\n", "Linux 6.1").ProductName, "Linux 6.1");
+}
+
+TEST(XdgUserDirs, ExpandsHomeAndSkipsRelativeEntries) {
+  const auto dirs = ParseXdgUserDirs(
+      "# comment\nXDG_MUSIC_DIR=\"$HOME/Musik\"\nXDG_VIDEOS_DIR=\"/srv/v\\\"ids\"\n"
+      "XDG_DOCUMENTS_DIR=\"relative\"\nXDG_PICTURES_DIR=$HOME/unquoted\nXDG_X_DIR=\"$HOMEX\"\n",
+      "/home/ann");
+  EXPECT_EQ(dirs.at("XDG_MUSIC_DIR"), "/home/ann/Musik");
+  EXPECT_EQ(dirs.at("XDG_VIDEOS_DIR"), "/srv/v\"ids");
+  EXPECT_EQ(dirs.count("XDG_DOCUMENTS_DIR"), 0u);
+  EXPECT_EQ(dirs.count("XDG_PICTURES_DIR"), 0u);
+  EXPECT_EQ(dirs.count("XDG_X_DIR"), 0u);
+}
+
+TEST(NumberText, TolerantConversions) {
+  EXPECT_EQ(StrToIntDefault("12x", -1), -1);
+  EXPECT_EQ(StrToInt64Default("-5", 0), -5);
+  EXPECT_EQ(StrToIntDefault("", 7), 7);
+  EXPECT_EQ(StrToIntDefault("  42", 0), 42);
+  EXPECT_EQ(StrToIntDefault("+42", 0), 42);
+  EXPECT_EQ(StrToIntDefault("+-4", 9), 9);
+  EXPECT_EQ(StrToIntDefault("42 ", 0), 0);
+  EXPECT_EQ(StrToIntDefault("2147483648", -3), -3);
+  EXPECT_EQ(StrToIntDefault("-2147483648", 0), INT32_MIN);
+  EXPECT_EQ(StrToInt64Default("9223372036854775807", 0), INT64_MAX);
+  EXPECT_EQ(StrToInt64Default("9223372036854775808", -1), -1);
+  EXPECT_EQ(StrToInt64Default("0x10", -1), -1);
+}
+
+}  // namespace
+}  // namespace Vellumetric
