@@ -70,3 +70,19 @@ std::string TApplicationInfo::BackupFolder() const {
 }
 
 }  // namespace Vellumetric
+
+namespace Vellumetric {
+
+TApplicationInfo& ApplicationInfo() {
+  static TApplicationInfo info;
+  return info;
+}
+
+bool InitApplicationInfo(int productIndex, std::string_view version, int number,
+                         std::string& message) {
+  return ApplicationInfo().Init(productIndex, version, number, message);
+}
+
+std::string GetBackupFolder() { return ApplicationInfo().BackupFolder(); }
+
+}  // namespace Vellumetric

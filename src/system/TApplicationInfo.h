@@ -55,3 +55,14 @@ class TApplicationInfo {
 [[nodiscard]] const TProductInfo* FindProduct(int index);
 
 }  // namespace Vellumetric
+
+namespace Vellumetric {
+
+// The program's one application information, for the windows that the specification has call
+// these by name. Engine code never reads it: it is given the folders it needs.
+[[nodiscard]] TApplicationInfo& ApplicationInfo();
+[[nodiscard]] bool InitApplicationInfo(int productIndex, std::string_view version, int number,
+                                       std::string& message);
+[[nodiscard]] std::string GetBackupFolder();
+
+}  // namespace Vellumetric
