@@ -29,7 +29,7 @@ vlm_ensure_packages() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-VLM_BUILD_PACKAGES=(cmake ninja-build g++ make)
+VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev)
 VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux)
 
 # Configures and builds the given targets, or everything. Builds with and without the tests live

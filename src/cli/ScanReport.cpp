@@ -81,6 +81,12 @@ std::string TextReport(const TFolderTree& tree, const TBiggestFileList& biggest,
     out += FormatSize(f.Size, 1) + "  " + f.Name + "  " +
            NormalizeLocation(options.Style, f.Path.Str(), r.Path.Str()) + "\n";
   }
+  if (options.Groups) {
+    out += "\nDetail\n";
+    for (const TGroupTotal& g : *options.Groups) {
+      out += FormatSize(g.Size, 1) + "  " + std::to_string(g.Count) + " files  " + g.Name + "\n";
+    }
+  }
   return out;
 }
 
@@ -113,6 +119,19 @@ std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
   }
   out += ",";
   AppendBiggestJson(out, biggest, options, rootText);
+  if (options.Groups) {
+    out += ",\"groups\":[";
+    for (std::size_t i = 0; i < options.Groups->size(); ++i) {
+      const TGroupTotal& g = (*options.Groups)[i];
+      out += i ? ",{\"id\":" : "{\"id\":";
+      out += std::to_string(g.Id) + ",\"name\":";
+      AppendJsonString(out, g.Name);
+      AppendJsonNumberField(out, "count", static_cast<std::uint64_t>(g.Count));
+      AppendJsonNumberField(out, "size", g.Size);
+      out += "}";
+    }
+    out += "]";
+  }
   out += "}\n";
   return out;
 }
@@ -123,6 +142,67 @@ std::string QuietReport(const TFolderTree& tree) {
   const TFolderData& r = tree.Data(root);
   return "size=" + std::to_string(r.Size) + " files=" + std::to_string(r.FileCount) +
          " folders=" + std::to_string(r.FolderCount) + "\n";
+}
+
+}  // namespace Vellumetric
+
+namespace Vellumetric {
+namespace {
+
+void AppendSectionsJson(std::string& out, const TSummaryTree& tree) {
+  out += "[";
+  for (TNodeId s = tree.FirstChild(NoNode); s != NoNode; s = tree.NextSibling(s)) {
+    if (s != tree.FirstChild(NoNode)) out += ",";
+    out += "{\"name\":";
+    AppendJsonString(out, tree.Data(s).Name);
+    AppendJsonNumberField(out, "size", tree.Data(s).Size);
+    out += ",\"entries\":[";
+    for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
+      const TSummaryNodeData& d = tree.Data(c);
+      out += c == tree.FirstChild(s) ? "{\"name\":" : ",{\"name\":";
+      AppendJsonString(out, d.Name);
+      out += ",\"location\":";
+      AppendJsonString(out, d.Location);
+      AppendJsonNumberField(out, "size", d.Size);
+      AppendJsonNumberField(out, "last_access", d.LastAccess);
+      out += "}";
+    }
+    out += "]}";
+  }
+  out += "]";
+}
+
+void AppendSectionsText(std::string& out, const TSummaryTree& tree) {
+  for (TNodeId s = tree.FirstChild(NoNode); s != NoNode; s = tree.NextSibling(s)) {
+    out += FormatSize(tree.Data(s).Size, 1) + "  " + tree.Data(s).Name + "\n";
+    for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
+      const TSummaryNodeData& d = tree.Data(c);
+      out += FormatSize(d.Size, 1) + "    " + d.Name + "  " + d.Location + "\n";
+    }
+  }
+}
+
+}  // namespace
+
+std::string SummaryTextReport(const std::string& root, const TSummaryTree& general,
+                              const TSummaryTree& detail) {
+  std::string out = root + "\n\nGeneral\n";
+  AppendSectionsText(out, general);
+  out += "\nDetail\n";
+  AppendSectionsText(out, detail);
+  return out;
+}
+
+std::string SummaryJsonReport(const std::string& root, const TSummaryTree& general,
+                              const TSummaryTree& detail) {
+  std::string out = "{\"root\":";
+  AppendJsonString(out, root);
+  out += ",\"general\":";
+  AppendSectionsJson(out, general);
+  out += ",\"detail\":";
+  AppendSectionsJson(out, detail);
+  out += "}\n";
+  return out;
 }
 
 }  // namespace Vellumetric

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/TCliSession.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFolderData.h"
 #include "system/PathRules.h"
@@ -12,6 +13,7 @@ struct TReportOptions {
   bool AsDrive = false;
   int Depth = -1;  // levels below the root; -1 for all
   TPathStyle Style = TPathStyle::Posix;
+  const std::vector<TGroupTotal>* Groups = nullptr;  // the Detail summary, when one was made
 };
 
 // Each expects the tree sorted largest first at every level.
@@ -20,5 +22,11 @@ struct TReportOptions {
 [[nodiscard]] std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
                                      const TReportOptions& options);
 [[nodiscard]] std::string QuietReport(const TFolderTree& tree);
+
+// Both pages of an opened summary file.
+[[nodiscard]] std::string SummaryTextReport(const std::string& root, const TSummaryTree& general,
+                                            const TSummaryTree& detail);
+[[nodiscard]] std::string SummaryJsonReport(const std::string& root, const TSummaryTree& general,
+                                            const TSummaryTree& detail);
 
 }  // namespace Vellumetric

@@ -32,6 +32,12 @@ class TPathText {
   // The last character, or '\0' for an empty path; cheap, unlike Str().
   [[nodiscard]] char Back() const noexcept;
 
+  // True when both hold the very same shared text (as the files of one folder do): a cheap test
+  // that lets a reader reuse what it made of the previous record's path.
+  [[nodiscard]] bool SharesTextWith(const TPathText& other) const noexcept {
+    return Block == other.Block;
+  }
+
   friend bool operator==(const TPathText& a, std::string_view b) noexcept;
   friend bool operator==(const TPathText& a, const TPathText& b);
 

@@ -83,6 +83,8 @@ bool InitApplicationInfo(int productIndex, std::string_view version, int number,
   return ApplicationInfo().Init(productIndex, version, number, message);
 }
 
-std::string GetBackupFolder() { return ApplicationInfo().BackupFolder(); }
+std::string GetBackupFolder() {
+  return ApplicationInfo().BackupFolder();
+}
 
 }  // namespace Vellumetric

@@ -1,0 +1,130 @@
+#include "cli/ScanCommand.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/ScanReport.h"
+#include "cli/SummaryCommands.h"
+#include "cli/TCliSession.h"
+#include "persistence/SummaryFile.h"
+#include "persistence/SummaryNames.h"
+#include "system/SystemFolders.h"
+
+namespace Vellumetric {
+namespace {
+
+bool ParseDepth(const std::string& text, int& depth) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 0 || value > 1000000) return false;
+  depth = static_cast<int>(value);
+  return true;
+}
+
+void WriteAll(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Writes the summary as NAME.sbf into the Backup folder; the name must be a plain file name.
+int SaveSummary(const TCliContext& context, const TCliSession& session, const TScanArgs& args) {
+  if (!IsPlainFileName(args.SaveName)) {
+    std::fprintf(stderr, "cannot save: %s\n", InvalidFileNameNotice);
+    return 1;
+  }
+  if (!context.HasDataFolder) {
+    std::fprintf(stderr, "cannot save: the data folder is not available\n");
+    return 1;
+  }
+  const std::string path =
+      JoinNativePath(context.Info.BackupFolder(), SummaryFileName(args.SaveName));
+  std::error_code ec;
+  if (!args.Force && std::filesystem::exists(path, ec)) {
+    std::fprintf(stderr, "cannot save: %s exists (use --force to replace it)\n", path.c_str());
+    return 1;
+  }
+  if (!WriteSummaryFile(path, args.Path, session.General(), session.Detail())) {
+    std::fprintf(stderr, "cannot save: %s could not be written\n", path.c_str());
+    return 1;
+  }
+  std::fprintf(stderr, "saved %s\n", path.c_str());
+  return 0;
+}
+
+}  // namespace
+
+std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == "--drive") {
+      out.Drive = true;
+    } else if (a == "--json") {
+      out.Json = true;
+    } else if (a == "--quiet") {
+      out.Quiet = true;
+    } else if (a == "--force") {
+      out.Force = true;
+    } else if (a == "--timings") {
+      out.Timings = true;
+    } else if (a == "--depth") {
+      if (!hasValue || !ParseDepth(args[++i], out.Depth)) return "--depth needs a whole number";
+    } else if (a == "--save") {
+      if (!hasValue) return "--save needs a NAME";
+      out.SaveName = args[++i];
+    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      return "unknown option " + a;
+    } else if (out.Path.empty()) {
+      out.Path = a;
+    } else {
+      return "only one PATH may be given";
+    }
+  }
+  if (out.Path.empty()) return "scan needs a PATH";
+  if (out.Json && out.Quiet) return "--json and --quiet exclude each other";
+  if (out.Quiet && !out.SaveName.empty()) return "--save needs the summary that --quiet skips";
+  return {};
+}
+
+int RunScanCommand(const TScanArgs& args) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(args.Path, ec);
+  if (ec || !std::filesystem::is_directory(status)) {
+    const std::string reason =
+        ec ? ec.message()
+           : (std::filesystem::exists(status) ? "Not a directory" : "No such file or directory");
+    std::fprintf(stderr, "cannot scan %s: %s\n", args.Path.c_str(), reason.c_str());
+    return 1;
+  }
+  TCliContext context;
+  if (!args.Quiet) PrepareCliContext(context);
+  TCliSession session(context.Groups, context.Extensions,
+                      !args.Quiet && isatty(STDERR_FILENO) == 1);
+  auto start = std::chrono::steady_clock::now();
+  const bool finished = session.Scan(args.Path, args.Drive);
+  if (args.Timings) std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
+  if (args.Quiet) {
+    WriteAll(QuietReport(session.Tree()));
+    return 0;
+  }
+  start = std::chrono::steady_clock::now();
+  if (finished) session.Summarise(args.Path);
+  if (args.Timings) std::fprintf(stderr, "summary: %.3f s\n", Seconds(start));
+  // Largest first at every level, as the folder view shows it.
+  session.Tree().SortAll(
+      [](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
+  const TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals()};
+  WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
+                     : TextReport(session.Tree(), session.Biggest(), options));
+  return args.SaveName.empty() ? 0 : SaveSummary(context, session, args);
+}
+
+}  // namespace Vellumetric

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "model/TBiggestFileList.h"
+#include "model/TFileExtData.h"
+#include "model/TFileExtDescData.h"
+#include "model/TFileTypeData.h"
+#include "model/TFolderData.h"
+#include "model/TSummaryNodeData.h"
+#include "scan/TScanDisplay.h"
+#include "scan/TSummaryDisplay.h"
+#include "scan/TThreadBridge.h"
+#include "system/PathRules.h"
+
+namespace Vellumetric {
+
+// One group's totals after a summary.
+struct TGroupTotal {
+  std::int32_t Id = 0;
+  std::string Name;
+  std::int32_t Count = 0;
+  std::uint64_t Size = 0;
+};
+
+// Runs the scan and summary workers for the command line, standing in for the windows: the
+// bridge runs synchronised calls inline (the main thread only waits), the progress bar is a line
+// on stderr when stderr is a terminal, and icons are just counted.
+class TCliSession final : public TThreadBridge, public TScanDisplay, public TSummaryDisplay {
+ public:
+  TCliSession(TFileExtDescList groups, TFileExtList extensions, bool showProgress);
+
+  // Each blocks until its worker's end message; the scan answers whether it ran to its end.
+  bool Scan(const std::string& root, bool asDrive);
+  // Classify mode: the General section from the biggest files, the Detail tree from the typed
+  // files, sorted as the window shows them.
+  void Summarise(const std::string& sourcePath);
+  void Load(const std::string& summaryFile);
+
+  [[nodiscard]] TFolderTree& Tree() noexcept { return FolderTree; }
+  [[nodiscard]] const TBiggestFileList& Biggest() const noexcept { return BiggestFiles; }
+  [[nodiscard]] const TSummaryTree& General() const noexcept { return GeneralTree; }
+  [[nodiscard]] const TSummaryTree& Detail() const noexcept { return DetailTree; }
+  [[nodiscard]] const TFileExtDescList& Groups() const noexcept { return GroupList; }
+  // Every group of the group list after Summarise, largest first.
+  [[nodiscard]] const std::vector<TGroupTotal>& GroupTotals() const noexcept { return Totals; }
+  [[nodiscard]] const std::string& Title() const noexcept { return TitleText; }
+  [[nodiscard]] TPathStyle Style() const noexcept { return PathStyle; }
+
+  void Synchronize(const std::function<void()>& call) override;
+  void PostMessage(TWindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override;
+
+  void SetProgressRange(int minimum, int maximum) override;
+  void SetProgressPosition(int position) override;
+  void StepProgress() override;
+  void ExpandNode(TNodeId) override {}
+  void SelectNode(TNodeId) override {}
+
+  void EnableTrees(bool) override {}
+  void ProgressTick() override;
+  void SetLoadTotal(std::int32_t total) override;
+  void SetTitleText(const std::string& text) override { TitleText = text; }
+  std::int32_t ResetGeneralImages() override;
+  std::int32_t AddGeneralIcon(const std::string&) override { return Icons++; }
+  void ExpandGeneralSection(TNodeId) override {}
+
+ private:
+  std::uint32_t WaitForEnd();
+  void DrawProgress(const char* what);
+
+  TFileExtDescList GroupList;
+  TFileExtList Extensions;
+  bool ShowProgress;
+  TPathStyle PathStyle;
+  TFolderTree FolderTree;
+  TTypedFileList TypedFiles;
+  TBiggestFileList BiggestFiles;
+  TSummaryTree GeneralTree;
+  TSummaryTree DetailTree;
+  std::vector<TGroupTotal> Totals;
+  std::string TitleText;
+  std::atomic<bool> Scanning{false};
+  std::atomic<bool> SummaryBusy{false};
+  std::atomic<std::int32_t> SubfolderCount{0};
+  std::int32_t Icons = 0;
+  int ProgressMax = 0;
+  int ProgressPos = 0;
+  std::mutex Lock;
+  std::condition_variable Ended;
+  std::uint32_t LastMessage = 0;
+};
+
+}  // namespace Vellumetric

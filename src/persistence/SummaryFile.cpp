@@ -1,0 +1,175 @@
+#include "persistence/SummaryFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "system/NumberText.h"
+#include "system/TextEncoding.h"
+
+namespace Vellumetric {
+namespace {
+
+void Line(std::string& out, std::string_view text) {
+  out.append(text);
+  out.append("\r\n");
+}
+
+std::int64_t ChildCount(const TSummaryTree& tree, TNodeId node) {
+  std::int64_t n = 0;
+  for (TNodeId c = tree.FirstChild(node); c != NoNode; c = tree.NextSibling(c)) ++n;
+  return n;
+}
+
+void AppendSections(std::string& out, const TSummaryTree& tree) {
+  for (TNodeId s = tree.FirstChild(NoNode); s != NoNode; s = tree.NextSibling(s)) {
+    Line(out, tree.Data(s).Name);
+    Line(out, std::to_string(static_cast<std::int32_t>(ChildCount(tree, s))));
+    for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
+      const TSummaryNodeData& d = tree.Data(c);
+      Line(out, d.Name);
+      Line(out, std::to_string(static_cast<std::int64_t>(d.Size)));
+      Line(out, std::to_string(static_cast<std::int64_t>(d.LastAccess)));
+      Line(out, d.Location);
+    }
+  }
+}
+
+// Lines of a summary file, read whole: a text file written by this program is small next to
+// the scan that produced it.
+class TLineSource {
+ public:
+  explicit TLineSource(std::string bytes) : Bytes(std::move(bytes)) {
+    if (const auto eof = Bytes.find('\x1A'); eof != std::string::npos) Bytes.resize(eof);
+  }
+  bool Next(std::string& line) {
+    if (Pos >= Bytes.size()) return false;
+    std::size_t end = Bytes.find('\n', Pos);
+    if (end == std::string::npos) end = Bytes.size();
+    std::string raw;
+    raw.reserve(end - Pos);
+    for (std::size_t i = Pos; i < end; ++i) {
+      if (Bytes[i] != '\r') raw.push_back(Bytes[i]);
+    }
+    Pos = end + 1;
+    line = DecodeStoredText(raw);
+    return true;
+  }
+
+ private:
+  std::string Bytes;
+  std::size_t Pos = 0;
+};
+
+// Blanks and control characters at both ends go, as the program always trimmed.
+std::string Trim(const std::string& text) {
+  std::size_t b = 0;
+  std::size_t e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+  return text.substr(b, e - b);
+}
+
+struct TLoadState {
+  TLineSource& Lines;
+  TSummaryLoadHooks& Hooks;
+  std::string_view Separator;
+  std::int32_t Total = 0;
+  std::int32_t Position = 0;
+  std::int32_t Tick = 1;
+};
+
+// One section's entries; false when the file ended inside the section.
+bool ReadEntries(TLoadState& st, TSummaryTree& tree, TNodeId section, std::int32_t count,
+                 bool general) {
+  std::uint64_t total = 0;
+  std::string name, size, access, location;
+  bool complete = true;
+  for (std::int32_t i = 0; i < count && !st.Hooks.StopRequested(); ++i) {
+    if (!st.Lines.Next(name) || !st.Lines.Next(size) || !st.Lines.Next(access) ||
+        !st.Lines.Next(location)) {
+      complete = false;
+      break;
+    }
+    TSummaryNodeData d;
+    d.Name = Trim(name);
+    d.Size = static_cast<std::uint64_t>(StrToInt64Default(Trim(size), -1));
+    d.LastAccess = static_cast<std::uint64_t>(StrToInt64Default(Trim(access), -1));
+    d.Location = Trim(location);
+    if (general) {
+      const std::int32_t icon = st.Hooks.AddIcon(d.Location + std::string(st.Separator) + d.Name);
+      d.ImageIndex = icon < 0 ? 0 : icon;
+    } else {
+      d.ImageIndex = 1;
+    }
+    total += d.Size;
+    tree.AddChild(section, std::move(d));
+    if (st.Tick <= 200) {
+      ++st.Tick;
+    } else {
+      st.Position += 200;
+      st.Hooks.Progress(st.Position, st.Total);
+      st.Tick = 1;
+    }
+  }
+  tree.Data(section).Size = total;
+  return complete;
+}
+
+}  // namespace
+
+bool WriteSummaryFile(const std::string& path, const std::string& root, const TSummaryTree& general,
+                      const TSummaryTree& detail) {
+  std::int64_t entries = 0;
+  for (const TSummaryTree* tree : {&general, &detail}) {
+    for (TNodeId s = tree->FirstChild(NoNode); s != NoNode; s = tree->NextSibling(s)) {
+      entries += ChildCount(*tree, s);
+    }
+  }
+  std::string out;
+  Line(out, std::to_string(static_cast<std::int32_t>(entries)));
+  Line(out, root);
+  AppendSections(out, general);
+  AppendSections(out, detail);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) return false;
+  file.write(out.data(), static_cast<std::streamsize>(out.size()));
+  file.close();
+  return static_cast<bool>(file);
+}
+
+bool ReadSummaryFile(const std::string& path, TSummaryTree& general, TSummaryTree& detail,
+                     TSummaryLoadHooks& hooks, std::string_view separator) {
+  general.Clear();
+  detail.Clear();
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  TLineSource lines(std::move(bytes));
+  TLoadState st{lines, hooks, separator};
+  std::string line;
+  if (lines.Next(line)) st.Total = StrToIntDefault(Trim(line), -1);
+  std::string root;
+  if (lines.Next(line)) root = Trim(line);
+  hooks.Started(st.Total, root);
+
+  TSummaryTree* target = &general;
+  while (!hooks.StopRequested() && lines.Next(line)) {
+    const bool first = target == &general;
+    TSummaryNodeData section;
+    section.Name = line;  // the title keeps its blanks
+    section.ImageIndex = first ? std::max(hooks.ResetGeneralIcons(), 0) : 0;
+    const TNodeId node = target->AddChild(NoNode, std::move(section));
+    std::string countLine;
+    const std::int32_t count = lines.Next(countLine) ? StrToIntDefault(Trim(countLine), -1) : -1;
+    if (count < 0) break;
+    const bool complete = ReadEntries(st, *target, node, count, first);
+    if (first) hooks.ExpandGeneralSection(node);
+    if (!complete) break;
+    target = &detail;
+  }
+  return true;
+}
+
+}  // namespace Vellumetric

@@ -1,0 +1,169 @@
+#include "scan/TVLMSummaryThread.h"
+
+#include "model/VLMMessages.h"
+#include "persistence/SummaryFile.h"
+
+namespace Vellumetric {
+namespace {
+
+// Load mode's requests, answered through the bridge so that every control change happens on
+// the interface thread.
+class TBridgedLoadHooks final : public TSummaryLoadHooks {
+ public:
+  TBridgedLoadHooks(TVLMSummaryThread& thread, TThreadBridge& bridge, TSummaryDisplay& display)
+      : Thread(thread), Bridge(bridge), Display(display) {}
+
+  bool StopRequested() override { return Thread.Terminated(); }
+  void Started(std::int32_t total, const std::string& root) override {
+    Thread.FileTotal = total;
+    Bridge.Synchronize([&] {
+      Display.SetLoadTotal(total);
+      Display.SetTitleText(root);
+    });
+  }
+  void Progress(std::int32_t, std::int32_t) override {
+    Bridge.Synchronize([&] { Display.ProgressTick(); });
+  }
+  std::int32_t ResetGeneralIcons() override {
+    Bridge.Synchronize([&] { Thread.IconIndex = Display.ResetGeneralImages(); });
+    return Thread.IconIndex;
+  }
+  std::int32_t AddIcon(const std::string& path) override {
+    Bridge.Synchronize([&] { Thread.IconIndex = Display.AddGeneralIcon(path); });
+    return Thread.IconIndex;
+  }
+  void ExpandGeneralSection(TNodeId node) override {
+    Bridge.Synchronize([&] { Display.ExpandGeneralSection(node); });
+  }
+
+ private:
+  TVLMSummaryThread& Thread;
+  TThreadBridge& Bridge;
+  TSummaryDisplay& Display;
+};
+
+}  // namespace
+
+TVLMSummaryThread::TVLMSummaryThread(TThreadBridge& bridge, TPathStyle style)
+    : Bridge(bridge), Style(style) {}
+
+TVLMSummaryThread::~TVLMSummaryThread() {
+  Terminate();
+  WaitFor();
+}
+
+void TVLMSummaryThread::Resume() {
+  if (Worker.joinable()) return;
+  Worker = std::thread([this] {
+    try {
+      Execute();
+    } catch (...) {
+      // Out of memory: the pages keep what was built; the end message still goes out.
+    }
+    DoTerminate();
+  });
+}
+
+void TVLMSummaryThread::WaitFor() {
+  if (Worker.joinable() && Worker.get_id() != std::this_thread::get_id()) Worker.join();
+}
+
+void TVLMSummaryThread::Execute() {
+  Busy->store(true);
+  Sync([this] { ProgressBar->EnableTrees(false); });
+  if (LoadMode) {
+    Load();
+  } else if (GroupPass()) {
+    FilePass();
+    FinishingPass();
+  }
+  Sync([this] { ProgressBar->EnableTrees(true); });
+}
+
+void TVLMSummaryThread::DoTerminate() {
+  Busy->store(false);
+  Bridge.PostMessage(NotifyWindow, WM_SUMMARY_FINISHED, 0, 0);
+}
+
+// False when a group id above 999 ends the build. Negative ids cannot index the table either:
+// such a group is passed over.
+bool TVLMSummaryThread::GroupPass() {
+  for (TGroupSlot& slot : GroupSlots) slot = TGroupSlot{};
+  for (const TFileExtDescData& group : *Groups) {
+    if (Terminated()) break;
+    if (group.ID > 999) return false;
+    if (group.ID < 0) continue;
+    TSummaryNodeData data;
+    data.Name = group.Desc;
+    data.ImageIndex = 0;
+    TGroupSlot& slot = GroupSlots[static_cast<std::size_t>(group.ID)];
+    slot = TGroupSlot{0, DetailTree->AddChild(NoNode, std::move(data)), 0};
+  }
+  return true;
+}
+
+void TVLMSummaryThread::FilePass() {
+  std::int32_t tick = 1;
+  std::string lastLocation;
+  TPathText lastPath;
+  for (TFileTypeData& record : *TypedFiles) {
+    if (Terminated()) break;
+    AddFileNode(record, lastLocation, lastPath);
+    if (tick > 200) {
+      Sync([this] { ProgressBar->ProgressTick(); });
+      tick = 1;
+    } else {
+      ++tick;
+    }
+  }
+}
+
+// The files of one folder follow each other in the list and share one path text, so the shown
+// location is worked out once per folder, not once per file.
+void TVLMSummaryThread::AddFileNode(TFileTypeData& record, std::string& lastLocation,
+                                    TPathText& lastPath) {
+  const std::int32_t id = record.GroupID;
+  const bool slotted = HasSlot(id) && GroupSlots[static_cast<std::size_t>(id)].Node != NoNode;
+  TSummaryNodeData data;
+  data.Name = record.Name;
+  data.Size = record.Size;
+  data.ImageIndex = 1;
+  data.LastAccess = record.LastAccess;
+  if (!record.PathPending) {
+    data.Location = record.Path.Str();
+  } else {
+    if (!record.Path.SharesTextWith(lastPath) || lastPath.Empty()) {
+      lastLocation = NormalizeLocation(Style, record.Path.Str(), SourcePath);
+      lastPath = record.Path;
+    }
+    data.Location = lastLocation;
+    record.PathPending = false;
+  }
+  // A record whose group has no node becomes a top-level node of its own.
+  DetailTree->AddChild(slotted ? GroupSlots[static_cast<std::size_t>(id)].Node : NoNode,
+                       std::move(data));
+  if (HasSlot(id)) {
+    GroupSlots[static_cast<std::size_t>(id)].Size += record.Size;
+    GroupSlots[static_cast<std::size_t>(id)].Count += 1;
+  }
+}
+
+void TVLMSummaryThread::FinishingPass() {
+  for (const TFileExtDescData& group : *Groups) {
+    if (Terminated()) break;
+    if (!HasSlot(group.ID)) continue;
+    const TGroupSlot& slot = GroupSlots[static_cast<std::size_t>(group.ID)];
+    if (slot.Node == NoNode) continue;
+    TSummaryNodeData& node = DetailTree->Data(slot.Node);
+    node.Size = slot.Size;
+    node.Name = group.Desc + " (" + std::to_string(slot.Count) + ")";
+  }
+}
+
+void TVLMSummaryThread::Load() {
+  TBridgedLoadHooks hooks(*this, Bridge, *ProgressBar);
+  const std::string separator(ChildSeparator(Style, '\0'));
+  ReadSummaryFile(SourcePath, *OtherTree, *DetailTree, hooks, separator.empty() ? "/" : separator);
+}
+
+}  // namespace Vellumetric

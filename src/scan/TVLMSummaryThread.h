@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "model/TFileExtDescData.h"
+#include "model/TFileTypeData.h"
+#include "model/TSummaryNodeData.h"
+#include "scan/TSummaryDisplay.h"
+#include "scan/TThreadBridge.h"
+#include "system/PathRules.h"
+
+namespace Vellumetric {
+
+// Fills the summary pages on a worker thread. Classify mode sorts the typed-file list into the
+// groups and builds the Detail tree; load mode reads a summary file into the General and Detail
+// trees. Created suspended like the scan thread; ends with one WM_SUMMARY_FINISHED.
+class TVLMSummaryThread {
+ public:
+  struct TGroupSlot {
+    std::uint64_t Size = 0;
+    TNodeId Node = NoNode;
+    std::int32_t Count = 0;
+  };
+  static constexpr std::size_t SlotCount = 1000;
+
+  // `style` decides how locations are normalised; `separator` joins a location and a name
+  // for the General page's icons.
+  TVLMSummaryThread(TThreadBridge& bridge, TPathStyle style);
+  ~TVLMSummaryThread();
+  TVLMSummaryThread(const TVLMSummaryThread&) = delete;
+  TVLMSummaryThread& operator=(const TVLMSummaryThread&) = delete;
+
+  std::array<TGroupSlot, SlotCount> GroupSlots{};
+  TSummaryDisplay* ProgressBar = nullptr;
+  std::int32_t FileTotal = 0;
+  std::int32_t IconIndex = 0;
+  std::string SourcePath;
+  std::atomic<bool>* Busy = nullptr;
+  TWindowHandle NotifyWindow = 0;
+  TSummaryTree* DetailTree = nullptr;
+  TSummaryTree* OtherTree = nullptr;  // load mode: the General tree
+  TTypedFileList* TypedFiles = nullptr;
+  const TFileExtDescList* Groups = nullptr;
+  bool LoadMode = false;
+
+  void Resume();
+  void Terminate() noexcept { TerminatedFlag.store(true, std::memory_order_relaxed); }
+  [[nodiscard]] bool Terminated() const noexcept {
+    return TerminatedFlag.load(std::memory_order_relaxed);
+  }
+  void WaitFor();
+
+ private:
+  void Execute();
+  void DoTerminate();
+  [[nodiscard]] bool GroupPass();
+  void FilePass();
+  void FinishingPass();
+  void AddFileNode(TFileTypeData& record, std::string& lastLocation, TPathText& lastPath);
+  void Load();
+  void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
+  [[nodiscard]] static bool HasSlot(std::int32_t id) noexcept {
+    return id >= 0 && static_cast<std::size_t>(id) < SlotCount;
+  }
+
+  TThreadBridge& Bridge;
+  TPathStyle Style;
+  std::atomic<bool> TerminatedFlag{false};
+  std::thread Worker;
+};
+
+}  // namespace Vellumetric
