@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "TRecordingBridge.h"
+#include "TRecordingSummaryDisplay.h"
+#include "TTempDir.h"
+#include "model/VLMMessages.h"
+#include "persistence/SummaryFile.h"
+#include "scan/TVLMSummaryThread.h"
+
+namespace Vellumetric {
+namespace {
+
+using Testing::TRecordingBridge;
+using Testing::TRecordingSummaryDisplay;
+
+struct TSummaryRun {
+  TRecordingBridge Bridge;
+  TRecordingSummaryDisplay Display;
+  TSummaryTree Detail;
+  TSummaryTree General;
+  TTypedFileList Typed;
+  TFileExtDescList Groups = {
+      {2, "3D Image Files"}, {5, "Document Files"}, {0, "Raster Image Files"}};
+  std::atomic<bool> Busy{false};
+  std::unique_ptr<TVLMSummaryThread> Thread;
+
+  explicit TSummaryRun(TPathStyle style = TPathStyle::Windows)
+      : Thread(std::make_unique<TVLMSummaryThread>(Bridge, style)) {
+    Thread->ProgressBar = &Display;
+    Thread->Busy = &Busy;
+    Thread->NotifyWindow = 9;
+    Thread->DetailTree = &Detail;
+    Thread->OtherTree = &General;
+    Thread->TypedFiles = &Typed;
+    Thread->Groups = &Groups;
+  }
+  void AddFile(const std::string& name, std::int32_t group, std::uint64_t size,
+               const TPathText& path) {
+    TFileTypeData f;
+    f.Name = name;
+    f.GroupID = group;
+    f.Size = size;
+    f.Path = path;
+    Typed.push_back(f);
+  }
+  void Run(const std::string& source) {
+    Thread->SourcePath = source;
+    Thread->Resume();
+    Thread->WaitFor();
+  }
+  std::vector<std::string> TopNames() const {
+    std::vector<std::string> names;
+    for (TNodeId n : Detail.Children(NoNode)) names.push_back(Detail.Data(n).Name);
+    return names;
+  }
+  int Ticks() const {
+    return static_cast<int>(std::count_if(Display.Log.begin(), Display.Log.end(),
+                                          [](auto& l) { return l.rfind("tick", 0) == 0; }));
+  }
+};
+
+TEST(TVLMSummaryThread, ClassifyBuildsOneNodePerGroupWithCountsAndTotals) {
+  TSummaryRun run;
+  const TPathText data = TPathText::Child(TPathText("D:\\"), "\\", "Data");
+  run.AddFile("a.jpg", 0, 10, data);
+  run.AddFile("b.doc", 5, 20, data);
+  run.AddFile("c.JPG", 0, 30, TPathText("C:"));
+  run.Run("D:\\");
+  EXPECT_EQ(run.TopNames(), (std::vector<std::string>{"3D Image Files (0)", "Document Files (1)",
+                                                      "Raster Image Files (2)"}));
+  const TNodeId raster = run.Detail.Children(NoNode)[2];
+  EXPECT_EQ(run.Detail.Data(raster).Size, 40u);
+  EXPECT_EQ(run.Detail.Data(raster).ImageIndex, 0);
+  const TNodeId file = run.Detail.FirstChild(raster);
+  EXPECT_EQ(run.Detail.Data(file).Location, "D:\\Data");  // the doubled separator repaired
+  EXPECT_EQ(run.Detail.Data(file).ImageIndex, 1);
+  EXPECT_EQ(run.Detail.Data(run.Detail.NextSibling(file)).Location, "C:");
+  EXPECT_FALSE(run.Typed[0].PathPending);
+  EXPECT_EQ(run.Typed[0].Path, "D:\\\\Data");  // the record itself keeps its raw path
+  EXPECT_EQ(run.Display.Log, (std::vector<std::string>{"disable", "enable"}));
+  EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SUMMARY_FINISHED}));
+  EXPECT_FALSE(run.Busy.load());
+}
+
+TEST(TVLMSummaryThread, ProgressTicksAfterEvery201Files) {
+  for (const auto& [files, ticks] : {std::pair{0, 0}, std::pair{200, 0}, std::pair{201, 1},
+                                     std::pair{401, 1}, std::pair{402, 2}}) {
+    TSummaryRun run;
+    const TPathText path("/d");
+    for (int i = 0; i < files; ++i) run.AddFile("f", 0, 1, path);
+    run.Run("/d");
+    EXPECT_EQ(run.Ticks(), ticks) << files;
+  }
+}
+
+TEST(TVLMSummaryThread, OddGroupIdsNeverIndexTheTable) {
+  TSummaryRun run;
+  run.Groups = {{-4, "Negative"}, {3, "Three"}, {1000, "Too Big"}, {7, "Never Reached"}};
+  run.AddFile("x", 3, 5, TPathText("/a"));
+  run.Run("/a");
+  // The id above 999 ends the build: no files, no counts, the later group never made.
+  EXPECT_EQ(run.TopNames(), (std::vector<std::string>{"Three"}));
+  EXPECT_EQ(run.Detail.Count(), 1u);
+
+  TSummaryRun orphans;
+  orphans.Groups = {{-4, "Negative"}, {3, "Three"}};
+  orphans.AddFile("lost", 42, 1, TPathText("/a"));
+  orphans.AddFile("neg", -4, 1, TPathText("/a"));
+  orphans.AddFile("huge", 5000, 1, TPathText("/a"));
+  orphans.Run("/a");
+  EXPECT_EQ(orphans.TopNames(), (std::vector<std::string>{"Three (0)", "lost", "neg", "huge"}));
+}
+
+TEST(TVLMSummaryThread, StopDuringTheFilePassLeavesBareGroupNames) {
+  TSummaryRun run;
+  const TPathText path("/d");
+  for (int i = 0; i < 1000; ++i) run.AddFile("f", 0, 1, path);
+  // The first progress tick asks the thread to stop, as a window's timer would.
+  struct TStopper final : TRecordingSummaryDisplay {
+    TVLMSummaryThread* Thread = nullptr;
+    void ProgressTick() override { Thread->Terminate(); }
+  } stopper;
+  stopper.Thread = run.Thread.get();
+  run.Thread->ProgressBar = &stopper;
+  run.Run("/d");
+  const TNodeId raster = run.Detail.Children(NoNode)[2];
+  EXPECT_EQ(run.Detail.Data(raster).Name, "Raster Image Files");
+  EXPECT_EQ(run.Detail.Children(raster).size(), 201u);
+  EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SUMMARY_FINISHED}));
+}
+
+TEST(TVLMSummaryThread, LoadModeFillsBothPagesFromAFile) {
+  Testing::TTempDir tmp;
+  {
+    TSummaryTree g, d;
+    TSummaryNodeData section;
+    section.Name = "20 Biggest Files";
+    const TNodeId s = g.AddChild(NoNode, section);
+    TSummaryNodeData file;
+    file.Name = "a.iso";
+    file.Location = "/srv";
+    file.Size = 9;
+    g.AddChild(s, file);
+    section.Name = "Disk Image Files (1)";
+    d.AddChild(d.AddChild(NoNode, section), file);
+    ASSERT_TRUE(WriteSummaryFile(tmp / "x.sbf", "/srv", g, d));
+  }
+  TSummaryRun run(TPathStyle::Posix);
+  run.Thread->LoadMode = true;
+  run.Run(tmp / "x.sbf");
+  EXPECT_EQ(run.General.Count(), 2u);
+  EXPECT_EQ(run.Detail.Count(), 2u);
+  EXPECT_EQ(run.Display.Log,
+            (std::vector<std::string>{"disable", "total 2", "title /srv", "reset icons",
+                                      "icon /srv/a.iso", "expand 0", "enable"}));
+  EXPECT_EQ(run.Thread->FileTotal, 2);
+}
+
+}  // namespace
+}  // namespace Vellumetric
