@@ -146,6 +146,14 @@ bool ReadSummaryFile(const std::string& path, TSummaryTree& general, TSummaryTre
   std::ifstream file(path, std::ios::binary);
   if (!file) return false;
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  ReadSummaryBytes(std::move(bytes), general, detail, hooks, separator);
+  return true;
+}
+
+void ReadSummaryBytes(std::string bytes, TSummaryTree& general, TSummaryTree& detail,
+                      TSummaryLoadHooks& hooks, std::string_view separator) {
+  general.Clear();
+  detail.Clear();
   TLineSource lines(std::move(bytes));
   TLoadState st{lines, hooks, separator};
   std::string line;
@@ -169,7 +177,6 @@ bool ReadSummaryFile(const std::string& path, TSummaryTree& general, TSummaryTre
     if (!complete) break;
     target = &detail;
   }
-  return true;
 }
 
 }  // namespace Vellumetric

@@ -36,5 +36,8 @@ class TSummaryLoadHooks {
 // the entries read completely. Returns false only when the file cannot be opened.
 bool ReadSummaryFile(const std::string& path, TSummaryTree& general, TSummaryTree& detail,
                      TSummaryLoadHooks& hooks, std::string_view separator);
+// The same over the bytes of a file already read.
+void ReadSummaryBytes(std::string bytes, TSummaryTree& general, TSummaryTree& detail,
+                      TSummaryLoadHooks& hooks, std::string_view separator);
 
 }  // namespace Vellumetric
