@@ -41,19 +41,12 @@ void TCliSession::Summarise(const std::string& sourcePath) {
   DetailTree.Clear();
   BuildBiggestFilesSection(GeneralTree, BiggestFiles, PathStyle, nullptr, 0);
   TVLMSummaryThread thread(*this, PathStyle);
-  thread.ProgressBar = this;
-  thread.SourcePath = sourcePath;
-  thread.Busy = &SummaryBusy;
-  thread.NotifyWindow = 1;
-  thread.DetailTree = &DetailTree;
   thread.TypedFiles = &TypedFiles;
   thread.Groups = &GroupList;
   thread.LoadMode = false;
   ProgressMax = static_cast<int>(TypedFiles.size());
   ProgressPos = 0;
-  thread.Resume();
-  WaitForEnd();
-  thread.WaitFor();
+  RunSummaryThread(thread, sourcePath);
   Totals.clear();
   for (const TFileExtDescData& g : GroupList) {
     if (g.ID < 0 || g.ID >= 1000) continue;
@@ -67,17 +60,21 @@ void TCliSession::Summarise(const std::string& sourcePath) {
 
 void TCliSession::Load(const std::string& summaryFile) {
   TVLMSummaryThread thread(*this, PathStyle);
+  thread.OtherTree = &GeneralTree;
+  thread.LoadMode = true;
+  RunSummaryThread(thread, summaryFile);
+  SortDetailTree(DetailTree);
+}
+
+void TCliSession::RunSummaryThread(TVLMSummaryThread& thread, const std::string& source) {
   thread.ProgressBar = this;
-  thread.SourcePath = summaryFile;
+  thread.SourcePath = source;
   thread.Busy = &SummaryBusy;
   thread.NotifyWindow = 1;
   thread.DetailTree = &DetailTree;
-  thread.OtherTree = &GeneralTree;
-  thread.LoadMode = true;
   thread.Resume();
   WaitForEnd();
   thread.WaitFor();
-  SortDetailTree(DetailTree);
 }
 
 std::uint32_t TCliSession::WaitForEnd() {

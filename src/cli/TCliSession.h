@@ -21,6 +21,8 @@
 
 namespace Vellumetric {
 
+class TVLMSummaryThread;
+
 // One group's totals after a summary.
 struct TGroupTotal {
   std::int32_t Id = 0;
@@ -73,6 +75,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
 
  private:
   std::uint32_t WaitForEnd();
+  void RunSummaryThread(TVLMSummaryThread& thread, const std::string& source);
   void DrawProgress(const char* what);
 
   TFileExtDescList GroupList;

@@ -21,31 +21,9 @@ TVLMDiskAnalyzerThread::TVLMDiskAnalyzerThread(TThreadBridge& bridge,
       Style(Lister->Style()),
       FullPaths(Lister->ListsByFullPath()) {}
 
-TVLMDiskAnalyzerThread::~TVLMDiskAnalyzerThread() {
-  Terminate();
-  WaitFor();
-}
-
-void TVLMDiskAnalyzerThread::Resume() {
-  if (Worker.joinable()) return;
-  Worker = std::thread([this] {
-    try {
-      Execute();
-    } catch (...) {
-      // Out of memory mid-walk: what was built stays; the end message still goes out so the
-      // window leaves its scanning state.
-    }
-    DoTerminate();
-  });
-}
-
 void TVLMDiskAnalyzerThread::CancelScan() noexcept {
   CancelledFlag.store(true, std::memory_order_relaxed);
   Terminate();
-}
-
-void TVLMDiskAnalyzerThread::WaitFor() {
-  if (Worker.joinable() && Worker.get_id() != std::this_thread::get_id()) Worker.join();
 }
 
 void TVLMDiskAnalyzerThread::Execute() {

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "model/TBiggestFileList.h"
@@ -14,6 +13,7 @@
 #include "scan/TExtensionIndex.h"
 #include "scan/TScanDisplay.h"
 #include "scan/TThreadBridge.h"
+#include "scan/TWorkerThread.h"
 #include "system/TDirectoryLister.h"
 
 namespace Vellumetric {
@@ -23,12 +23,10 @@ namespace Vellumetric {
 // fields, then calls Resume(). The end is reported by one posted message, WM_SCAN_FINISHED or,
 // after CancelScan(), WM_SCAN_CANCELLED. The owner destroys the object after that message; the
 // destructor stops and joins a worker that is still running.
-class TVLMDiskAnalyzerThread {
+class TVLMDiskAnalyzerThread final : public TWorkerThread {
  public:
   TVLMDiskAnalyzerThread(TThreadBridge& bridge, std::unique_ptr<TDirectoryLister> lister);
-  ~TVLMDiskAnalyzerThread();
-  TVLMDiskAnalyzerThread(const TVLMDiskAnalyzerThread&) = delete;
-  TVLMDiskAnalyzerThread& operator=(const TVLMDiskAnalyzerThread&) = delete;
+  ~TVLMDiskAnalyzerThread() override { Stop(); }
 
   // Set before Resume(); the referenced structures belong to the caller and must outlive the
   // worker. While it runs the worker is their only writer.
@@ -43,18 +41,11 @@ class TVLMDiskAnalyzerThread {
   TBiggestFileList* BiggestFiles = nullptr;
   TWindowHandle NotifyWindow = 0;
 
-  void Resume();
   // The stop request of a cancel: the end message becomes WM_SCAN_CANCELLED.
   void CancelScan() noexcept;
-  void Terminate() noexcept { TerminatedFlag.store(true, std::memory_order_relaxed); }
-  [[nodiscard]] bool Terminated() const noexcept {
-    return TerminatedFlag.load(std::memory_order_relaxed);
-  }
   [[nodiscard]] bool Cancelled() const noexcept {
     return CancelledFlag.load(std::memory_order_relaxed);
   }
-  // Blocks until the worker has ended (after its end message).
-  void WaitFor();
 
  private:
   struct TWalkFrame {
@@ -66,8 +57,8 @@ class TVLMDiskAnalyzerThread {
     std::uint32_t Files;
   };
 
-  void Execute();
-  void DoTerminate();
+  void Execute() override;
+  void DoTerminate() override;
   void ScanRoot(const std::string& root, const TExtensionIndex& index);
   void CountSubfolders(const std::string& root);
   void Walk(TNodeId root, const TExtensionIndex& index);
@@ -80,9 +71,7 @@ class TVLMDiskAnalyzerThread {
   std::unique_ptr<TDirectoryLister> Lister;
   TPathStyle Style;
   bool FullPaths;
-  std::atomic<bool> TerminatedFlag{false};
   std::atomic<bool> CancelledFlag{false};
-  std::thread Worker;
 };
 
 }  // namespace Vellumetric

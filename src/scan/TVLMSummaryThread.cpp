@@ -47,27 +47,6 @@ class TBridgedLoadHooks final : public TSummaryLoadHooks {
 TVLMSummaryThread::TVLMSummaryThread(TThreadBridge& bridge, TPathStyle style)
     : Bridge(bridge), Style(style) {}
 
-TVLMSummaryThread::~TVLMSummaryThread() {
-  Terminate();
-  WaitFor();
-}
-
-void TVLMSummaryThread::Resume() {
-  if (Worker.joinable()) return;
-  Worker = std::thread([this] {
-    try {
-      Execute();
-    } catch (...) {
-      // Out of memory: the pages keep what was built; the end message still goes out.
-    }
-    DoTerminate();
-  });
-}
-
-void TVLMSummaryThread::WaitFor() {
-  if (Worker.joinable() && Worker.get_id() != std::this_thread::get_id()) Worker.join();
-}
-
 void TVLMSummaryThread::Execute() {
   Busy->store(true);
   Sync([this] { ProgressBar->EnableTrees(false); });

@@ -4,13 +4,13 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
 
 #include "model/TFileExtDescData.h"
 #include "model/TFileTypeData.h"
 #include "model/TSummaryNodeData.h"
 #include "scan/TSummaryDisplay.h"
 #include "scan/TThreadBridge.h"
+#include "scan/TWorkerThread.h"
 #include "system/PathRules.h"
 
 namespace Vellumetric {
@@ -18,7 +18,7 @@ namespace Vellumetric {
 // Fills the summary pages on a worker thread. Classify mode sorts the typed-file list into the
 // groups and builds the Detail tree; load mode reads a summary file into the General and Detail
 // trees. Created suspended like the scan thread; ends with one WM_SUMMARY_FINISHED.
-class TVLMSummaryThread {
+class TVLMSummaryThread final : public TWorkerThread {
  public:
   struct TGroupSlot {
     std::uint64_t Size = 0;
@@ -30,9 +30,7 @@ class TVLMSummaryThread {
   // `style` decides how locations are normalised; `separator` joins a location and a name
   // for the General page's icons.
   TVLMSummaryThread(TThreadBridge& bridge, TPathStyle style);
-  ~TVLMSummaryThread();
-  TVLMSummaryThread(const TVLMSummaryThread&) = delete;
-  TVLMSummaryThread& operator=(const TVLMSummaryThread&) = delete;
+  ~TVLMSummaryThread() override { Stop(); }
 
   std::array<TGroupSlot, SlotCount> GroupSlots{};
   TSummaryDisplay* ProgressBar = nullptr;
@@ -47,16 +45,9 @@ class TVLMSummaryThread {
   const TFileExtDescList* Groups = nullptr;
   bool LoadMode = false;
 
-  void Resume();
-  void Terminate() noexcept { TerminatedFlag.store(true, std::memory_order_relaxed); }
-  [[nodiscard]] bool Terminated() const noexcept {
-    return TerminatedFlag.load(std::memory_order_relaxed);
-  }
-  void WaitFor();
-
  private:
-  void Execute();
-  void DoTerminate();
+  void Execute() override;
+  void DoTerminate() override;
   [[nodiscard]] bool GroupPass();
   void FilePass();
   void FinishingPass();
@@ -69,8 +60,6 @@ class TVLMSummaryThread {
 
   TThreadBridge& Bridge;
   TPathStyle Style;
-  std::atomic<bool> TerminatedFlag{false};
-  std::thread Worker;
 };
 
 }  // namespace Vellumetric
