@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QWidget>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "model/TFolderData.h"
+#include "system/TDiskInfo.h"
+#include "system/TDriveInfoCache.h"
+#include "system/TWindowsInfo.h"
+#include "ui/TInfoListView.h"
+#include "ui/TVLMDriveListForm.h"
+#include "ui/TVLMQuickInfoForm.h"
+#include "ui/TVLMTitleBarForm.h"
+
+namespace Vellumetric {
+
+// What the analyzer asks of the system, replaceable in tests.
+struct TAnalyzerServices {
+  std::function<void(TDiskList&)> BuildDisks = [](TDiskList& d) { BuildDiskList(d); };
+  TVLMDriveListForm::TVolumeQuery VolumeQuery = [](const std::string& root) {
+    return QueryVolumeFacts(root);
+  };
+  TDriveInfoCache::TGather GatherDrive = [](std::string_view root) {
+    return GatherDriveInfo(root);
+  };
+};
+
+// The working window: toolbar, the start view with the drive tiles and the drive page, and (with
+// the scan commands) the results views. Owns every list of the program's data.
+class TVLMAnalyzerForm final : public QWidget {
+ public:
+  TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices services = {});
+  ~TVLMAnalyzerForm() override;
+
+  void SetCompactToolbar(bool compact);
+  void Initialize();
+  void ShowStartView();
+  void ShowDriveInfo(const std::string& root);
+  void ShowFolderDetails(const std::string& path, const TFolderData* node);
+  // Stop requests of the closing main window; the workers that answer them come with the scan
+  // commands.
+  void CancelSummary();
+  void CancelScan();
+  [[nodiscard]] bool IsButtonShown(const QToolButton* button) const;
+
+  std::atomic<bool> Scanning{false};
+  std::atomic<bool> SummaryBusy{false};
+  int SummaryStopRequests = 0;
+  int ScanCancelRequests = 0;
+
+  QToolBar* ToolBar1 = nullptr;
+  QToolButton* ToolButton1 = nullptr;
+  QToolButton* ToolButton2 = nullptr;
+  QToolButton* ToolButton4 = nullptr;
+  QToolButton* ToolButton5 = nullptr;
+  QToolButton* ToolButton6 = nullptr;
+  QToolButton* ToolButton7 = nullptr;
+  QAction* ToolButton8 = nullptr;  // the separator
+  QToolButton* ToolButton9 = nullptr;
+  QToolButton* ToolButton10 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QMenu* PopupMenu2 = nullptr;
+  QWidget* Panel1 = nullptr;
+  QWidget* Panel2 = nullptr;
+  QWidget* Panel4 = nullptr;
+  QWidget* Panel5 = nullptr;
+  QWidget* Panel6 = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QTreeView* VirtualStringTree = nullptr;
+  QTreeView* VirtualStringTree1 = nullptr;
+  QTreeView* VirtualStringTree2 = nullptr;
+  TInfoListView* ListView1 = nullptr;
+  QLabel* StaticText1 = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QLabel* Label1 = nullptr;
+  TVLMQuickInfoForm* QuickInfo = nullptr;
+  TVLMTitleBarForm* SummaryTitleBar = nullptr;
+
+  TDiskList DiskList;
+  TDriveInfoCache DriveInfoCache;
+  std::string CurrentPath;
+  TWindowsInfo WindowsInfo;
+  std::string WindowsFolder;
+  std::string SpecialFolders[5];  // profile, documents, music, pictures, videos
+  int SummaryPanelHeight = 0;
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  QToolButton* AddButton(const QString& caption, const QString& icon);
+  void BuildToolBar();
+  void BuildPanels();
+  void BuildScanDriveMenu();
+  void BuildScanFolderMenu();
+  void SetButtonShown(QToolButton* button, bool shown);
+  void SetToolbarImages(int size);
+  void ShowAbout();
+
+  int Dpi;
+  TAnalyzerServices Services;
+  bool Compact = false;
+  std::map<const QToolButton*, QAction*> ButtonActions;
+  std::map<const QToolButton*, QString> ButtonImages;
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <vector>
+
+#include "ui/TVLMAnalyzerForm.h"
+#include "ui/TVLMMessageEvent.h"
+
+namespace Vellumetric::Testing {
+
+// Receives posted window messages and writes down (message, wParam).
+class TMessageRecorder final : public QObject {
+ public:
+  std::vector<std::pair<int, std::uintptr_t>> Messages;
+  bool event(QEvent* e) override {
+    if (e->type() >= 2024 && e->type() <= 2033) {
+      Messages.push_back({e->type(), static_cast<TVLMMessageEvent*>(e)->WParam});
+      return true;
+    }
+    return QObject::event(e);
+  }
+};
+
+inline void DeliverPosted() {
+  QCoreApplication::sendPostedEvents();
+}
+
+// Three drives: half full, full and empty (capacity 0 stands for a failed query).
+inline TDiskList FakeDisks() {
+  TDiskList disks(3);
+  const char* names[] = {"System (/)", "Data (/data)", "Broken (/broken)"};
+  const char* roots[] = {"/", "/data", "/broken"};
+  for (int i = 0; i < 3; ++i) {
+    disks[static_cast<std::size_t>(i)].Name = names[i];
+    disks[static_cast<std::size_t>(i)].RootPath = roots[i];
+  }
+  return disks;
+}
+
+inline TVolumeFacts FakeFacts(const std::string& root) {
+  TVolumeFacts f;
+  f.Valid = root != "/broken";
+  f.FileSystem = "ext4";
+  if (root == "/") f.TotalBytes = 100ULL << 30, f.UserFreeBytes = 50ULL << 30;
+  if (root == "/data") f.TotalBytes = 10ULL << 30, f.UserFreeBytes = 0;
+  return f;
+}
+
+inline TAnalyzerServices FakeServices() {
+  TAnalyzerServices s;
+  s.BuildDisks = [](TDiskList& d) { d = FakeDisks(); };
+  s.VolumeQuery = FakeFacts;
+  s.GatherDrive = [](std::string_view root) {
+    return FormatDriveInfo(root, FakeFacts(std::string(root)));
+  };
+  return s;
+}
+
+}  // namespace Vellumetric::Testing
