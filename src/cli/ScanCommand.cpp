@@ -1,7 +1,5 @@
 #include "cli/ScanCommand.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +11,9 @@
 #include "cli/TCliSession.h"
 #include "persistence/SummaryFile.h"
 #include "persistence/SummaryNames.h"
+#include "system/NativePlatform.h"
 #include "system/SystemFolders.h"
+#include "system/TextEncoding.h"
 
 namespace Vellumetric {
 namespace {
@@ -47,7 +47,7 @@ int SaveSummary(const TCliContext& context, const TCliSession& session, const TS
   const std::string path =
       JoinNativePath(context.Info.BackupFolder(), SummaryFileName(args.SaveName));
   std::error_code ec;
-  if (!args.Force && std::filesystem::exists(path, ec)) {
+  if (!args.Force && std::filesystem::exists(Utf8Path(path), ec)) {
     std::fprintf(stderr, "cannot save: %s exists (use --force to replace it)\n", path.c_str());
     return 1;
   }
@@ -96,7 +96,7 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
 
 int RunScanCommand(const TScanArgs& args) {
   std::error_code ec;
-  const auto status = std::filesystem::status(args.Path, ec);
+  const auto status = std::filesystem::status(Utf8Path(args.Path), ec);
   if (ec || !std::filesystem::is_directory(status)) {
     const std::string reason =
         ec ? ec.message()
@@ -106,8 +106,7 @@ int RunScanCommand(const TScanArgs& args) {
   }
   TCliContext context;
   if (!args.Quiet) PrepareCliContext(context);
-  TCliSession session(context.Groups, context.Extensions,
-                      !args.Quiet && isatty(STDERR_FILENO) == 1);
+  TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
   auto start = std::chrono::steady_clock::now();
   const bool finished = session.Scan(args.Path, args.Drive);
   if (args.Timings) std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));

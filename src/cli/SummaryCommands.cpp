@@ -11,8 +11,10 @@
 #include "cli/TCliSession.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "filetypes/VLMOptions.h"
+#include "system/NativePlatform.h"
 #include "system/PathRules.h"
 #include "system/SystemFolders.h"
+#include "system/TextEncoding.h"
 
 namespace Vellumetric {
 namespace {
@@ -23,8 +25,11 @@ void PrintError(const std::string& message) {
 
 std::string ResolveSummaryFile(TCliContext& context, const std::string& file) {
   std::error_code ec;
-  if (file.find('/') != std::string::npos || std::filesystem::exists(file, ec)) return file;
-  const std::string name = EqualsIgnoreAsciiCase(ExtractExtension(TPathStyle::Posix, file), ".sbf")
+  if (file.find_first_of("/\\") != std::string::npos ||
+      std::filesystem::exists(Utf8Path(file), ec)) {
+    return file;
+  }
+  const std::string name = EqualsIgnoreAsciiCase(ExtractExtension(NativePathStyle(), file), ".sbf")
                                ? file
                                : file + ".sbf";
   return JoinNativePath(context.Info.BackupFolder(), name);
@@ -69,7 +74,7 @@ int RunOpenCommand(const std::string& file, bool json) {
   std::string message;
   context.HasDataFolder = context.Info.Init(VellumetricProductIndex, "1.2.0", 6, message);
   const std::string path = ResolveSummaryFile(context, file);
-  std::ifstream probe(path, std::ios::binary);
+  std::ifstream probe(Utf8Path(path), std::ios::binary);
   if (!probe) {
     PrintError("cannot open " + path + ": " + std::strerror(errno));
     return 1;

@@ -68,11 +68,12 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
 
 int main(int argc, char** argv) {
   PrepareMemoryForScans();
-  if (argc < 2) return Usage("");
-  const std::string command = argv[1];
+  const std::vector<std::string> args = CommandLineArguments(argc, argv);
+  if (args.size() < 2) return Usage("");
+  const std::string& command = args[1];
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  return Dispatch(command, std::vector<std::string>(argv + 2, argv + argc));
+  return Dispatch(command, std::vector<std::string>(args.begin() + 2, args.end()));
 }

@@ -132,7 +132,7 @@ bool WriteSummaryFile(const std::string& path, const std::string& root, const TS
   Line(out, root);
   AppendSections(out, general);
   AppendSections(out, detail);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  std::ofstream file(Utf8Path(path), std::ios::binary | std::ios::trunc);
   if (!file) return false;
   file.write(out.data(), static_cast<std::streamsize>(out.size()));
   file.close();
@@ -143,7 +143,7 @@ bool ReadSummaryFile(const std::string& path, TSummaryTree& general, TSummaryTre
                      TSummaryLoadHooks& hooks, std::string_view separator) {
   general.Clear();
   detail.Clear();
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(Utf8Path(path), std::ios::binary);
   if (!file) return false;
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   ReadSummaryBytes(std::move(bytes), general, detail, hooks, separator);

@@ -18,7 +18,7 @@ struct TTableFreer {
 };
 
 std::string TextOf(const unsigned char* text) {
-  return text ? DecodeStoredText(reinterpret_cast<const char*>(text)) : std::string();
+  return text ? DecodeDatabaseText(reinterpret_cast<const char*>(text)) : std::string();
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ bool TSQLite3::Open(std::string_view path) {
     return true;
   }
   Error = LoadResStringFmt(IDS_CANNOT_OPEN_DATABASE,
-                           Handle ? DecodeStoredText(sqlite3_errmsg(Handle)) : "out of memory");
+                           Handle ? DecodeDatabaseText(sqlite3_errmsg(Handle)) : "out of memory");
   Close();
   return false;
 }
@@ -56,7 +56,7 @@ bool TSQLite3::Execute(std::string_view statement) {
   char* message = nullptr;
   const int rc = sqlite3_exec(Handle, text.c_str(), nullptr, nullptr, &message);
   if (rc != SQLITE_OK && message) {
-    Error = DecodeStoredText(message);
+    Error = DecodeDatabaseText(message);
     sqlite3_free(message);
     return false;
   }
@@ -75,7 +75,7 @@ bool TSQLite3::HasRows(std::string_view statement) {
   const std::unique_ptr<char*, TTableFreer> guard(table);
   if (rc != SQLITE_OK) {
     if (message) {
-      Error = DecodeStoredText(sqlite3_errmsg(Handle));
+      Error = DecodeDatabaseText(sqlite3_errmsg(Handle));
       sqlite3_free(message);
     }
     return false;
@@ -94,7 +94,7 @@ bool TSQLite3::Select(std::string_view statement, TSQLRows& rows) {
   sqlite3_stmt* raw = nullptr;
   if (sqlite3_prepare(Handle, statement.data(), static_cast<int>(statement.size()), &raw,
                       nullptr) != SQLITE_OK) {
-    Error = DecodeStoredText(sqlite3_errmsg(Handle));
+    Error = DecodeDatabaseText(sqlite3_errmsg(Handle));
     sqlite3_finalize(raw);
     return false;
   }

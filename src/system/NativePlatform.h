@@ -1,6 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "system/PathRules.h"
 #include "system/TDirectoryLister.h"
@@ -15,5 +18,11 @@ namespace Vellumetric {
 // the program, which grows in large steps, instead of a per-thread heap that glibc grows one
 // page (one mprotect call) at a time.
 void PrepareMemoryForScans();
+
+// The program's arguments as UTF-8 (on Windows they are read as wide text, not from argv).
+[[nodiscard]] std::vector<std::string> CommandLineArguments(int argc, char** argv);
+[[nodiscard]] bool StderrIsTerminal();
+// Single-byte text of the older form to UTF-8: the ANSI code page on Windows, Latin-1 elsewhere.
+[[nodiscard]] std::string LegacyCodePageToUtf8(std::string_view bytes);
 
 }  // namespace Vellumetric

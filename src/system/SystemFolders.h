@@ -21,7 +21,9 @@ namespace Vellumetric {
 // The Windows folder; empty where there is none.
 [[nodiscard]] std::string GetWindowsFolder();
 
-// Where the program is installed (POSIX: the running executable's folder); empty when unknown.
+// Where the program is installed. POSIX: the running executable's folder, else the current
+// folder. Windows: the "Path" value of the product's registry key; the current folder when the
+// key is missing, an empty text when the key has no such value.
 [[nodiscard]] std::string GetInstallFolder();
 [[nodiscard]] std::string GetCurrentFolder();
 [[nodiscard]] bool DirectoryExists(const std::string& path);

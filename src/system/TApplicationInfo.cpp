@@ -45,7 +45,6 @@ bool TApplicationInfo::Init(int productIndex, std::string_view version, int numb
     return false;
   };
   Install = GetInstallFolder();
-  if (Install.empty()) Install = GetCurrentFolder();
   if (!DirectoryExists(Install)) return fail();
 
   // Without a home there is no data folder: never fall back to a folder at the file-system root.

@@ -1,5 +1,7 @@
 #include "system/TextEncoding.h"
 
+#include "system/NativePlatform.h"
+
 namespace Vellumetric {
 
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) noexcept {
@@ -31,7 +33,10 @@ bool IsValidUtf8(std::string_view text) noexcept {
 }
 
 std::string DecodeStoredText(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(bytes);
+  return IsValidUtf8(bytes) ? std::string(bytes) : Latin1ToUtf8(bytes);
+}
+
+std::string Latin1ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
   for (const char ch : bytes) {
@@ -44,6 +49,15 @@ std::string DecodeStoredText(std::string_view bytes) {
     }
   }
   return out;
+}
+
+std::string DecodeDatabaseText(std::string_view bytes) {
+  return IsValidUtf8(bytes) ? std::string(bytes) : LegacyCodePageToUtf8(bytes);
+}
+
+std::filesystem::path Utf8Path(std::string_view text) {
+  return std::filesystem::path(reinterpret_cast<const char8_t*>(text.data()),
+                               reinterpret_cast<const char8_t*>(text.data() + text.size()));
 }
 
 bool Utf8ToUtf16(std::string_view text, std::u16string& out) {

@@ -1,5 +1,8 @@
 #include "system/NativePlatform.h"
 
+#include <unistd.h>
+
+#include "system/TextEncoding.h"
 #include "system/posix/TPosixDirectoryLister.h"
 
 #if defined(__GLIBC__)
@@ -14,6 +17,18 @@ TPathStyle NativePathStyle() {
 
 std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
   return std::make_unique<TPosixDirectoryLister>();
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+bool StderrIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
+std::string LegacyCodePageToUtf8(std::string_view bytes) {
+  return Latin1ToUtf8(bytes);
 }
 
 void PrepareMemoryForScans() {

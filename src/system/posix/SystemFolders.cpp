@@ -77,7 +77,7 @@ std::string GetWindowsFolder() {
 std::string GetInstallFolder() {
   std::vector<char> buf(4096);
   const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-  if (n <= 0 || static_cast<std::size_t>(n) >= buf.size()) return {};
+  if (n <= 0 || static_cast<std::size_t>(n) >= buf.size()) return GetCurrentFolder();
   const std::string exe(buf.data(), static_cast<std::size_t>(n));
   const std::size_t slash = exe.rfind('/');
   return slash == 0 ? std::string("/") : exe.substr(0, slash);
