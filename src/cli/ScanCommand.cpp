@@ -9,6 +9,7 @@
 #include "cli/ScanReport.h"
 #include "cli/SummaryCommands.h"
 #include "cli/TCliSession.h"
+#include "filetypes/DefaultFileTypes.h"
 #include "persistence/SummaryFile.h"
 #include "persistence/SummaryNames.h"
 #include "system/NativePlatform.h"
@@ -105,7 +106,14 @@ int RunScanCommand(const TScanArgs& args) {
     return 1;
   }
   TCliContext context;
-  if (!args.Quiet) PrepareCliContext(context);
+  if (args.Quiet) {
+    // The one-line report touches no data folder; it still classifies every file, with the
+    // default groups, so it does the same work as a full scan.
+    context.Groups = DefaultGroupList();
+    context.Extensions = DefaultExtensionList();
+  } else {
+    PrepareCliContext(context);
+  }
   TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
   auto start = std::chrono::steady_clock::now();
   const bool finished = session.Scan(args.Path, args.Drive);
