@@ -17,7 +17,7 @@ TExtensionIndex::TExtensionIndex(const TFileExtList& extensions) {
 
 bool TExtensionIndex::Find(std::string_view extension, std::int32_t& groupId) const {
   if (extension.size() > LongestKey) return false;
-  std::array<char, 64> small;
+  std::array<char, 64> small{};
   std::string large;
   char* folded = small.data();
   if (extension.size() > small.size()) {

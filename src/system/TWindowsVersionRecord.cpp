@@ -13,7 +13,7 @@ bool IsWorkstation(const TRecord& r) {
   return r.ProductType == 1;
 }
 bool IsX64(const TRecord& r) {
-  return r.ProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+  return r.ProcessorArchitecture == kProcessorX64;
 }
 bool Has(const TRecord& r, std::uint16_t suite) {
   return (r.SuiteMask & suite) != 0;
@@ -67,10 +67,10 @@ std::string Vista7Edition(const TRecord& r) {
 }
 
 std::string ServerEdition(const TRecord& r) {
-  const bool dc = Has(r, VER_SUITE_DATACENTER);
-  const bool ent = Has(r, VER_SUITE_ENTERPRISE);
+  const bool dc = Has(r, kSuiteDatacenter);
+  const bool ent = Has(r, kSuiteEnterprise);
   if (r.Major == 5 && r.Minor == 2) {
-    if (r.ProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64) {
+    if (r.ProcessorArchitecture == kProcessorItanium) {
       if (dc) return "Datacenter Edition for Itanium-based Systems";
       if (ent) return "Enterprise Edition for Itanium-based Systems";
       return {};
@@ -82,7 +82,7 @@ std::string ServerEdition(const TRecord& r) {
     }
     if (dc) return "Datacenter Edition";
     if (ent) return "Enterprise Edition";
-    return r.SuiteMask == VER_SUITE_BLADE ? "Web Edition" : "Standard Edition";
+    return r.SuiteMask == kSuiteBlade ? "Web Edition" : "Standard Edition";
   }
   if (r.Major == 5 && r.Minor == 0)
     return dc ? "Datacenter Server" : ent ? "Advanced Server" : "Server";
@@ -94,7 +94,7 @@ std::string ExtendedOldEdition(const TRecord& r) {
   const bool xpX64 = r.Major == 5 && r.Minor == 2 && IsX64(r);
   if (IsWorkstation(r) && !xpX64) {
     if (r.Major == 4) return "Workstation 4.0";
-    return LoadResString(Has(r, VER_SUITE_PERSONAL) ? IDS_HOME_EDITION : IDS_PROFESSIONAL_EDITION);
+    return LoadResString(Has(r, kSuitePersonal) ? IDS_HOME_EDITION : IDS_PROFESSIONAL_EDITION);
   }
   return ServerEdition(r);
 }

@@ -26,12 +26,12 @@ struct TWindowsVersionRecord {
   std::optional<std::string> ProductOptions;
 };
 
-inline constexpr std::uint16_t VER_SUITE_ENTERPRISE = 0x0002;
-inline constexpr std::uint16_t VER_SUITE_DATACENTER = 0x0080;
-inline constexpr std::uint16_t VER_SUITE_PERSONAL = 0x0200;
-inline constexpr std::uint16_t VER_SUITE_BLADE = 0x0400;
-inline constexpr std::uint16_t PROCESSOR_ARCHITECTURE_IA64 = 6;
-inline constexpr std::uint16_t PROCESSOR_ARCHITECTURE_AMD64 = 9;
+inline constexpr std::uint16_t kSuiteEnterprise = 0x0002;
+inline constexpr std::uint16_t kSuiteDatacenter = 0x0080;
+inline constexpr std::uint16_t kSuitePersonal = 0x0200;
+inline constexpr std::uint16_t kSuiteBlade = 0x0400;
+inline constexpr std::uint16_t kProcessorItanium = 6;
+inline constexpr std::uint16_t kProcessorX64 = 9;
 
 // The naming rules: product name, edition and version class. A record that was not obtained,
 // or a basic record of an old NT whose ProductOptions value is unreadable, gives an empty result.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "persistence/SummaryNames.h"
+#include "system/SystemFolders.h"
 
 namespace Vellumetric {
 namespace {
@@ -21,9 +22,9 @@ TEST(SummaryNames, ProposalSkipsTakenNames) {
   std::set<std::string> taken;
   const auto exists = [&](const std::string& p) { return taken.count(p) > 0; };
   EXPECT_EQ(ProposeSummaryName("/b", "Drive_C", exists), "Drive_C");
-  taken.insert("/b/Drive_C.sbf");
+  taken.insert(JoinNativePath("/b", "Drive_C.sbf"));
   EXPECT_EQ(ProposeSummaryName("/b", "Drive_C", exists), "Drive_C(1)");
-  taken.insert("/b/Drive_C(1).sbf");
+  taken.insert(JoinNativePath("/b", "Drive_C(1).sbf"));
   EXPECT_EQ(ProposeSummaryName("/b", "Drive_C", exists), "Drive_C(2)");
 }
 

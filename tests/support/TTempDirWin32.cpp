@@ -1,0 +1,54 @@
+// The test helpers of TTempDir.h for the Windows build.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "TTempDir.h"
+
+namespace Vellumetric::Testing {
+
+TTempDir::TTempDir() {
+  static std::atomic<unsigned> counter{0};
+  const auto base = std::filesystem::temp_directory_path();
+  for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+    const auto candidate = base / ("vlm-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                   std::to_string(counter++));
+    if (std::filesystem::create_directory(candidate)) {
+      Root = candidate.string();
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TTempDir::~TTempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(Root, ec);
+}
+
+std::string RunCommand(const std::string& command, int* status) {
+  std::string out;
+  FILE* pipe = _popen(command.c_str(), "r");
+  if (!pipe) throw std::runtime_error("_popen failed: " + command);
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  const int rc = _pclose(pipe);
+  if (status) *status = rc;
+  return out;
+}
+
+std::string ShellQuote(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+void MakeFile(const std::string& path, unsigned long long size) {
+  { std::ofstream file(path, std::ios::binary | std::ios::trunc); }
+  std::filesystem::resize_file(path, size);
+}
+
+}  // namespace Vellumetric::Testing
