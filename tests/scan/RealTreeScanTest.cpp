@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "TRecordingBridge.h"
+#include "TScanHarness.h"
 #include "TTempDir.h"
 #include "TTreeBuilder.h"
 #include "filetypes/DefaultFileTypes.h"
@@ -20,31 +20,7 @@ namespace {
 
 using namespace Testing;
 
-struct TRealScan {
-  TRecordingBridge Bridge;
-  TFolderTree Tree;
-  TTypedFileList Typed;
-  TBiggestFileList Biggest;
-  TFileExtList Extensions = DefaultExtensionList();
-  std::atomic<bool> Scanning{false};
-  std::atomic<std::int32_t> Subfolders{0};
-
-  void Run(const std::string& root, bool drive = false) {
-    TVLMDiskAnalyzerThread thread(Bridge, CreateDirectoryLister());
-    thread.Roots = {root};
-    thread.FolderTree = &Tree;
-    thread.ProgressBar = &Bridge;
-    thread.SubfolderCount = &Subfolders;
-    thread.RootsAreDrives = drive;
-    thread.Scanning = &Scanning;
-    thread.TypedFiles = &Typed;
-    thread.Extensions = &Extensions;
-    thread.BiggestFiles = &Biggest;
-    thread.Resume();
-    thread.WaitFor();
-  }
-  const TFolderData& Root() const { return Tree.Data(Tree.FirstChild(NoNode)); }
-};
+using TRealScan = TScanHarness;
 
 void MakeDir(const std::string& path) {
   ASSERT_EQ(::mkdir(path.c_str(), 0755), 0) << path;

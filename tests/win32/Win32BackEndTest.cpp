@@ -7,6 +7,7 @@
 #include <regex>
 #include <string>
 
+#include "TScanHarness.h"
 #include "TTempDir.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "model/VLMMessages.h"
@@ -27,43 +28,7 @@ namespace {
 
 using Testing::TTempDir;
 
-class TInlineBridge final : public TThreadBridge, public TScanDisplay {
- public:
-  void Synchronize(const std::function<void()>& call) override { call(); }
-  void PostMessage(TWindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {}
-  void SetProgressRange(int, int) override {}
-  void SetProgressPosition(int) override {}
-  void StepProgress() override {}
-  void ExpandNode(TNodeId) override {}
-  void SelectNode(TNodeId) override {}
-};
-
-struct TScan {
-  TInlineBridge Bridge;
-  TFolderTree Tree;
-  TTypedFileList Typed;
-  TBiggestFileList Biggest;
-  TFileExtList Extensions = DefaultExtensionList();
-  std::atomic<bool> Scanning{false};
-  std::atomic<std::int32_t> Subfolders{0};
-  void Run(const std::string& root, bool drive) {
-    TVLMDiskAnalyzerThread thread(Bridge, CreateDirectoryLister());
-    thread.Roots = {root};
-    thread.FolderTree = &Tree;
-    thread.ProgressBar = &Bridge;
-    thread.SubfolderCount = &Subfolders;
-    thread.RootsAreDrives = drive;
-    thread.Scanning = &Scanning;
-    thread.TypedFiles = &Typed;
-    thread.Extensions = &Extensions;
-    thread.BiggestFiles = &Biggest;
-    thread.Resume();
-    thread.WaitFor();
-  }
-  std::string ChildPath(TNodeId parent) const {
-    return Tree.Data(Tree.FirstChild(parent)).Path.Str();
-  }
-};
+using TScan = Testing::TScanHarness;
 
 // A drive letter mapped onto a test folder for the length of a test.
 class TMappedDrive {
@@ -102,7 +67,7 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
   const TNodeId root = drive.Tree.FirstChild(NoNode);
   EXPECT_EQ(drive.Tree.Data(root).Name, mapped.Drive);
   EXPECT_EQ(drive.Tree.Data(root).Kind, 2);
-  EXPECT_EQ(drive.ChildPath(root), mapped.Drive + "\\Data");
+  EXPECT_EQ(drive.FirstChildPath(root), mapped.Drive + "\\Data");
   EXPECT_EQ(drive.Tree.Data(root).FileCount, 2u);
   EXPECT_EQ(drive.Tree.Data(root).Size, 1005u);  // directory entries count 0 bytes here
   ASSERT_EQ(drive.Typed.size(), 2u);
@@ -111,8 +76,8 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
   folder.Run(mapped.Drive + "\\", false);
   const TNodeId froot = folder.Tree.FirstChild(NoNode);
   EXPECT_EQ(folder.Tree.Data(froot).Name, "");
-  EXPECT_EQ(folder.ChildPath(froot), mapped.Drive + "\\\\Data");
-  EXPECT_EQ(NormalizeLocation(TPathStyle::Windows, folder.ChildPath(froot), ""),
+  EXPECT_EQ(folder.FirstChildPath(froot), mapped.Drive + "\\\\Data");
+  EXPECT_EQ(NormalizeLocation(TPathStyle::Windows, folder.FirstChildPath(froot), ""),
             mapped.Drive + "\\Data");
   const TNodeId data = folder.Tree.FirstChild(froot);
   EXPECT_EQ(folder.Tree.Data(folder.Tree.FirstChild(data)).Name, "\xe5\x86\x99\xe7\x9c\x9f");
