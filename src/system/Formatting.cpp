@@ -6,7 +6,7 @@
 namespace Vellumetric {
 namespace {
 
-struct TSpec {
+struct TConversion {
   bool LeftAlign = false;
   int Width = 0;
   int Precision = -1;
@@ -66,51 +66,51 @@ std::size_t DisplayLength(std::string_view text) {
   return units;
 }
 
-std::string Render(const TSpec& spec, const TFormatArg* arg, std::string_view separator) {
+std::string Render(const TConversion& conv, const TFormatArg* arg, std::string_view separator) {
   std::string body;
   if (arg != nullptr) {
-    switch (spec.Type) {
+    switch (conv.Type) {
       case 'd':
       case 'x':
-        body = Digits(*arg, spec.Type, spec.Precision);
+        body = Digits(*arg, conv.Type, conv.Precision);
         break;
       case 'f':
-        body = Fixed(AsDouble(*arg), spec.Precision, separator);
+        body = Fixed(AsDouble(*arg), conv.Precision, separator);
         break;
       default:
         if (auto* s = std::get_if<std::string_view>(&arg->Value)) body = std::string(*s);
-        if (spec.Precision >= 0 && body.size() > static_cast<std::size_t>(spec.Precision)) {
-          body.resize(static_cast<std::size_t>(spec.Precision));
+        if (conv.Precision >= 0 && body.size() > static_cast<std::size_t>(conv.Precision)) {
+          body.resize(static_cast<std::size_t>(conv.Precision));
         }
     }
   }
   const std::size_t length = DisplayLength(body);
-  if (length < static_cast<std::size_t>(spec.Width)) {
-    const std::size_t pad = static_cast<std::size_t>(spec.Width) - length;
-    body.insert(spec.LeftAlign ? body.size() : 0, pad, ' ');
+  if (length < static_cast<std::size_t>(conv.Width)) {
+    const std::size_t pad = static_cast<std::size_t>(conv.Width) - length;
+    body.insert(conv.LeftAlign ? body.size() : 0, pad, ' ');
   }
   return body;
 }
 
-// Reads "[-][0][width][.precision]type" after a '%'; returns false on a malformed spec.
-bool ParseSpec(std::string_view p, std::size_t& i, TSpec& spec) {
+// Reads "[-][0][width][.precision]type" after a '%'; returns false on a malformed conv.
+bool ParseConversion(std::string_view p, std::size_t& i, TConversion& conv) {
   auto number = [&](int& out) {
     out = 0;
     while (i < p.size() && p[i] >= '0' && p[i] <= '9') out = out * 10 + (p[i++] - '0');
   };
   while (i < p.size() && (p[i] == '-' || p[i] == '0')) {
-    if (p[i] == '-') spec.LeftAlign = true;
+    if (p[i] == '-') conv.LeftAlign = true;
     ++i;
   }
-  number(spec.Width);
+  number(conv.Width);
   if (i < p.size() && p[i] == '.') {
     ++i;
-    number(spec.Precision);
+    number(conv.Precision);
   }
   if (i >= p.size()) return false;
   const char t = static_cast<char>(p[i] | 0x20);  // %D and %X work too
   if (t != 'd' && t != 'x' && t != 'f' && t != 's') return false;
-  spec.Type = t;
+  conv.Type = t;
   ++i;
   return true;
 }
@@ -132,14 +132,14 @@ std::string FormatPattern(std::string_view pattern, std::initializer_list<TForma
       continue;
     }
     std::size_t j = i + 1;
-    TSpec spec;
-    if (!ParseSpec(pattern, j, spec)) {
+    TConversion conv;
+    if (!ParseConversion(pattern, j, conv)) {
       out.append(pattern.substr(i, j - i));  // not a conversion: kept as text
       i = j;
       continue;
     }
     const TFormatArg* arg = next != args.end() ? next++ : nullptr;
-    out += Render(spec, arg, decimalSeparator);
+    out += Render(conv, arg, decimalSeparator);
     i = j;
   }
   return out;
