@@ -58,8 +58,8 @@ class TApplicationInfo {
 
 namespace Vellumetric {
 
-// The program's one application information, for the windows that the specification has call
-// these by name. Engine code never reads it: it is given the folders it needs.
+// The program's one application information, for the windows that call these by name at
+// start-up. Engine code never reads it: it is given the folders it needs.
 [[nodiscard]] TApplicationInfo& ApplicationInfo();
 [[nodiscard]] bool InitApplicationInfo(int productIndex, std::string_view version, int number,
                                        std::string& message);
