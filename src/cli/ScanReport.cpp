@@ -162,7 +162,7 @@ void AppendSectionsJson(std::string& out, const TSummaryTree& tree) {
       out += c == tree.FirstChild(s) ? "{\"name\":" : ",{\"name\":";
       AppendJsonString(out, d.Name);
       out += ",\"location\":";
-      AppendJsonString(out, d.Location);
+      AppendJsonString(out, d.Location.Str());
       AppendJsonNumberField(out, "size", d.Size);
       AppendJsonNumberField(out, "last_access", d.LastAccess);
       out += "}";
@@ -177,7 +177,7 @@ void AppendSectionsText(std::string& out, const TSummaryTree& tree) {
     out += FormatSize(tree.Data(s).Size, 1) + "  " + tree.Data(s).Name + "\n";
     for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
       const TSummaryNodeData& d = tree.Data(c);
-      out += FormatSize(d.Size, 1) + "    " + d.Name + "  " + d.Location + "\n";
+      out += FormatSize(d.Size, 1) + "    " + d.Name + "  " + d.Location.Str() + "\n";
     }
   }
 }

@@ -31,7 +31,7 @@ void AppendSections(std::string& out, const TSummaryTree& tree) {
       Line(out, d.Name);
       Line(out, std::to_string(static_cast<std::int64_t>(d.Size)));
       Line(out, std::to_string(static_cast<std::int64_t>(d.LastAccess)));
-      Line(out, d.Location);
+      Line(out, d.Location.Str());
     }
   }
 }
@@ -78,6 +78,7 @@ struct TLoadState {
   std::int32_t Total = 0;
   std::int32_t Position = 0;
   std::int32_t Tick = 1;
+  TPathText LastLocation{};
 };
 
 // One section's entries; false when the file ended inside the section.
@@ -96,9 +97,12 @@ bool ReadEntries(TLoadState& st, TSummaryTree& tree, TNodeId section, std::int32
     d.Name = Trim(name);
     d.Size = static_cast<std::uint64_t>(StrToInt64Default(Trim(size), -1));
     d.LastAccess = static_cast<std::uint64_t>(StrToInt64Default(Trim(access), -1));
-    d.Location = Trim(location);
+    // Entries of one folder follow each other: they share one location text.
+    std::string where = Trim(location);
+    if (!(st.LastLocation == where)) st.LastLocation = TPathText(where);
+    d.Location = st.LastLocation;
     if (general) {
-      const std::int32_t icon = st.Hooks.AddIcon(d.Location + std::string(st.Separator) + d.Name);
+      const std::int32_t icon = st.Hooks.AddIcon(where + std::string(st.Separator) + d.Name);
       d.ImageIndex = icon < 0 ? 0 : icon;
     } else {
       d.ImageIndex = 1;

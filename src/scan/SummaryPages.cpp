@@ -13,9 +13,9 @@ TNodeId BuildBiggestFilesSection(TSummaryTree& general, const TBiggestFileList& 
     TSummaryNodeData d;
     d.Name = file.Name;
     d.Size = file.Size;
-    d.Location = file.Path.Str();
+    d.Location = file.Path;
     d.LastAccess = file.LastAccess;
-    const std::int32_t icon = fileIcon ? fileIcon(ChildPath(style, d.Location, d.Name)) : -1;
+    const std::int32_t icon = fileIcon ? fileIcon(ChildPath(style, d.Location.Str(), d.Name)) : -1;
     d.ImageIndex = icon < 0 ? 0 : icon;
     total += file.Size;
     general.AddChild(section, std::move(d));

@@ -83,7 +83,7 @@ bool TVLMSummaryThread::GroupPass() {
 
 void TVLMSummaryThread::FilePass() {
   std::int32_t tick = 1;
-  std::string lastLocation;
+  TPathText lastLocation;
   TPathText lastPath;
   for (TFileTypeData& record : *TypedFiles) {
     if (Terminated()) break;
@@ -99,7 +99,7 @@ void TVLMSummaryThread::FilePass() {
 
 // The files of one folder follow each other in the list and share one path text, so the shown
 // location is worked out once per folder, not once per file.
-void TVLMSummaryThread::AddFileNode(TFileTypeData& record, std::string& lastLocation,
+void TVLMSummaryThread::AddFileNode(TFileTypeData& record, TPathText& lastLocation,
                                     TPathText& lastPath) {
   const std::int32_t id = record.GroupID;
   const bool slotted = HasSlot(id) && GroupSlots[static_cast<std::size_t>(id)].Node != NoNode;
@@ -109,10 +109,12 @@ void TVLMSummaryThread::AddFileNode(TFileTypeData& record, std::string& lastLoca
   data.ImageIndex = 1;
   data.LastAccess = record.LastAccess;
   if (!record.PathPending) {
-    data.Location = record.Path.Str();
+    data.Location = record.Path;
   } else {
     if (!record.Path.SharesTextWith(lastPath) || lastPath.Empty()) {
-      lastLocation = NormalizeLocation(Style, record.Path.Str(), SourcePath);
+      const std::string shown = NormalizeLocation(Style, record.Path.Str(), SourcePath);
+      // Mostly the shown location is the folder's own path: then it is shared, not copied.
+      lastLocation = record.Path == shown ? record.Path : TPathText(shown);
       lastPath = record.Path;
     }
     data.Location = lastLocation;

@@ -51,7 +51,7 @@ class TVLMSummaryThread final : public TWorkerThread {
   [[nodiscard]] bool GroupPass();
   void FilePass();
   void FinishingPass();
-  void AddFileNode(TFileTypeData& record, std::string& lastLocation, TPathText& lastPath);
+  void AddFileNode(TFileTypeData& record, TPathText& lastLocation, TPathText& lastPath);
   void Load();
   void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
   [[nodiscard]] static bool HasSlot(std::int32_t id) noexcept {

@@ -36,7 +36,7 @@ void Entry(TSummaryTree& tree, TNodeId section, const std::string& name, std::ui
   TSummaryNodeData d;
   d.Name = name;
   d.Size = size;
-  d.Location = location;
+  d.Location = TPathText(location);
   d.LastAccess = access;
   tree.AddChild(section, d);
 }

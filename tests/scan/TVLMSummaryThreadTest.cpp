@@ -142,7 +142,7 @@ TEST(TVLMSummaryThread, LoadModeFillsBothPagesFromAFile) {
     const TNodeId s = g.AddChild(NoNode, section);
     TSummaryNodeData file;
     file.Name = "a.iso";
-    file.Location = "/srv";
+    file.Location = TPathText("/srv");
     file.Size = 9;
     g.AddChild(s, file);
     section.Name = "Disk Image Files (1)";
