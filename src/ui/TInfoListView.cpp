@@ -58,8 +58,23 @@ void TInfoListView::ShowRows(const std::vector<TInfoPageRow>& rows, int fieldWid
   }
   // The page's widths are a minimum: a caption that the font of this system draws wider than
   // the designer's gets the room to show in full.
-  setColumnWidth(0, std::max(fieldWidth, sizeHintForColumn(0) + kIndentStep));
-  setColumnWidth(1, valueWidth);
+  FieldWidth = fieldWidth;
+  ValueWidth = valueWidth;
+  FitColumns();
+}
+
+void TInfoListView::FitColumns() {
+  const int field = std::max(FieldWidth, sizeHintForColumn(0) + kIndentStep);
+  setColumnWidth(0, field);
+  // Values are short: when the page is narrower than both widths, the value column gives way
+  // rather than making the page scroll sideways.
+  const int room = viewport()->width() - field;
+  setColumnWidth(1, room > 0 && room < ValueWidth ? std::max(room, 60) : ValueWidth);
+}
+
+void TInfoListView::resizeEvent(QResizeEvent* event) {
+  QTreeWidget::resizeEvent(event);
+  FitColumns();
 }
 
 QString TInfoListView::Cell(int row, int column) const {

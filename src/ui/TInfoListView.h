@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QResizeEvent>
 #include <QTreeWidget>
 #include <vector>
 
@@ -16,6 +17,15 @@ class TInfoListView final : public QTreeWidget {
 
   // Text of a row and column, for tests and screenshots alike.
   [[nodiscard]] QString Cell(int row, int column) const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void FitColumns();
+
+  int FieldWidth = 340;
+  int ValueWidth = 146;
 };
 
 }  // namespace Vellumetric
