@@ -3,15 +3,15 @@
 
 #include <string>
 
+#include "CliRunner.h"
 #include "TTempDir.h"
 
 namespace Vellumetric {
 namespace {
 
+using Testing::kCli;
 using Testing::RunCommand;
 using Testing::ShellQuote;
-
-const std::string kCli = VLM_CLI_PATH;
 
 TEST(CliInfo, DrivesJsonListsTheRootFileSystemLikeDf) {
   const std::string py =

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "CliRunner.h"
 #include "TTempDir.h"
 #include "TTreeBuilder.h"
 
@@ -12,12 +13,6 @@ namespace Vellumetric {
 namespace {
 
 using namespace Testing;
-
-const std::string kCli = VLM_CLI_PATH;
-
-std::string Cli(const std::string& args, int* status = nullptr) {
-  return RunCommand(ShellQuote(kCli) + " " + args + " 2>&1", status);
-}
 
 // Runs a python3 snippet over the CLI's JSON output of `root`; the snippet prints its answer.
 std::string QueryJson(const std::string& root, const std::string& extra, const std::string& py) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "CliRunner.h"
 #include "TTempDir.h"
 #include "cli/TCliSession.h"
 #include "filetypes/DefaultFileTypes.h"
@@ -14,12 +15,6 @@ namespace Vellumetric {
 namespace {
 
 using namespace Testing;
-
-const std::string kCli = VLM_CLI_PATH;
-
-std::string Cli(const std::string& args, int* status = nullptr) {
-  return RunCommand(ShellQuote(kCli) + " " + args + " 2>&1", status);
-}
 
 std::string Backup() {
   return std::string(std::getenv("XDG_DATA_HOME")) + "/Quendrix Vellumetric/Backup";
