@@ -32,6 +32,8 @@ vlm_ensure_packages() {
 VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev)
 VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux)
 VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core)
+# Making and checking the Debian package: dpkg-shlibdeps and file for cpack, the two validators.
+VLM_PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 
 # Configures and builds the given targets, or everything. Builds with and without the tests live
 # in separate folders so switching between run and test never reconfigures either. Sets

@@ -29,13 +29,18 @@ const std::array<TDriveFeature, DriveFeatureCount>& DriveFeatures() {
   return kFeatures;
 }
 
+std::string FormatVolumeSerial(std::uint32_t serial) {
+  // Always eight digits, as the system's own tools print it ("0703-5919"): a shorter minimum
+  // would drop leading zeros and put the dash after the wrong digit.
+  const std::string digits = FormatPattern("%0.08x", {serial});
+  return digits.substr(0, 4) + "-" + digits.substr(4);
+}
+
 TDriveInfo FormatDriveInfo(std::string_view root, const TVolumeFacts& facts) {
   TDriveInfo info;
   info.RootPath = std::string(root);
   if (!facts.Valid) return info;  // a failed query shows empty values and every feature "No"
-  // At least four digits, then a dash before the fifth ("1638-5481"; "00AB-" below 0x10000).
-  const std::string digits = FormatPattern("%0.04x", {facts.Serial});
-  info.SerialNumber = digits.substr(0, 4) + "-" + digits.substr(4);
+  info.SerialNumber = FormatVolumeSerial(facts.Serial);
   info.FileSystem = FormatPattern("%s", {facts.FileSystem});
   info.MaxNameLength = FormatPattern("%d", {facts.MaxNameLength});
   // Whole GB, truncated, held as 32-bit integers.

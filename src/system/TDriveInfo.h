@@ -48,6 +48,8 @@ struct TDriveFeature {
 };
 [[nodiscard]] const std::array<TDriveFeature, DriveFeatureCount>& DriveFeatures();
 
+// The volume serial as the system prints it: eight upper-case hex digits, dash after the fourth.
+[[nodiscard]] std::string FormatVolumeSerial(std::uint32_t serial);
 // Formats the facts as the drive page shows them. Invalid facts give empty texts and every
 // feature off.
 [[nodiscard]] TDriveInfo FormatDriveInfo(std::string_view root, const TVolumeFacts& facts);

@@ -42,6 +42,9 @@ void Entry(TSummaryTree& tree, TNodeId section, const std::string& name, std::ui
 }
 
 // General: n files in "20 Biggest Files"; Detail: one group per count given.
+#pragma GCC diagnostic push
+// GCC 12 bug 105651: a false -Wrestrict on literal + std::string at -O3.
+#pragma GCC diagnostic ignored "-Wrestrict"
 void Fill(TSummaryTree& general, TSummaryTree& detail, int n, std::initializer_list<int> groups) {
   const TNodeId g = Section(general, "20 Biggest Files");
   for (int i = 0; i < n; ++i) Entry(general, g, "big" + std::to_string(i), 1000 - i, "/d");
@@ -52,6 +55,7 @@ void Fill(TSummaryTree& general, TSummaryTree& detail, int n, std::initializer_l
     for (int i = 0; i < count; ++i) Entry(detail, s, "f" + std::to_string(i), i, "/d");
   }
 }
+#pragma GCC diagnostic pop
 
 TEST(SummaryFile, WriteReadWriteIsByteIdentical) {
   TTempDir tmp;

@@ -37,10 +37,17 @@ TEST(DriveInfo, FormatsTheWholeGigabyteFiguresAndTheSerial) {
   EXPECT_EQ(d.TotalClusters, "121");
   TVolumeFacts small = Facts(0, 0);
   small.Serial = 0xAB;
-  EXPECT_EQ(FormatDriveInfo("E:\\", small).SerialNumber, "00AB-");
+  EXPECT_EQ(FormatDriveInfo("E:\\", small).SerialNumber, "0000-00AB");
   EXPECT_EQ(FormatDriveInfo("E:\\", small).FreeSpace, "0 GB (0.00%)");  // capacity 0
   EXPECT_EQ(FormatDriveInfo("E:\\", Facts(512ULL << 20, 128ULL << 20)).FreeSpace,
             "0 GB (25.00%)");  // below 1 GB: from the bytes
+}
+
+TEST(DriveInfo, SerialIsEightDigitsWithTheDashAfterTheFourth) {
+  EXPECT_EQ(FormatVolumeSerial(0), "0000-0000");
+  EXPECT_EQ(FormatVolumeSerial(0x1234), "0000-1234");
+  EXPECT_EQ(FormatVolumeSerial(0x07035919), "0703-5919");
+  EXPECT_EQ(FormatVolumeSerial(0xFFFFFFFF), "FFFF-FFFF");
 }
 
 TEST(DriveInfo, FailedQueryAndPageRows) {

@@ -25,8 +25,10 @@ TEST(DriveInfo, RootVolumeAgreesWithDfAndStat) {
   char id[32];
   unsigned long namelen = 0, blocks = 0, frsize = 0;
   ASSERT_EQ(std::sscanf(stat.c_str(), "%31s %lu %lu %lu", id, &namelen, &blocks, &frsize), 4);
-  const std::string hex(id);
-  std::string serial = hex.substr(hex.size() > 8 ? hex.size() - 8 : 0);
+  // stat prints the file-system id without leading zeros: pad it before taking the low half.
+  std::string hex(id);
+  if (hex.size() < 8) hex.insert(0, 8 - hex.size(), '0');
+  std::string serial = hex.substr(hex.size() - 8);
   for (char& c : serial) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const TDriveInfo d = FormatDriveInfo("/", f);
   EXPECT_EQ(d.SerialNumber, serial.substr(0, 4) + "-" + serial.substr(4));

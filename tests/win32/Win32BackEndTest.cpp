@@ -126,7 +126,7 @@ TEST(Win32BackEnd, OnlyFixedDrivesAreListedWithTheirSerials) {
     EXPECT_EQ(d.Name.substr(d.Name.size() - 6), std::string(" (") + d.Letter + ":\\)");
   }
   const TDriveInfo c = GatherDriveInfo("C:\\");
-  EXPECT_TRUE(std::regex_match(c.SerialNumber, std::regex("[0-9A-F]{4}-([0-9A-F]{4,})?")))
+  EXPECT_TRUE(std::regex_match(c.SerialNumber, std::regex("[0-9A-F]{4}-[0-9A-F]{4}")))
       << c.SerialNumber;
   EXPECT_FALSE(c.FileSystem.empty());
 }
