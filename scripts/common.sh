@@ -29,6 +29,15 @@ vlm_ensure_packages() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
+# A locale with a comma decimal separator, so the tests can check that numbers in files and JSON
+# do not follow the user's locale. Made only where we may (root); the test skips otherwise.
+vlm_ensure_test_locale() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+  [ "$(id -u)" -eq 0 ] || return 0
+  vlm_ensure_packages locales
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
+}
+
 VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev)
 VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux)
 VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core)

@@ -1,5 +1,6 @@
 #include "system/Formatting.h"
 
+#include <charconv>
 #include <cstdio>
 #include <vector>
 
@@ -47,9 +48,12 @@ std::string Digits(const TFormatArg& a, char type, int precision) {
 }
 
 std::string Fixed(double value, int precision, std::string_view separator) {
+  // to_chars ignores the C locale: a process that called setlocale (every Qt program does) would
+  // otherwise print the locale's comma, and the separator asked for here would never be applied.
   std::vector<char> buf(400);
-  std::snprintf(buf.data(), buf.size(), "%.*f", precision < 0 ? 2 : precision, value);
-  std::string text(buf.data());
+  const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), value,
+                                    std::chars_format::fixed, precision < 0 ? 2 : precision);
+  std::string text(buf.data(), result.ec == std::errc{} ? result.ptr : buf.data());
   if (const auto dot = text.find('.'); dot != std::string::npos) {
     text.replace(dot, 1, separator);
   }

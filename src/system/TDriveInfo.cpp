@@ -36,7 +36,8 @@ std::string FormatVolumeSerial(std::uint32_t serial) {
   return digits.substr(0, 4) + "-" + digits.substr(4);
 }
 
-TDriveInfo FormatDriveInfo(std::string_view root, const TVolumeFacts& facts) {
+TDriveInfo FormatDriveInfo(std::string_view root, const TVolumeFacts& facts,
+                           std::string_view decimalSeparator) {
   TDriveInfo info;
   info.RootPath = std::string(root);
   if (!facts.Valid) return info;  // a failed query shows empty values and every feature "No"
@@ -55,7 +56,7 @@ TDriveInfo FormatDriveInfo(std::string_view root, const TVolumeFacts& facts) {
                                  static_cast<long double>(facts.TotalBytes));
   }
   info.TotalSpace = FormatPattern("%d GB", {totalGB});
-  info.FreeSpace = FormatPattern("%d GB (%2f%%)", {freeGB, double{percent}});
+  info.FreeSpace = FormatPattern("%d GB (%2f%%)", {freeGB, double{percent}}, decimalSeparator);
   info.TotalClusters = FormatPattern("%d", {facts.TotalClusters});
   info.FreeClusters = FormatPattern("%d", {facts.FreeClusters});
   info.SectorsPerCluster = FormatPattern("%d", {facts.SectorsPerCluster});
@@ -66,8 +67,8 @@ TDriveInfo FormatDriveInfo(std::string_view root, const TVolumeFacts& facts) {
   return info;
 }
 
-TDriveInfo GatherDriveInfo(std::string_view root) {
-  return FormatDriveInfo(root, QueryVolumeFacts(root));
+TDriveInfo GatherDriveInfo(std::string_view root, std::string_view decimalSeparator) {
+  return FormatDriveInfo(root, QueryVolumeFacts(root), decimalSeparator);
 }
 
 }  // namespace Vellumetric

@@ -52,10 +52,12 @@ struct TDriveFeature {
 [[nodiscard]] std::string FormatVolumeSerial(std::uint32_t serial);
 // Formats the facts as the drive page shows them. Invalid facts give empty texts and every
 // feature off.
-[[nodiscard]] TDriveInfo FormatDriveInfo(std::string_view root, const TVolumeFacts& facts);
+[[nodiscard]] TDriveInfo FormatDriveInfo(std::string_view root, const TVolumeFacts& facts,
+                                         std::string_view decimalSeparator = ".");
 
 // Queries the volume that holds `root` and formats it.
-[[nodiscard]] TDriveInfo GatherDriveInfo(std::string_view root);
+[[nodiscard]] TDriveInfo GatherDriveInfo(std::string_view root,
+                                         std::string_view decimalSeparator = ".");
 // The platform part of that: the raw facts.
 [[nodiscard]] TVolumeFacts QueryVolumeFacts(std::string_view root);
 

@@ -15,7 +15,10 @@ class TDriveInfoCache {
  public:
   using TGather = std::function<TDriveInfo(std::string_view root)>;
 
-  explicit TDriveInfoCache(TGather gather = GatherDriveInfo) : Gather(std::move(gather)) {}
+  explicit TDriveInfoCache(TGather gather = [](std::string_view root) {
+    return GatherDriveInfo(root);
+  })
+      : Gather(std::move(gather)) {}
 
   // The cached entry for root, gathered and appended on first use. The reference stays valid
   // for the cache's life (entries are never moved).

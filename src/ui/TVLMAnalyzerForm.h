@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
 #include <QSplitter>
@@ -32,7 +33,7 @@ struct TAnalyzerServices {
     return QueryVolumeFacts(root);
   };
   TDriveInfoCache::TGather GatherDrive = [](std::string_view root) {
-    return GatherDriveInfo(root);
+    return GatherDriveInfo(root, QLocale::system().decimalPoint().toStdString());
   };
 };
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 #include "system/Formatting.h"
 
 namespace Vellumetric {
@@ -32,6 +35,20 @@ TEST(FormatSize, WideValuesAndLocaleSeparator) {
   EXPECT_EQ(FormatSize(1536, 1, "\xd9\xab"),
             "     1\xd9\xab"
             "5 KB");
+}
+
+// Every Qt program sets the C locale from the environment; the separator must still be the one
+// asked for, or the CLI's JSON and the window would differ by machine.
+TEST(FormatPattern, IgnoresTheProcessLocale) {
+  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "the de_DE.UTF-8 locale is not generated on this machine";
+  }
+  const std::string dotted = FormatPattern("%2f", {5.25});
+  const std::string size = FormatSize(1536, 2, ",");
+  std::setlocale(LC_NUMERIC, previous.c_str());
+  EXPECT_EQ(dotted, "5.25");
+  EXPECT_EQ(size, "    1,50 KB");
 }
 
 TEST(FormatPattern, FollowsTheProgramsFormattingRule) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLocale>
 #include <QObject>
 #include <vector>
 
@@ -22,6 +23,11 @@ class TMessageRecorder final : public QObject {
     return QObject::event(e);
   }
 };
+
+// The text with the user's decimal separator in place of '.', as the window shows numbers.
+inline QString Localized(QString text) {
+  return text.replace(QLatin1Char('.'), QLocale::system().decimalPoint());
+}
 
 inline void DeliverPosted() {
   QCoreApplication::sendPostedEvents();
@@ -53,7 +59,8 @@ inline TAnalyzerServices FakeServices() {
   s.BuildDisks = [](TDiskList& d) { d = FakeDisks(); };
   s.VolumeQuery = FakeFacts;
   s.GatherDrive = [](std::string_view root) {
-    return FormatDriveInfo(root, FakeFacts(std::string(root)));
+    return FormatDriveInfo(root, FakeFacts(std::string(root)),
+                           QLocale::system().decimalPoint().toStdString());
   };
   return s;
 }

@@ -64,7 +64,7 @@ TEST(MainForm, StartViewShowsTheDrivesAndTheFirstDrivesPage) {
   EXPECT_TRUE(a.Panel4->isHidden());
   EXPECT_EQ(a.CurrentPath, "/");
   ASSERT_EQ(a.ListView1->topLevelItemCount(), 32);
-  EXPECT_EQ(a.ListView1->Cell(6, 1), QStringLiteral("50 GB (50.00%)"));
+  EXPECT_EQ(a.ListView1->Cell(6, 1), Localized(QStringLiteral("50 GB (50.00%)")));
   ASSERT_NE(a.PopupMenu1, nullptr);  // three drives: the Scan Drive button has its menu
   EXPECT_EQ(a.PopupMenu1->actions().size(), 3);
   EXPECT_EQ(a.PopupMenu2->actions().last()->text(), QStringLiteral("Browse..."));
@@ -75,7 +75,7 @@ TEST(MainForm, StartViewShowsTheDrivesAndTheFirstDrivesPage) {
   DeliverPosted();
   EXPECT_EQ(a.CurrentPath, "/data");
   EXPECT_EQ(a.ListView1->Cell(1, 1), QStringLiteral("/data"));
-  EXPECT_EQ(a.ListView1->Cell(6, 1), QStringLiteral("0 GB (0.00%)"));
+  EXPECT_EQ(a.ListView1->Cell(6, 1), Localized(QStringLiteral("0 GB (0.00%)")));
   PostVLMMessage(&a, WM_DRIVE_SELECTED, 7);  // no such drive: ignored
   DeliverPosted();
   EXPECT_EQ(a.CurrentPath, "/data");
