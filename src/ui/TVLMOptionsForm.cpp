@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
@@ -60,7 +61,8 @@ TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFile
   ListView1->setSortingEnabled(true);
   ListView1->sortByColumn(0, Qt::AscendingOrder);
   ListView1->header()->setSectionsClickable(false);
-  ListView1->setMinimumSize(Scaled(560, Dpi), Scaled(330, Dpi));
+  ListView1->header()->setSortIndicatorShown(false);
+  ListView1->setMinimumSize(Scaled(720, Dpi), Scaled(330, Dpi));
   connect(ListView1, &QTreeWidget::itemSelectionChanged, this, [this] { ListView1SelectItem(); });
 
   BuildPanel();
@@ -81,12 +83,18 @@ TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFile
   layout->addWidget(ToolBar1);
   auto* body = new QVBoxLayout;
   body->setContentsMargins(Scaled(8, Dpi), 0, Scaled(8, Dpi), 0);
-  body->addWidget(Panel1, 1);
-  body->addWidget(Label8);
-  body->addWidget(ListView1, 1);
+  // The edit panel takes the place of the label and the list, at the same size.
+  auto* listPage = new QWidget(this);
+  auto* listLayout = new QVBoxLayout(listPage);
+  listLayout->setContentsMargins(0, 0, 0, 0);
+  listLayout->addWidget(Label8);
+  listLayout->addWidget(ListView1, 1);
+  Pages = new QStackedWidget(this);
+  Pages->addWidget(listPage);
+  Pages->addWidget(Panel1);
+  body->addWidget(Pages, 1);
   body->addLayout(buttons);
   layout->addLayout(body, 1);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
   setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
 }
 
@@ -147,7 +155,6 @@ void TVLMOptionsForm::BuildPanel() {
   grid->addWidget(ListBox1, 4, 0, 2, 1);
   grid->addWidget(Button4, 4, 1, Qt::AlignTop);
   grid->setRowStretch(5, 1);
-  Panel1->hide();
 }
 
 void TVLMOptionsForm::showEvent(QShowEvent* event) {
@@ -161,12 +168,16 @@ void TVLMOptionsForm::showEvent(QShowEvent* event) {
 void TVLMOptionsForm::FormShow() {
   SetImages(IsLargeResolution(Dpi) ? 32 : 16);
   FillList();
+  layout()->activate();
+  setFixedSize(minimumSizeHint());
 }
 
 // 16 x 16 images; 32 x 32 on a screen above 100 pixels per inch, the toolbar as high as Add.
 void TVLMOptionsForm::SetImages(int size) {
   for (const auto& [button, image] : ButtonImages) {
-    const_cast<QToolButton*>(button)->setIcon(TIconSet::Icon(image, size));
+    auto* b = const_cast<QToolButton*>(button);
+    b->setIcon(TIconSet::Icon(image, size));
+    b->setIconSize(QSize(size, size));  // a button added as a widget does not follow the bar
   }
   ToolBar1->setIconSize(QSize(size, size));
   if (size == 32) ToolBar1->setFixedHeight(ToolButton3->sizeHint().height());
@@ -229,9 +240,7 @@ void TVLMOptionsForm::ListView1SelectItem() {
 }
 
 void TVLMOptionsForm::EnterPanel() {
-  Panel1->show();
-  Label8->hide();
-  ListView1->hide();
+  Pages->setCurrentWidget(Panel1);
   ButtonActions.at(ToolButton2)->setVisible(true);
   SaveButton->show();
   for (QToolButton* b : {ToolButton3, ToolButton6, ToolButton1, Reset_ToolButton}) {
@@ -240,9 +249,7 @@ void TVLMOptionsForm::EnterPanel() {
 }
 
 void TVLMOptionsForm::LeavePanel() {
-  Panel1->hide();
-  Label8->show();
-  ListView1->show();
+  Pages->setCurrentIndex(0);
   ButtonActions.at(ToolButton2)->setVisible(false);
   SaveButton->hide();
   for (QToolButton* b : {ToolButton3, ToolButton6, ToolButton1, Reset_ToolButton}) {
@@ -372,6 +379,10 @@ void TVLMOptionsForm::SaveButtonClick() {
   // A database failure has been shown; the lists and the view take the change all the same.
   static_cast<void>(AddMode ? SaveNewGroup(db) : SaveEditedGroup(db));
   LeavePanel();
+  // The saved group's item has the focus but is not selected (the view may have selected it
+  // on insertion), so Remove and Edit wait for the user's pick.
+  ListView1->clearSelection();
+  ListView1SelectItem();
 }
 
 bool TVLMOptionsForm::SaveNewGroup(VLMOptions& db) {

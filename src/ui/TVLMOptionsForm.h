@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -57,6 +58,7 @@ class TVLMOptionsForm final : public QDialog {
   QLabel* Label8 = nullptr;
   QTreeWidget* ListView1 = nullptr;
   QWidget* Panel1 = nullptr;
+  QStackedWidget* Pages = nullptr;  // the list with its label, or the edit panel
   QLabel* Label1 = nullptr;
   QLineEdit* Edit1 = nullptr;
   QLabel* Label2 = nullptr;

@@ -55,7 +55,7 @@ TEST(OptionsForm, ListAndDuplicateExtensions) {
   ASSERT_EQ(form.ListView1->topLevelItemCount(), 11);
   EXPECT_NE(ItemOf(form, QStringLiteral("Font Files (*.fnt, *.fon, *.otf, *.ttf)")), nullptr);
   EXPECT_EQ(form.ListView1->topLevelItem(0)->text(0).left(14), QStringLiteral("3D Image Files"));
-  EXPECT_EQ(form.ToolBar1->iconSize(), QSize(16, 16));
+  EXPECT_EQ(form.ToolButton3->iconSize(), QSize(16, 16));
   EXPECT_FALSE(form.ToolButton1->isEnabled());
 
   form.ToolButton3->click();  // Add
@@ -85,7 +85,8 @@ TEST(OptionsForm, RemoveAddEditAndResetReachTheDatabase) {
   TOptionsFixture f;
   TVLMOptionsForm form(nullptr, f.Groups, f.Extensions, f.Db, 120, f.Script.Prompts());
   form.show();
-  EXPECT_EQ(form.ToolBar1->iconSize(), QSize(32, 32));
+  EXPECT_EQ(form.Reset_ToolButton->iconSize(), QSize(32, 32));
+  EXPECT_EQ(form.ToolBar1->height(), form.ToolButton3->sizeHint().height());
 
   ItemOf(form, QStringLiteral("Video Files"))->setSelected(true);
   EXPECT_TRUE(form.ToolButton6->isEnabled());
@@ -108,6 +109,10 @@ TEST(OptionsForm, RemoveAddEditAndResetReachTheDatabase) {
   AddExtension(form, QStringLiteral("avi"));
   form.SaveButton->click();
   EXPECT_FALSE(form.Panel1->isVisible());
+  // The new item has the focus but is not selected, so Remove and Edit stay off.
+  EXPECT_EQ(form.ListView1->currentItem()->text(0), QStringLiteral("Clip's Files (*.avi, *.mkv)"));
+  EXPECT_TRUE(form.ListView1->selectedItems().isEmpty());
+  EXPECT_FALSE(form.ToolButton1->isEnabled());
   EXPECT_NE(ItemOf(form, QStringLiteral("Clip's Files (*.avi, *.mkv)")), nullptr);
   stored = f.Stored();
   ASSERT_EQ(stored.first.size(), 11u);
