@@ -58,7 +58,9 @@ void TAnalyzerCommands::LoadGroupsIfEmpty() {
 void TAnalyzerCommands::ToolButton7Click() {
   LoadGroupsIfEmpty();
   TVLMOptionsForm options(Analyzer.window(), Analyzer.GroupList, Analyzer.ExtensionList,
-                          Folders.DatabasePath(), Analyzer.LayoutDpi(), Prompts);
+                          Folders.DatabasePath(), Analyzer.LayoutDpi(),
+                          // the compact toolbar is the analyzer's "not above 100 ppi"
+                          Analyzer.IsCompact() ? 96 : 120, Prompts);
   options.exec();
 }
 

@@ -108,6 +108,7 @@ class TVLMAnalyzerForm final : public QWidget {
   TAnalyzerCommands* Commands = nullptr;  // saved summaries, options, upgrade, help
 
   [[nodiscard]] int LayoutDpi() const noexcept { return Dpi; }
+  [[nodiscard]] bool IsCompact() const noexcept { return Compact; }
 
  protected:
   bool event(QEvent* event) override;

@@ -23,12 +23,14 @@ QString Q(const std::string& text) {
 }  // namespace
 
 TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFileExtList& extensions,
-                                 std::string databasePath, int dpi, TDialogPrompts prompts)
+                                 std::string databasePath, int layoutDpi, int screenDpi,
+                                 TDialogPrompts prompts)
     : QDialog(owner),
       Groups(groups),
       Extensions(extensions),
       DatabasePath(std::move(databasePath)),
-      Dpi(dpi),
+      Dpi(layoutDpi),
+      ScreenDpi(screenDpi),
       Prompts(std::move(prompts)) {
   setObjectName(QStringLiteral("TVLMOptionsForm"));
   setWindowTitle(QStringLiteral("Options"));
@@ -166,7 +168,7 @@ void TVLMOptionsForm::showEvent(QShowEvent* event) {
 }
 
 void TVLMOptionsForm::FormShow() {
-  SetImages(IsLargeResolution(Dpi) ? 32 : 16);
+  SetImages(IsLargeResolution(ScreenDpi) ? 32 : 16);
   FillList();
   layout()->activate();
   setFixedSize(minimumSizeHint());

@@ -26,8 +26,9 @@ class VLMOptions;
 // lists, which the dialog edits in place, so the next scan uses it.
 class TVLMOptionsForm final : public QDialog {
  public:
+  // `layoutDpi` scales the layout; `screenDpi`, the screen's own resolution, picks the images.
   TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFileExtList& extensions,
-                  std::string databasePath, int dpi,
+                  std::string databasePath, int layoutDpi, int screenDpi,
                   TDialogPrompts prompts = TDialogPrompts::Standard());
   ~TVLMOptionsForm() override;
 
@@ -95,6 +96,7 @@ class TVLMOptionsForm final : public QDialog {
   TFileExtList& Extensions;
   std::string DatabasePath;
   int Dpi;
+  int ScreenDpi;
   TDialogPrompts Prompts;
   std::map<const QToolButton*, QAction*> ButtonActions;
   std::map<const QToolButton*, QString> ButtonImages;

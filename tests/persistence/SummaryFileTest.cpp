@@ -174,7 +174,11 @@ TEST(SummaryFile, UnwritablePathFails) {
   EXPECT_FALSE(WriteSummaryFile(tmp / "no/such/folder/x.sbf", "/", g, d));
   std::string error;
   EXPECT_FALSE(SaveSummaryFile(tmp / "missing", "x.sbf", "/", g, d, error));
+#ifdef _WIN32
+  EXPECT_FALSE(error.empty());
+#else
   EXPECT_EQ(error, "No such file or directory");
+#endif
 }
 
 #ifndef _WIN32

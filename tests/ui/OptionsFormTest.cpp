@@ -50,7 +50,7 @@ void AddExtension(TVLMOptionsForm& form, const QString& text) {
 
 TEST(OptionsForm, ListAndDuplicateExtensions) {
   TOptionsFixture f;
-  TVLMOptionsForm form(nullptr, f.Groups, f.Extensions, f.Db, 96, f.Script.Prompts());
+  TVLMOptionsForm form(nullptr, f.Groups, f.Extensions, f.Db, 96, 96, f.Script.Prompts());
   form.show();
   ASSERT_EQ(form.ListView1->topLevelItemCount(), 11);
   EXPECT_NE(ItemOf(form, QStringLiteral("Font Files (*.fnt, *.fon, *.otf, *.ttf)")), nullptr);
@@ -83,7 +83,7 @@ TEST(OptionsForm, ListAndDuplicateExtensions) {
 
 TEST(OptionsForm, RemoveAddEditAndResetReachTheDatabase) {
   TOptionsFixture f;
-  TVLMOptionsForm form(nullptr, f.Groups, f.Extensions, f.Db, 120, f.Script.Prompts());
+  TVLMOptionsForm form(nullptr, f.Groups, f.Extensions, f.Db, 96, 120, f.Script.Prompts());
   form.show();
   EXPECT_EQ(form.Reset_ToolButton->iconSize(), QSize(32, 32));
   EXPECT_EQ(form.ToolBar1->height(), form.ToolButton3->sizeHint().height());
@@ -173,7 +173,7 @@ TEST(OptionsForm, ANewGroupIsUsedByTheNextScan) {
   TTempDir tree;
   MakeFile(tree / "movie.mkv", 7000);
   MakeFile(tree / "photo.jpg", 100);
-  TVLMOptionsForm form(nullptr, f.Groups, f.Extensions, f.Db, 96, f.Script.Prompts());
+  TVLMOptionsForm form(nullptr, f.Groups, f.Extensions, f.Db, 96, 96, f.Script.Prompts());
   form.show();
   form.ToolButton3->click();
   form.Edit1->setText(QStringLiteral("Matroska Files"));

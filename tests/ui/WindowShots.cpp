@@ -39,7 +39,11 @@ int main(int argc, char** argv) {
   for (const char* name : {"Drive_root.sbf", "Photos.sbf", "Ann's Fotos \xc3\xa9t\xc3\xa9.sbf"}) {
     std::ofstream(JoinNativePath(backup, name)) << "0\r\n/\r\n";
   }
-  const int dpi = static_cast<int>(std::lround(app.primaryScreen()->logicalDotsPerInchX()));
+  // Qt scales the windows by the device pixel ratio; the screen's own resolution picks images.
+  const QScreen* screen = app.primaryScreen();
+  const int screenDpi =
+      static_cast<int>(std::lround(screen->logicalDotsPerInchX() * screen->devicePixelRatio()));
+  const int dpi = static_cast<int>(std::lround(screenDpi / screen->devicePixelRatio()));
   QObject analyzer;
   std::string text;
   bool ascending = false;
@@ -56,7 +60,7 @@ int main(int argc, char** argv) {
     static_cast<void>(options.LoadGroups(groups));
     static_cast<void>(options.LoadExtensions(extensions));
   }
-  TVLMOptionsForm options(nullptr, groups, extensions, db, dpi);
+  TVLMOptionsForm options(nullptr, groups, extensions, db, dpi, screenDpi);
   Shot(options, out, "options-" + suffix);
   options.ListView1->topLevelItem(5)->setSelected(true);
   options.ToolButton1Click();
