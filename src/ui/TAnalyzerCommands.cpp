@@ -80,9 +80,11 @@ void TAnalyzerCommands::ShowSaveSummary() {
 // the summary saved before, and the user learns why the save failed.
 bool TAnalyzerCommands::WriteSummary(const std::string& root, const TSummaryTree& general,
                                      const TSummaryTree& detail) {
-  std::string error;
-  if (SaveSummaryFile(Folders.BackupFolder(), Analyzer.SaveNameText, root, general, detail,
-                      error)) {
+  const std::string folder = Folders.BackupFolder();
+  // Without a Backup folder the name would land in the file system's root: refuse instead.
+  std::string error = "the Backup folder is not available";
+  if (!folder.empty() &&
+      SaveSummaryFile(folder, Analyzer.SaveNameText, root, general, detail, error)) {
     return true;
   }
   Prompts.Error(

@@ -121,6 +121,14 @@ TEST(SavedSummary, SaveThenOpenRoundTripThroughBothWindows) {
   TRecordingLoadHooks hooks;
   ASSERT_TRUE(ReadSummaryFile(f.Loaded, general, detail, hooks, "/"));
   EXPECT_EQ(SummaryFileBytes(hooks.Root, general, detail), written);
+
+  // No Backup folder at all: refused with a reason, never written to the file system's root.
+  f.C->Folders.BackupFolder = [] { return std::string(); };
+  PostVLMMessage(f.A, WM_SAVE_SUMMARY);
+  DeliverPosted();
+  EXPECT_EQ(f.Script.Shown,
+            std::vector<std::string>{"Save Summary|The summary could not be saved as \"" + kName +
+                                     ".sbf\": the Backup folder is not available."});
 }
 
 TEST(SavedSummary, ConfirmReplaceNoKeepsTheWindowAndTheFile) {
