@@ -45,15 +45,17 @@ int SaveSummary(const TCliContext& context, const TCliSession& session, const TS
     std::fprintf(stderr, "cannot save: the data folder is not available\n");
     return 1;
   }
-  const std::string path =
-      JoinNativePath(context.Info.BackupFolder(), SummaryFileName(args.SaveName));
+  const std::string folder = context.Info.BackupFolder();
+  const std::string name = SummaryFileName(args.SaveName);
+  const std::string path = JoinNativePath(folder, name);
   std::error_code ec;
   if (!args.Force && std::filesystem::exists(Utf8Path(path), ec)) {
     std::fprintf(stderr, "cannot save: %s exists (use --force to replace it)\n", path.c_str());
     return 1;
   }
-  if (!WriteSummaryFile(path, args.Path, session.General(), session.Detail())) {
-    std::fprintf(stderr, "cannot save: %s could not be written\n", path.c_str());
+  std::string error;
+  if (!SaveSummaryFile(folder, name, args.Path, session.General(), session.Detail(), error)) {
+    std::fprintf(stderr, "cannot save %s: %s\n", path.c_str(), error.c_str());
     return 1;
   }
   std::fprintf(stderr, "saved %s\n", path.c_str());

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <memory>
 
+#include "system/AtomicFile.h"
+#include "system/NativePlatform.h"
 #include "system/NumberText.h"
 #include "system/TextEncoding.h"
 
@@ -123,8 +125,8 @@ bool ReadEntries(TLoadState& st, TSummaryTree& tree, TNodeId section, std::int32
 
 }  // namespace
 
-bool WriteSummaryFile(const std::string& path, const std::string& root, const TSummaryTree& general,
-                      const TSummaryTree& detail) {
+std::string SummaryFileBytes(const std::string& root, const TSummaryTree& general,
+                             const TSummaryTree& detail) {
   std::int64_t entries = 0;
   for (const TSummaryTree* tree : {&general, &detail}) {
     for (TNodeId s = tree->FirstChild(NoNode); s != NoNode; s = tree->NextSibling(s)) {
@@ -136,11 +138,23 @@ bool WriteSummaryFile(const std::string& path, const std::string& root, const TS
   Line(out, root);
   AppendSections(out, general);
   AppendSections(out, detail);
-  std::ofstream file(Utf8Path(path), std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(out.data(), static_cast<std::streamsize>(out.size()));
-  file.close();
-  return static_cast<bool>(file);
+  return out;
+}
+
+bool SaveSummaryFile(const std::string& folder, const std::string& name, const std::string& root,
+                     const TSummaryTree& general, const TSummaryTree& detail,
+                     std::string& error) {
+  return ReplaceFileAtomically(folder, name, SummaryFileBytes(root, general, detail), error);
+}
+
+bool WriteSummaryFile(const std::string& path, const std::string& root, const TSummaryTree& general,
+                      const TSummaryTree& detail) {
+  const std::string_view name = LastComponent(NativePathStyle(), path);
+  std::string folder = path.substr(0, path.size() - name.size());
+  // The separator goes, unless it is the root itself.
+  if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+  std::string error;
+  return SaveSummaryFile(folder, std::string(name), root, general, detail, error);
 }
 
 bool ReadSummaryFile(const std::string& path, TSummaryTree& general, TSummaryTree& detail,

@@ -8,9 +8,18 @@
 
 namespace Vellumetric {
 
-// Writes a summary file: the entry count, the root, then one section per top-level node of the
-// General tree and then of the Detail tree, four lines per entry, CR LF line ends, UTF-8.
-// False when the file cannot be written.
+// The bytes of a summary file: the entry count, the root, then one section per top-level node
+// of the General tree and then of the Detail tree, four lines per entry, CR LF line ends, UTF-8.
+[[nodiscard]] std::string SummaryFileBytes(const std::string& root, const TSummaryTree& general,
+                                           const TSummaryTree& detail);
+
+// Writes folder/name so that a failure never costs the summary already stored under that name:
+// the new file replaces the old one only once every byte is on the disk. False with the
+// system's reason in `error` when it cannot be written; no temporary file is left behind.
+[[nodiscard]] bool SaveSummaryFile(const std::string& folder, const std::string& name,
+                                   const std::string& root, const TSummaryTree& general,
+                                   const TSummaryTree& detail, std::string& error);
+// The same for a full path.
 [[nodiscard]] bool WriteSummaryFile(const std::string& path, const std::string& root,
                                     const TSummaryTree& general, const TSummaryTree& detail);
 

@@ -6,6 +6,7 @@
 
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
+#include "system/SystemInfo.h"
 #include "system/TApplicationInfo.h"
 #include "ui/TIconSet.h"
 #include "ui/UiMetrics.h"
@@ -39,8 +40,7 @@ TVLMAboutForm::TVLMAboutForm(QWidget* owner, const QString& ownerCaption,
   WinVerLabel =
       new QLabel(QString::fromStdString(system.ProductName + " " + system.Edition), systemPanel);
   WinVerLabel->setObjectName(QStringLiteral("WinVerLabel"));
-  TotalRAMLabel = new QLabel(QString::fromStdString(LoadResStringFmt(
-                                 IDS_PHYSICAL_MEMORY, std::to_string(GetTotalPhysicalMemoryMB()))),
+  TotalRAMLabel = new QLabel(QString::fromStdString(PhysicalMemoryText(GetTotalPhysicalMemoryMB())),
                              systemPanel);
   TotalRAMLabel->setObjectName(QStringLiteral("TotalRAMLabel"));
   auto* panelLayout = new QVBoxLayout(systemPanel);

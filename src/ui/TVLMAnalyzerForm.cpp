@@ -12,6 +12,7 @@
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
 #include "system/SystemInfo.h"
+#include "ui/TAnalyzerCommands.h"
 #include "ui/TIconSet.h"
 #include "ui/TVLMAboutForm.h"
 #include "ui/TVLMMessageEvent.h"
@@ -27,6 +28,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   setObjectName(QStringLiteral("VLMAnalyzerForm"));
   BuildToolBar();
   BuildPanels();
+  Commands = new TAnalyzerCommands(*this);
 }
 
 TVLMAnalyzerForm::~TVLMAnalyzerForm() = default;
@@ -257,6 +259,7 @@ bool TVLMAnalyzerForm::event(QEvent* event) {
     if (index < DiskList.size()) ShowDriveInfo(DiskList[index].RootPath);
     return true;
   }
+  if (Commands->HandleMessage(event)) return true;
   return QWidget::event(event);
 }
 

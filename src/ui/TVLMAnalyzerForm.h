@@ -15,6 +15,8 @@
 #include <map>
 #include <string>
 
+#include "model/TFileExtData.h"
+#include "model/TFileExtDescData.h"
 #include "model/TFolderData.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
@@ -25,6 +27,8 @@
 #include "ui/TVLMTitleBarForm.h"
 
 namespace Vellumetric {
+
+class TAnalyzerCommands;
 
 // What the analyzer asks of the system, replaceable in tests.
 struct TAnalyzerServices {
@@ -98,6 +102,14 @@ class TVLMAnalyzerForm final : public QWidget {
   std::string WindowsFolder;
   std::string SpecialFolders[5];  // profile, documents, music, pictures, videos
   int SummaryPanelHeight = 0;
+  TFileExtDescList GroupList;
+  TFileExtList ExtensionList;
+  std::string SaveNameText;
+  std::string OpenPathText;
+  TAnalyzerCommands* Commands = nullptr;  // saved summaries, options, upgrade, help
+
+  [[nodiscard]] int LayoutDpi() const noexcept { return Dpi; }
+  [[nodiscard]] bool IsCompact() const noexcept { return Compact; }
 
  protected:
   bool event(QEvent* event) override;

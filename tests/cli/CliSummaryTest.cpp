@@ -7,6 +7,7 @@
 
 #include "CliRunner.h"
 #include "TTempDir.h"
+#include "TTmpfsMount.h"
 #include "cli/TCliSession.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "persistence/SummaryFile.h"
@@ -83,6 +84,28 @@ TEST(CliSummary, SaveRefusesToOverwriteAndBadNames) {
             std::string::npos);
   struct stat st {};
   EXPECT_NE(::stat((Backup() + "/../escape.sbf").c_str(), &st), 0);
+}
+
+// --save into a data folder on a full disk: the exit status and reason tell, the summary stored
+// under that name stays as it was, and no temporary file is left.
+TEST(CliSummary, SaveOnAFullDiskKeepsTheOldSummary) {
+  TTempDir tree, home;
+  MakeTree(tree.Path());
+  TTmpfsMount disk(home.Path(), 256);
+  if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+  const std::string env = "XDG_DATA_HOME=" + ShellQuote(home.Path()) + " ";
+  const std::string scan = ShellQuote(kCli) + " scan " + ShellQuote(tree.Path());
+  int status = 0;
+  RunCommand(env + scan + " --save full 2>&1", &status);
+  ASSERT_EQ(status, 0);
+  const std::string backup = home / "Quendrix Vellumetric/Backup";
+  const std::string before = RunCommand("cat " + ShellQuote(backup + "/full.sbf"));
+  FillUp(home / "filler");
+  const std::string out = RunCommand(env + scan + " --save full --force 2>&1", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("full.sbf: No space left on device"), std::string::npos) << out;
+  EXPECT_EQ(RunCommand("cat " + ShellQuote(backup + "/full.sbf")), before);
+  EXPECT_EQ(RunCommand("ls -A " + ShellQuote(backup)), "full.sbf\n");
 }
 
 TEST(CliSummary, JsonGroupsAreSortedBySize) {

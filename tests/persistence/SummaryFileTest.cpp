@@ -6,12 +6,19 @@
 
 #include "TRecordingLoadHooks.h"
 #include "TTempDir.h"
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include "TTmpfsMount.h"
+#endif
 #include "persistence/SummaryFile.h"
 
 namespace Vellumetric {
 namespace {
 
 using Testing::TRecordingLoadHooks;
+using Testing::RunCommand;
+using Testing::ShellQuote;
 using Testing::TTempDir;
 
 std::string ReadAll(const std::string& path) {
@@ -169,7 +176,45 @@ TEST(SummaryFile, UnwritablePathFails) {
   TTempDir tmp;
   TSummaryTree g, d;
   EXPECT_FALSE(WriteSummaryFile(tmp / "no/such/folder/x.sbf", "/", g, d));
+  std::string error;
+  EXPECT_FALSE(SaveSummaryFile(tmp / "missing", "x.sbf", "/", g, d, error));
+#ifdef _WIN32
+  EXPECT_FALSE(error.empty());
+#else
+  EXPECT_EQ(error, "No such file or directory");
+#endif
 }
+
+#ifndef _WIN32
+// The program is for people whose disk is full: a save that does not fit must keep the summary
+// stored under that name byte for byte and leave nothing of its own behind.
+TEST(SummaryFile, SaveIntoAFullFileSystemKeepsTheOldFile) {
+  TTempDir tmp;
+  Testing::TTmpfsMount disk(tmp.Path(), 64);
+  if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+  TSummaryTree g, d;
+  Fill(g, d, 3, {2});
+  std::string error;
+  ASSERT_TRUE(SaveSummaryFile(tmp.Path(), "June.sbf", "/home", g, d, error)) << error;
+  const std::string before = ReadAll(tmp / "June.sbf");
+  ::chmod((tmp / "June.sbf").c_str(), 0640);
+
+  TSummaryTree bigG, bigD;
+  Fill(bigG, bigD, 20, {4000});  // about 100 KB: more than the file system holds
+  EXPECT_FALSE(SaveSummaryFile(tmp.Path(), "June.sbf", "/home", bigG, bigD, error));
+  EXPECT_EQ(error, "No space left on device");
+  EXPECT_EQ(ReadAll(tmp / "June.sbf"), before);
+  EXPECT_EQ(RunCommand("ls -A " + ShellQuote(tmp.Path())), "June.sbf\n");
+
+  // A save that fits replaces the file and keeps its permissions.
+  ASSERT_TRUE(SaveSummaryFile(tmp.Path(), "June.sbf", "/srv", bigG, d, error)) << error;
+  EXPECT_EQ(ReadAll(tmp / "June.sbf").substr(0, 10), "22\r\n/srv\r\n");
+  struct stat st {};
+  ASSERT_EQ(::stat((tmp / "June.sbf").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(RunCommand("ls -A " + ShellQuote(tmp.Path())), "June.sbf\n");
+}
+#endif
 
 }  // namespace
 }  // namespace Vellumetric

@@ -123,8 +123,8 @@ TEST(AboutForm, CaptionAndSystemLines) {
   EXPECT_EQ(about.windowTitle(), QStringLiteral("About Quendrix Vellumetric"));
   EXPECT_EQ(about.VersionLabel->text(), QStringLiteral("Version 1.2.0"));
   EXPECT_EQ(about.WinVerLabel->text(), QStringLiteral("Debian GNU/Linux 12 (bookworm) "));
-  EXPECT_TRUE(about.TotalRAMLabel->text().startsWith(
-      QStringLiteral("Physical memory available to Windows: ")));
+  EXPECT_TRUE(
+      about.TotalRAMLabel->text().startsWith(QStringLiteral("Physical memory available to ")));
 }
 
 }  // namespace

@@ -26,4 +26,10 @@ void GatherSystemInfo(TWindowsInfo& info, std::string& windowsFolder) {
   windowsFolder = GetWindowsFolder();
 }
 
+std::string PhysicalMemoryText(std::uint64_t megabytes) {
+  struct utsname u {};
+  const std::string system = ::uname(&u) == 0 ? std::string(u.sysname) : std::string("POSIX");
+  return "Physical memory available to " + system + ": " + std::to_string(megabytes) + " MB";
+}
+
 }  // namespace Vellumetric

@@ -22,6 +22,8 @@ class TUniqueFd {
 
   [[nodiscard]] int Get() const noexcept { return Fd; }
   [[nodiscard]] bool Valid() const noexcept { return Fd >= 0; }
+  // Gives up ownership, for a close whose result matters.
+  [[nodiscard]] int Release() noexcept { return std::exchange(Fd, -1); }
   void Reset(int fd = -1) noexcept {
     if (Fd >= 0) ::close(Fd);
     Fd = fd;

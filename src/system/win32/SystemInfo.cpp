@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "system/StringTable.h"
 #include "system/SystemFolders.h"
 #include "system/win32/TWin32Handles.h"
 #include "system/win32/WideText.h"
@@ -61,6 +62,10 @@ TWindowsVersionRecord ReadWindowsVersionRecord() {
 void GatherSystemInfo(TWindowsInfo& info, std::string& windowsFolder) {
   info = DescribeWindows(ReadWindowsVersionRecord());
   windowsFolder = GetWindowsFolder();
+}
+
+std::string PhysicalMemoryText(std::uint64_t megabytes) {
+  return LoadResStringFmt(IDS_PHYSICAL_MEMORY, std::to_string(megabytes));
 }
 
 }  // namespace Vellumetric

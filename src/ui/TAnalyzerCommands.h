@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/TSummaryNodeData.h"
+#include "ui/TDialogPrompts.h"
+#include "ui/TVLMHelpForm.h"
+
+class QEvent;
+
+namespace Vellumetric {
+
+class TVLMAnalyzerForm;
+
+// The maker's page about the suite product, opened by Upgrade.
+inline constexpr const char* UpgradeWebAddress = "https://www.quendrix.example/gildercase/";
+
+// Where the commands find the program's files; the defaults are the data folder set up at
+// start-up. Tests point them into a temporary folder.
+struct TCommandFolders {
+  std::function<std::string()> BackupFolder;
+  std::function<std::string()> DatabasePath;
+  [[nodiscard]] static TCommandFolders Standard();
+};
+
+// What the saved-summary commands read from the analyzer's result views: the scanned roots and
+// the two summary trees. Set once the views exist.
+struct TSummarySource {
+  const std::vector<std::string>* Roots = nullptr;
+  const TSummaryTree* General = nullptr;
+  const TSummaryTree* Detail = nullptr;
+};
+
+// The analyzer's saved-summary, options, upgrade and help commands, wired to its toolbar
+// buttons and to its messages 2031-2033.
+class TAnalyzerCommands final : public QObject {
+ public:
+  TAnalyzerCommands(TVLMAnalyzerForm& analyzer,
+                    TCommandFolders folders = TCommandFolders::Standard(),
+                    TDialogPrompts prompts = TDialogPrompts::Standard());
+
+  void ToolButton5Click();   // Upgrade
+  void ToolButton7Click();   // Options
+  void ToolButton9Click();   // Help
+  void ToolButton10Click();  // Open Saved Summary
+  // WM_SHOW_SAVE_SUMMARY: the save window for the current path.
+  void ShowSaveSummary();
+  // WM_SAVE_SUMMARY: writes the save-name file into the Backup folder; a failure is shown.
+  bool WriteSummary(const std::string& root, const TSummaryTree& general,
+                    const TSummaryTree& detail);
+  // Loads the group and extension lists from the database when the group list is empty.
+  void LoadGroupsIfEmpty();
+  // Messages 2031-2033; true when handled.
+  bool HandleMessage(QEvent* event);
+
+  // Set by the analyzer once its summary views exist: what a save writes and how a chosen file
+  // is loaded (the open-path text holds its path).
+  TSummarySource Summary;
+  std::function<void(const std::string& path)> LoadSummary;
+
+  THelpService Help;
+  bool OpenSortAscending = false;  // the open window's sort direction, kept for the run
+  TCommandFolders Folders;
+  TDialogPrompts Prompts;
+
+ private:
+  TVLMAnalyzerForm& Analyzer;
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,102 @@
+// Help (also F1 inside a modal dialog), Upgrade and the About window's memory line.
+#include <gtest/gtest.h>
+#include <sys/utsname.h>
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+#include <QUrl>
+
+#include "TScriptedPrompts.h"
+#include "UiTestSupport.h"
+#include "ui/TAnalyzerCommands.h"
+#include "ui/TMainForm.h"
+#include "ui/TVLMAboutForm.h"
+#include "ui/TVLMOptionsForm.h"
+
+namespace Vellumetric {
+namespace {
+
+using namespace Testing;
+
+TEST(Help, EveryPageLinkedFromWelcomeExists) {
+  const QString folder = HelpFolder();
+  QFile welcome(folder + QStringLiteral("/Welcome.htm"));
+  ASSERT_TRUE(welcome.open(QIODevice::ReadOnly)) << folder.toStdString();
+  const QString html = QString::fromUtf8(welcome.readAll());
+  int pages = 0;
+  for (const auto& m :
+       QRegularExpression(QStringLiteral("href=\"([^\"]+\\.htm)\"")).globalMatch(html)) {
+    EXPECT_TRUE(QFile::exists(folder + "/" + m.captured(1))) << m.captured(1).toStdString();
+    ++pages;
+  }
+  EXPECT_GE(pages, 7);
+}
+
+// F1 inside a modal dialog opens the help window as that dialog's own window (so the dialog
+// does not block it), and the key still reaches the dialog.
+TEST(Help, F1FromTheMainWindowAndFromInsideAModalDialog) {
+  TMainForm form(96, FakeServices());  // compact toolbar: no Help button shown
+  form.FormShow();
+  form.show();
+  TAnalyzerCommands& c = *form.Analyzer->Commands;
+  TScriptedPrompts script;
+  c.Prompts = script.Prompts();
+  c.Folders.DatabasePath = [] { return std::string(std::getenv("XDG_DATA_HOME")) + "/f.sqlite"; };
+
+  QTest::keyClick(form.Analyzer->ToolBar1, Qt::Key_F1);
+  ASSERT_NE(c.Help.Window(), nullptr);
+  EXPECT_TRUE(c.Help.Window()->isVisible());
+  EXPECT_TRUE(
+      c.Help.Window()->Browser->source().toString().endsWith(QStringLiteral("/Welcome.htm")));
+  EXPECT_NE(c.Help.Window()->Browser->toPlainText().indexOf(QStringLiteral("Welcome to Quendrix")),
+            -1);
+  c.Help.Window()->close();
+
+  bool sawHelp = false;
+  WhenModal([&](QWidget* dialog) {
+    auto* options = dynamic_cast<TVLMOptionsForm*>(dialog);
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(options->ListView1->topLevelItemCount(), 11);  // the lists were loaded first
+    QTest::keyClick(options->ListView1, Qt::Key_F1);
+    TVLMHelpForm* help = c.Help.Window();
+    sawHelp = help && help->isVisible() && help->parentWidget() == options;
+    options->close();
+  });
+  form.Analyzer->ToolButton7->click();
+  EXPECT_TRUE(sawHelp);
+  EXPECT_EQ(form.Analyzer->GroupList.size(), 11u);
+}
+
+class TUrlRecorder final : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> Urls;
+ public slots:
+  void Open(const QUrl& url) { Urls.push_back(url); }
+};
+
+TEST(Help, UpgradeOpensTheMakersPageAndAboutNamesTheKernel) {
+  TUrlRecorder browser;
+  QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "Open");
+  TMainForm form(120, FakeServices());
+  form.FormShow();
+  form.Analyzer->ToolButton5->click();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+  EXPECT_EQ(browser.Urls, QList<QUrl>{QUrl(QString::fromLatin1(UpgradeWebAddress))});
+
+  struct utsname u {};
+  ASSERT_EQ(::uname(&u), 0);
+  TVLMAboutForm about(nullptr, QStringLiteral("Quendrix Vellumetric"), TWindowsInfo{});
+  EXPECT_TRUE(about.TotalRAMLabel->text().contains(
+      QRegularExpression(QStringLiteral("^Physical memory available to ") +
+                         QRegularExpression::escape(QString::fromLatin1(u.sysname)) +
+                         QStringLiteral(": [1-9][0-9]* MB$"))))
+      << about.TotalRAMLabel->text().toStdString();
+}
+
+}  // namespace
+}  // namespace Vellumetric
+
+#include "HelpTest.moc"
