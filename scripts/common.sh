@@ -30,8 +30,8 @@ vlm_ensure_packages() {
 }
 
 VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev)
-VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux)
-VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core)
+VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux dbus-daemon)
+VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core adwaita-icon-theme)
 
 # Configures and builds the given targets, or everything. Builds with and without the tests live
 # in separate folders so switching between run and test never reconfigures either. Sets
