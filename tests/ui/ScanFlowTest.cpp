@@ -14,6 +14,7 @@
 #include "UiWait.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "model/VLMMessages.h"
+#include "ui/StartPath.h"
 #include "ui/TMainForm.h"
 
 namespace Vellumetric::Testing {
@@ -221,6 +222,18 @@ TEST(ScanFlow, CloseOrCancelAtAnyMomentLeavesNoThread) {
   EXPECT_GT(duringSummary, 0);
   std::printf("slowest close: %lld ms; %d rounds during the scan, %d during the summary\n",
               static_cast<long long>(slowestClose), duringScan, duringSummary);
+}
+
+TEST(ScanFlow, CommandLineFolderIsResolvedLikeTheFolderDialog) {
+  TTempDir tree;
+  RunCommand("mkdir -p " + ShellQuote(tree / "a/b"));
+  std::string folder, message;
+  ASSERT_TRUE(ResolveStartFolder(tree / "a/b/../b/", folder, message));
+  EXPECT_EQ(folder, tree / "a/b");
+  EXPECT_FALSE(ResolveStartFolder(tree / "missing", folder, message));
+  EXPECT_NE(message.find("not a folder"), std::string::npos);
+  MakeFile(tree / "file", 1);
+  EXPECT_FALSE(ResolveStartFolder(tree / "file", folder, message));
 }
 
 }  // namespace
