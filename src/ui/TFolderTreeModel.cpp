@@ -50,11 +50,7 @@ QVariant TFolderTreeModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 void TFolderTreeModel::sort(int, Qt::SortOrder order) {
-  if (order == Qt::DescendingOrder) {
-    SortTree([](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
-  } else {
-    SortTree([](const TFolderData& a, const TFolderData& b) { return a.Size < b.Size; });
-  }
+  SortTree([](const TFolderData& f) { return f.Size; }, order == Qt::DescendingOrder);
 }
 
 }  // namespace Vellumetric

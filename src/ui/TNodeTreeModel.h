@@ -58,17 +58,17 @@ class TNodeTreeModel : public QAbstractItemModel {
   }
 
  protected:
-  // Re-sorts every level, keeping the view's current and selected nodes (and its expanded
+  // Re-sorts every level by a numeric key, keeping the view's current and selected nodes (and its expanded
   // folders) on the same nodes.
-  template <class Less>
-  void SortTree(Less less) {
+  template <class Key>
+  void SortTree(Key key, bool descending) {
     if (!Tree) return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<TNodeId> nodes;
     nodes.reserve(static_cast<std::size_t>(before.size()));
     for (const QModelIndex& i : before) nodes.push_back(NodeOf(i));
-    Tree->SortAll(less);
+    Tree->SortAllByKey(key, descending);
     Levels.clear();
     Rows.clear();
     QModelIndexList after;

@@ -77,7 +77,7 @@ QVariant TSummaryTreeModel::headerData(int section, Qt::Orientation orientation,
 }
 
 void TSummaryTreeModel::SortBySize() {
-  SortTree([](const TSummaryNodeData& a, const TSummaryNodeData& b) { return a.Size > b.Size; });
+  SortTree([](const TSummaryNodeData& n) { return n.Size; }, true);
 }
 
 std::string TSummaryTreeModel::FilePath(TNodeId node, std::string_view separator) const {
