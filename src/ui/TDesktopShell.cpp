@@ -25,6 +25,11 @@ TDesktopShell::TDesktopShell(QObject* parent, QString busAddress)
       OpenUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       BusAddress(std::move(busAddress)) {
   FallbackIcon = TIconSet::Icon(QStringLiteral("file"), 16);
+  // Outside a desktop session the theme is bare "hicolor", which has no file-type icons; the
+  // theme the scripts install stands behind it.
+  if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == "hicolor") {
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+  }
   if (!BusAddress.isEmpty()) {
     ConnectionName = QStringLiteral("vellumetric-shell-%1").arg(++ConnectionCounter);
   }

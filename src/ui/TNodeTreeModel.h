@@ -58,8 +58,8 @@ class TNodeTreeModel : public QAbstractItemModel {
   }
 
  protected:
-  // Re-sorts every level by a numeric key, keeping the view's current and selected nodes (and its expanded
-  // folders) on the same nodes.
+  // Re-sorts every level by a numeric key, keeping the view's current and selected nodes (and its
+  // expanded folders) on the same nodes.
   template <class Key>
   void SortTree(Key key, bool descending) {
     if (!Tree) return;

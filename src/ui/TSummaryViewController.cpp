@@ -147,6 +147,9 @@ void TSummaryViewController::CancelSummary() {
 }
 
 void TSummaryViewController::SummaryFinished(bool fromScan, const std::string& firstRoot) {
+  // Only the end of the worker now running counts: a late message of one that was stopped and
+  // replaced must not end its successor.
+  if (!Worker || !Bridge->EndMessagePosted()) return;
   StopWorker();
   DetailModel->Attach(&DetailNodes);
   DetailModel->SortBySize();
