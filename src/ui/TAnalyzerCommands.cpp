@@ -47,17 +47,17 @@ void TAnalyzerCommands::ToolButton9Click() {
 }
 
 void TAnalyzerCommands::LoadGroupsIfEmpty() {
-  if (!Analyzer.GroupList.empty()) return;
+  if (!Analyzer.Groups.empty()) return;
   VLMOptions db(Folders.DatabasePath(), [this](const std::string& m) {
     Prompts.Notice(&Analyzer, QString::fromStdString(m), QStringLiteral("Error"));
   });
-  static_cast<void>(db.LoadGroups(Analyzer.GroupList));
-  static_cast<void>(db.LoadExtensions(Analyzer.ExtensionList));
+  static_cast<void>(db.LoadGroups(Analyzer.Groups));
+  static_cast<void>(db.LoadExtensions(Analyzer.Extensions));
 }
 
 void TAnalyzerCommands::ToolButton7Click() {
   LoadGroupsIfEmpty();
-  TVLMOptionsForm options(Analyzer.window(), Analyzer.GroupList, Analyzer.ExtensionList,
+  TVLMOptionsForm options(Analyzer.window(), Analyzer.Groups, Analyzer.Extensions,
                           Folders.DatabasePath(), Analyzer.LayoutDpi(),
                           // the compact toolbar is the analyzer's "not above 100 ppi"
                           Analyzer.IsCompact() ? 96 : 120, Prompts);

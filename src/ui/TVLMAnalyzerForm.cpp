@@ -29,9 +29,34 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   BuildToolBar();
   BuildPanels();
   Commands = new TAnalyzerCommands(*this);
+  Shell = new TDesktopShell(this, Services.BusAddress);
+  FolderView = new TFolderTreeController(VirtualStringTree, *Shell, Dpi);
+  FolderView->FocusChanged = [this](const TFolderData& node, bool topLevel) {
+    ShowFolderInfo(node, topLevel);
+  };
+  TSummaryControls controls;
+  controls.GeneralTree = VirtualStringTree1;
+  controls.DetailTree = VirtualStringTree2;
+  controls.ProgressBar = ProgressBar1;
+  controls.ProgressLabel = Label1;
+  controls.ProgressStrip = Panel5;
+  controls.RootCaption = StaticText1;
+  controls.TitleBar = SummaryTitleBar;
+  Summary = new TSummaryViewController(this, controls, *Shell, Dpi);
+  SummaryThreadTimer = new QTimer(this);
+  SummaryThreadTimer->setInterval(200);
+  connect(SummaryThreadTimer, &QTimer::timeout, this, [this] { SummaryThreadTimerTimer(); });
+  connect(ToolButton1, &QToolButton::clicked, this, [this] { ScanDriveButtonClick(); });
+  connect(ToolButton2, &QToolButton::clicked, this, [this] { BrowseForFolder(); });
+  connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
 }
 
-TVLMAnalyzerForm::~TVLMAnalyzerForm() = default;
+// The workers write into this window's lists: they are stopped before any list goes.
+TVLMAnalyzerForm::~TVLMAnalyzerForm() {
+  DestroyProgressForm();
+  delete Summary;
+  Summary = nullptr;
+}
 
 QToolButton* TVLMAnalyzerForm::AddButton(const QString& caption, const QString& icon) {
   auto* button = new QToolButton(ToolBar1);
@@ -181,9 +206,10 @@ void TVLMAnalyzerForm::BuildScanDriveMenu() {
   }
   PopupMenu1 = new QMenu(ToolButton1);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  for (const TDiskInfo& disk : DiskList) {
+  for (std::size_t i = 0; i < DiskList.size(); ++i) {
     PopupMenu1->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
-                          QString::fromStdString(disk.Name));
+                          QString::fromStdString(DiskList[i].Name), this,
+                          [this, i] { ScanDriveMenuItem(i); });
   }
   ToolButton1->setMenu(PopupMenu1);
   ToolButton1->setPopupMode(QToolButton::MenuButtonPopup);
@@ -197,14 +223,17 @@ void TVLMAnalyzerForm::BuildScanFolderMenu() {
   SpecialFolders[4] = GetVideosFolder();
   PopupMenu2 = new QMenu(ToolButton2);
   PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-  for (const std::string& folder : SpecialFolders) {
+  for (std::size_t i = 0; i < std::size(SpecialFolders); ++i) {
+    const std::string& folder = SpecialFolders[i];
     if (folder.empty()) continue;  // a folder this user does not have gets no item
     const std::string_view last = LastComponent(NativePathStyle(), folder);
     PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("folder"), 16),
-                          QString::fromStdString(std::string(last)));
+                          QString::fromStdString(std::string(last)), this,
+                          [this, i] { ScanSpecialFolder(i); });
   }
   PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
-                        QString::fromStdString(LoadResString(IDS_BROWSE)));
+                        QString::fromStdString(LoadResString(IDS_BROWSE)), this,
+                        [this] { BrowseForFolder(); });
   ToolButton2->setMenu(PopupMenu2);
   ToolButton2->setPopupMode(QToolButton::MenuButtonPopup);
 }
@@ -213,6 +242,7 @@ void TVLMAnalyzerForm::ShowStartView() {
   SetButtonShown(ToolButton6, false);
   Splitter1->handle(1)->hide();
   Panel4->hide();
+  DestroyProgressForm();
   if (!QuickInfo) {
     QuickInfo = new TVLMQuickInfoForm(Panel2, DiskList, this, Dpi, Services.VolumeQuery);
     static_cast<QGridLayout*>(Panel2->layout())->addWidget(QuickInfo, 0, 0);
@@ -227,6 +257,8 @@ void TVLMAnalyzerForm::ShowStartView() {
   }
   Panel1->show();
   Panel2->show();
+  TypedFiles.clear();
+  update();
 }
 
 void TVLMAnalyzerForm::ShowDriveInfo(const std::string& root) {
@@ -242,10 +274,12 @@ void TVLMAnalyzerForm::ShowFolderDetails(const std::string& path, const TFolderD
 
 void TVLMAnalyzerForm::CancelSummary() {
   ++SummaryStopRequests;
+  Summary->CancelSummary();
 }
 
 void TVLMAnalyzerForm::CancelScan() {
   ++ScanCancelRequests;
+  if (ProgressForm) ProgressForm->CancelScan();
 }
 
 void TVLMAnalyzerForm::ShowAbout() {
@@ -254,13 +288,30 @@ void TVLMAnalyzerForm::ShowAbout() {
 }
 
 bool TVLMAnalyzerForm::event(QEvent* event) {
-  if (event->type() == static_cast<QEvent::Type>(WM_DRIVE_SELECTED)) {
-    const auto index = static_cast<TVLMMessageEvent*>(event)->WParam;
-    if (index < DiskList.size()) ShowDriveInfo(DiskList[index].RootPath);
-    return true;
+  const auto message = static_cast<std::uint32_t>(event->type());
+  if (message < WM_DRIVE_SELECTED || message > WM_OPEN_SUMMARY) return QWidget::event(event);
+  const auto index = static_cast<TVLMMessageEvent*>(event)->WParam;
+  switch (message) {
+    case WM_DRIVE_SELECTED:
+      if (index < DiskList.size()) ShowDriveInfo(DiskList[index].RootPath);
+      return true;
+    case WM_DRIVE_OPEN:
+      DriveOpen(index);
+      return true;
+    case WM_SCAN_FINISHED:
+      ScanFinished();
+      return true;
+    case WM_SCAN_CANCELLED:
+      ScanCancelled();
+      return true;
+    case WM_SUMMARY_FINISHED:
+      SummaryFinished();
+      return true;
+    default:
+      // 2031-2033: the saved-summary commands
+      if (Commands->HandleMessage(event)) return true;
+      return QWidget::event(event);
   }
-  if (Commands->HandleMessage(event)) return true;
-  return QWidget::event(event);
 }
 
 }  // namespace Vellumetric

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -15,13 +16,20 @@
 #include <map>
 #include <string>
 
+#include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
+#include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
+#include "system/NativePlatform.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
 #include "system/TWindowsInfo.h"
+#include "ui/TDesktopShell.h"
+#include "ui/TFolderTreeController.h"
 #include "ui/TInfoListView.h"
+#include "ui/TSummaryViewController.h"
+#include "ui/TVLMDiskScanProgressForm.h"
 #include "ui/TVLMDriveListForm.h"
 #include "ui/TVLMQuickInfoForm.h"
 #include "ui/TVLMTitleBarForm.h"
@@ -39,6 +47,13 @@ struct TAnalyzerServices {
   TDriveInfoCache::TGather GatherDrive = [](std::string_view root) {
     return GatherDriveInfo(root, QLocale::system().decimalPoint().toStdString());
   };
+  TListerFactory Listers = [] { return CreateDirectoryLister(); };
+  // Fills the group and extension lists from the group database.
+  std::function<void(TFileExtDescList&, TFileExtList&)> LoadGroups;
+  // The folder dialog of Browse; empty when the user chose nothing.
+  std::function<std::string(QWidget* parent)> ChooseFolder;
+  // The session bus to find the file manager on; empty for the user's own.
+  QString BusAddress;
 };
 
 // The working window: toolbar, the start view with the drive tiles and the drive page, and (with
@@ -53,10 +68,21 @@ class TVLMAnalyzerForm final : public QWidget {
   void ShowStartView();
   void ShowDriveInfo(const std::string& root);
   void ShowFolderDetails(const std::string& path, const TFolderData* node);
-  // Stop requests of the closing main window; the workers that answer them come with the scan
-  // commands.
+  // Stop requests of the closing main window and of Back.
   void CancelSummary();
   void CancelScan();
+
+  // The scan commands.
+  void ScanDriveButtonClick();
+  void ScanDriveMenuItem(std::size_t index);
+  void DriveOpen(std::size_t index);
+  void ScanSpecialFolder(std::size_t index);
+  void BrowseForFolder();
+  // A folder-mode scan of `path` (Browse after the dialog, and the command line).
+  void ScanFolder(const std::string& path);
+  void BackClick();
+  void SummaryThreadTimerTimer();
+  void ShowFolderInfo(const TFolderData& node, bool topLevel);
   [[nodiscard]] bool IsButtonShown(const QToolButton* button) const;
 
   std::atomic<bool> Scanning{false};
@@ -93,6 +119,11 @@ class TVLMAnalyzerForm final : public QWidget {
   QProgressBar* ProgressBar1 = nullptr;
   QLabel* Label1 = nullptr;
   TVLMQuickInfoForm* QuickInfo = nullptr;
+  TVLMDiskScanProgressForm* ProgressForm = nullptr;
+  QTimer* SummaryThreadTimer = nullptr;
+  TDesktopShell* Shell = nullptr;
+  TFolderTreeController* FolderView = nullptr;
+  TSummaryViewController* Summary = nullptr;
   TVLMTitleBarForm* SummaryTitleBar = nullptr;
 
   TDiskList DiskList;
@@ -102,8 +133,12 @@ class TVLMAnalyzerForm final : public QWidget {
   std::string WindowsFolder;
   std::string SpecialFolders[5];  // profile, documents, music, pictures, videos
   int SummaryPanelHeight = 0;
-  TFileExtDescList GroupList;
-  TFileExtList ExtensionList;
+  std::vector<std::string> ScanRoots;
+  TFolderTree FolderTree;
+  TTypedFileList TypedFiles;
+  TBiggestFileList BiggestFiles;
+  TFileExtDescList Groups;
+  TFileExtList Extensions;
   std::string SaveNameText;
   std::string OpenPathText;
   TAnalyzerCommands* Commands = nullptr;  // saved summaries, options, upgrade, help
@@ -123,6 +158,14 @@ class TVLMAnalyzerForm final : public QWidget {
   void SetButtonShown(QToolButton* button, bool shown);
   void SetToolbarImages(int size);
   void ShowAbout();
+  void EnterScanView();
+  void StartScan(bool drives);
+  void ScanFinished();
+  void ScanCancelled();
+  void StartSummary();
+  void SummaryFinished();
+  void DestroyProgressForm();
+  void DestroyQuickInfo();
 
   int Dpi;
   TAnalyzerServices Services;

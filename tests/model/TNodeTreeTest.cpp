@@ -55,5 +55,25 @@ TEST(TNodeTree, SortAllOrdersEveryLevelAndKeepsTiesStable) {
   EXPECT_EQ(Names(tree, root).back(), "late");
 }
 
+TEST(TNodeTree, SortByKeyBothWaysKeepsTiesStable) {
+  TFolderTree tree;
+  const TNodeId root = Add(tree, NoNode, "root", 10);
+  Add(tree, root, "small", 1);
+  Add(tree, root, "tie1", 5);
+  const TNodeId big = Add(tree, root, "big", 9);
+  Add(tree, root, "tie2", 5);
+  Add(tree, big, "x", 1);
+  Add(tree, big, "y", 3);
+  const auto size = [](const TFolderData& f) { return f.Size; };
+  tree.SortAllByKey(size, true);
+  EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"big", "tie1", "tie2", "small"}));
+  EXPECT_EQ(Names(tree, big), (std::vector<std::string>{"y", "x"}));
+  tree.SortAllByKey(size, false);  // ties keep the order the last sort left
+  EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"small", "tie1", "tie2", "big"}));
+  EXPECT_EQ(Names(tree, big), (std::vector<std::string>{"x", "y"}));
+  Add(tree, root, "late", 0);
+  EXPECT_EQ(Names(tree, root).back(), "late");
+}
+
 }  // namespace
 }  // namespace Vellumetric

@@ -66,7 +66,7 @@ TEST(Help, F1FromTheMainWindowAndFromInsideAModalDialog) {
   });
   form.Analyzer->ToolButton7->click();
   EXPECT_TRUE(sawHelp);
-  EXPECT_EQ(form.Analyzer->GroupList.size(), 11u);
+  EXPECT_EQ(form.Analyzer->Groups.size(), 11u);
 }
 
 class TUrlRecorder final : public QObject {

@@ -65,8 +65,8 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
     options->close();
   });
   a.ToolButton7->click();
-  ASSERT_EQ(a.GroupList.size(), 12u);
-  TCliSession scan(a.GroupList, a.ExtensionList, false);
+  ASSERT_EQ(a.Groups.size(), 12u);
+  TCliSession scan(a.Groups, a.Extensions, false);
   ASSERT_TRUE(scan.Scan(home / "tree", false));
   scan.Summarise(home / "tree");
   const std::vector<std::string> roots{home / "tree"};
@@ -108,7 +108,7 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
     options->close();
   });
   a.ToolButton7->click();
-  EXPECT_EQ(a.GroupList.size(), 11u);
+  EXPECT_EQ(a.Groups.size(), 11u);
   EXPECT_EQ(script.Shown.size(), 2u);  // the delete and reset questions, no error
 
   EXPECT_EQ(Listing(home.Path()), before);

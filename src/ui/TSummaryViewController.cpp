@@ -1,0 +1,201 @@
+#include "ui/TSummaryViewController.h"
+
+#include <QHeaderView>
+
+#include "system/NativePlatform.h"
+#include "system/PathRules.h"
+#include "system/SystemFolders.h"
+#include "ui/TIconSet.h"
+#include "ui/TShareBarDelegate.h"
+#include "ui/UiMetrics.h"
+
+namespace Vellumetric {
+namespace {
+
+std::string Separator() {
+  return NativePathStyle() == TPathStyle::Windows ? "\\" : "/";
+}
+
+}  // namespace
+
+TSummaryViewController::TSummaryViewController(QObject* parent, const TSummaryControls& controls,
+                                               TDesktopShell& shell, int dpi)
+    : QObject(parent), Controls(controls), Shell(shell), Dpi(dpi) {
+  GeneralModel = new TSummaryTreeModel(this, TSummaryTreeModel::TPage::General, &GeneralImages);
+  DetailModel = new TSummaryTreeModel(this, TSummaryTreeModel::TPage::Detail, nullptr);
+  PopupMenu3 = new QMenu(Controls.GeneralTree);
+  PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
+  OpenFile1 =
+      PopupMenu3->addAction(QStringLiteral("Open File"), this, [this] { OpenSelectedFile(); });
+  OpenFileLocation1 = PopupMenu3->addAction(QStringLiteral("Open Folder Location"), this,
+                                            [this] { OpenSelectedFileLocation(); });
+  OpenFile1->setEnabled(false);
+  OpenFileLocation1->setEnabled(false);
+  PrepareTree(Controls.GeneralTree, GeneralModel, 0);
+  PrepareTree(Controls.DetailTree, DetailModel, 1);
+  Controls.DetailTree->setItemDelegate(new TShareBarDelegate(Controls.DetailTree));
+}
+
+TSummaryViewController::~TSummaryViewController() {
+  StopWorker();
+}
+
+void TSummaryViewController::PrepareTree(QTreeView* tree, TSummaryTreeModel* model,
+                                         int sortColumn) {
+  tree->setModel(model);
+  tree->setUniformRowHeights(true);
+  tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+  tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tree->setContextMenuPolicy(Qt::CustomContextMenu);
+  QHeaderView* header = tree->header();
+  header->setSectionsMovable(true);
+  header->setSortIndicatorShown(true);
+  header->setSortIndicator(sortColumn, Qt::DescendingOrder);
+  header->setSectionsClickable(false);  // these pages are never re-sorted by the user
+  header->setStretchLastSection(false);
+  const int widths[] = {550, 250, 250, 250};
+  for (int c = 0; c < 4; ++c) header->resizeSection(c, Scaled(widths[c], Dpi, 96));
+  connect(tree, &QWidget::customContextMenuRequested, this,
+          [this, tree](const QPoint& at) { PopupMenu3->popup(tree->viewport()->mapToGlobal(at)); });
+  connect(tree, &QAbstractItemView::doubleClicked, this, [this] { OpenSelectedFile(); });
+  connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this, model](const QModelIndex& current) { FocusChanged(model, current); });
+}
+
+void TSummaryViewController::FocusChanged(const TSummaryTreeModel* model,
+                                          const QModelIndex& current) {
+  if (!current.isValid()) return;
+  SelectedFile = model->FilePath(model->NodeOf(current), Separator());
+  OpenFile1->setEnabled(!SelectedFile.empty());
+  OpenFileLocation1->setEnabled(!SelectedFile.empty());
+}
+
+void TSummaryViewController::OpenSelectedFile() {
+  if (!SelectedFile.empty()) Shell.OpenPath(SelectedFile);
+}
+
+void TSummaryViewController::OpenSelectedFileLocation() {
+  if (!SelectedFile.empty()) Shell.ShowItemInFolder(SelectedFile);
+}
+
+void TSummaryViewController::ClearGeneral() {
+  GeneralModel->Detach();
+  GeneralNodes.Clear();
+  GeneralImages.clear();
+}
+
+// Read from the end of the ascending list: largest first without any sort. The first file's
+// icon stands in for any later file that has none.
+void TSummaryViewController::BuildBiggestFilesSection(const TBiggestFileList& biggest) {
+  GeneralModel->Detach();
+  const TNodeId section = GeneralNodes.AddChild(NoNode, TSummaryNodeData{});
+  std::uint64_t total = 0;
+  for (std::size_t i = biggest.Count(); i-- > 0;) {
+    const TFileTypeData& file = biggest[i];
+    TSummaryNodeData data;
+    data.Name = file.Name;
+    data.Size = file.Size;
+    data.Location = file.Path;
+    data.LastAccess = file.LastAccess;
+    data.ImageIndex = AddGeneralIcon(JoinNativePath(file.Path.Str(), file.Name));
+    if (data.ImageIndex < 0) data.ImageIndex = 0;
+    total += file.Size;
+    GeneralNodes.AddChild(section, std::move(data));
+  }
+  TSummaryNodeData& head = GeneralNodes.Data(section);
+  head.Name = "20 Biggest Files";
+  head.Size = total;
+  GeneralImages.push_back(TIconSet::Icon(QStringLiteral("drive"), 16));
+  head.ImageIndex = static_cast<std::int32_t>(GeneralImages.size() - 1);
+  GeneralModel->Attach(&GeneralNodes);
+  Controls.GeneralTree->expand(GeneralModel->IndexOf(section));
+}
+
+void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileExtDescList& groups,
+                                          const std::string& sourcePath, std::atomic<bool>& busy,
+                                          QObject* notify) {
+  StopWorker();
+  DetailModel->Detach();
+  DetailNodes.Clear();
+  Controls.ProgressBar->setRange(0, static_cast<int>(files.size()));
+  Controls.ProgressBar->setValue(0);
+  Controls.ProgressLabel->setText(QStringLiteral("0 of %1").arg(files.size()));
+  Bridge = std::make_unique<TQtThreadBridge>();
+  Worker = std::make_unique<TVLMSummaryThread>(*Bridge, NativePathStyle());
+  Worker->ProgressBar = this;
+  Worker->FileTotal = static_cast<std::int32_t>(files.size());
+  Worker->SourcePath = sourcePath;
+  Worker->Busy = &busy;
+  Worker->NotifyWindow = HandleOf(notify);
+  Worker->DetailTree = &DetailNodes;
+  Worker->TypedFiles = &files;
+  Worker->Groups = &groups;
+  busy.store(true);  // up before the worker starts, so Back and closing wait for it
+  Worker->Resume();
+}
+
+void TSummaryViewController::StopWorker() {
+  if (!Worker) return;
+  Worker->Terminate();
+  Bridge->WaitForEndMessage();
+  Worker.reset();
+  Bridge.reset();
+}
+
+void TSummaryViewController::CancelSummary() {
+  if (Worker) Worker->Terminate();
+}
+
+void TSummaryViewController::SummaryFinished(bool fromScan, const std::string& firstRoot) {
+  // Only the end of the worker now running counts: a late message of one that was stopped and
+  // replaced must not end its successor.
+  if (!Worker || !Bridge->EndMessagePosted()) return;
+  StopWorker();
+  DetailModel->Attach(&DetailNodes);
+  DetailModel->SortBySize();
+  Controls.ProgressBar->hide();
+  Controls.ProgressLabel->hide();
+  Controls.TitleBar->SetTitle(QStringLiteral("Summary"), fromScan);
+  if (fromScan) Controls.RootCaption->setText(QString::fromStdString(firstRoot));
+  const QModelIndex first = DetailModel->index(0, 0, {});
+  if (first.isValid()) Controls.DetailTree->setCurrentIndex(first);
+  Controls.ProgressStrip->hide();
+}
+
+void TSummaryViewController::EnableTrees(bool enabled) {
+  Controls.GeneralTree->setEnabled(enabled);
+  Controls.DetailTree->setEnabled(enabled);
+}
+
+void TSummaryViewController::ProgressTick() {
+  QProgressBar* bar = Controls.ProgressBar;
+  bar->setValue(std::min(bar->value() + 200, bar->maximum()));
+  Controls.ProgressLabel->setText(QStringLiteral("%1 of %2").arg(bar->value()).arg(bar->maximum()));
+}
+
+void TSummaryViewController::SetLoadTotal(std::int32_t total) {
+  Controls.ProgressBar->setRange(0, total);
+  Controls.ProgressBar->setValue(0);
+  Controls.ProgressLabel->setText(QStringLiteral("0 of %1").arg(total));
+}
+
+void TSummaryViewController::SetTitleText(const std::string& text) {
+  Controls.RootCaption->setText(QString::fromStdString(text));
+}
+
+std::int32_t TSummaryViewController::ResetGeneralImages() {
+  GeneralImages.clear();
+  GeneralImages.push_back(TIconSet::Icon(QStringLiteral("drive"), 16));
+  return 0;
+}
+
+std::int32_t TSummaryViewController::AddGeneralIcon(const std::string& path) {
+  const QIcon icon = Shell.FileIcon(path);
+  if (icon.isNull()) return -1;
+  GeneralImages.push_back(icon);
+  return static_cast<std::int32_t>(GeneralImages.size() - 1);
+}
+
+void TSummaryViewController::ExpandGeneralSection(TNodeId) {}
+
+}  // namespace Vellumetric
