@@ -5,6 +5,7 @@
 
 #include "cli/JsonText.h"
 #include "system/InfoPageRows.h"
+#include "system/ProductVersion.h"
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
 #include "system/SystemInfo.h"
@@ -93,9 +94,8 @@ int RunAboutCommand() {
   const TProductInfo* product = FindProduct(VellumetricProductIndex);
   const std::string text =
       (product ? product->FullName : std::string()) + "\n" +
-      LoadResStringFmt(IDS_VERSION, "1.2.0") + "\n" + system.ProductName + " " + system.Edition +
-      "\n" + LoadResStringFmt(IDS_PHYSICAL_MEMORY, std::to_string(GetTotalPhysicalMemoryMB())) +
-      "\n";
+      LoadResStringFmt(IDS_VERSION, VellumetricVersion) + "\n" + system.ProductName + " " +
+      system.Edition + "\n" + PhysicalMemoryText(GetTotalPhysicalMemoryMB()) + "\n";
   std::fwrite(text.data(), 1, text.size(), stdout);
   return 0;
 }
