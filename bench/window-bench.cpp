@@ -80,9 +80,9 @@ int main(int argc, char** argv) {
     if (watch.ScanEnd < 0) {
       scanStall = std::max(scanStall, gap);
     } else if (watch.TreePainted >= 0) {
-      // Up to and including the handling of the summary's end message (the Detail sort).
+      // Up to the sorted Detail page shown (the busy flag goes down then).
       summaryStall = std::max(summaryStall, gap);
-      if (watch.SummaryEnd >= 0) app.quit();
+      if (watch.SummaryEnd >= 0 && !analyzer.SummaryBusy.load()) app.quit();
     }
   });
   watch.Clock.start();

@@ -76,10 +76,6 @@ QVariant TSummaryTreeModel::headerData(int section, Qt::Orientation orientation,
   }
 }
 
-void TSummaryTreeModel::SortBySize() {
-  SortTree([](const TSummaryNodeData& n) { return n.Size; }, true);
-}
-
 std::string TSummaryTreeModel::FilePath(TNodeId node, std::string_view separator) const {
   if (!Tree || node == NoNode) return {};
   const TSummaryNodeData& item = Tree->Data(node);

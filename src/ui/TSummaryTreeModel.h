@@ -23,8 +23,6 @@ class TSummaryTreeModel final : public TNodeTreeModel<TSummaryNodeData> {
   int columnCount(const QModelIndex& parent) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-  // Largest first at every level.
-  void SortBySize();
   // The full path of a file node; empty for a section or group node.
   [[nodiscard]] std::string FilePath(TNodeId node, std::string_view separator) const;
 

@@ -1,5 +1,6 @@
 #include "ui/TSummaryViewController.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 
 #include "system/NativePlatform.h"
@@ -11,6 +12,8 @@
 
 namespace Vellumetric {
 namespace {
+
+const auto SortDoneEvent = static_cast<QEvent::Type>(QEvent::User + 1501);
 
 std::string Separator() {
   return NativePathStyle() == TPathStyle::Windows ? "\\" : "/";
@@ -130,11 +133,13 @@ void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileExtD
   Worker->DetailTree = &DetailNodes;
   Worker->TypedFiles = &files;
   Worker->Groups = &groups;
+  Busy = &busy;
   busy.store(true);  // up before the worker starts, so Back and closing wait for it
   Worker->Resume();
 }
 
 void TSummaryViewController::StopWorker() {
+  if (Sorter.joinable()) Sorter.join();  // a sort always ends on its own, and soon
   if (!Worker) return;
   Worker->Terminate();
   Bridge->WaitForEndMessage();
@@ -151,15 +156,32 @@ void TSummaryViewController::SummaryFinished(bool fromScan, const std::string& f
   // replaced must not end its successor.
   if (!Worker || !Bridge->EndMessagePosted()) return;
   StopWorker();
+  FromScan = fromScan;
+  FirstRoot = firstRoot;
+  Busy->store(true);
+  Sorter = std::thread([this] {
+    DetailNodes.SortAllByKey([](const TSummaryNodeData& n) { return n.Size; }, true);
+    QCoreApplication::postEvent(this, new QEvent(SortDoneEvent));
+  });
+}
+
+bool TSummaryViewController::event(QEvent* event) {
+  if (event->type() != SortDoneEvent) return QObject::event(event);
+  ShowSortedDetail();
+  return true;
+}
+
+void TSummaryViewController::ShowSortedDetail() {
+  if (Sorter.joinable()) Sorter.join();
   DetailModel->Attach(&DetailNodes);
-  DetailModel->SortBySize();
   Controls.ProgressBar->hide();
   Controls.ProgressLabel->hide();
-  Controls.TitleBar->SetTitle(QStringLiteral("Summary"), fromScan);
-  if (fromScan) Controls.RootCaption->setText(QString::fromStdString(firstRoot));
+  Controls.TitleBar->SetTitle(QStringLiteral("Summary"), FromScan);
+  if (FromScan) Controls.RootCaption->setText(QString::fromStdString(FirstRoot));
   const QModelIndex first = DetailModel->index(0, 0, {});
   if (first.isValid()) Controls.DetailTree->setCurrentIndex(first);
   Controls.ProgressStrip->hide();
+  Busy->store(false);
 }
 
 void TSummaryViewController::EnableTrees(bool enabled) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/TBiggestFileList.h"
@@ -50,10 +51,12 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   // WM_SUMMARY_FINISHED.
   void StartSummary(TTypedFileList& files, const TFileExtDescList& groups,
                     const std::string& sourcePath, std::atomic<bool>& busy, QObject* notify);
-  // WM_SUMMARY_FINISHED: sorts and shows the Detail tree and the finished title.
+  // WM_SUMMARY_FINISHED: sorts the Detail tree, then shows it with the finished title. The sort
+  // of a few hundred thousand files runs beside the window (the busy flag stays up meanwhile),
+  // so the window never stalls on it.
   void SummaryFinished(bool fromScan, const std::string& firstRoot);
   void CancelSummary();
-  [[nodiscard]] bool HasWorker() const noexcept { return Worker != nullptr; }
+  [[nodiscard]] bool HasWorker() const noexcept { return Worker != nullptr || Sorter.joinable(); }
 
   [[nodiscard]] const std::string& SelectedFilePath() const noexcept { return SelectedFile; }
   void OpenSelectedFile();
@@ -81,13 +84,22 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   void PrepareTree(QTreeView* tree, TSummaryTreeModel* model, int sortColumn);
   void FocusChanged(const TSummaryTreeModel* model, const QModelIndex& current);
   void StopWorker();
+  void ShowSortedDetail();
 
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
   TSummaryControls Controls;
   TDesktopShell& Shell;
   int Dpi;
   std::string SelectedFile;
   std::unique_ptr<TQtThreadBridge> Bridge;
   std::unique_ptr<TVLMSummaryThread> Worker;
+  std::thread Sorter;
+  std::atomic<bool>* Busy = nullptr;
+  bool FromScan = false;
+  std::string FirstRoot;
 };
 
 }  // namespace Vellumetric
