@@ -19,6 +19,14 @@
 namespace Vellumetric {
 namespace {
 
+bool ParseThreads(const std::string& text, int& threads) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 1 || value > 64) return false;
+  threads = static_cast<int>(value);
+  return true;
+}
+
 bool ParseDepth(const std::string& text, int& depth) {
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
@@ -85,6 +93,10 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       out.Timings = true;
     } else if (a == "--depth") {
       if (!hasValue || !ParseDepth(args[++i], out.Depth)) return "--depth needs a whole number";
+    } else if (a == "--threads") {
+      if (!hasValue || !ParseThreads(args[++i], out.Threads)) {
+        return "--threads needs a whole number from 1 to 64";
+      }
     } else if (a == "--save") {
       if (!hasValue || args[i + 1].empty()) return "--save needs a NAME";
       out.SaveName = args[++i];
@@ -124,7 +136,7 @@ int RunScanCommand(const TScanArgs& args) {
   }
   TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
   auto start = std::chrono::steady_clock::now();
-  const bool finished = session.Scan(args.Path, args.Drive);
+  const bool finished = session.Scan(args.Path, args.Drive, args.Threads);
   if (args.Timings) std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
   const TNodeId root = session.Tree().FirstChild(NoNode);
   if (root != NoNode && session.Tree().Data(root).ReadError != 0) {

@@ -40,7 +40,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TCliSession(TFileExtDescList groups, TFileExtList extensions, bool showProgress);
 
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
-  bool Scan(const std::string& root, bool asDrive);
+  // `threads`: listing threads, 0 for the engine's choice.
+  bool Scan(const std::string& root, bool asDrive, int threads = 0);
   // Classify mode: the General section from the biggest files, the Detail tree from the typed
   // files, sorted as the window shows them.
   void Summarise(const std::string& sourcePath);

@@ -1,8 +1,11 @@
 #include "scan/TVLMDiskAnalyzerThread.h"
 
+#include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "model/VLMMessages.h"
+#include "scan/TParallelDirectoryLister.h"
 #include "system/NativePlatform.h"
 #include "system/PathRules.h"
 
@@ -13,7 +16,15 @@ bool IsDotOrDotDot(std::string_view name) {
   return name == "." || name == "..";
 }
 
+// Descriptors all listing threads of one scan may hold together.
+constexpr std::size_t kDescriptorBudget = 256;
+
 }  // namespace
+
+int TVLMDiskAnalyzerThread::DefaultThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(cores * 2, 2U, 8U));
+}
 
 TVLMDiskAnalyzerThread::TVLMDiskAnalyzerThread(TThreadBridge& bridge,
                                                std::unique_ptr<TDirectoryLister> lister)
@@ -54,7 +65,14 @@ void TVLMDiskAnalyzerThread::ScanRoot(const std::string& root, const TExtensionI
     ProgressBar->SetProgressRange(0, SubfolderCount->load() + 1);
     ProgressBar->SetProgressPosition(0);
   });
-  Walk(node, index);
+  const int threads = Threads > 0 ? Threads : DefaultThreads();
+  if (threads > 1 && Lister->CloneEmpty(2)) {
+    TParallelDirectoryLister parallel(*Lister, threads, kDescriptorBudget,
+                                      [this] { return Terminated(); });
+    Walk(node, index, parallel);
+  } else {
+    Walk(node, index, *Lister);
+  }
   Sync([this, node] { ProgressBar->ExpandNode(node); });
 }
 
@@ -71,21 +89,22 @@ void TVLMDiskAnalyzerThread::CountSubfolders(const std::string& root) {
 // Depth-first with an explicit stack: a subfolder is walked completely before the next entry of
 // its parent is read, exactly as a recursion would, but a tree thousands of levels deep cannot
 // overflow the thread's stack.
-void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index) {
+void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index,
+                                  TDirectoryLister& lister) {
   std::vector<TWalkFrame> stack;
-  const bool listed = Lister->EnterRoot(FolderTree->Data(root).Path.Str(), RootsAreDrives);
-  if (!listed) NoteUnreadableFolder(root, Lister->LastError());
+  const bool listed = lister.EnterRoot(FolderTree->Data(root).Path.Str(), RootsAreDrives);
+  if (!listed) NoteUnreadableFolder(root, lister.LastError());
   stack.push_back({root, listed, true, 0, 0, 0});
   TDirEntry entry;
   while (!stack.empty()) {
     TWalkFrame& frame = stack.back();
     if (frame.Listed && !Terminated()) {
-      if (Lister->Next(entry)) {
+      if (lister.Next(entry)) {
         if (IsDotOrDotDot(entry.Name)) continue;
         frame.Size += entry.Size;
         if (entry.IsDirectory) {
           ++frame.Folders;
-          EnterSubfolder(stack, entry.Name);  // invalidates `frame`
+          EnterSubfolder(stack, entry.Name, lister);  // invalidates `frame`
         } else {
           ++frame.Files;
           const TPathText& path = FolderTree->Data(frame.Node).Path;
@@ -94,15 +113,16 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index) {
         }
         continue;
       }
-      if (Lister->LastError() != 0) NoteUnreadableFolder(frame.Node, Lister->LastError());
+      if (lister.LastError() != 0) NoteUnreadableFolder(frame.Node, lister.LastError());
     }
-    if (frame.Listed) Lister->Leave();
+    if (frame.Listed) lister.Leave();
     FinishFolder(frame);
     stack.pop_back();
   }
 }
 
-void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name) {
+void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name,
+                                            TDirectoryLister& lister) {
   const TWalkFrame& parent = stack.back();
   TFolderData data;
   data.Name = std::string(name);
@@ -111,8 +131,8 @@ void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std:
   const TNodeId child = FolderTree->AddChild(parent.Node, std::move(data));
   if (parent.TopLevel) Sync([this] { ProgressBar->StepProgress(); });
   const std::string fullPath = FullPaths ? FolderTree->Data(child).Path.Str() : std::string();
-  const bool listed = Lister->EnterChild(name, fullPath);
-  if (!listed) NoteUnreadableFolder(child, Lister->LastError());
+  const bool listed = lister.EnterChild(name, fullPath);
+  if (!listed) NoteUnreadableFolder(child, lister.LastError());
   stack.push_back({child, listed, false, 0, 0, 0});
 }
 

@@ -56,20 +56,21 @@ bool TPosixDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolu
   return Push(std::move(fd), st);
 }
 
-bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /*fullPath*/) {
+// Opens the entry `name` that the innermost listing returned last, as a folder that the walk may
+// enter (not on a skipped volume). Sets Error when the system refused.
+bool TPosixDirectoryLister::OpenChild(std::string_view name, TUniqueFd& fd, struct stat& st) {
   Error = 0;
   if (Depth == 0) return false;
   TFrame& parent = *Frames[Depth - 1];
   if (!parent.Fd.Valid()) return false;
   const std::string text(name);
-  TUniqueFd fd(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+  fd.Reset(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
   if (!fd.Valid()) {
     Error = OpenError(errno);
     return false;
   }
   // The entry's own fstatat already gave its identity (and, through a mount point, that of the
   // mounted root); a second stat per folder is only needed when that one failed.
-  struct stat st {};
   if (parent.LastIno != 0) {
     st.st_dev = parent.LastDev;
     st.st_ino = parent.LastIno;
@@ -77,7 +78,14 @@ bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /
     Error = errno;
     return false;
   }
-  if (!MayEnterDevice(st.st_dev, fd.Get(), parent.Dev)) return false;
+  return MayEnterDevice(st.st_dev, fd.Get(), parent.Dev);
+}
+
+bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /*fullPath*/) {
+  TUniqueFd fd;
+  struct stat st {};
+  if (!OpenChild(name, fd, st)) return false;
+  TFrame& parent = *Frames[Depth - 1];
   if (parent.Pos >= parent.Names.size()) {
     CloseFrameFd(parent);  // nothing left to list there: no need to come back through ".."
   } else if (OpenCount + 1 > Budget) {
@@ -89,10 +97,38 @@ bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /
   return Push(std::move(fd), st);
 }
 
+std::unique_ptr<TDirectoryLister> TPosixDirectoryLister::CloneEmpty(
+    std::size_t descriptorBudget) const {
+  auto clone = std::make_unique<TPosixDirectoryLister>(descriptorBudget);
+  clone->StayOnRoot = StayOnRoot;
+  clone->RootDev = RootDev;
+  clone->MountsLoaded = MountsLoaded;
+  clone->Mounts = Mounts;
+  return clone;
+}
+
+bool TPosixDirectoryLister::HandOff(std::string_view name, std::string_view /*fullPath*/,
+                                    TDirectoryLister& other) {
+  TUniqueFd fd;
+  struct stat st {};
+  if (!OpenChild(name, fd, st)) return false;
+  auto& receiver = static_cast<TPosixDirectoryLister&>(other);
+  receiver.Error = 0;
+  return receiver.Push(std::move(fd), st, false);
+}
+
+bool TPosixDirectoryLister::HasMore() const {
+  return Depth > 0 && Frames[Depth - 1]->Pos < Frames[Depth - 1]->Names.size();
+}
+
 bool TPosixDirectoryLister::Next(TDirEntry& entry) {
   Error = 0;
   if (Depth == 0) return false;
   TFrame& top = *Frames[Depth - 1];
+  if (top.NamesPending) {
+    top.NamesPending = false;
+    ReadNames(top);
+  }
   while (top.Pos < top.Names.size() && top.Fd.Valid()) {
     const unsigned char type = static_cast<unsigned char>(top.Names[top.Pos]);
     const char* name = &top.Names[top.Pos + 1];
@@ -156,7 +192,7 @@ void TPosixDirectoryLister::RestoreParent(TUniqueFd& up) {
   if (!frame.Fd.Valid() && up.Valid()) Carried = std::move(up);
 }
 
-bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st) {
+bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st, bool readNames) {
   if (Frames.size() <= Depth) Frames.push_back(std::make_unique<TFrame>());
   TFrame& frame = *Frames[Depth];
   frame.Fd = std::move(fd);
@@ -169,7 +205,8 @@ bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st) {
   frame.LastDev = 0;
   frame.LastIno = 0;
   frame.ReadError = 0;
-  ReadNames(frame);
+  frame.NamesPending = !readNames;
+  if (readNames) ReadNames(frame);
   ++Depth;
   return true;
 }
