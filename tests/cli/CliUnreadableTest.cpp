@@ -15,13 +15,6 @@ namespace {
 
 using namespace Testing;
 
-// As root, permissions do not stop reading: the commands run as nobody instead.
-std::string AsUser(const std::string& command) {
-  const std::string prefix =
-      ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-  return "cd / && LC_ALL=C " + prefix + command;
-}
-
 // Every path find could not reach, one "path: reason" per line, sorted. -printf makes find
 // measure each entry, as the scan does.
 std::string FindErrors(const std::string& root) {

@@ -1,0 +1,117 @@
+// The parallel walk in process: everything the window reads equals the one-thread walk's, and
+// a cancel at any moment leaves no thread and no descriptor behind.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "TRandomTree.h"
+#include "TScanHarness.h"
+#include "TTempDir.h"
+#include "TTreeBuilder.h"
+#include "model/VLMMessages.h"
+
+namespace Vellumetric {
+namespace {
+
+using namespace Testing;
+
+// Every field of every node in id order (the order of creation), every typed record and
+// biggest file in list order, and the window's calls.
+std::string Everything(const TScanHarness& scan) {
+  std::string out;
+  for (TNodeId id = 0; id < scan.Tree.Count(); ++id) {
+    const TFolderData& d = scan.Tree.Data(id);
+    out += std::to_string(scan.Tree.Parent(id)) + "|" + d.Name + "|" + d.Path.Str() + "|" +
+           std::to_string(d.Size) + "|" + std::to_string(d.FileCount) + "|" +
+           std::to_string(d.FolderCount) + "|" + std::to_string(d.ReadError) + "|" +
+           std::to_string(d.UnreadableBelow) + (d.Complete ? "C" : "") +
+           (d.ParentComplete ? "P" : "") + "\n";
+  }
+  for (const TFileTypeData& f : scan.Typed) {
+    out += "typed " + f.Name + "|" + f.Path.Str() + "|" + std::to_string(f.Size) + "|" +
+           std::to_string(f.GroupID) + "|" + std::to_string(f.LastAccess) + "\n";
+  }
+  for (std::size_t i = 0; i < scan.Biggest.Count(); ++i) {
+    out += "big " + scan.Biggest[i].Name + "|" + scan.Biggest[i].Path.Str() + "\n";
+  }
+  for (const std::string& call : scan.Bridge.Log) out += call + "\n";
+  return out;
+}
+
+TEST(ParallelWalk, TreeListsAndProgressEqualTheOneThreadWalk) {
+  for (std::uint32_t seed = 101; seed <= 112; ++seed) {
+    TTempDir tmp;
+    MakeRandomTree(tmp.Path(), seed, false);
+    TScanHarness one;
+    one.Threads = 1;
+    one.Run(tmp.Path());
+    ASSERT_GT(one.Tree.Count(), 1u);
+    for (int threads : {2, 4, 8}) {
+      TScanHarness many;
+      many.Threads = threads;
+      many.Run(tmp.Path());
+      EXPECT_TRUE(Everything(many) == Everything(one))
+          << "seed " << seed << ", threads " << threads;
+    }
+  }
+}
+
+std::size_t CountEntries(const char* folder) {
+  std::size_t n = 0;
+  if (DIR* d = ::opendir(folder)) {
+    while (::readdir(d)) ++n;
+    ::closedir(d);
+  }
+  return n;
+}
+
+TEST(ParallelWalk, TwoHundredCancelsLeaveNoThreadOrDescriptor) {
+  TTempDir tmp;
+  for (std::uint32_t seed = 0; seed < 8; ++seed) {
+    const std::string part = tmp / std::to_string(seed);
+    ::mkdir(part.c_str(), 0755);
+    MakeRandomTree(part, seed, false);
+  }
+  const std::size_t fdsBefore = CountEntries("/proc/self/fd");
+  const std::size_t threadsBefore = CountEntries("/proc/self/task");
+  std::mt19937 rng(7);
+  int cancelled = 0;
+  auto slowest = std::chrono::steady_clock::duration::zero();
+  for (int i = 0; i < 200; ++i) {
+    TScanHarness scan;
+    TVLMDiskAnalyzerThread thread(scan.Bridge, CreateDirectoryLister());
+    thread.Roots = {tmp.Path()};
+    thread.FolderTree = &scan.Tree;
+    thread.ProgressBar = &scan.Bridge;
+    thread.SubfolderCount = &scan.Subfolders;
+    thread.Scanning = &scan.Scanning;
+    thread.TypedFiles = &scan.Typed;
+    thread.Extensions = &scan.Extensions;
+    thread.BiggestFiles = &scan.Biggest;
+    thread.Threads = 2 + i % 7;
+    thread.Resume();
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 20000));
+    const auto asked = std::chrono::steady_clock::now();
+    thread.CancelScan();
+    thread.WaitFor();
+    slowest = std::max(slowest, std::chrono::steady_clock::now() - asked);
+    ASSERT_EQ(scan.Bridge.Posted.size(), 1u);
+    EXPECT_EQ(scan.Bridge.Posted[0], WM_SCAN_CANCELLED);
+    for (TNodeId id = 0; id < scan.Tree.Count(); ++id) EXPECT_TRUE(scan.Tree.Data(id).Complete);
+    cancelled += scan.Scanning.load() ? 0 : 1;
+    ASSERT_EQ(CountEntries("/proc/self/fd"), fdsBefore) << "cancel " << i;
+    ASSERT_EQ(CountEntries("/proc/self/task"), threadsBefore) << "cancel " << i;
+  }
+  EXPECT_EQ(cancelled, 200);
+  // Reported, not asserted: a loaded machine may stretch any time.
+  std::printf("slowest stop after a cancel: %.1f ms\n",
+              std::chrono::duration<double, std::milli>(slowest).count());
+}
+
+}  // namespace
+}  // namespace Vellumetric
