@@ -231,6 +231,17 @@ const TParallelDirectoryLister::TRecord* TParallelDirectoryLister::NextRecord(TR
   std::unique_lock<std::mutex> lock(Lock);
   while (task.Chunks.empty() && !task.Done) {
     if (Stopping()) return nullptr;
+    if (!task.Started && BlockedWorkers == ThreadCount) {
+      // Every worker waits for the walk to catch up, so none will start this task: the walk
+      // lists it itself, from its very start.
+      Queue.erase(
+          std::find_if(Queue.begin(), Queue.end(),
+                       [&task](const std::shared_ptr<TTask>& t) { return t.get() == &task; }));
+      --Queued;
+      task.Started = true;
+      reader.Direct = true;
+      return nullptr;
+    }
     task.Wanted.store(true);
     ChunkReady.wait_for(lock, kPoll);
   }
@@ -246,26 +257,21 @@ const TParallelDirectoryLister::TRecord* TParallelDirectoryLister::NextRecord(TR
   return &reader.Chunk->Records[reader.Pos++];
 }
 
-// The walk has reached a task. When no worker is free to start it, the walk lists it itself
-// rather than wait for one; otherwise it goes to the front of the queue.
+// The walk has reached a task: one that no worker has started yet goes to the front of the queue.
 void TParallelDirectoryLister::PushReader(std::shared_ptr<TTask> task) {
-  TReader reader;
   {
     std::lock_guard<std::mutex> lock(Lock);
     if (!task->Started) {
       const auto at = std::find(Queue.begin(), Queue.end(), task);
-      if (at != Queue.end()) Queue.erase(at);
-      if (IdleWorkers.load() == 0) {
-        --Queued;
-        task->Started = true;
-        reader.Direct = true;
-      } else {
+      if (at != Queue.end()) {
+        Queue.erase(at);
         Queue.push_front(task);
-        WorkReady.notify_one();
       }
+      WorkReady.notify_one();
     }
   }
   Current.store(task.get());
+  TReader reader;
   reader.Task = std::move(task);
   Readers.push_back(std::move(reader));
   SpaceFreed.notify_all();
@@ -316,7 +322,7 @@ bool TParallelDirectoryLister::EnterChild(std::string_view name, std::string_vie
     return ok;
   }
   const TRecord* r = NextRecord(reader);
-  if (!r) return false;
+  if (!r) return reader.Direct && EnterChild(name, fullPath);
   if (r->Kind != KindEnter) {  // the walk did not enter a folder it was shown: give up
     Abandon();
     return false;
@@ -347,7 +353,7 @@ bool TParallelDirectoryLister::Next(TDirEntry& entry) {
     return false;
   }
   const TRecord* r = NextRecord(reader);
-  if (!r) return false;
+  if (!r) return reader.Direct && Next(entry);
   if (r->Kind == KindEnd) {
     Error = r->Error;
     reader.LevelEnded = true;

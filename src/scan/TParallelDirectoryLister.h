@@ -27,9 +27,9 @@ namespace Vellumetric {
 // single lister would have shown it: the tree, the lists and the progress come out the same.
 //
 // Memory stays bounded: a stream that runs far ahead of the walk stops its worker until the walk
-// catches up, and when the walk reaches a task that no worker has started yet it reads that task
-// itself, so nothing waits on a worker that is itself waiting. Descriptors stay within the
-// budget: each lister holds a share of it, and a queued task holds one.
+// catches up. When the walk needs a task that no worker has started while every worker waits
+// so, it lists that task itself, so the walk never waits on a worker that waits on the walk.
+// Descriptors stay within the budget: each lister holds a share of it, and a queued task holds one.
 class TParallelDirectoryLister final : public TDirectoryLister {
  public:
   // `prototype` is the back end's lister that listed the root; it is only cloned. `stop` is
@@ -60,7 +60,6 @@ class TParallelDirectoryLister final : public TDirectoryLister {
   bool ShouldHandOff(TDirectoryLister& lister) const;
   void Publish(TTask& task, std::unique_ptr<TChunk>& chunk, bool last);
   const TRecord* NextRecord(TReader& reader);
-  bool Steal(TTask& task);
   void PushReader(std::shared_ptr<TTask> task);
   void PopReader();
   void Abandon();
@@ -79,6 +78,7 @@ class TParallelDirectoryLister final : public TDirectoryLister {
   std::condition_variable SpaceFreed;  // the walk took a chunk or moved to another stream
   std::deque<std::shared_ptr<TTask>> Queue;
   std::atomic<int> IdleWorkers{0};
+  int BlockedWorkers = 0;  // under Lock: workers waiting for the walk to catch up
   std::atomic<int> Queued{0};
   std::atomic<std::size_t> Buffered{0};  // records published and not yet read
   std::atomic<const TTask*> Current{nullptr};

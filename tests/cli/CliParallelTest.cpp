@@ -28,7 +28,7 @@ std::string DuAndFind(const std::string& root) {
 }
 
 TEST(CliParallel, AnyThreadCountGivesTheOneThreadReportByteForByte) {
-  for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+  for (std::uint32_t seed = 1; seed <= 12; ++seed) {
     TTempDir tmp;
     ASSERT_EQ(::chmod(tmp.Path().c_str(), 0755), 0);
     const std::string root = tmp / "t";

@@ -3,11 +3,50 @@
 #include "system/win32/WideText.h"
 
 namespace Vellumetric {
+namespace {
 
-bool TWin32DirectoryLister::Open(std::string_view path) {
-  const std::wstring pattern = Widen(path) + L"\\*";
+// The volume serial and file index of the folder a path leads to (through any link).
+bool Identify(const std::wstring& path, DWORD& serial, std::uint64_t& index) {
+  TFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return false;
+  serial = info.dwVolumeSerialNumber;
+  index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+std::wstring Joined(const std::wstring& folder, const std::wstring& name) {
+  return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
+
+}  // namespace
+
+std::wstring TWin32DirectoryLister::LongPath(std::string_view path) {
+  std::wstring p = Widen(path);
+  if (p.rfind(L"\\\\?\\", 0) == 0) return p;
+  for (wchar_t& c : p) {
+    if (c == L'/') c = L'\\';
+  }
+  if (p.size() == 2 && p[1] == L':') p += L'\\';  // "C:" is the drive's root, not its current folder
+  // The system's own rules make a relative path absolute and fold doubled separators and "."
+  // and ".." components, which a "\\?\" path would take literally.
+  const DWORD need = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return p;
+  std::wstring full(need, L'\0');
+  const DWORD n = GetFullPathNameW(p.c_str(), need, full.data(), nullptr);
+  full.resize(n);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+bool TWin32DirectoryLister::Open(std::wstring path) {
+  const std::wstring pattern = Joined(path, L"*");
   TFrame frame;
-  frame.Find = TFindHandle(FindFirstFileW(pattern.c_str(), &frame.Data));
+  frame.Find = TFindHandle(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &frame.Data,
+                                            FindExSearchNameMatch, nullptr,
+                                            FIND_FIRST_EX_LARGE_FETCH));
   if (!frame.Find.Valid()) {
     const DWORD code = GetLastError();
     // Vanished meanwhile: nothing to list, and nothing to report either.
@@ -17,20 +56,75 @@ bool TWin32DirectoryLister::Open(std::string_view path) {
     return false;
   }
   frame.HasEntry = true;
+  frame.Self.Path = std::move(path);
   Frames.push_back(std::move(frame));
   return true;
 }
 
 bool TWin32DirectoryLister::EnterRoot(std::string_view path, bool) {
   Error = 0;
-  const bool opened = Open(path);
+  Frames.clear();
+  Outer.clear();
+  const bool opened = Open(LongPath(path));
   if (!opened && Error == 0) Error = ERROR_PATH_NOT_FOUND;  // the root itself is worth saying
   return opened;
 }
 
-bool TWin32DirectoryLister::EnterChild(std::string_view, std::string_view fullPath) {
+// The full path of the entry Next returned last; false when it is a folder link back onto the
+// walked path, which is not entered.
+bool TWin32DirectoryLister::ChildPath(std::wstring& path) {
   Error = 0;
-  return Open(fullPath);
+  if (Frames.empty()) return false;
+  const TFrame& top = Frames.back();
+  path = Joined(top.Self.Path, top.LastName);
+  return !(top.LastIsLink && IsOnWalkedPath(path));
+}
+
+bool TWin32DirectoryLister::IsOnWalkedPath(const std::wstring& link) {
+  DWORD serial = 0;
+  std::uint64_t index = 0;
+  if (!Identify(link, serial, index)) return false;
+  auto same = [&](TAncestor& a) {
+    if (!a.Known) {
+      a.Known = true;
+      a.Valid = Identify(a.Path, a.Serial, a.Index);
+    }
+    return a.Valid && a.Serial == serial && a.Index == index;
+  };
+  for (TAncestor& a : Outer) {
+    if (same(a)) return true;
+  }
+  for (TFrame& f : Frames) {
+    if (same(f.Self)) return true;
+  }
+  return false;
+}
+
+bool TWin32DirectoryLister::EnterChild(std::string_view, std::string_view) {
+  std::wstring path;
+  return ChildPath(path) && Open(std::move(path));
+}
+
+std::unique_ptr<TDirectoryLister> TWin32DirectoryLister::CloneEmpty(std::size_t) const {
+  return std::make_unique<TWin32DirectoryLister>();
+}
+
+bool TWin32DirectoryLister::HandOff(std::string_view, std::string_view, TDirectoryLister& other) {
+  std::wstring path;
+  if (!ChildPath(path)) return false;
+  auto& receiver = static_cast<TWin32DirectoryLister&>(other);
+  receiver.Error = 0;
+  receiver.Outer = Outer;  // the loop guard looks at the whole walked path
+  for (const TFrame& f : Frames) receiver.Outer.push_back(f.Self);
+  if (!receiver.Open(std::move(path))) {
+    Error = receiver.Error;
+    return false;
+  }
+  return true;
+}
+
+bool TWin32DirectoryLister::HasMore() const {
+  return !Frames.empty() && Frames.back().HasEntry;
 }
 
 bool TWin32DirectoryLister::Next(TDirEntry& entry) {
@@ -42,12 +136,15 @@ bool TWin32DirectoryLister::Next(TDirEntry& entry) {
     return false;
   }
   const WIN32_FIND_DATAW& d = top.Data;
-  top.Name = Narrow(d.cFileName);
+  top.LastName = d.cFileName;
+  top.Name = Narrow(top.LastName);
   entry.Name = top.Name;
   entry.IsDirectory = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  top.LastIsLink = entry.IsDirectory && (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   entry.Size = (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
   entry.LastAccess = (static_cast<std::uint64_t>(d.ftLastAccessTime.dwHighDateTime) << 32) |
                      d.ftLastAccessTime.dwLowDateTime;
+  entry.Error = 0;
   // A listing that fails part way ends here; what was read stays.
   top.HasEntry = FindNextFileW(top.Find.Get(), &top.Data) != 0;
   if (!top.HasEntry && GetLastError() != ERROR_NO_MORE_FILES) top.EndError = GetLastError();
