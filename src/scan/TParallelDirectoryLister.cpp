@@ -12,6 +12,8 @@ using namespace std::chrono_literals;
 // Records per chunk: large enough that handing a chunk over costs little per entry, small
 // enough that the walk rarely waits for a chunk to fill.
 constexpr std::size_t kChunkRecords = 512;
+// What a worker publishes early when the walk already waits for its stream.
+constexpr std::size_t kWantedRecords = 64;
 // How far one stream may run ahead of the walk, in chunks, and all streams together, in
 // records (about 40 bytes each plus the name).
 constexpr std::size_t kChunksPerStream = 32;
@@ -192,8 +194,13 @@ void TParallelDirectoryLister::Produce(TTask& task) {
         }
       }
     }
-    if (chunk->Records.size() >= kChunkRecords ||
-        (!chunk->Records.empty() && task.Wanted.load(std::memory_order_relaxed))) {
+    // The walk waiting on this stream gets a part of a chunk, but not record by record, which
+    // would cost two thread switches per entry; a hand-off goes out at once, since the walk
+    // cannot follow it into the other stream before it sees it.
+    const std::size_t held = chunk->Records.size();
+    if (held >= kChunkRecords ||
+        (held > 0 && task.Wanted.load(std::memory_order_relaxed) &&
+         (held >= kWantedRecords || chunk->Records.back().TaskIndex >= 0))) {
       Publish(task, chunk, false);
     }
   }
@@ -214,7 +221,8 @@ void TParallelDirectoryLister::Publish(TTask& task, std::unique_ptr<TChunk>& chu
     chunk = std::move(fresh);
   }
   if (last) task.Done = true;
-  ChunkReady.notify_all();
+  // Only the walk waits for chunks, and it says so first: a wake-up costs a system call.
+  if (task.Wanted.load()) ChunkReady.notify_one();
   if (last) return;
   while (!Stop.load() && (task.Chunks.size() > kChunksPerStream ||
                           (Buffered.load() > kBufferedRecords && Current.load() != &task))) {
@@ -252,8 +260,9 @@ const TParallelDirectoryLister::TRecord* TParallelDirectoryLister::NextRecord(TR
   task.Chunks.pop_front();
   reader.Pos = 0;
   Buffered -= reader.Chunk->Records.size();
+  const bool someoneWaits = BlockedWorkers > 0;
   lock.unlock();
-  SpaceFreed.notify_all();
+  if (someoneWaits) SpaceFreed.notify_all();
   return &reader.Chunk->Records[reader.Pos++];
 }
 

@@ -84,23 +84,57 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
   EXPECT_EQ(folder.Tree.Data(folder.Tree.FirstChild(data)).Name, "\xe5\x86\x99\xe7\x9c\x9f");
 }
 
-// A folder link back onto the walked path is not followed (nothing else would end the loop once
-// paths may be long); any thread count gives the same.
-TEST(Win32BackEnd, FolderLinkToAnAncestorIsCountedButNotEntered) {
+// Makes `link` a folder link to the relative `target`: through the system where it allows that,
+// else, under Wine (whose CreateSymbolicLinkW makes nothing), as a Unix symbolic link, which
+// Wine shows as a folder reparse point.
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+  const std::wstring wideLink = Widen(link);
+  CreateSymbolicLinkW(wideLink.c_str(), Widen(target).c_str(),
+                      SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* unprivileged create */);
+  auto isLink = [&] {
+    const DWORD a = GetFileAttributesW(wideLink.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  };
+  if (isLink()) return true;
+  using TUnixName = char*(CDECL*)(LPCWSTR);
+  // Through void* as GetProcAddress's result must be: its declared type is a placeholder.
+  const auto unixName = reinterpret_cast<TUnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return false;
+  char* unixLink = unixName(wideLink.c_str());
+  if (!unixLink) return false;
+  std::string unixTarget = target;
+  for (char& c : unixTarget) c = c == '\\' ? '/' : c;
+  std::wstring command = L"/bin/ln -s \"" + Widen(unixTarget) + L"\" \"" + Widen(unixLink) + L"\"";
+  HeapFree(GetProcessHeap(), 0, unixLink);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  return isLink();
+}
+
+// Folder links back onto the walked path, the root's own parent included, are counted but not
+// followed: with long paths nothing else would end the loop. Any thread count gives the same.
+TEST(Win32BackEnd, FolderLinksOntoTheWalkedPathAreCountedButNotEntered) {
   TTempDir tmp;
-  const std::string folder = tmp.Path() + "\\loop";
+  const std::string folder = tmp.Path() + "\\F";
   std::filesystem::create_directories(Utf8Path(folder + "\\inner"));
   std::ofstream(Utf8Path(folder + "\\a.bin"), std::ios::binary) << std::string(500, 'x');
-  const bool linked =
-      CreateSymbolicLinkW(Widen(folder + "\\inner\\up").c_str(), Widen(folder).c_str(),
-                          SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* unprivileged create */) != 0;
-  if (!linked) GTEST_SKIP() << "this system refuses folder links (error " << GetLastError() << ")";
+  if (!MakeFolderLink(folder + "\\up", "..") || !MakeFolderLink(folder + "\\inner\\back", "..")) {
+    GTEST_SKIP() << "this system makes no folder links for an ordinary user";
+  }
   for (int threads : {1, 4}) {
     TScan scan;
     scan.Threads = threads;
     scan.Run(folder);
     EXPECT_EQ(scan.Root().FileCount, 1u) << threads;
-    EXPECT_EQ(scan.Root().FolderCount, 2u) << threads;  // inner, and the link itself
+    EXPECT_EQ(scan.Root().FolderCount, 3u) << threads;  // up, inner and inner\back
     EXPECT_EQ(scan.Root().Size, 500u) << threads;
   }
 }

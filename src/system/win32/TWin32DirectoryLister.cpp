@@ -29,7 +29,8 @@ std::wstring TWin32DirectoryLister::LongPath(std::string_view path) {
   for (wchar_t& c : p) {
     if (c == L'/') c = L'\\';
   }
-  if (p.size() == 2 && p[1] == L':') p += L'\\';  // "C:" is the drive's root, not its current folder
+  if (p.size() == 2 && p[1] == L':')
+    p += L'\\';  // "C:" is the drive's root, not its current folder
   // The system's own rules make a relative path absolute and fold doubled separators and "."
   // and ".." components, which a "\\?\" path would take literally.
   const DWORD need = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
@@ -44,9 +45,9 @@ std::wstring TWin32DirectoryLister::LongPath(std::string_view path) {
 bool TWin32DirectoryLister::Open(std::wstring path) {
   const std::wstring pattern = Joined(path, L"*");
   TFrame frame;
-  frame.Find = TFindHandle(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &frame.Data,
-                                            FindExSearchNameMatch, nullptr,
-                                            FIND_FIRST_EX_LARGE_FETCH));
+  frame.Find =
+      TFindHandle(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &frame.Data,
+                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!frame.Find.Valid()) {
     const DWORD code = GetLastError();
     // Vanished meanwhile: nothing to list, and nothing to report either.
@@ -61,11 +62,31 @@ bool TWin32DirectoryLister::Open(std::wstring path) {
   return true;
 }
 
+// The folders above a root are on the walked path too: a link up to one of them would lead the
+// walk back to the root.
+void TWin32DirectoryLister::SetOuterFromRoot(const std::wstring& root) {
+  Outer.clear();
+  std::size_t start = std::wstring::npos;
+  if (root.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    const std::size_t server = root.find(L'\\', 8);  // \\?\UNC\server\share\...
+    if (server != std::wstring::npos) start = root.find(L'\\', server + 1);
+  } else if (root.rfind(L"\\\\?\\", 0) == 0) {
+    start = root.find(L'\\', 4);  // \\?\C:\...
+  }
+  if (start == std::wstring::npos) return;
+  Outer.push_back({root.substr(0, start + 1)});
+  for (std::size_t i = root.find(L'\\', start + 1); i != std::wstring::npos;
+       i = root.find(L'\\', i + 1)) {
+    if (i + 1 < root.size()) Outer.push_back({root.substr(0, i)});
+  }
+}
+
 bool TWin32DirectoryLister::EnterRoot(std::string_view path, bool) {
   Error = 0;
   Frames.clear();
-  Outer.clear();
-  const bool opened = Open(LongPath(path));
+  const std::wstring root = LongPath(path);
+  SetOuterFromRoot(root);
+  const bool opened = Open(root);
   if (!opened && Error == 0) Error = ERROR_PATH_NOT_FOUND;  // the root itself is worth saying
   return opened;
 }

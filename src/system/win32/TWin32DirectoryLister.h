@@ -51,18 +51,19 @@ class TWin32DirectoryLister final : public TDirectoryLister {
     TFindHandle Find;
     WIN32_FIND_DATAW Data{};
     bool HasEntry = false;
-    DWORD EndError = 0;          // why FindNextFileW stopped early, or 0
-    std::string Name;            // the entry handed out last, valid until the next call
-    std::wstring LastName;       // the same, as the system spelled it
-    bool LastIsLink = false;     // it is a folder reparse point
+    DWORD EndError = 0;       // why FindNextFileW stopped early, or 0
+    std::string Name;         // the entry handed out last, valid until the next call
+    std::wstring LastName;    // the same, as the system spelled it
+    bool LastIsLink = false;  // it is a folder reparse point
     TAncestor Self;
   };
 
   bool Open(std::wstring path);
+  void SetOuterFromRoot(const std::wstring& root);
   bool ChildPath(std::wstring& path);
   bool IsOnWalkedPath(const std::wstring& link);
 
-  std::vector<TAncestor> Outer;  // the walked path above this lister's root (a handed-off one)
+  std::vector<TAncestor> Outer;  // the walked path above this lister's root
   std::vector<TFrame> Frames;
   std::int32_t Error = 0;
 };
