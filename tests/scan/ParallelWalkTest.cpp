@@ -1,8 +1,11 @@
 // The parallel walk in process: everything the window reads equals the one-thread walk's, and
 // a cancel at any moment leaves no thread and no descriptor behind.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <random>
@@ -59,6 +62,42 @@ TEST(ParallelWalk, TreeListsAndProgressEqualTheOneThreadWalk) {
           << "seed " << seed << ", threads " << threads;
     }
   }
+}
+
+// Wide and deep at once: eight chains, each folder holding files besides its subfolder so that
+// no folder can give up its descriptor early. With the process allowed few more descriptors than
+// the budget, any leak past the budget would make folders fail to open.
+TEST(ParallelWalk, EightThreadsKeepTheDescriptorBudgetTogether) {
+  TTempDir tmp;
+  for (int chain = 0; chain < 8; ++chain) {
+    const std::string top = tmp / ("chain" + std::to_string(chain));
+    ASSERT_EQ(::mkdir(top.c_str(), 0755), 0);
+    // Listing order follows name hashes; with six names beside "d", some come after it.
+    int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < 300 && fd >= 0; ++level) {
+      for (int i = 0; i < 6; ++i)
+        ::close(
+            ::openat(fd, ("f" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+      ASSERT_EQ(::mkdirat(fd, "d", 0755), 0);
+      const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      ::close(fd);
+      fd = next;
+    }
+    ::close(fd);
+  }
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  struct rlimit tight = saved;
+  tight.rlim_cur = 300;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+  TScanHarness scan;
+  scan.Threads = 8;
+  scan.Run(tmp.Path());
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(scan.Root().UnreadableBelow, 0u);
+  const TDiskTruth truth = MeasureWithDuAndFind(tmp.Path());
+  EXPECT_EQ(scan.Root().Size, truth.Size);
+  EXPECT_EQ(scan.Root().FileCount + scan.Root().FolderCount, truth.Entries);
 }
 
 std::size_t CountEntries(const char* folder) {
