@@ -22,8 +22,10 @@ constexpr std::size_t kDescriptorBudget = 256;
 }  // namespace
 
 int TVLMDiskAnalyzerThread::DefaultThreads() {
+  // Measured on two cores: warm, 4 to 8 threads are equally fast and 16 lose a little to
+  // switching; cold, 8 keep the disk far busier than 4. Most threads wait on the disk then.
   const unsigned cores = std::thread::hardware_concurrency();
-  return static_cast<int>(std::clamp(cores * 2, 2U, 8U));
+  return static_cast<int>(std::clamp(cores * 4, 4U, 16U));
 }
 
 TVLMDiskAnalyzerThread::TVLMDiskAnalyzerThread(TThreadBridge& bridge,

@@ -37,7 +37,7 @@ bool IsDotOrDotDot(const char* name) {
 }  // namespace
 
 TPosixDirectoryLister::TPosixDirectoryLister(std::size_t descriptorBudget)
-    : Budget(descriptorBudget < 2 ? 2 : descriptorBudget), Buffer(kListingBufferSize) {}
+    : Budget(descriptorBudget < 2 ? 2 : descriptorBudget) {}
 
 TPosixDirectoryLister::~TPosixDirectoryLister() = default;
 
@@ -102,7 +102,6 @@ std::unique_ptr<TDirectoryLister> TPosixDirectoryLister::CloneEmpty(
   auto clone = std::make_unique<TPosixDirectoryLister>(descriptorBudget);
   clone->StayOnRoot = StayOnRoot;
   clone->RootDev = RootDev;
-  clone->MountsLoaded = MountsLoaded;
   clone->Mounts = Mounts;
   return clone;
 }
@@ -213,6 +212,9 @@ bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st, bool readN
 
 // A read error part way keeps the names read so far, as a listing that fails part way should.
 void TPosixDirectoryLister::ReadNames(TFrame& frame) {
+  // One buffer per thread, not per lister: a parallel scan makes a lister per handed-off folder,
+  // and the listers of one thread never read at the same time.
+  thread_local std::vector<char> Buffer(kListingBufferSize);
   for (;;) {
     const ssize_t n = ::getdents64(frame.Fd.Get(), Buffer.data(), Buffer.size());
     if (n < 0 && errno != ENOENT) frame.ReadError = errno;  // ENOENT: the folder was removed
@@ -230,11 +232,8 @@ void TPosixDirectoryLister::ReadNames(TFrame& frame) {
 bool TPosixDirectoryLister::MayEnterDevice(dev_t dev, int fd, dev_t parentDev) {
   if (dev == parentDev) return true;
   if (StayOnRoot && dev != RootDev) return false;
-  if (!MountsLoaded) {
-    Mounts = TMountTable::LoadCurrent();
-    MountsLoaded = true;
-  }
-  if (const TMountEntry* mount = Mounts.FindByDevice(major(dev), minor(dev))) {
+  if (!Mounts) Mounts = std::make_shared<const TMountTable>(TMountTable::LoadCurrent());
+  if (const TMountEntry* mount = Mounts->FindByDevice(major(dev), minor(dev))) {
     return !IsVirtualFileSystemType(mount->FsType);
   }
   struct statfs fs {};

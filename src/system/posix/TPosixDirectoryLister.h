@@ -71,11 +71,10 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   std::size_t Depth = 0;  // frames in use; Frames keeps spare ones for reuse
   std::vector<std::unique_ptr<TFrame>> Frames;
   TUniqueFd Carried;  // a descriptor of the innermost folder after its own was given up
-  std::vector<char> Buffer;
   bool StayOnRoot = false;
   dev_t RootDev = 0;
-  bool MountsLoaded = false;
-  TMountTable Mounts;
+  // Read once, when a folder on another device is first met, and shared with the clones.
+  std::shared_ptr<const TMountTable> Mounts;
 };
 
 }  // namespace Vellumetric
