@@ -55,6 +55,7 @@ struct TParallelDirectoryLister::TTask {
   bool Done = false;
   // The walk waits on this stream: publish what there is rather than fill the chunk.
   std::atomic<bool> Wanted{false};
+  std::atomic<std::uint32_t> Waits{0};  // how often the walk had to wait on this stream
 };
 
 struct TParallelDirectoryLister::TReader {
@@ -197,10 +198,12 @@ void TParallelDirectoryLister::Produce(TTask& task) {
     // The walk waiting on this stream gets a part of a chunk, but not record by record, which
     // would cost two thread switches per entry; a hand-off goes out at once, since the walk
     // cannot follow it into the other stream before it sees it.
+    // A stream the walk keeps catching up with (one wide folder) gets larger parts.
     const std::size_t held = chunk->Records.size();
-    if (held >= kChunkRecords ||
-        (held > 0 && task.Wanted.load(std::memory_order_relaxed) &&
-         (held >= kWantedRecords || chunk->Records.back().TaskIndex >= 0))) {
+    const std::size_t early =
+        kWantedRecords << std::min<std::uint32_t>(task.Waits.load(std::memory_order_relaxed), 3);
+    if (held >= kChunkRecords || (held > 0 && task.Wanted.load(std::memory_order_relaxed) &&
+                                  (held >= early || chunk->Records.back().TaskIndex >= 0))) {
       Publish(task, chunk, false);
     }
   }
@@ -237,6 +240,7 @@ const TParallelDirectoryLister::TRecord* TParallelDirectoryLister::NextRecord(TR
   }
   TTask& task = *reader.Task;
   std::unique_lock<std::mutex> lock(Lock);
+  if (task.Chunks.empty() && !task.Done) task.Waits.fetch_add(1, std::memory_order_relaxed);
   while (task.Chunks.empty() && !task.Done) {
     if (Stopping()) return nullptr;
     if (!task.Started && BlockedWorkers == ThreadCount) {
