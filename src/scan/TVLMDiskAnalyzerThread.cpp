@@ -108,6 +108,8 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index,
           ++frame.Folders;
           EnterSubfolder(stack, entry.Name, lister);  // invalidates `frame`
         } else {
+          // Every file passes here exactly once, in the one-thread walk's order, whatever the
+          // number of listing threads.
           ++frame.Files;
           const TPathText& path = FolderTree->Data(frame.Node).Path;
           if (entry.Error != 0) NoteUnmeasuredFile(path, entry.Name, entry.Error);
