@@ -12,8 +12,10 @@ struct TScanArgs {
   bool Quiet = false;
   int Depth = -1;
   std::string SaveName;  // --save NAME
+  bool Save = false;
   bool Force = false;    // --force: replace an existing summary file
   bool Timings = false;  // --timings: scan and summary times on stderr
+  int Threads = 0;       // --threads N: listing threads, 0 for the engine's choice
 };
 
 // Returns an empty text when the arguments are fine, else what is wrong with them.

@@ -17,7 +17,7 @@ TCliSession::TCliSession(TFileExtDescList groups, TFileExtList extensions, bool 
       ShowProgress(showProgress),
       PathStyle(NativePathStyle()) {}
 
-bool TCliSession::Scan(const std::string& root, bool asDrive) {
+bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
   BiggestFiles.Clear();  // the window clears this list itself before each scan
   TVLMDiskAnalyzerThread thread(*this, CreateDirectoryLister());
   thread.Roots = {root};
@@ -29,6 +29,8 @@ bool TCliSession::Scan(const std::string& root, bool asDrive) {
   thread.TypedFiles = &TypedFiles;
   thread.Extensions = &Extensions;
   thread.BiggestFiles = &BiggestFiles;
+  thread.Unreadable = &UnreadableItems;
+  thread.Threads = threads;
   thread.NotifyWindow = 1;
   thread.Resume();
   const std::uint32_t end = WaitForEnd();

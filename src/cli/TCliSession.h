@@ -14,6 +14,7 @@
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
 #include "model/TSummaryNodeData.h"
+#include "model/TUnreadableList.h"
 #include "scan/TScanDisplay.h"
 #include "scan/TSummaryDisplay.h"
 #include "scan/TThreadBridge.h"
@@ -39,7 +40,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TCliSession(TFileExtDescList groups, TFileExtList extensions, bool showProgress);
 
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
-  bool Scan(const std::string& root, bool asDrive);
+  // `threads`: listing threads, 0 for the engine's choice.
+  bool Scan(const std::string& root, bool asDrive, int threads = 0);
   // Classify mode: the General section from the biggest files, the Detail tree from the typed
   // files, sorted as the window shows them.
   void Summarise(const std::string& sourcePath);
@@ -47,6 +49,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
 
   [[nodiscard]] TFolderTree& Tree() noexcept { return FolderTree; }
   [[nodiscard]] const TBiggestFileList& Biggest() const noexcept { return BiggestFiles; }
+  [[nodiscard]] const TUnreadableList& Unreadable() const noexcept { return UnreadableItems; }
   [[nodiscard]] const TSummaryTree& General() const noexcept { return GeneralTree; }
   [[nodiscard]] const TSummaryTree& Detail() const noexcept { return DetailTree; }
   [[nodiscard]] const TFileExtDescList& Groups() const noexcept { return GroupList; }
@@ -85,6 +88,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TFolderTree FolderTree;
   TTypedFileList TypedFiles;
   TBiggestFileList BiggestFiles;
+  TUnreadableList UnreadableItems;
   TSummaryTree GeneralTree;
   TSummaryTree DetailTree;
   std::vector<TGroupTotal> Totals;

@@ -14,11 +14,12 @@ using namespace Vellumetric;
 
 constexpr const char* kUsage =
     "usage: vellumetric-cli scan PATH [--drive] [--depth N] [--json] [--quiet]\n"
-    "                            [--save NAME [--force]] [--timings]\n"
+    "                            [--save NAME [--force]] [--timings] [--threads N]\n"
     "       vellumetric-cli open FILE [--json]\n"
     "       vellumetric-cli groups\n"
     "       vellumetric-cli drives [--json]\n"
     "       vellumetric-cli about\n"
+    "       vellumetric-cli --version\n"
     "\n"
     "  scan PATH   total the bytes, files and folders below PATH, with the 20 biggest files\n"
     "              and the per-file-type summary\n"
@@ -29,6 +30,7 @@ constexpr const char* kUsage =
     "  --save NAME write the summary as NAME.sbf into the Backup folder\n"
     "  --force     replace an existing summary file of that name\n"
     "  --timings   print the scan and summary times on stderr\n"
+    "  --threads N list folders on N threads (1: one thread; default: the engine's choice)\n"
     "  open FILE   show a saved summary (a path, or a name in the Backup folder)\n"
     "  groups      the file-type groups with their extensions\n"
     "  drives      each fixed drive's tile line and information page\n"
@@ -75,5 +77,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (command == "--version")
+    return args.size() == 2 ? RunVersionCommand() : Usage("--version takes no arguments");
   return Dispatch(command, std::vector<std::string>(args.begin() + 2, args.end()));
 }

@@ -10,6 +10,7 @@
 #include "model/TFileExtData.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
+#include "model/TUnreadableList.h"
 #include "scan/TExtensionIndex.h"
 #include "scan/TScanDisplay.h"
 #include "scan/TThreadBridge.h"
@@ -40,6 +41,14 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   const TFileExtList* Extensions = nullptr;
   TBiggestFileList* BiggestFiles = nullptr;
   TWindowHandle NotifyWindow = 0;
+  // Optional: what could not be read, cleared with the folder tree at the start. Each folder
+  // node also keeps its own ReadError and the count of unreadable folders below it.
+  TUnreadableList* Unreadable = nullptr;
+  // Threads that list folders; 0 lets the engine choose, 1 is the plain one-thread walk. The
+  // result is the same whatever the number.
+  int Threads = 0;
+  // The engine's choice: cold disks gain from more outstanding reads than there are cores.
+  [[nodiscard]] static int DefaultThreads();
 
   // The stop request of a cancel: the end message becomes WM_SCAN_CANCELLED.
   void CancelScan() noexcept;
@@ -61,10 +70,13 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   void DoTerminate() override;
   void ScanRoot(const std::string& root, const TExtensionIndex& index);
   void CountSubfolders(const std::string& root);
-  void Walk(TNodeId root, const TExtensionIndex& index);
-  void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name);
+  void Walk(TNodeId root, const TExtensionIndex& index, TDirectoryLister& lister);
+  void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name,
+                      TDirectoryLister& lister);
   void OfferFile(const TDirEntry& entry, const TPathText& folderPath, const TExtensionIndex& index);
   void FinishFolder(const TWalkFrame& frame);
+  void NoteUnreadableFolder(TNodeId node, std::int32_t error);
+  void NoteUnmeasuredFile(const TPathText& folderPath, std::string_view name, std::int32_t error);
   void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
 
   TThreadBridge& Bridge;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "system/PathRules.h"
@@ -29,6 +32,30 @@ class TDirectoryLister {
   // False at the end of the listing, or when it fails part way.
   [[nodiscard]] virtual bool Next(TDirEntry& entry) = 0;
   virtual void Leave() = 0;
+
+  // The system's error code of the last EnterRoot or EnterChild that failed, or, after Next
+  // answered false, of the failure that ended that listing early; 0 when nothing failed or the
+  // folder had merely vanished (or lies on a volume the scan does not enter).
+  [[nodiscard]] virtual std::int32_t LastError() const = 0;
+
+  // For a walk spread over several threads. A back end that cannot hand a folder to another
+  // thread keeps these defaults, and the walk stays on one thread.
+  //
+  // A new lister of the same kind and with the same volume rule as this one (after EnterRoot),
+  // with nothing open, holding at most `descriptorBudget` descriptors.
+  [[nodiscard]] virtual std::unique_ptr<TDirectoryLister> CloneEmpty(
+      std::size_t /*descriptorBudget*/) const {
+    return nullptr;
+  }
+  // Opens the child `name` that Next has just returned, with the same outcome as EnterChild,
+  // but as the root listing of `other` (made by CloneEmpty), which another thread may then read
+  // on its own. This lister's listing stays where it was.
+  [[nodiscard]] virtual bool HandOff(std::string_view /*name*/, std::string_view /*fullPath*/,
+                                     TDirectoryLister& /*other*/) {
+    return false;
+  }
+  // Whether the innermost listing may still return entries after the one returned last.
+  [[nodiscard]] virtual bool HasMore() const { return false; }
 };
 
 }  // namespace Vellumetric

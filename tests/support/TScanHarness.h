@@ -20,6 +20,7 @@ struct TScanHarness {
   TFileExtList Extensions = DefaultExtensionList();
   std::atomic<bool> Scanning{false};
   std::atomic<std::int32_t> Subfolders{0};
+  int Threads = 0;
 
   void Run(const std::string& root, bool drive = false) {
     TVLMDiskAnalyzerThread thread(Bridge, CreateDirectoryLister());
@@ -32,6 +33,7 @@ struct TScanHarness {
     thread.TypedFiles = &Typed;
     thread.Extensions = &Extensions;
     thread.BiggestFiles = &Biggest;
+    thread.Threads = Threads;
     thread.Resume();
     thread.WaitFor();
   }

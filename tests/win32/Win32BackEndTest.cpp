@@ -20,6 +20,7 @@
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfo.h"
 #include "system/TextEncoding.h"
+#include "system/win32/TWin32DirectoryLister.h"
 #include "system/win32/WideText.h"
 #include "system/win32/WindowsVersion.h"
 
@@ -81,6 +82,81 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
             mapped.Drive + "\\Data");
   const TNodeId data = folder.Tree.FirstChild(froot);
   EXPECT_EQ(folder.Tree.Data(folder.Tree.FirstChild(data)).Name, "\xe5\x86\x99\xe7\x9c\x9f");
+}
+
+// Folder links back onto the walked path, the root's own parent included, are counted but not
+// followed: with long paths nothing else would end the loop. Any thread count gives the same.
+// The tree is F holding a.bin (500 bytes), up -> .. and inner\back -> ..; scripts/test-windows
+// makes it as Unix symbolic links, which Wine shows as folder reparse points, and names it in
+// VLM_LINK_FIXTURE (Wine's own CreateSymbolicLinkW makes nothing); elsewhere the test makes it.
+TEST(Win32BackEnd, FolderLinksOntoTheWalkedPathAreCountedButNotEntered) {
+  TTempDir tmp;
+  std::string folder = tmp.Path() + "\\F";
+  const wchar_t* fixture = _wgetenv(L"VLM_LINK_FIXTURE");
+  if (fixture && *fixture) {
+    folder = Narrow(fixture);
+  } else {
+    std::filesystem::create_directories(Utf8Path(folder + "\\inner"));
+    std::ofstream(Utf8Path(folder + "\\a.bin"), std::ios::binary) << std::string(500, 'x');
+    for (const char* link : {"\\up", "\\inner\\back"}) {
+      if (!CreateSymbolicLinkW(Widen(folder + link).c_str(), L"..",
+                               SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* unprivileged create */)) {
+        GTEST_SKIP() << "this system makes no folder links for this user";
+      }
+    }
+  }
+  const DWORD attributes = GetFileAttributesW(Widen(folder + "\\up").c_str());
+  ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+              (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+      << folder;
+  for (int threads : {1, 4}) {
+    TScan scan;
+    scan.Threads = threads;
+    scan.Run(folder);
+    EXPECT_EQ(scan.Root().FileCount, 1u) << threads;
+    EXPECT_EQ(scan.Root().FolderCount, 3u) << threads;  // up, inner and inner\back
+    EXPECT_EQ(scan.Root().Size, 500u) << threads;
+  }
+  if (!fixture || !*fixture) {
+    // The test folder's removal must not follow the links.
+    RemoveDirectoryW(Widen(folder + "\\inner\\back").c_str());
+    RemoveDirectoryW(Widen(folder + "\\up").c_str());
+  }
+}
+
+// Folders far below the old 260-character limit list like any other.
+TEST(Win32BackEnd, ChainDeeperThanTheOldPathLimitScansExactly) {
+  TTempDir tmp;
+  const std::string level(30, 'L');
+  std::wstring path = TWin32DirectoryLister::LongPath(tmp.Path());
+  std::uint64_t size = 0;
+  for (int i = 0; i < 20; ++i) {  // 20 levels of 31 characters: over 600 characters
+    path += L"\\" + Widen(level);
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << i;
+    HANDLE file = CreateFileW((path + L"\\f.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string bytes(static_cast<std::size_t>(i + 1), 'b');
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    size += bytes.size();
+  }
+  ASSERT_GT(path.size(), 600u);
+  for (int threads : {1, 4}) {
+    TScan scan;
+    scan.Threads = threads;
+    scan.Run(tmp.Path());
+    EXPECT_EQ(scan.Root().FileCount, 20u) << threads;
+    EXPECT_EQ(scan.Root().FolderCount, 20u) << threads;
+    EXPECT_EQ(scan.Root().Size, size) << threads;
+  }
+  // The test folder's own removal does not cope with such depth: take the chain down here.
+  for (int i = 20; i > 0; --i) {
+    DeleteFileW((path + L"\\f.dat").c_str());
+    RemoveDirectoryW(path.c_str());
+    path.resize(path.size() - level.size() - 1);
+  }
 }
 
 TEST(Win32BackEnd, InstallFolderFromTheRegistry) {

@@ -24,6 +24,12 @@ std::uint64_t ToFileTime(const struct timespec& t) {
          static_cast<std::uint64_t>(t.tv_nsec) / 100ULL;
 }
 
+// A folder that vanished, or was replaced by something else, between its listing and its
+// opening is not an error: the walk just finds nothing there.
+int OpenError(int error) {
+  return error == ENOENT || error == ENOTDIR || error == ELOOP ? 0 : error;
+}
+
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -31,38 +37,55 @@ bool IsDotOrDotDot(const char* name) {
 }  // namespace
 
 TPosixDirectoryLister::TPosixDirectoryLister(std::size_t descriptorBudget)
-    : Budget(descriptorBudget < 2 ? 2 : descriptorBudget), Buffer(kListingBufferSize) {}
+    : Budget(descriptorBudget < 2 ? 2 : descriptorBudget) {}
 
 TPosixDirectoryLister::~TPosixDirectoryLister() = default;
 
 bool TPosixDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolume) {
   const std::string text(path);
+  Error = 0;
   TUniqueFd fd(::open(text.c_str(), kDirFlags));
   struct stat st {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) return false;
+  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) {
+    Error = errno;  // the root itself: even a vanished one is worth saying
+    return false;
+  }
   StayOnRoot = stayOnRootVolume;
   RootDev = st.st_dev;
   if (!MayEnterDevice(st.st_dev, fd.Get(), st.st_dev + 1)) return false;
   return Push(std::move(fd), st);
 }
 
-bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /*fullPath*/) {
+// Opens the entry `name` that the innermost listing returned last, as a folder that the walk may
+// enter (not on a skipped volume). Sets Error when the system refused.
+bool TPosixDirectoryLister::OpenChild(std::string_view name, TUniqueFd& fd, struct stat& st) {
+  Error = 0;
   if (Depth == 0) return false;
   TFrame& parent = *Frames[Depth - 1];
   if (!parent.Fd.Valid()) return false;
   const std::string text(name);
-  TUniqueFd fd(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
-  if (!fd.Valid()) return false;
+  fd.Reset(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+  if (!fd.Valid()) {
+    Error = OpenError(errno);
+    return false;
+  }
   // The entry's own fstatat already gave its identity (and, through a mount point, that of the
   // mounted root); a second stat per folder is only needed when that one failed.
-  struct stat st {};
   if (parent.LastIno != 0) {
     st.st_dev = parent.LastDev;
     st.st_ino = parent.LastIno;
   } else if (::fstat(fd.Get(), &st) != 0) {
+    Error = errno;
     return false;
   }
-  if (!MayEnterDevice(st.st_dev, fd.Get(), parent.Dev)) return false;
+  return MayEnterDevice(st.st_dev, fd.Get(), parent.Dev);
+}
+
+bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /*fullPath*/) {
+  TUniqueFd fd;
+  struct stat st {};
+  if (!OpenChild(name, fd, st)) return false;
+  TFrame& parent = *Frames[Depth - 1];
   if (parent.Pos >= parent.Names.size()) {
     CloseFrameFd(parent);  // nothing left to list there: no need to come back through ".."
   } else if (OpenCount + 1 > Budget) {
@@ -74,9 +97,37 @@ bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /
   return Push(std::move(fd), st);
 }
 
+std::unique_ptr<TDirectoryLister> TPosixDirectoryLister::CloneEmpty(
+    std::size_t descriptorBudget) const {
+  auto clone = std::make_unique<TPosixDirectoryLister>(descriptorBudget);
+  clone->StayOnRoot = StayOnRoot;
+  clone->RootDev = RootDev;
+  clone->Mounts = Mounts;
+  return clone;
+}
+
+bool TPosixDirectoryLister::HandOff(std::string_view name, std::string_view /*fullPath*/,
+                                    TDirectoryLister& other) {
+  TUniqueFd fd;
+  struct stat st {};
+  if (!OpenChild(name, fd, st)) return false;
+  auto& receiver = static_cast<TPosixDirectoryLister&>(other);
+  receiver.Error = 0;
+  return receiver.Push(std::move(fd), st, false);
+}
+
+bool TPosixDirectoryLister::HasMore() const {
+  return Depth > 0 && Frames[Depth - 1]->Pos < Frames[Depth - 1]->Names.size();
+}
+
 bool TPosixDirectoryLister::Next(TDirEntry& entry) {
+  Error = 0;
   if (Depth == 0) return false;
   TFrame& top = *Frames[Depth - 1];
+  if (top.NamesPending) {
+    top.NamesPending = false;
+    ReadNames(top);
+  }
   while (top.Pos < top.Names.size() && top.Fd.Valid()) {
     const unsigned char type = static_cast<unsigned char>(top.Names[top.Pos]);
     const char* name = &top.Names[top.Pos + 1];
@@ -87,7 +138,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
       if (errno == ENOENT) continue;  // removed since the names were read
       top.LastDev = 0;
       top.LastIno = 0;
-      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0};
+      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0, errno};
       return true;
     }
     top.LastDev = st.st_dev;
@@ -99,8 +150,10 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
     // not even the root folder's own size, belong to this drive (as du -x counts it).
     if (entry.IsDirectory && StayOnRoot && st.st_dev != RootDev) entry.Size = 0;
     entry.LastAccess = ToFileTime(st.st_atim);
+    entry.Error = 0;
     return true;
   }
+  if (top.Pos >= top.Names.size()) Error = top.ReadError;
   return false;
 }
 
@@ -138,7 +191,7 @@ void TPosixDirectoryLister::RestoreParent(TUniqueFd& up) {
   if (!frame.Fd.Valid() && up.Valid()) Carried = std::move(up);
 }
 
-bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st) {
+bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st, bool readNames) {
   if (Frames.size() <= Depth) Frames.push_back(std::make_unique<TFrame>());
   TFrame& frame = *Frames[Depth];
   frame.Fd = std::move(fd);
@@ -150,15 +203,21 @@ bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st) {
   frame.NeedsReopen = false;
   frame.LastDev = 0;
   frame.LastIno = 0;
-  ReadNames(frame);
+  frame.ReadError = 0;
+  frame.NamesPending = !readNames;
+  if (readNames) ReadNames(frame);
   ++Depth;
   return true;
 }
 
 // A read error part way keeps the names read so far, as a listing that fails part way should.
 void TPosixDirectoryLister::ReadNames(TFrame& frame) {
+  // One buffer per thread, not per lister: a parallel scan makes a lister per handed-off folder,
+  // and the listers of one thread never read at the same time.
+  thread_local std::vector<char> Buffer(kListingBufferSize);
   for (;;) {
     const ssize_t n = ::getdents64(frame.Fd.Get(), Buffer.data(), Buffer.size());
+    if (n < 0 && errno != ENOENT) frame.ReadError = errno;  // ENOENT: the folder was removed
     if (n <= 0) return;
     for (ssize_t off = 0; off < n;) {
       const auto* d = reinterpret_cast<const struct dirent64*>(Buffer.data() + off);
@@ -173,11 +232,8 @@ void TPosixDirectoryLister::ReadNames(TFrame& frame) {
 bool TPosixDirectoryLister::MayEnterDevice(dev_t dev, int fd, dev_t parentDev) {
   if (dev == parentDev) return true;
   if (StayOnRoot && dev != RootDev) return false;
-  if (!MountsLoaded) {
-    Mounts = TMountTable::LoadCurrent();
-    MountsLoaded = true;
-  }
-  if (const TMountEntry* mount = Mounts.FindByDevice(major(dev), minor(dev))) {
+  if (!Mounts) Mounts = std::make_shared<const TMountTable>(TMountTable::LoadCurrent());
+  if (const TMountEntry* mount = Mounts->FindByDevice(major(dev), minor(dev))) {
     return !IsVirtualFileSystemType(mount->FsType);
   }
   struct statfs fs {};

@@ -33,6 +33,12 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   [[nodiscard]] bool EnterChild(std::string_view name, std::string_view fullPath) override;
   [[nodiscard]] bool Next(TDirEntry& entry) override;
   void Leave() override;
+  [[nodiscard]] std::int32_t LastError() const override { return Error; }
+  [[nodiscard]] std::unique_ptr<TDirectoryLister> CloneEmpty(
+      std::size_t descriptorBudget) const override;
+  [[nodiscard]] bool HandOff(std::string_view name, std::string_view fullPath,
+                             TDirectoryLister& other) override;
+  [[nodiscard]] bool HasMore() const override;
 
   // Descriptors held right now; exposed for tests of the budget.
   [[nodiscard]] std::size_t OpenDescriptors() const noexcept { return OpenCount; }
@@ -47,25 +53,28 @@ class TPosixDirectoryLister final : public TDirectoryLister {
     bool NeedsReopen = false;
     dev_t LastDev = 0;  // identity of the entry Next() returned last
     ino_t LastIno = 0;
+    int ReadError = 0;          // why reading the names stopped early, or 0
+    bool NamesPending = false;  // handed over: the receiving thread reads the names itself
   };
 
-  bool Push(TUniqueFd fd, const struct stat& st);
+  bool Push(TUniqueFd fd, const struct stat& st, bool readNames = true);
+  bool OpenChild(std::string_view name, TUniqueFd& fd, struct stat& st);
   void ReadNames(TFrame& frame);
   bool MayEnterDevice(dev_t dev, int fd, dev_t parentDev);
   void CloseFrameFd(TFrame& frame);
   void RestoreParent(TUniqueFd& up);
 
+  std::int32_t Error = 0;
   std::size_t Budget;
   std::size_t OpenCount = 0;
   std::size_t PendingReopens = 0;
   std::size_t Depth = 0;  // frames in use; Frames keeps spare ones for reuse
   std::vector<std::unique_ptr<TFrame>> Frames;
   TUniqueFd Carried;  // a descriptor of the innermost folder after its own was given up
-  std::vector<char> Buffer;
   bool StayOnRoot = false;
   dev_t RootDev = 0;
-  bool MountsLoaded = false;
-  TMountTable Mounts;
+  // Read once, when a folder on another device is first met, and shared with the clones.
+  std::shared_ptr<const TMountTable> Mounts;
 };
 
 }  // namespace Vellumetric

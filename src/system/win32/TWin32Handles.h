@@ -34,6 +34,22 @@ class TFindHandle {
   HANDLE Handle = INVALID_HANDLE_VALUE;
 };
 
+// A file or folder handle from CreateFileW, closed with CloseHandle.
+class TFileHandle {
+ public:
+  explicit TFileHandle(HANDLE h) noexcept : Handle(h) {}
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  ~TFileHandle() {
+    if (Valid()) CloseHandle(Handle);
+  }
+  [[nodiscard]] HANDLE Get() const noexcept { return Handle; }
+  [[nodiscard]] bool Valid() const noexcept { return Handle != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE Handle;
+};
+
 // An open registry key, closed with RegCloseKey.
 class TRegistryKey {
  public:
