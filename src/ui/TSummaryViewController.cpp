@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 
+#include "scan/SummaryPages.h"
 #include "system/NativePlatform.h"
 #include "system/PathRules.h"
 #include "system/SystemFolders.h"
@@ -91,25 +92,12 @@ void TSummaryViewController::ClearGeneral() {
 // icon stands in for any later file that has none.
 void TSummaryViewController::BuildBiggestFilesSection(const TBiggestFileList& biggest) {
   GeneralModel->Detach();
-  const TNodeId section = GeneralNodes.AddChild(NoNode, TSummaryNodeData{});
-  std::uint64_t total = 0;
-  for (std::size_t i = biggest.Count(); i-- > 0;) {
-    const TFileTypeData& file = biggest[i];
-    TSummaryNodeData data;
-    data.Name = file.Name;
-    data.Size = file.Size;
-    data.Location = file.Path;
-    data.LastAccess = file.LastAccess;
-    data.ImageIndex = AddGeneralIcon(JoinNativePath(file.Path.Str(), file.Name));
-    if (data.ImageIndex < 0) data.ImageIndex = 0;
-    total += file.Size;
-    GeneralNodes.AddChild(section, std::move(data));
-  }
-  TSummaryNodeData& head = GeneralNodes.Data(section);
-  head.Name = "20 Biggest Files";
-  head.Size = total;
+  const TNodeId section = Vellumetric::BuildBiggestFilesSection(
+      GeneralNodes, biggest, NativePathStyle(),
+      [this](const std::string& path) { return AddGeneralIcon(path); }, -1);
+  // The section's image comes after the files' so image 0 stays the first file's icon.
   GeneralImages.push_back(TIconSet::Icon(QStringLiteral("drive"), 16));
-  head.ImageIndex = static_cast<std::int32_t>(GeneralImages.size() - 1);
+  GeneralNodes.Data(section).ImageIndex = static_cast<std::int32_t>(GeneralImages.size() - 1);
   GeneralModel->Attach(&GeneralNodes);
   Controls.GeneralTree->expand(GeneralModel->IndexOf(section));
 }

@@ -38,15 +38,22 @@ TEST(TNodeTree, ChildrenKeepInsertionOrderAndParentLinks) {
   EXPECT_EQ(tree.FirstChild(NoNode), NoNode);
 }
 
-TEST(TNodeTree, SortAllOrdersEveryLevelAndKeepsTiesStable) {
-  TFolderTree tree;
+// root 10: small 1, tie1 5, big 9 (x 1, y 3), tie2 5 — in that order of insertion.
+TNodeId TiesTree(TFolderTree& tree, TNodeId& big) {
   const TNodeId root = Add(tree, NoNode, "root", 10);
   Add(tree, root, "small", 1);
   Add(tree, root, "tie1", 5);
-  const TNodeId big = Add(tree, root, "big", 9);
+  big = Add(tree, root, "big", 9);
   Add(tree, root, "tie2", 5);
   Add(tree, big, "x", 1);
   Add(tree, big, "y", 3);
+  return root;
+}
+
+TEST(TNodeTree, SortAllOrdersEveryLevelAndKeepsTiesStable) {
+  TFolderTree tree;
+  TNodeId big = NoNode;
+  const TNodeId root = TiesTree(tree, big);
   tree.SortAll([](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
   EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"big", "tie1", "tie2", "small"}));
   EXPECT_EQ(Names(tree, big), (std::vector<std::string>{"y", "x"}));
@@ -57,13 +64,8 @@ TEST(TNodeTree, SortAllOrdersEveryLevelAndKeepsTiesStable) {
 
 TEST(TNodeTree, SortByKeyBothWaysKeepsTiesStable) {
   TFolderTree tree;
-  const TNodeId root = Add(tree, NoNode, "root", 10);
-  Add(tree, root, "small", 1);
-  Add(tree, root, "tie1", 5);
-  const TNodeId big = Add(tree, root, "big", 9);
-  Add(tree, root, "tie2", 5);
-  Add(tree, big, "x", 1);
-  Add(tree, big, "y", 3);
+  TNodeId big = NoNode;
+  const TNodeId root = TiesTree(tree, big);
   const auto size = [](const TFolderData& f) { return f.Size; };
   tree.SortAllByKey(size, true);
   EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"big", "tie1", "tie2", "small"}));
