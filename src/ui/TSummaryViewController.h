@@ -50,6 +50,8 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   // WM_SUMMARY_FINISHED.
   void StartSummary(TTypedFileList& files, const TFileExtDescList& groups,
                     const std::string& sourcePath, std::atomic<bool>& busy, QObject* notify);
+  // Clears both pages and starts the worker reading the summary file `path` into them.
+  void StartLoad(const std::string& path, std::atomic<bool>& busy, QObject* notify);
   // WM_SUMMARY_FINISHED: sorts and shows the Detail tree and the finished title.
   void SummaryFinished(bool fromScan, const std::string& firstRoot);
   void CancelSummary();
@@ -81,6 +83,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   void PrepareTree(QTreeView* tree, TSummaryTreeModel* model, int sortColumn);
   void FocusChanged(const TSummaryTreeModel* model, const QModelIndex& current);
   void StopWorker();
+  void StartWorker(std::atomic<bool>& busy, QObject* notify);
 
   TSummaryControls Controls;
   TDesktopShell& Shell;
@@ -88,6 +91,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   std::string SelectedFile;
   std::unique_ptr<TQtThreadBridge> Bridge;
   std::unique_ptr<TVLMSummaryThread> Worker;
+  bool Loading = false;  // the worker fills the General page too, so it shows only at the end
 };
 
 }  // namespace Vellumetric
