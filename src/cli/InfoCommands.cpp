@@ -86,6 +86,14 @@ int RunDrivesCommand(bool json) {
   return 0;
 }
 
+int RunVersionCommand() {
+  const TProductInfo* product = FindProduct(VellumetricProductIndex);
+  const std::string text = (product ? product->FullName : std::string()) + "\n" +
+                           LoadResStringFmt(IDS_VERSION, "1.2.0") + "\n";
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return 0;
+}
+
 int RunAboutCommand() {
   TWindowsInfo system;
   std::string windowsFolder;

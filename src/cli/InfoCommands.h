@@ -6,5 +6,7 @@ namespace Vellumetric {
 int RunDrivesCommand(bool json);
 // `vellumetric-cli about`: product, version, operating system and memory lines.
 int RunAboutCommand();
+// The first two lines of `about`: the product and "Version 1.2.0".
+int RunVersionCommand();
 
 }  // namespace Vellumetric

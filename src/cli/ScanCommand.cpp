@@ -62,6 +62,13 @@ int SaveSummary(const TCliContext& context, const TCliSession& session, const TS
   return 0;
 }
 
+// Partial results are results: the exit status stays 0, but the user learns what is missing.
+void WarnUnreadable(const TUnreadableList& unreadable) {
+  std::fflush(stdout);  // the warning follows the report, also when both go to one terminal
+  const std::string text = UnreadableWarning(unreadable, 10);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
 }  // namespace
 
 std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) {
@@ -81,8 +88,9 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
     } else if (a == "--depth") {
       if (!hasValue || !ParseDepth(args[++i], out.Depth)) return "--depth needs a whole number";
     } else if (a == "--save") {
-      if (!hasValue) return "--save needs a NAME";
+      if (!hasValue || args[i + 1].empty()) return "--save needs a NAME";
       out.SaveName = args[++i];
+      out.Save = true;
     } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
       return "unknown option " + a;
     } else if (out.Path.empty()) {
@@ -93,7 +101,7 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
   }
   if (out.Path.empty()) return "scan needs a PATH";
   if (out.Json && out.Quiet) return "--json and --quiet exclude each other";
-  if (out.Quiet && !out.SaveName.empty()) return "--save needs the summary that --quiet skips";
+  if (out.Quiet && out.Save) return "--save needs the summary that --quiet skips";
   return {};
 }
 
@@ -120,8 +128,16 @@ int RunScanCommand(const TScanArgs& args) {
   auto start = std::chrono::steady_clock::now();
   const bool finished = session.Scan(args.Path, args.Drive);
   if (args.Timings) std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
+  const TNodeId root = session.Tree().FirstChild(NoNode);
+  if (root != NoNode && session.Tree().Data(root).ReadError != 0) {
+    // Nothing at all could be seen: an empty report would pass for an empty folder.
+    std::fprintf(stderr, "cannot scan %s: %s\n", args.Path.c_str(),
+                 SystemErrorText(session.Tree().Data(root).ReadError).c_str());
+    return 1;
+  }
   if (args.Quiet) {
-    WriteAll(QuietReport(session.Tree()));
+    WriteAll(QuietReport(session.Tree(), session.Unreadable()));
+    WarnUnreadable(session.Unreadable());
     return 0;
   }
   start = std::chrono::steady_clock::now();
@@ -130,10 +146,12 @@ int RunScanCommand(const TScanArgs& args) {
   // Largest first at every level, as the folder view shows it.
   session.Tree().SortAll(
       [](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
-  const TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals()};
+  const TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals(),
+                               &session.Unreadable()};
   WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
                      : TextReport(session.Tree(), session.Biggest(), options));
-  return args.SaveName.empty() ? 0 : SaveSummary(context, session, args);
+  WarnUnreadable(session.Unreadable());
+  return args.Save ? SaveSummary(context, session, args) : 0;
 }
 
 }  // namespace Vellumetric

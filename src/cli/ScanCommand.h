@@ -12,6 +12,7 @@ struct TScanArgs {
   bool Quiet = false;
   int Depth = -1;
   std::string SaveName;  // --save NAME
+  bool Save = false;
   bool Force = false;    // --force: replace an existing summary file
   bool Timings = false;  // --timings: scan and summary times on stderr
 };

@@ -59,7 +59,57 @@ void AppendBiggestJson(std::string& out, const TBiggestFileList& biggest,
   out += "]";
 }
 
+void AppendUnreadableItems(std::string& out, const TUnreadableList& unreadable, bool folders) {
+  out += "[";
+  bool first = true;
+  for (const TUnreadableList::TItem& item : unreadable.Kept()) {
+    if (item.IsFolder != folders) continue;
+    out += first ? "{\"path\":" : ",{\"path\":";
+    first = false;
+    AppendJsonString(out, item.Path);
+    out += ",\"reason\":";
+    AppendJsonString(out, item.Reason);
+    out += "}";
+  }
+  out += "]";
+}
+
+// "unreadable": the folder count, the file count, and every kept path with its reason.
+void AppendUnreadableJson(std::string& out, const TUnreadableList& unreadable) {
+  out += ",\"unreadable\":{\"count\":" + std::to_string(unreadable.Folders());
+  AppendJsonNumberField(out, "files", unreadable.Files());
+  out += ",\"folders\":";
+  AppendUnreadableItems(out, unreadable, true);
+  out += ",\"unmeasured\":";
+  AppendUnreadableItems(out, unreadable, false);
+  out += "}";
+}
+
+std::string Counted(std::uint64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 }  // namespace
+
+std::string UnreadableWarning(const TUnreadableList& unreadable, std::size_t shown) {
+  std::string out;
+  if (unreadable.Folders() > 0) {
+    out += Counted(unreadable.Folders(), "folder", "folders") + " could not be read";
+  }
+  if (unreadable.Files() > 0) {
+    out += out.empty() ? "" : ", ";
+    out += Counted(unreadable.Files(), "file", "files") + " could not be measured";
+  }
+  if (out.empty()) return out;
+  out += "\n";
+  const auto& kept = unreadable.Kept();
+  for (std::size_t i = 0; i < kept.size() && i < shown; ++i) {
+    out += "  " + kept[i].Path + ": " + kept[i].Reason + "\n";
+  }
+  const std::uint64_t total = unreadable.Folders() + unreadable.Files();
+  if (total > shown) out += "  ... and " + std::to_string(total - shown) + " more\n";
+  return out;
+}
 
 std::string TextReport(const TFolderTree& tree, const TBiggestFileList& biggest,
                        const TReportOptions& options) {
@@ -132,16 +182,22 @@ std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
     }
     out += "]";
   }
+  if (options.Unreadable) AppendUnreadableJson(out, *options.Unreadable);
   out += "}\n";
   return out;
 }
 
-std::string QuietReport(const TFolderTree& tree) {
+std::string QuietReport(const TFolderTree& tree, const TUnreadableList& unreadable) {
   const TNodeId root = tree.FirstChild(NoNode);
-  if (root == NoNode) return "size=0 files=0 folders=0\n";
-  const TFolderData& r = tree.Data(root);
-  return "size=" + std::to_string(r.Size) + " files=" + std::to_string(r.FileCount) +
-         " folders=" + std::to_string(r.FolderCount) + "\n";
+  std::string out = "size=0 files=0 folders=0";
+  if (root != NoNode) {
+    const TFolderData& r = tree.Data(root);
+    out = "size=" + std::to_string(r.Size) + " files=" + std::to_string(r.FileCount) +
+          " folders=" + std::to_string(r.FolderCount);
+  }
+  out += " unreadable=" + std::to_string(unreadable.Folders());
+  if (unreadable.Files() > 0) out += " unmeasured=" + std::to_string(unreadable.Files());
+  return out + "\n";
 }
 
 }  // namespace Vellumetric

@@ -5,6 +5,7 @@
 #include "cli/TCliSession.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFolderData.h"
+#include "model/TUnreadableList.h"
 #include "system/PathRules.h"
 
 namespace Vellumetric {
@@ -14,6 +15,7 @@ struct TReportOptions {
   int Depth = -1;  // levels below the root; -1 for all
   TPathStyle Style = TPathStyle::Posix;
   const std::vector<TGroupTotal>* Groups = nullptr;  // the Detail summary, when one was made
+  const TUnreadableList* Unreadable = nullptr;       // what the scan could not read
 };
 
 // Each expects the tree sorted largest first at every level.
@@ -21,7 +23,10 @@ struct TReportOptions {
                                      const TReportOptions& options);
 [[nodiscard]] std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
                                      const TReportOptions& options);
-[[nodiscard]] std::string QuietReport(const TFolderTree& tree);
+[[nodiscard]] std::string QuietReport(const TFolderTree& tree, const TUnreadableList& unreadable);
+// The lines for stderr about what could not be read: the counts, then up to `shown` paths with
+// their reasons; empty when everything was read.
+[[nodiscard]] std::string UnreadableWarning(const TUnreadableList& unreadable, std::size_t shown);
 
 // Both pages of an opened summary file.
 [[nodiscard]] std::string SummaryTextReport(const std::string& root, const TSummaryTree& general,

@@ -6,11 +6,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "cli/ScanReport.h"
 #include "cli/TCliSession.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "filetypes/VLMOptions.h"
+#include "persistence/SummaryFile.h"
 #include "system/NativePlatform.h"
 #include "system/PathRules.h"
 #include "system/SystemFolders.h"
@@ -77,6 +79,13 @@ int RunOpenCommand(const std::string& file, bool json) {
   std::ifstream probe(Utf8Path(path), std::ios::binary);
   if (!probe) {
     PrintError("cannot open " + path + ": " + std::strerror(errno));
+    return 1;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(probe)), std::istreambuf_iterator<char>());
+  if (!IsWellFormedSummary(std::move(bytes))) {
+    // The window reads leniently whatever it is given; here a wrong file is an error, so a
+    // script never takes, say, a text file for an empty summary.
+    PrintError("cannot open " + path + ": not a summary file");
     return 1;
   }
   TCliSession session({}, {}, false);

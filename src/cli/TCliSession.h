@@ -14,6 +14,7 @@
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
 #include "model/TSummaryNodeData.h"
+#include "model/TUnreadableList.h"
 #include "scan/TScanDisplay.h"
 #include "scan/TSummaryDisplay.h"
 #include "scan/TThreadBridge.h"
@@ -47,6 +48,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
 
   [[nodiscard]] TFolderTree& Tree() noexcept { return FolderTree; }
   [[nodiscard]] const TBiggestFileList& Biggest() const noexcept { return BiggestFiles; }
+  [[nodiscard]] const TUnreadableList& Unreadable() const noexcept { return UnreadableItems; }
   [[nodiscard]] const TSummaryTree& General() const noexcept { return GeneralTree; }
   [[nodiscard]] const TSummaryTree& Detail() const noexcept { return DetailTree; }
   [[nodiscard]] const TFileExtDescList& Groups() const noexcept { return GroupList; }
@@ -85,6 +87,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TFolderTree FolderTree;
   TTypedFileList TypedFiles;
   TBiggestFileList BiggestFiles;
+  TUnreadableList UnreadableItems;
   TSummaryTree GeneralTree;
   TSummaryTree DetailTree;
   std::vector<TGroupTotal> Totals;

@@ -19,6 +19,7 @@ constexpr const char* kUsage =
     "       vellumetric-cli groups\n"
     "       vellumetric-cli drives [--json]\n"
     "       vellumetric-cli about\n"
+    "       vellumetric-cli --version\n"
     "\n"
     "  scan PATH   total the bytes, files and folders below PATH, with the 20 biggest files\n"
     "              and the per-file-type summary\n"
@@ -75,5 +76,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (command == "--version")
+    return args.size() == 2 ? RunVersionCommand() : Usage("--version takes no arguments");
   return Dispatch(command, std::vector<std::string>(args.begin() + 2, args.end()));
 }

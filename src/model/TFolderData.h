@@ -21,6 +21,12 @@ struct TFolderData {
   std::uint32_t FileCount = 0;
   bool Complete = false;
   bool ParentComplete = false;
+  // The fields below come last: records brace-initialised in order keep their meaning.
+  // The system's error code when the folder could not be opened or listed to its end (its
+  // totals then cover only what was read), else 0. SystemErrorText() turns it into words.
+  std::int32_t ReadError = 0;
+  // Folders below this one (not counting itself) whose ReadError is set.
+  std::uint32_t UnreadableBelow = 0;
 };
 
 using TFolderTree = TNodeTree<TFolderData>;

@@ -123,7 +123,38 @@ bool ReadEntries(TLoadState& st, TSummaryTree& tree, TNodeId section, std::int32
   return complete;
 }
 
+// A whole number in decimal, optionally signed, with blanks around it allowed.
+bool IsWholeNumber(const std::string& line, bool allowNegative) {
+  const std::string t = Trim(line);
+  std::size_t i = (allowNegative && !t.empty() && t[0] == '-') ? 1 : 0;
+  if (i >= t.size() || t.size() - i > 19) return false;
+  for (; i < t.size(); ++i) {
+    if (t[i] < '0' || t[i] > '9') return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool IsWellFormedSummary(std::string bytes) {
+  TLineSource lines(std::move(bytes));
+  std::string line;
+  if (!lines.Next(line) || !IsWholeNumber(line, false) || !lines.Next(line)) return false;
+  std::string title;
+  while (lines.Next(title)) {
+    if (!lines.Next(line)) return Trim(title).empty();  // a stray blank last line is fine
+    if (!IsWholeNumber(line, false) || Trim(line).size() > 10) return false;
+    const long long count = std::stoll(Trim(line));
+    for (long long i = 0; i < count; ++i) {
+      std::string name, size, access, location;
+      if (!lines.Next(name) || !lines.Next(size) || !lines.Next(access) || !lines.Next(location) ||
+          !IsWholeNumber(size, true) || !IsWholeNumber(access, true)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
 
 std::string SummaryFileBytes(const std::string& root, const TSummaryTree& general,
                              const TSummaryTree& detail) {

@@ -45,6 +45,11 @@ class TSummaryLoadHooks {
 // the entries read completely. Returns false only when the file cannot be opened.
 bool ReadSummaryFile(const std::string& path, TSummaryTree& general, TSummaryTree& detail,
                      TSummaryLoadHooks& hooks, std::string_view separator);
+// Whether the bytes have the shape this program writes: a first line with a whole number, the
+// root line, then sections of a title, a whole-number count and that many four-line entries
+// whose size and time lines are whole numbers. The window's load stays lenient; a command line
+// tool uses this to refuse a file that is not a summary at all.
+[[nodiscard]] bool IsWellFormedSummary(std::string bytes);
 // The same over the bytes of a file already read.
 void ReadSummaryBytes(std::string bytes, TSummaryTree& general, TSummaryTree& detail,
                       TSummaryLoadHooks& hooks, std::string_view separator);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "model/VLMMessages.h"
+#include "system/NativePlatform.h"
 #include "system/PathRules.h"
 
 namespace Vellumetric {
@@ -31,6 +32,7 @@ void TVLMDiskAnalyzerThread::Execute() {
   Sync([this] {
     FolderTree->Clear();
     TypedFiles->clear();
+    if (Unreadable) Unreadable->Clear();
   });
   const TExtensionIndex index(*Extensions);
   for (const std::string& root : Roots) ScanRoot(root, index);
@@ -72,21 +74,27 @@ void TVLMDiskAnalyzerThread::CountSubfolders(const std::string& root) {
 void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index) {
   std::vector<TWalkFrame> stack;
   const bool listed = Lister->EnterRoot(FolderTree->Data(root).Path.Str(), RootsAreDrives);
+  if (!listed) NoteUnreadableFolder(root, Lister->LastError());
   stack.push_back({root, listed, true, 0, 0, 0});
   TDirEntry entry;
   while (!stack.empty()) {
     TWalkFrame& frame = stack.back();
-    if (frame.Listed && !Terminated() && Lister->Next(entry)) {
-      if (IsDotOrDotDot(entry.Name)) continue;
-      frame.Size += entry.Size;
-      if (entry.IsDirectory) {
-        ++frame.Folders;
-        EnterSubfolder(stack, entry.Name);  // invalidates `frame`
-      } else {
-        ++frame.Files;
-        OfferFile(entry, FolderTree->Data(frame.Node).Path, index);
+    if (frame.Listed && !Terminated()) {
+      if (Lister->Next(entry)) {
+        if (IsDotOrDotDot(entry.Name)) continue;
+        frame.Size += entry.Size;
+        if (entry.IsDirectory) {
+          ++frame.Folders;
+          EnterSubfolder(stack, entry.Name);  // invalidates `frame`
+        } else {
+          ++frame.Files;
+          const TPathText& path = FolderTree->Data(frame.Node).Path;
+          if (entry.Error != 0) NoteUnmeasuredFile(path, entry.Name, entry.Error);
+          OfferFile(entry, path, index);
+        }
+        continue;
       }
-      continue;
+      if (Lister->LastError() != 0) NoteUnreadableFolder(frame.Node, Lister->LastError());
     }
     if (frame.Listed) Lister->Leave();
     FinishFolder(frame);
@@ -104,7 +112,31 @@ void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std:
   if (parent.TopLevel) Sync([this] { ProgressBar->StepProgress(); });
   const std::string fullPath = FullPaths ? FolderTree->Data(child).Path.Str() : std::string();
   const bool listed = Lister->EnterChild(name, fullPath);
+  if (!listed) NoteUnreadableFolder(child, Lister->LastError());
   stack.push_back({child, listed, false, 0, 0, 0});
+}
+
+// A folder that vanished (error 0) is not unreadable: it simply holds nothing any more.
+void TVLMDiskAnalyzerThread::NoteUnreadableFolder(TNodeId node, std::int32_t error) {
+  if (error == 0) return;
+  TFolderData& folder = FolderTree->Data(node);
+  folder.ReadError = error;
+  if (Unreadable) {
+    Unreadable->AddFolder(Unreadable->KeepsMore() ? folder.Path.Str() : std::string(),
+                          SystemErrorText(error));
+  }
+}
+
+void TVLMDiskAnalyzerThread::NoteUnmeasuredFile(const TPathText& folderPath, std::string_view name,
+                                                std::int32_t error) {
+  if (!Unreadable) return;
+  std::string path;
+  if (Unreadable->KeepsMore()) {
+    path = folderPath.Str();
+    path += ChildSeparator(Style, folderPath.Back());
+    path += name;
+  }
+  Unreadable->AddFile(std::move(path), SystemErrorText(error));
 }
 
 void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, const TPathText& folderPath,
@@ -130,12 +162,14 @@ void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {
   folder.Size = frame.Size;
   folder.FolderCount = frame.Folders;
   folder.FileCount = frame.Files;
+  folder.UnreadableBelow = 0;
   for (TNodeId c = FolderTree->FirstChild(frame.Node); c != NoNode;
        c = FolderTree->NextSibling(c)) {
     const TFolderData& child = FolderTree->Data(c);
     folder.Size += child.Size;
     folder.FolderCount += child.FolderCount;
     folder.FileCount += child.FileCount;
+    folder.UnreadableBelow += child.UnreadableBelow + (child.ReadError != 0 ? 1U : 0U);
   }
   folder.Complete = true;
   for (TNodeId c = FolderTree->FirstChild(frame.Node); c != NoNode;

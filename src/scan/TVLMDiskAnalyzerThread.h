@@ -10,6 +10,7 @@
 #include "model/TFileExtData.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
+#include "model/TUnreadableList.h"
 #include "scan/TExtensionIndex.h"
 #include "scan/TScanDisplay.h"
 #include "scan/TThreadBridge.h"
@@ -40,6 +41,9 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   const TFileExtList* Extensions = nullptr;
   TBiggestFileList* BiggestFiles = nullptr;
   TWindowHandle NotifyWindow = 0;
+  // Optional: what could not be read, cleared with the folder tree at the start. Each folder
+  // node also keeps its own ReadError and the count of unreadable folders below it.
+  TUnreadableList* Unreadable = nullptr;
 
   // The stop request of a cancel: the end message becomes WM_SCAN_CANCELLED.
   void CancelScan() noexcept;
@@ -65,6 +69,8 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name);
   void OfferFile(const TDirEntry& entry, const TPathText& folderPath, const TExtensionIndex& index);
   void FinishFolder(const TWalkFrame& frame);
+  void NoteUnreadableFolder(TNodeId node, std::int32_t error);
+  void NoteUnmeasuredFile(const TPathText& folderPath, std::string_view name, std::int32_t error);
   void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
 
   TThreadBridge& Bridge;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +14,8 @@ namespace Vellumetric {
 // The back end chosen at build time.
 [[nodiscard]] TPathStyle NativePathStyle();
 [[nodiscard]] std::unique_ptr<TDirectoryLister> CreateDirectoryLister();
+// The system's own words for an error code of the directory listing ("Permission denied").
+[[nodiscard]] std::string SystemErrorText(std::int32_t code);
 
 // Called once at program start: lets the scan worker allocate from the same heap as the rest of
 // the program, which grows in large steps, instead of a per-thread heap that glibc grows one

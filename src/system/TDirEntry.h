@@ -12,6 +12,9 @@ struct TDirEntry {
   bool IsDirectory = false;
   std::uint64_t Size = 0;
   std::uint64_t LastAccess = 0;  // file time: 100 ns units since 1601-01-01 UTC, 0 for none
+  // The system's error code when the entry was named by the listing but could not be measured
+  // (its size and time are then 0), else 0. An entry that vanished meanwhile is not reported.
+  std::int32_t Error = 0;
 };
 
 }  // namespace Vellumetric

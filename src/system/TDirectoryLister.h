@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "system/PathRules.h"
@@ -29,6 +30,11 @@ class TDirectoryLister {
   // False at the end of the listing, or when it fails part way.
   [[nodiscard]] virtual bool Next(TDirEntry& entry) = 0;
   virtual void Leave() = 0;
+
+  // The system's error code of the last EnterRoot or EnterChild that failed, or, after Next
+  // answered false, of the failure that ended that listing early; 0 when nothing failed or the
+  // folder had merely vanished (or lies on a volume the scan does not enter).
+  [[nodiscard]] virtual std::int32_t LastError() const = 0;
 };
 
 }  // namespace Vellumetric

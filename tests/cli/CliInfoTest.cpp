@@ -47,6 +47,10 @@ TEST(CliInfo, AboutPrintsVersionSystemAndMemory) {
   ASSERT_NE(at, std::string::npos);
   const long shown = std::stol(out.substr(at + label.size()));
   EXPECT_NEAR(static_cast<double>(shown), std::stod(memMB), std::stod(memMB) * 0.1);
+  int status = -1;
+  EXPECT_EQ(RunCommand(ShellQuote(kCli) + " --version", &status),
+            out.substr(0, out.find("\nVersion 1.2.0\n") + 15));
+  EXPECT_EQ(status, 0);
 }
 
 TEST(CliInfo, BadArgumentsAreUsageErrors) {

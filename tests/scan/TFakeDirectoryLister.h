@@ -29,6 +29,7 @@ class TFakeDirectoryLister final : public TDirectoryLister {
     list.insert(list.end(), entries.begin(), entries.end());
   }
   std::set<std::string> Unlistable;                 // folders whose listing cannot start
+  std::int32_t UnlistableError = 13;                // the error code they report
   std::function<void(const std::string&)> OnEnter;  // called with each folder entered
   std::vector<std::string> Entered;
 
@@ -41,6 +42,7 @@ class TFakeDirectoryLister final : public TDirectoryLister {
     return Enter(std::string(fullPath));
   }
   [[nodiscard]] bool Next(TDirEntry& entry) override {
+    Error = 0;
     auto& top = Stack.back();
     if (top.second >= top.first->size()) return false;
     const TEntry& e = (*top.first)[top.second++];
@@ -48,12 +50,15 @@ class TFakeDirectoryLister final : public TDirectoryLister {
     return true;
   }
   void Leave() override { Stack.pop_back(); }
+  [[nodiscard]] std::int32_t LastError() const override { return Error; }
   [[nodiscard]] std::size_t Depth() const { return Stack.size(); }
 
  private:
   bool Enter(const std::string& path) {
     if (OnEnter) OnEnter(path);
+    Error = 0;
     const auto it = Folders.find(path);
+    if (Unlistable.count(path)) Error = UnlistableError;
     if (it == Folders.end() || Unlistable.count(path)) return false;
     Entered.push_back(path);
     Stack.push_back({&it->second, 0});
@@ -61,6 +66,7 @@ class TFakeDirectoryLister final : public TDirectoryLister {
   }
 
   TPathStyle PathStyle;
+  std::int32_t Error = 0;
   std::map<std::string, std::vector<TEntry>> Folders;
   std::vector<std::pair<const std::vector<TEntry>*, std::size_t>> Stack;
 };

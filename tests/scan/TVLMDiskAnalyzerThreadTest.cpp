@@ -9,6 +9,7 @@
 #include "filetypes/DefaultFileTypes.h"
 #include "model/VLMMessages.h"
 #include "scan/TVLMDiskAnalyzerThread.h"
+#include "system/NativePlatform.h"
 
 namespace Vellumetric {
 namespace {
@@ -164,6 +165,37 @@ TEST(TVLMDiskAnalyzerThread, EmptyRootAndUnlistableFoldersCountAsEmpty) {
   EXPECT_EQ(locked.Size + locked.FileCount + locked.FolderCount, 0u);
   EXPECT_EQ(denied.Node("F:").FolderCount, 1u);
   EXPECT_EQ(denied.Node("F:").Size, 3u);
+}
+
+// Each refused folder is marked on its node, counted on every ancestor, and listed with its
+// reason; past the kept number only the count grows.
+TEST(TVLMDiskAnalyzerThread, UnreadableFoldersAreMarkedCountedAndListedWithinABound) {
+  TScanRun run;
+  TUnreadableList unreadable;
+  run.Thread->Unreadable = &unreadable;
+  std::vector<TFakeDirectoryLister::TEntry> many;
+  for (int i = 0; i < 1500; ++i) {
+    const std::string name = "d" + std::to_string(i);
+    many.push_back(Dir(name));
+    run.Fs->Add("G:\\a\\" + name, {});
+    run.Fs->Unlistable.insert("G:\\a\\" + name);
+  }
+  run.Fs->Add("G:", {Dir("a"), Dir("b")});
+  run.Fs->Add("G:\\a", many);
+  run.Fs->Add("G:\\b", {Dir("c"), File("x", 5)});
+  run.Fs->Add("G:\\b\\c", {});
+  run.Fs->Unlistable.insert("G:\\b\\c");
+  run.Run({"G:"}, true);
+  EXPECT_EQ(run.Node("G:").UnreadableBelow, 1501u);
+  EXPECT_EQ(run.Node("G:\\a").UnreadableBelow, 1500u);
+  EXPECT_EQ(run.Node("G:\\b").UnreadableBelow, 1u);
+  EXPECT_EQ(run.Node("G:\\b").ReadError, 0);
+  EXPECT_EQ(run.Node("G:\\b\\c").ReadError, 13);
+  EXPECT_EQ(run.Node("G:\\b").Size, 5u);
+  EXPECT_EQ(unreadable.Folders(), 1501u);
+  ASSERT_EQ(unreadable.Kept().size(), TUnreadableList::Keep);
+  EXPECT_EQ(unreadable.Kept()[999].Path, "G:\\a\\d999");
+  EXPECT_EQ(unreadable.Kept()[0].Reason, SystemErrorText(13));
 }
 
 TEST(TVLMDiskAnalyzerThread, CancelMidWalkCompletesEveryNodeAndSkipsTheFinalTick) {

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cstring>
+#include <string>
+
 #include "system/TextEncoding.h"
 #include "system/posix/TPosixDirectoryLister.h"
 
@@ -17,6 +20,17 @@ TPathStyle NativePathStyle() {
 
 std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
   return std::make_unique<TPosixDirectoryLister>();
+}
+
+std::string SystemErrorText(std::int32_t code) {
+  char buffer[256];
+  // The GNU strerror_r returns its text (possibly a static one); the XSI one fills the buffer.
+#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+  return ::strerror_r(code, buffer, sizeof buffer);
+#else
+  if (::strerror_r(code, buffer, sizeof buffer) != 0) return "Error " + std::to_string(code);
+  return buffer;
+#endif
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {

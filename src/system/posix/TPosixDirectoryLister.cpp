@@ -24,6 +24,12 @@ std::uint64_t ToFileTime(const struct timespec& t) {
          static_cast<std::uint64_t>(t.tv_nsec) / 100ULL;
 }
 
+// A folder that vanished, or was replaced by something else, between its listing and its
+// opening is not an error: the walk just finds nothing there.
+int OpenError(int error) {
+  return error == ENOENT || error == ENOTDIR || error == ELOOP ? 0 : error;
+}
+
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -37,9 +43,13 @@ TPosixDirectoryLister::~TPosixDirectoryLister() = default;
 
 bool TPosixDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolume) {
   const std::string text(path);
+  Error = 0;
   TUniqueFd fd(::open(text.c_str(), kDirFlags));
   struct stat st {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) return false;
+  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) {
+    Error = errno;  // the root itself: even a vanished one is worth saying
+    return false;
+  }
   StayOnRoot = stayOnRootVolume;
   RootDev = st.st_dev;
   if (!MayEnterDevice(st.st_dev, fd.Get(), st.st_dev + 1)) return false;
@@ -47,12 +57,16 @@ bool TPosixDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolu
 }
 
 bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /*fullPath*/) {
+  Error = 0;
   if (Depth == 0) return false;
   TFrame& parent = *Frames[Depth - 1];
   if (!parent.Fd.Valid()) return false;
   const std::string text(name);
   TUniqueFd fd(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
-  if (!fd.Valid()) return false;
+  if (!fd.Valid()) {
+    Error = OpenError(errno);
+    return false;
+  }
   // The entry's own fstatat already gave its identity (and, through a mount point, that of the
   // mounted root); a second stat per folder is only needed when that one failed.
   struct stat st {};
@@ -60,6 +74,7 @@ bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /
     st.st_dev = parent.LastDev;
     st.st_ino = parent.LastIno;
   } else if (::fstat(fd.Get(), &st) != 0) {
+    Error = errno;
     return false;
   }
   if (!MayEnterDevice(st.st_dev, fd.Get(), parent.Dev)) return false;
@@ -75,6 +90,7 @@ bool TPosixDirectoryLister::EnterChild(std::string_view name, std::string_view /
 }
 
 bool TPosixDirectoryLister::Next(TDirEntry& entry) {
+  Error = 0;
   if (Depth == 0) return false;
   TFrame& top = *Frames[Depth - 1];
   while (top.Pos < top.Names.size() && top.Fd.Valid()) {
@@ -87,7 +103,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
       if (errno == ENOENT) continue;  // removed since the names were read
       top.LastDev = 0;
       top.LastIno = 0;
-      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0};
+      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0, errno};
       return true;
     }
     top.LastDev = st.st_dev;
@@ -99,8 +115,10 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
     // not even the root folder's own size, belong to this drive (as du -x counts it).
     if (entry.IsDirectory && StayOnRoot && st.st_dev != RootDev) entry.Size = 0;
     entry.LastAccess = ToFileTime(st.st_atim);
+    entry.Error = 0;
     return true;
   }
+  if (top.Pos >= top.Names.size()) Error = top.ReadError;
   return false;
 }
 
@@ -150,6 +168,7 @@ bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st) {
   frame.NeedsReopen = false;
   frame.LastDev = 0;
   frame.LastIno = 0;
+  frame.ReadError = 0;
   ReadNames(frame);
   ++Depth;
   return true;
@@ -159,6 +178,7 @@ bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st) {
 void TPosixDirectoryLister::ReadNames(TFrame& frame) {
   for (;;) {
     const ssize_t n = ::getdents64(frame.Fd.Get(), Buffer.data(), Buffer.size());
+    if (n < 0 && errno != ENOENT) frame.ReadError = errno;  // ENOENT: the folder was removed
     if (n <= 0) return;
     for (ssize_t off = 0; off < n;) {
       const auto* d = reinterpret_cast<const struct dirent64*>(Buffer.data() + off);

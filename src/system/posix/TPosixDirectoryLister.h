@@ -33,6 +33,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   [[nodiscard]] bool EnterChild(std::string_view name, std::string_view fullPath) override;
   [[nodiscard]] bool Next(TDirEntry& entry) override;
   void Leave() override;
+  [[nodiscard]] std::int32_t LastError() const override { return Error; }
 
   // Descriptors held right now; exposed for tests of the budget.
   [[nodiscard]] std::size_t OpenDescriptors() const noexcept { return OpenCount; }
@@ -47,6 +48,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
     bool NeedsReopen = false;
     dev_t LastDev = 0;  // identity of the entry Next() returned last
     ino_t LastIno = 0;
+    int ReadError = 0;  // why reading the names stopped early, or 0
   };
 
   bool Push(TUniqueFd fd, const struct stat& st);
@@ -55,6 +57,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   void CloseFrameFd(TFrame& frame);
   void RestoreParent(TUniqueFd& up);
 
+  std::int32_t Error = 0;
   std::size_t Budget;
   std::size_t OpenCount = 0;
   std::size_t PendingReopens = 0;

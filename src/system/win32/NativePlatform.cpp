@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <string>
 
 #include "system/win32/TWin32DirectoryLister.h"
 #include "system/win32/WideText.h"
@@ -22,6 +23,21 @@ std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
 }
 
 void PrepareMemoryForScans() {}
+
+std::string SystemErrorText(std::int32_t code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  if (n == 0 || !text) return "Error " + std::to_string(code);
+  std::wstring wide(text, n);
+  LocalFree(text);
+  // The system's sentences end in a full stop and a line break; a reason reads better without.
+  while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L'.')) {
+    wide.pop_back();
+  }
+  return Narrow(wide);
+}
 
 // argv holds the arguments in the ANSI code page; the wide command line holds them all.
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {

@@ -21,17 +21,20 @@ class TWin32DirectoryLister final : public TDirectoryLister {
   [[nodiscard]] bool EnterChild(std::string_view name, std::string_view fullPath) override;
   [[nodiscard]] bool Next(TDirEntry& entry) override;
   void Leave() override;
+  [[nodiscard]] std::int32_t LastError() const override { return Error; }
 
  private:
   struct TFrame {
     TFindHandle Find;
     WIN32_FIND_DATAW Data{};
     bool HasEntry = false;
-    std::string Name;  // the entry handed out last, valid until the next call
+    DWORD EndError = 0;  // why FindNextFileW stopped early, or 0
+    std::string Name;    // the entry handed out last, valid until the next call
   };
   bool Open(std::string_view path);
 
   std::vector<TFrame> Frames;
+  std::int32_t Error = 0;
 };
 
 }  // namespace Vellumetric
