@@ -19,7 +19,8 @@ QIcon WithLock(const QIcon& base) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    painter.drawPixmap(0, 0, base.pixmap(size, size));
+    // An icon made at 16 px gives no larger pixmap: stretch it to the full square.
+    painter.drawPixmap(QRect(0, 0, size, size), base.pixmap(size, size));
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal u = size / 16.0;
     painter.setPen(QPen(QColor(70, 70, 70), 1.6 * u));
