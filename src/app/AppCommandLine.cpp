@@ -18,7 +18,7 @@ constexpr const char* kUsage =
     "  -v, --version  Displays version information.\n"
     "\n"
     "Arguments:\n"
-    "  PATH           A folder to scan at once.\n"
+    "  PATH           A folder to scan at once, or a saved summary (.sbf) to open.\n"
     "\n"
     "Qt's own options (-platform, -style, ...) are accepted as well.\n";
 

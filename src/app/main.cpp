@@ -1,5 +1,5 @@
 // The desktop program: one main window that hosts the analyzer. `vellumetric PATH` scans the
-// folder PATH at once.
+// folder PATH at once; `vellumetric FILE.sbf` opens that saved summary.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -14,20 +14,25 @@ int main(int argc, char** argv) {
   Vellumetric::PrepareMemoryForScans();
   // Qt takes its own options (-platform, -style, ...) out of argv here; what is left is ours.
   QApplication app(argc, argv);
-  std::string startFolder;
+  Vellumetric::TStartTarget start;
   const std::vector<std::string> args = Vellumetric::CommandLineArguments(argc, argv);
   if (args.size() > 1) {
     std::string message;
-    if (!Vellumetric::ResolveStartFolder(args[1], startFolder, message)) {
+    if (!Vellumetric::ResolveStartArgument(args[1], start, message)) {
       std::fprintf(stderr, "vellumetric: %s\n", message.c_str());
       return 2;
     }
   }
   Vellumetric::TMainForm mainForm;
   mainForm.show();
-  if (!startFolder.empty()) {
-    QTimer::singleShot(0, &mainForm, [&mainForm, startFolder] {
-      if (mainForm.Analyzer) mainForm.Analyzer->ScanFolder(startFolder);
+  if (!start.Folder.empty() || !start.SummaryFile.empty()) {
+    QTimer::singleShot(0, &mainForm, [&mainForm, start] {
+      if (!mainForm.Analyzer) return;
+      if (!start.SummaryFile.empty()) {
+        mainForm.Analyzer->LoadSavedSummary(start.SummaryFile);
+      } else {
+        mainForm.Analyzer->ScanFolder(start.Folder);
+      }
     });
   }
   return app.exec();

@@ -45,6 +45,8 @@ std::vector<TInfoPageRow> FolderPageRows(std::string_view path, const TFolderDat
                     std::to_string(node->FileCount) + " Files, " +
                         std::to_string(node->FolderCount) + " Folders",
                     -1, 1});
+    // Whoever reads the totals learns that some folders below added nothing they could see.
+    rows.push_back({"Unreadable folders below", std::to_string(node->UnreadableBelow), -1, 1});
   }
   return rows;
 }

@@ -9,4 +9,16 @@ namespace Vellumetric {
 [[nodiscard]] bool ResolveStartFolder(const std::string& argument, std::string& folder,
                                       std::string& message);
 
+// What the program's command line asks for: a folder to scan or a summary file to open.
+struct TStartTarget {
+  std::string Folder;
+  std::string SummaryFile;
+};
+
+// A path ending in ".sbf" (any case) that is a regular file is a summary to open, given as an
+// absolute path; anything else must be a folder, resolved as above. False with a message when
+// it is neither.
+[[nodiscard]] bool ResolveStartArgument(const std::string& argument, TStartTarget& target,
+                                        std::string& message);
+
 }  // namespace Vellumetric

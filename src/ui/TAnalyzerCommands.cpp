@@ -48,6 +48,10 @@ void TAnalyzerCommands::ToolButton9Click() {
 
 void TAnalyzerCommands::LoadGroupsIfEmpty() {
   if (!Analyzer.Groups.empty()) return;
+  if (GroupSource) {
+    GroupSource(Analyzer.Groups, Analyzer.Extensions);
+    return;
+  }
   VLMOptions db(Folders.DatabasePath(), [this](const std::string& m) {
     Prompts.Notice(&Analyzer, QString::fromStdString(m), QStringLiteral("Error"));
   });

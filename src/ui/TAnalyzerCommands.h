@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "model/TFileExtData.h"
+#include "model/TFileExtDescData.h"
 #include "model/TSummaryNodeData.h"
 #include "ui/TDialogPrompts.h"
 #include "ui/TVLMHelpForm.h"
@@ -51,7 +53,8 @@ class TAnalyzerCommands final : public QObject {
   // WM_SAVE_SUMMARY: writes the save-name file into the Backup folder; a failure is shown.
   bool WriteSummary(const std::string& root, const TSummaryTree& general,
                     const TSummaryTree& detail);
-  // Loads the group and extension lists from the database when the group list is empty.
+  // Loads the group and extension lists when the group list is empty: the one loader of the
+  // scan and of the options dialog. From GroupSource when set, else from the group database.
   void LoadGroupsIfEmpty();
   // Messages 2031-2033; true when handled.
   bool HandleMessage(QEvent* event);
@@ -60,6 +63,7 @@ class TAnalyzerCommands final : public QObject {
   // is loaded (the open-path text holds its path).
   TSummarySource Summary;
   std::function<void(const std::string& path)> LoadSummary;
+  std::function<void(TFileExtDescList&, TFileExtList&)> GroupSource;
 
   THelpService Help;
   bool OpenSortAscending = false;  // the open window's sort direction, kept for the run

@@ -22,7 +22,8 @@ class TFolderTreeModel final : public TNodeTreeModel<TFolderData> {
 
  private:
   QString DecimalSeparator;
-  QIcon Images[3];  // folder, other, drive: by Kind
+  QIcon Images[3];        // folder, other, drive: by Kind
+  QIcon LockedImages[3];  // the same with a lock: the folder could not be read
 };
 
 }  // namespace Vellumetric

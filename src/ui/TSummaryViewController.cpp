@@ -111,17 +111,42 @@ void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileExtD
   Controls.ProgressBar->setRange(0, static_cast<int>(files.size()));
   Controls.ProgressBar->setValue(0);
   Controls.ProgressLabel->setText(QStringLiteral("0 of %1").arg(files.size()));
+  Loading = false;
   Bridge = std::make_unique<TQtThreadBridge>();
   Worker = std::make_unique<TVLMSummaryThread>(*Bridge, NativePathStyle());
-  Worker->ProgressBar = this;
   Worker->FileTotal = static_cast<std::int32_t>(files.size());
   Worker->SourcePath = sourcePath;
-  Worker->Busy = &busy;
-  Worker->NotifyWindow = HandleOf(notify);
   Worker->DetailTree = &DetailNodes;
   Worker->TypedFiles = &files;
   Worker->Groups = &groups;
+  StartWorker(busy, notify);
+}
+
+void TSummaryViewController::StartLoad(const std::string& path, std::atomic<bool>& busy,
+                                       QObject* notify) {
+  StopWorker();
+  GeneralModel->Detach();
+  DetailModel->Detach();
+  GeneralNodes.Clear();
+  DetailNodes.Clear();
+  GeneralImages.clear();
+  Controls.ProgressBar->setValue(0);
+  Controls.ProgressLabel->clear();  // the file's entry count comes with its first line
+  Loading = true;
+  Bridge = std::make_unique<TQtThreadBridge>();
+  Worker = std::make_unique<TVLMSummaryThread>(*Bridge, NativePathStyle());
+  Worker->LoadMode = true;
+  Worker->SourcePath = path;
+  Worker->OtherTree = &GeneralNodes;
+  Worker->DetailTree = &DetailNodes;
+  StartWorker(busy, notify);
+}
+
+void TSummaryViewController::StartWorker(std::atomic<bool>& busy, QObject* notify) {
+  Worker->ProgressBar = this;
+  Worker->Busy = &busy;
   Busy = &busy;
+  Worker->NotifyWindow = HandleOf(notify);
   busy.store(true);  // up before the worker starts, so Back and closing wait for it
   Worker->Resume();
 }
@@ -161,6 +186,11 @@ bool TSummaryViewController::event(QEvent* event) {
 
 void TSummaryViewController::ShowSortedDetail() {
   if (Sorter.joinable()) Sorter.join();
+  if (Loading) {
+    GeneralModel->Attach(&GeneralNodes);
+    const QModelIndex section = GeneralModel->index(0, 0, {});
+    if (section.isValid()) Controls.GeneralTree->expand(section);
+  }
   DetailModel->Attach(&DetailNodes);
   Controls.ProgressBar->hide();
   Controls.ProgressLabel->hide();

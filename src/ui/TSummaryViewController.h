@@ -51,6 +51,8 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   // WM_SUMMARY_FINISHED.
   void StartSummary(TTypedFileList& files, const TFileExtDescList& groups,
                     const std::string& sourcePath, std::atomic<bool>& busy, QObject* notify);
+  // Clears both pages and starts the worker reading the summary file `path` into them.
+  void StartLoad(const std::string& path, std::atomic<bool>& busy, QObject* notify);
   // WM_SUMMARY_FINISHED: sorts the Detail tree, then shows it with the finished title. The sort
   // of a few hundred thousand files runs beside the window (the busy flag stays up meanwhile),
   // so the window never stalls on it.
@@ -85,6 +87,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   void FocusChanged(const TSummaryTreeModel* model, const QModelIndex& current);
   void StopWorker();
   void ShowSortedDetail();
+  void StartWorker(std::atomic<bool>& busy, QObject* notify);
 
  protected:
   bool event(QEvent* event) override;
@@ -100,6 +103,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   std::atomic<bool>* Busy = nullptr;
   bool FromScan = false;
   std::string FirstRoot;
+  bool Loading = false;  // the worker fills the General page too, so it shows only at the end
 };
 
 }  // namespace Vellumetric

@@ -43,6 +43,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   controls.RootCaption = StaticText1;
   controls.TitleBar = SummaryTitleBar;
   Summary = new TSummaryViewController(this, controls, *Shell, Dpi);
+  WireSavedSummaries();
   SummaryThreadTimer = new QTimer(this);
   SummaryThreadTimer->setInterval(200);
   connect(SummaryThreadTimer, &QTimer::timeout, this, [this] { SummaryThreadTimerTimer(); });
@@ -240,6 +241,7 @@ void TVLMAnalyzerForm::BuildScanFolderMenu() {
 
 void TVLMAnalyzerForm::ShowStartView() {
   SetButtonShown(ToolButton6, false);
+  Splitter1->widget(0)->show();  // hidden by the saved-summary view
   Splitter1->handle(1)->hide();
   Panel4->hide();
   DestroyProgressForm();

@@ -80,6 +80,8 @@ class TVLMAnalyzerForm final : public QWidget {
   void BrowseForFolder();
   // A folder-mode scan of `path` (Browse after the dialog, and the command line).
   void ScanFolder(const std::string& path);
+  // Load a saved summary: the saved-summary view filled from the summary file at `path`.
+  void LoadSavedSummary(const std::string& path);
   void BackClick();
   void SummaryThreadTimerTimer();
   void ShowFolderInfo(const TFolderData& node, bool topLevel);
@@ -166,6 +168,7 @@ class TVLMAnalyzerForm final : public QWidget {
   void SummaryFinished();
   void DestroyProgressForm();
   void DestroyQuickInfo();
+  void WireSavedSummaries();
 
   int Dpi;
   TAnalyzerServices Services;

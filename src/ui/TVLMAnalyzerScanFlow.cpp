@@ -2,12 +2,11 @@
 // summary and Back.
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QMessageBox>
 
-#include "filetypes/VLMOptions.h"
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
+#include "ui/TAnalyzerCommands.h"
 #include "ui/TVLMAnalyzerForm.h"
 
 namespace Vellumetric {
@@ -84,19 +83,7 @@ void TVLMAnalyzerForm::ScanFolder(const std::string& path) {
 }
 
 void TVLMAnalyzerForm::StartScan(bool drives) {
-  if (Groups.empty()) {
-    if (Services.LoadGroups) {
-      Services.LoadGroups(Groups, Extensions);
-    } else {
-      VLMOptions options(JoinNativePath(ApplicationInfo().DataFolder(), VLMOptions::FileName),
-                         [this](const std::string& message) {
-                           QMessageBox::information(this, QStringLiteral("Error"),
-                                                    QString::fromStdString(message));
-                         });
-      options.LoadGroups(Groups);
-      options.LoadExtensions(Extensions);
-    }
-  }
+  Commands->LoadGroupsIfEmpty();
   BiggestFiles.Clear();
   Summary->ClearGeneral();
   if (ProgressForm) return;

@@ -77,9 +77,11 @@ TEST(DriveInfo, FailedQueryAndPageRows) {
 TEST(DriveInfo, FolderPageRows) {
   TFolderData empty;
   const auto rows = FolderPageRows("/home/ann", &empty);
-  ASSERT_EQ(rows.size(), 4u);
+  ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[2].Value, "0.0 KB");
   EXPECT_EQ(rows[3].Value, "0 Files, 0 Folders");
+  EXPECT_EQ(rows[4].Field, "Unreadable folders below");
+  EXPECT_EQ(rows[4].Value, "0");
   TFolderData big;
   big.Size = 5ULL << 30;
   big.FileCount = 12;

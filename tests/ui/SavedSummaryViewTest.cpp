@@ -1,0 +1,147 @@
+// A real scan saved through the save window and opened again through the open window into the
+// saved-summary view; the options dialog's change reaches the scan in between.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "TScriptedPrompts.h"
+#include "TTempDir.h"
+#include "UiTestSupport.h"
+#include "UiWait.h"
+#include "model/VLMMessages.h"
+#include "persistence/SummaryFile.h"
+#include "ui/StartPath.h"
+#include "ui/TAnalyzerCommands.h"
+#include "ui/TMainForm.h"
+#include "ui/TOpenSummaryForm.h"
+#include "ui/TSaveSummaryForm.h"
+#include "ui/TVLMOptionsForm.h"
+
+namespace Vellumetric::Testing {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool SummaryDone(const TVLMAnalyzerForm& a) {
+  return !a.ProgressForm && !a.SummaryBusy && a.Summary->DetailModel->AttachedTree();
+}
+
+std::vector<std::string> DetailSections(const TVLMAnalyzerForm& a) {
+  std::vector<std::string> names;
+  const TSummaryTreeModel& detail = *a.Summary->DetailModel;
+  for (int row = 0; row < detail.rowCount({}); ++row) {
+    names.push_back(a.Summary->DetailNodes.Data(detail.NodeOf(detail.index(row, 0, {}))).Name);
+  }
+  return names;
+}
+
+TEST(SavedSummaryView, ScanWithANewGroupThenSaveAndOpenThroughBothWindows) {
+  TTempDir folder;
+  const std::string root = folder / "Ann's Fotos \xc3\xa9t\xc3\xa9";
+  RunCommand("mkdir -p " + ShellQuote(root + "/sub"));
+  MakeFile(root + "/movie.mkv", 7000);
+  MakeFile(root + "/Caf\xc3\xa9 d'\xc3\xa9t\xc3\xa9.jpg", 300);
+  MakeFile(root + "/sub/clip.avi", 9000);
+  TTempDir backup;
+  TMainForm form(96, FakeServices());
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  TScriptedPrompts script;
+  a.Commands->Prompts = script.Prompts();
+  a.Commands->Folders.BackupFolder = [&backup] { return backup.Path(); };
+  a.Commands->Folders.DatabasePath = [&folder] { return folder / "fileExtData.sqlite"; };
+
+  // The options dialog loads the groups from a fresh database first; a group added there
+  // classifies the next scan.
+  WhenModal([](QWidget* w) {
+    auto* options = static_cast<TVLMOptionsForm*>(w);
+    options->ToolButton3->click();
+    options->Edit1->setText(QStringLiteral("Matroska Files"));
+    options->Edit2->setText(QStringLiteral("MKV"));
+    options->Button3->click();
+    options->SaveButton->click();
+    options->close();
+  });
+  a.ToolButton7->click();
+  a.ScanFolder(root);
+  ASSERT_TRUE(RunUntil([&] { return SummaryDone(a); }));
+  const std::vector<std::string> scanned = DetailSections(a);
+  ASSERT_GE(scanned.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(scanned.begin(), scanned.begin() + 3),
+            (std::vector<std::string>{"Video Files (1)", "Matroska Files (1)",
+                                      "Raster Image Files (1)"}));
+
+  // Save under the proposed name: the folder's own name, blanks and apostrophe included.
+  PostVLMMessage(&a, WM_SHOW_SAVE_SUMMARY);
+  WhenModal([](QWidget* w) { static_cast<TSaveSummaryForm*>(w)->Button1->click(); });
+  DeliverPosted();
+  DeliverPosted();
+  const std::string file = backup / "Ann's Fotos \xc3\xa9t\xc3\xa9.sbf";
+  const std::string written = ReadAll(file);
+  ASSERT_FALSE(written.empty()) << "nothing saved at " << file;
+  EXPECT_EQ(written, SummaryFileBytes(root, a.Summary->GeneralNodes, a.Summary->DetailNodes));
+  EXPECT_EQ(written.substr(0, written.find('\r')), "6");  // three biggest, three typed
+  EXPECT_EQ(script.Shown, std::vector<std::string>{});
+
+  a.ToolButton6->click();
+  ASSERT_TRUE(RunUntil([&] { return a.QuickInfo != nullptr; }));
+  WhenModal([](QWidget* w) {
+    auto* open = static_cast<TOpenSummaryForm*>(w);
+    open->ListView1->topLevelItem(0)->setSelected(true);
+    open->OpenButton->click();
+  });
+  a.ToolButton10->click();
+  DeliverPosted();
+  // The saved-summary view while the worker reads: only the summary panel, no Save.
+  EXPECT_EQ(a.OpenPathText, file);
+  EXPECT_TRUE(a.ScanRoots.empty());
+  EXPECT_FALSE(a.Panel1->isVisibleTo(&a));
+  EXPECT_FALSE(a.Panel2->isVisibleTo(&a));
+  EXPECT_TRUE(a.Panel4->isVisibleTo(&a));
+  EXPECT_TRUE(a.IsButtonShown(a.ToolButton6));
+  EXPECT_TRUE(a.ToolButton6->isEnabled());
+  EXPECT_FALSE(a.IsButtonShown(a.ToolButton1));
+  EXPECT_FALSE(a.IsButtonShown(a.ToolButton10));
+  ASSERT_TRUE(RunUntil([&] { return SummaryDone(a); }));
+  EXPECT_EQ(a.SummaryTitleBar->Title(), QStringLiteral("Summary"));
+  EXPECT_FALSE(a.SummaryTitleBar->Button1->isVisibleTo(a.SummaryTitleBar));
+  EXPECT_EQ(a.StaticText1->text().toStdString(), root);
+  EXPECT_EQ(a.PageControl1->currentIndex(), 0);
+  EXPECT_EQ(a.Summary->GeneralModel->rowCount(a.Summary->GeneralModel->index(0, 0, {})), 3);
+  EXPECT_EQ(DetailSections(a), scanned);
+  // What the pages hold now writes back to the very same bytes.
+  EXPECT_EQ(SummaryFileBytes(root, a.Summary->GeneralNodes, a.Summary->DetailNodes), written);
+
+  // Back leaves the saved-summary view for the start view with its panels.
+  a.ToolButton6->click();
+  ASSERT_TRUE(RunUntil([&] { return !a.IsButtonShown(a.ToolButton6); }));
+  EXPECT_TRUE(a.Panel1->isVisibleTo(&a));
+  EXPECT_TRUE(a.Panel2->isVisibleTo(&a));
+  EXPECT_FALSE(a.Panel4->isVisibleTo(&a));
+  EXPECT_TRUE(a.IsButtonShown(a.ToolButton10));
+}
+
+TEST(SavedSummaryView, CommandLineOpensASummaryFileAndScansAFolder) {
+  TTempDir folder;
+  MakeFile(folder / "June.SBF", 10);
+  RunCommand("mkdir -p " + ShellQuote(folder / "dir.sbf"));
+  TStartTarget target;
+  std::string message;
+  ASSERT_TRUE(ResolveStartArgument(folder / "./June.SBF", target, message));
+  EXPECT_EQ(target.SummaryFile, folder / "June.SBF");
+  EXPECT_TRUE(target.Folder.empty());
+  ASSERT_TRUE(ResolveStartArgument(folder / "dir.sbf/", target, message));
+  EXPECT_EQ(target.Folder, folder / "dir.sbf");
+  EXPECT_TRUE(target.SummaryFile.empty());
+  EXPECT_FALSE(ResolveStartArgument(folder / "none.sbf", target, message));
+  EXPECT_EQ(message.rfind("not a summary file: ", 0), 0u) << message;
+}
+
+}  // namespace
+}  // namespace Vellumetric::Testing
