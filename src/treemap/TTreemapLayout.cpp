@@ -7,6 +7,8 @@
 namespace Vellumetric {
 namespace {
 
+constexpr std::int16_t NoGroup = TFileRecordStore::NoGroup;
+
 // One parabolic ridge across [lo, hi] of height h, added to the coefficients of one axis.
 void AddRidge(double lo, double hi, double h, double& s1, double& s2) {
   const double width = hi - lo;
@@ -29,6 +31,7 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
                            const TTreemapRect& bounds, const TTreemapOptions& options) {
   Options = options;
   Area = bounds;
+  RidgeHeights.clear();
   Tree = &tree;
   Files = &files;
   TileList.clear();
@@ -40,7 +43,7 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   }
   // An explicit stack: a chain of folders thousands deep must not exhaust the thread's stack.
   std::vector<TPending> stack;
-  TItem rootItem{static_cast<double>(Bytes[root]), root, TTreemapTileKind::Folder, false};
+  TItem rootItem{static_cast<double>(Bytes[root]), root, TTreemapTileKind::Folder, false, NoGroup};
   Place(rootItem, bounds, TPending{NoNode, bounds, TCushion{}, -1}, stack);
   while (!stack.empty()) {
     const TPending next = stack.back();
@@ -73,7 +76,8 @@ void TTreemapLayout::SplitFolder(const TPending& folder, std::vector<TPending>& 
   const double scale = folder.Rect.Area() / static_cast<double>(Bytes[folder.Folder]);
   GatherItems(folder.Folder, scale);
   if (Items.empty()) {
-    EmitTile(folder.Rect, folder.Cushion, folder.Folder, TTreemapTileKind::Folder);
+    EmitTile(folder.Rect, folder.Cushion,
+             TItem{0, folder.Folder, TTreemapTileKind::Folder, true, NoGroup});
     return;
   }
   if (Options.Squarified) {
@@ -91,20 +95,23 @@ void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
   Items.clear();
   for (TNodeId c = Tree->FirstChild(folder); c != NoNode; c = Tree->NextSibling(c)) {
     if (Bytes[c] > 0) {
-      Items.push_back({static_cast<double>(Bytes[c]), c, TTreemapTileKind::Folder, false});
+      Items.push_back({static_cast<double>(Bytes[c]), c, TTreemapTileKind::Folder, false, NoGroup});
     }
   }
   for (TFileId f = Files->FirstFile(folder); f != NoFile; f = Files->NextFile(f)) {
-    const std::uint64_t size = Files->Record(f).Size;
-    if (size > 0) Items.push_back({static_cast<double>(size), f, TTreemapTileKind::File, false});
+    const TFileRecord& r = Files->Record(f);
+    if (r.Size > 0) {
+      Items.push_back({static_cast<double>(r.Size), f, TTreemapTileKind::File, false, r.Group});
+    }
   }
-  std::sort(Items.begin(), Items.end(), [](const TItem& a, const TItem& b) {
+  // Only what is big enough is sorted: a folder of thousands of tiny files costs one pass.
+  const auto small = std::partition(Items.begin(), Items.end(), [&](const TItem& item) {
+    return item.Weight * scale >= Options.MinArea;
+  });
+  std::sort(Items.begin(), small, [](const TItem& a, const TItem& b) {
     if (a.Weight != b.Weight) return a.Weight > b.Weight;
     if (a.Kind != b.Kind) return a.Kind == TTreemapTileKind::Folder;
     return a.Id < b.Id;
-  });
-  const auto small = std::find_if(Items.begin(), Items.end(), [&](const TItem& item) {
-    return item.Weight * scale < Options.MinArea;
   });
   if (small == Items.end()) return;
   if (small == Items.begin()) {  // nothing big enough: the folder is one block
@@ -114,7 +121,7 @@ void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
   double rest = 0;
   for (auto it = small; it != Items.end(); ++it) rest += it->Weight;
   Items.erase(small, Items.end());
-  const TItem block{rest, folder, TTreemapTileKind::Folder, true};
+  const TItem block{rest, folder, TTreemapTileKind::Folder, true, NoGroup};
   const auto at =
       std::upper_bound(Items.begin(), Items.end(), block,
                        [](const TItem& a, const TItem& b) { return a.Weight > b.Weight; });
@@ -124,14 +131,18 @@ void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
 void TTreemapLayout::Place(const TItem& item, const TTreemapRect& rect, const TPending& parent,
                            std::vector<TPending>& stack) {
   const int depth = parent.Depth + 1;
-  const double h = Options.RidgeHeight * std::pow(Options.RidgeFalloff, depth);
+  while (RidgeHeights.size() <= static_cast<std::size_t>(depth)) {
+    RidgeHeights.push_back(RidgeHeights.empty() ? Options.RidgeHeight
+                                                : RidgeHeights.back() * Options.RidgeFalloff);
+  }
+  const double h = RidgeHeights[static_cast<std::size_t>(depth)];
   TCushion cushion = parent.Cushion;
   AddRidge(rect.X0, rect.X1, h, cushion.S1x, cushion.S2x);
   AddRidge(rect.Y0, rect.Y1, h, cushion.S1y, cushion.S2y);
   if (item.Rest) {
-    EmitTile(rect, cushion, parent.Folder, TTreemapTileKind::Folder);
+    EmitTile(rect, cushion, TItem{0, parent.Folder, TTreemapTileKind::Folder, true, NoGroup});
   } else if (item.Kind == TTreemapTileKind::File) {
-    EmitTile(rect, cushion, item.Id, TTreemapTileKind::File);
+    EmitTile(rect, cushion, item);
   } else {
     Folders[item.Id] = {static_cast<float>(rect.X0), static_cast<float>(rect.Y0),
                         static_cast<float>(rect.X1), static_cast<float>(rect.Y1)};
@@ -207,12 +218,13 @@ void TTreemapLayout::SliceAndDice(const TTreemapRect& rect, double scale, bool h
   }
 }
 
-void TTreemapLayout::EmitTile(const TTreemapRect& rect, const TCushion& cushion, std::uint32_t id,
-                              TTreemapTileKind kind) {
+void TTreemapLayout::EmitTile(const TTreemapRect& rect, const TCushion& cushion,
+                              const TItem& item) {
   TileList.push_back({static_cast<float>(rect.X0), static_cast<float>(rect.Y0),
                       static_cast<float>(rect.X1), static_cast<float>(rect.Y1),
                       static_cast<float>(cushion.S1x), static_cast<float>(cushion.S2x),
-                      static_cast<float>(cushion.S1y), static_cast<float>(cushion.S2y), id, kind});
+                      static_cast<float>(cushion.S1y), static_cast<float>(cushion.S2y), item.Id,
+                      item.Kind, item.Group});
 }
 
 }  // namespace Vellumetric

@@ -30,6 +30,7 @@ struct TTreemapTile {
   float S1x, S2x, S1y, S2y;
   std::uint32_t Id;
   TTreemapTileKind Kind;
+  std::int16_t Group;  // a file's group id (TFileRecordStore::NoGroup for a block)
 };
 
 struct TTreemapOptions {
@@ -39,8 +40,8 @@ struct TTreemapOptions {
   // Squarified rows; false gives the classic slice-and-dice (alternating direction per level).
   bool Squarified = true;
   // The cushion ridge of the outermost rectangle, and the factor each level down scales it by.
-  double RidgeHeight = 0.5;
-  double RidgeFalloff = 0.75;
+  double RidgeHeight = 0.3;
+  double RidgeFalloff = 0.88;
 };
 
 // The treemap of a folder tree with its files as leaves: each folder's rectangle is split among
@@ -69,6 +70,7 @@ class TTreemapLayout {
     std::uint32_t Id;
     TTreemapTileKind Kind;
     bool Rest;  // the files and folders too small to show, together
+    std::int16_t Group;
   };
   struct TCushion {
     double S1x = 0, S2x = 0, S1y = 0, S2y = 0;
@@ -90,8 +92,7 @@ class TTreemapLayout {
              std::vector<TPending>& stack);
   void Squarify(const TTreemapRect& rect, double scale);
   void SliceAndDice(const TTreemapRect& rect, double scale, bool horizontal);
-  void EmitTile(const TTreemapRect& rect, const TCushion& cushion, std::uint32_t id,
-                TTreemapTileKind kind);
+  void EmitTile(const TTreemapRect& rect, const TCushion& cushion, const TItem& item);
 
   const TFolderTree* Tree = nullptr;
   const TFileRecordStore* Files = nullptr;
@@ -100,6 +101,7 @@ class TTreemapLayout {
   std::vector<std::uint64_t> Bytes;
   std::vector<TPlaced> Folders;
   std::vector<TTreemapTile> TileList;
+  std::vector<double> RidgeHeights;     // per depth
   std::vector<TItem> Items;             // the folder being split, largest first
   std::vector<TTreemapRect> ItemRects;  // what Squarify/SliceAndDice gave each item
 };

@@ -5,8 +5,8 @@
 namespace Vellumetric {
 namespace {
 
-constexpr QRgb kOther = 0xff9c9c9c;
-constexpr QRgb kBlock = 0xff6a6a6a;
+constexpr QRgb kOther = 0xffbdbdbd;
+constexpr QRgb kBlock = 0xff8a8a8a;
 
 }  // namespace
 

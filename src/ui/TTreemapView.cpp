@@ -123,7 +123,7 @@ void TTreemapView::StartWorker() {
   Worker = std::thread([this, result, size, dpr, tree = Tree, files = Files, root = Root,
                         colours = Colours] {
     result->Layout.Build(*tree, *files, root, {0, 0, double(size.width()), double(size.height())});
-    result->Picture = RenderTreemap(result->Layout, *files, colours, size);
+    result->Picture = RenderTreemap(result->Layout, colours, size);
     result->Picture.Image.setDevicePixelRatio(dpr);
     // Delivered on the interface thread; dropped by Qt if this view is gone by then.
     QMetaObject::invokeMethod(

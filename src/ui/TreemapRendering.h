@@ -6,7 +6,6 @@
 #include <limits>
 #include <vector>
 
-#include "model/TFileRecordStore.h"
 #include "treemap/TTreemapLayout.h"
 #include "ui/TTreemapColours.h"
 
@@ -29,13 +28,12 @@ struct TTreemapPicture {
 
 // Paints every tile of `layout` into an image of `size` pixels (the layout's bounds are in the
 // same pixels): the tile's colour (its file's group, or the block grey) lit by its cushion. A
-// pixel belongs to the tile that holds its centre. Thread-safe: touches no shared Qt state.
+// pixel belongs to the tile that holds its centre. The two halves of the image are painted on
+// two threads. Safe on any thread: touches no shared Qt state.
 [[nodiscard]] TTreemapPicture RenderTreemap(const TTreemapLayout& layout,
-                                            const TFileRecordStore& files,
                                             const TTreemapColours& colours, QSize size);
 
 // The colour a tile is painted in before shading.
-[[nodiscard]] QRgb TileColour(const TTreemapTile& tile, const TFileRecordStore& files,
-                              const TTreemapColours& colours);
+[[nodiscard]] QRgb TileColour(const TTreemapTile& tile, const TTreemapColours& colours);
 
 }  // namespace Vellumetric

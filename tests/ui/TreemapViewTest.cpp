@@ -45,7 +45,7 @@ TEST(TreemapRendering, ThePixelShowsTheTileTheLayoutPutThere) {
   const TTreemapColours colours(groups);
   TTreemapLayout layout;
   layout.Build(scan.Tree, scan.Files, 0, {0, 0, 640, 360});
-  const TTreemapPicture picture = RenderTreemap(layout, scan.Files, colours, QSize(640, 360));
+  const TTreemapPicture picture = RenderTreemap(layout, colours, QSize(640, 360));
   ASSERT_EQ(picture.Image.size(), QSize(640, 360));
   int files = 0, blocks = 0;
   for (int y = 0; y < 360; y += 3) {
@@ -54,7 +54,7 @@ TEST(TreemapRendering, ThePixelShowsTheTileTheLayoutPutThere) {
       ASSERT_NE(want, NoTile) << x << "," << y;  // the map leaves no hole
       ASSERT_EQ(picture.TileIndex(x, y), want) << x << "," << y;
       const TTreemapTile& tile = layout.Tiles()[want];
-      const QRgb base = TileColour(tile, scan.Files, colours);
+      const QRgb base = TileColour(tile, colours);
       ASSERT_TRUE(IsShadeOf(picture.Image.pixel(x, y), base))
           << x << "," << y << " " << std::hex << picture.Image.pixel(x, y) << " " << base;
       (tile.Kind == TTreemapTileKind::File ? files : blocks)++;
