@@ -48,6 +48,8 @@ std::vector<QRect> LegendBoxes(const QFontMetrics& fm, const std::vector<QString
 TTreemapView::TTreemapView(QWidget* parent) : QWidget(parent) {
   setMinimumSize(120, 80);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // A path under the pointer helps even while another window has the focus.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
 }
 
 TTreemapView::~TTreemapView() {
