@@ -35,6 +35,7 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   Tree = &tree;
   Files = &files;
   TileList.clear();
+  Sizes.clear();
   SumBytes();
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
   Folders.assign(tree.Count(), TPlaced{kNaN, kNaN, kNaN, kNaN});
@@ -77,7 +78,8 @@ void TTreemapLayout::SplitFolder(const TPending& folder, std::vector<TPending>& 
   GatherItems(folder.Folder, scale);
   if (Items.empty()) {
     EmitTile(folder.Rect, folder.Cushion,
-             TItem{0, folder.Folder, TTreemapTileKind::Folder, true, NoGroup});
+             TItem{static_cast<double>(Bytes[folder.Folder]), folder.Folder,
+                   TTreemapTileKind::Folder, true, NoGroup});
     return;
   }
   if (Options.Squarified) {
@@ -139,9 +141,7 @@ void TTreemapLayout::Place(const TItem& item, const TTreemapRect& rect, const TP
   TCushion cushion = parent.Cushion;
   AddRidge(rect.X0, rect.X1, h, cushion.S1x, cushion.S2x);
   AddRidge(rect.Y0, rect.Y1, h, cushion.S1y, cushion.S2y);
-  if (item.Rest) {
-    EmitTile(rect, cushion, TItem{0, parent.Folder, TTreemapTileKind::Folder, true, NoGroup});
-  } else if (item.Kind == TTreemapTileKind::File) {
+  if (item.Rest || item.Kind == TTreemapTileKind::File) {
     EmitTile(rect, cushion, item);
   } else {
     Folders[item.Id] = {static_cast<float>(rect.X0), static_cast<float>(rect.Y0),
@@ -220,6 +220,7 @@ void TTreemapLayout::SliceAndDice(const TTreemapRect& rect, double scale, bool h
 
 void TTreemapLayout::EmitTile(const TTreemapRect& rect, const TCushion& cushion,
                               const TItem& item) {
+  Sizes.push_back(static_cast<std::uint64_t>(item.Weight));
   TileList.push_back({static_cast<float>(rect.X0), static_cast<float>(rect.Y0),
                       static_cast<float>(rect.X1), static_cast<float>(rect.Y1),
                       static_cast<float>(cushion.S1x), static_cast<float>(cushion.S2x),

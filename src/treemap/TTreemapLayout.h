@@ -55,6 +55,8 @@ class TTreemapLayout {
              const TTreemapRect& bounds, const TTreemapOptions& options = {});
 
   [[nodiscard]] const std::vector<TTreemapTile>& Tiles() const noexcept { return TileList; }
+  // The bytes a tile stands for: its file's size, or all the files of a block.
+  [[nodiscard]] std::uint64_t TileBytes(std::size_t tile) const { return Sizes[tile]; }
   [[nodiscard]] const TTreemapRect& Bounds() const noexcept { return Area; }
   // The rectangle a folder was given; false for a folder that got no area of its own (outside
   // the root, empty, or merged into its parent's block).
@@ -101,6 +103,7 @@ class TTreemapLayout {
   std::vector<std::uint64_t> Bytes;
   std::vector<TPlaced> Folders;
   std::vector<TTreemapTile> TileList;
+  std::vector<std::uint64_t> Sizes;     // per tile
   std::vector<double> RidgeHeights;     // per depth
   std::vector<TItem> Items;             // the folder being split, largest first
   std::vector<TTreemapRect> ItemRects;  // what Squarify/SliceAndDice gave each item

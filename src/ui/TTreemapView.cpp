@@ -171,9 +171,9 @@ QString TTreemapView::TileText(const TTreemapTile& tile) const {
     return QString::fromStdString(FilePath(tile.Id)) + QLatin1Char('\n') +
            SizeText(Files->Record(tile.Id).Size);
   }
+  const auto index = static_cast<std::size_t>(&tile - Shown->Layout.Tiles().data());
   return QString::fromStdString(Tree->Data(tile.Id).Path.Str()) + QLatin1Char('\n') +
-         QStringLiteral("Small files together; the folder holds ") +
-         SizeText(Shown->Layout.FolderBytes(tile.Id));
+         QStringLiteral("Small files together: ") + SizeText(Shown->Layout.TileBytes(index));
 }
 
 bool TTreemapView::event(QEvent* e) {

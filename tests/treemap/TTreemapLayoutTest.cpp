@@ -132,13 +132,17 @@ TEST(TTreemapLayout, TinyFilesAndFoldersBecomeTheirFoldersBlock) {
   EXPECT_FALSE(layout.FolderRect(speck, r));
   EXPECT_FALSE(layout.FolderRect(empty, r));
   int blocks = 0;
-  for (const TTreemapTile& t : layout.Tiles()) {
+  for (std::size_t i = 0; i < layout.Tiles().size(); ++i) {
+    const TTreemapTile& t = layout.Tiles()[i];
     if (t.Kind == TTreemapTileKind::File) {
       EXPECT_EQ(t.Id, big);
       EXPECT_NEAR(Area(t), 10000.0 * 1000000 / 1100005, 1.0);
+      EXPECT_EQ(layout.TileBytes(i), 1000000u);
     } else {
       ++blocks;
-      EXPECT_TRUE(t.Id == crowd || t.Id == root) << t.Id;  // the speck joins the root's block
+      // The crowd is one block of all its files; the speck joins the root's block.
+      ASSERT_TRUE(t.Id == crowd || t.Id == root) << t.Id;
+      EXPECT_EQ(layout.TileBytes(i), t.Id == crowd ? 100000u : 5u);
     }
   }
   EXPECT_EQ(blocks, 2);
