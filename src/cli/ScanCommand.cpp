@@ -117,9 +117,14 @@ int RunScanCommand(const TScanArgs& args) {
     PrepareCliContext(context);
   }
   TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
+  session.SetKeepFileRecords(!args.Quiet);
   auto start = std::chrono::steady_clock::now();
   const bool finished = session.Scan(args.Path, args.Drive);
-  if (args.Timings) std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
+  if (args.Timings) {
+    std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
+    const TFileRecordStore& records = session.FileRecords();
+    std::fprintf(stderr, "file records: %zu, %zu bytes\n", records.Count(), records.MemoryBytes());
+  }
   if (args.Quiet) {
     WriteAll(QuietReport(session.Tree()));
     return 0;

@@ -29,6 +29,7 @@ bool TCliSession::Scan(const std::string& root, bool asDrive) {
   thread.TypedFiles = &TypedFiles;
   thread.Extensions = &Extensions;
   thread.BiggestFiles = &BiggestFiles;
+  if (KeepFileRecords) thread.FileRecords = &Records;
   thread.NotifyWindow = 1;
   thread.Resume();
   const std::uint32_t end = WaitForEnd();

@@ -11,6 +11,7 @@
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
+#include "model/TFileRecordStore.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
 #include "model/TSummaryNodeData.h"
@@ -38,6 +39,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
  public:
   TCliSession(TFileExtDescList groups, TFileExtList extensions, bool showProgress);
 
+  // Whether a scan keeps one record per file (off for the one-line report, which needs none).
+  void SetKeepFileRecords(bool keep) noexcept { KeepFileRecords = keep; }
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
   bool Scan(const std::string& root, bool asDrive);
   // Classify mode: the General section from the biggest files, the Detail tree from the typed
@@ -46,6 +49,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   void Load(const std::string& summaryFile);
 
   [[nodiscard]] TFolderTree& Tree() noexcept { return FolderTree; }
+  [[nodiscard]] const TFileRecordStore& FileRecords() const noexcept { return Records; }
   [[nodiscard]] const TBiggestFileList& Biggest() const noexcept { return BiggestFiles; }
   [[nodiscard]] const TSummaryTree& General() const noexcept { return GeneralTree; }
   [[nodiscard]] const TSummaryTree& Detail() const noexcept { return DetailTree; }
@@ -84,6 +88,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TPathStyle PathStyle;
   TFolderTree FolderTree;
   TTypedFileList TypedFiles;
+  TFileRecordStore Records;
+  bool KeepFileRecords = true;
   TBiggestFileList BiggestFiles;
   TSummaryTree GeneralTree;
   TSummaryTree DetailTree;

@@ -31,6 +31,7 @@ void TVLMDiskAnalyzerThread::Execute() {
   Sync([this] {
     FolderTree->Clear();
     TypedFiles->clear();
+    if (FileRecords) FileRecords->Clear();
   });
   const TExtensionIndex index(*Extensions);
   for (const std::string& root : Roots) ScanRoot(root, index);
@@ -84,7 +85,7 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index) {
         EnterSubfolder(stack, entry.Name);  // invalidates `frame`
       } else {
         ++frame.Files;
-        OfferFile(entry, FolderTree->Data(frame.Node).Path, index);
+        OfferFile(entry, frame.Node, index);
       }
       continue;
     }
@@ -107,12 +108,15 @@ void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std:
   stack.push_back({child, listed, false, 0, 0, 0});
 }
 
-void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, const TPathText& folderPath,
+void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId folder,
                                        const TExtensionIndex& index) {
   std::int32_t group = 0;
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
+  if (FileRecords)
+    FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup);
   const bool big = BiggestFiles->Accepts(entry.Size);
   if (!typed && !big) return;  // the common case: no record is built at all
+  const TPathText& folderPath = FolderTree->Data(folder).Path;
   TFileTypeData record{std::string(entry.Name), folderPath, entry.Size, true,
                        entry.LastAccess,        group};
   if (typed && big) {

@@ -8,6 +8,7 @@
 
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
+#include "model/TFileRecordStore.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
 #include "scan/TExtensionIndex.h"
@@ -19,10 +20,10 @@
 namespace Vellumetric {
 
 // Walks one or more roots depth-first on a worker thread and fills the folder tree (totals per
-// folder), the typed-file list and the biggest-files list. Created suspended: the caller sets the
-// fields, then calls Resume(). The end is reported by one posted message, WM_SCAN_FINISHED or,
-// after CancelScan(), WM_SCAN_CANCELLED. The owner destroys the object after that message; the
-// destructor stops and joins a worker that is still running.
+// folder), the typed-file list, the biggest-files list and, when given, the file records. Created
+// suspended: the caller sets the fields, then calls Resume(). The end is reported by one posted
+// message, WM_SCAN_FINISHED or, after CancelScan(), WM_SCAN_CANCELLED. The owner destroys the
+// object after that message; the destructor stops and joins a worker that is still running.
 class TVLMDiskAnalyzerThread final : public TWorkerThread {
  public:
   TVLMDiskAnalyzerThread(TThreadBridge& bridge, std::unique_ptr<TDirectoryLister> lister);
@@ -39,6 +40,8 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   TTypedFileList* TypedFiles = nullptr;
   const TFileExtList* Extensions = nullptr;
   TBiggestFileList* BiggestFiles = nullptr;
+  // Optional: one record per file for the map of the scan (a quiet scan leaves it unset).
+  TFileRecordStore* FileRecords = nullptr;
   TWindowHandle NotifyWindow = 0;
 
   // The stop request of a cancel: the end message becomes WM_SCAN_CANCELLED.
@@ -63,7 +66,7 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   void CountSubfolders(const std::string& root);
   void Walk(TNodeId root, const TExtensionIndex& index);
   void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name);
-  void OfferFile(const TDirEntry& entry, const TPathText& folderPath, const TExtensionIndex& index);
+  void OfferFile(const TDirEntry& entry, TNodeId folder, const TExtensionIndex& index);
   void FinishFolder(const TWalkFrame& frame);
   void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
 

@@ -17,6 +17,7 @@ struct TScanHarness {
   TFolderTree Tree;
   TTypedFileList Typed;
   TBiggestFileList Biggest;
+  TFileRecordStore Records;
   TFileExtList Extensions = DefaultExtensionList();
   std::atomic<bool> Scanning{false};
   std::atomic<std::int32_t> Subfolders{0};
@@ -32,6 +33,7 @@ struct TScanHarness {
     thread.TypedFiles = &Typed;
     thread.Extensions = &Extensions;
     thread.BiggestFiles = &Biggest;
+    thread.FileRecords = &Records;
     thread.Resume();
     thread.WaitFor();
   }
