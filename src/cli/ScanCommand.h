@@ -11,10 +11,12 @@ struct TScanArgs {
   bool Json = false;
   bool Quiet = false;
   int Depth = -1;
-  std::string SaveName;    // --save NAME
-  bool Force = false;      // --force: replace an existing summary file
-  bool Timings = false;    // --timings: scan and summary times on stderr
-  bool NoHistory = false;  // --no-history: leave this scan out of the scan history
+  std::string SaveName;  // --save NAME
+  bool Force = false;    // --force: replace an existing summary file
+  bool Timings = false;  // --timings: scan and summary times on stderr
+
+  // --no-history: leave this scan out of the scan history
+  bool NoHistory = false;
 };
 
 // Returns an empty text when the arguments are fine, else what is wrong with them.
