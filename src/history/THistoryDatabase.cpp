@@ -15,22 +15,24 @@
 namespace Vellumetric {
 namespace {
 
-// Version 1. Folders are keyed by (scan, position in pre-order) without a rowid, which keeps a
-// folder at its name and a few small integers on disk.
+// Version 1. A scan's folders are consecutive rows of `folder` (rowids first_folder onwards,
+// in pre-order), each with its parent as a position within the scan: appending rows in rowid
+// order is SQLite's fastest insert, and no index is needed to find a scan's folders.
 constexpr const char* kSchemaV1 =
     "create table if not exists scan("
     " id integer primary key autoincrement, root text not null, mode text not null,"
     " started integer not null, finished integer not null, size integer not null,"
-    " files integer not null, folders integer not null, unreadable integer);"
+    " files integer not null, folders integer not null, unreadable integer,"
+    " first_folder integer not null, folder_rows integer not null);"
     "create index if not exists scan_by_root on scan(root, id);"
     "create table if not exists folder("
-    " scan integer not null, id integer not null, parent integer, name text not null,"
-    " size integer not null, files integer not null, folders integer not null,"
-    " primary key(scan, id)) without rowid;"
+    " parent integer, name text not null, size integer not null, files integer not null,"
+    " folders integer not null);"
     "create table if not exists setting(key text primary key, value);";
 
 constexpr const char* kScanColumns =
-    "select id, root, mode, started, finished, size, files, folders, unreadable from scan ";
+    "select id, root, mode, started, finished, size, files, folders, unreadable, first_folder,"
+    " folder_rows from scan ";
 
 bool IsDamaged(int rc) {
   return (rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT;
@@ -147,6 +149,8 @@ int THistoryDatabase::PrepareSchema() {
   const int wal = Exec("pragma journal_mode=wal");
   if (IsDamaged(wal)) return wal;
   (void)Exec("pragma synchronous=normal");
+  // A scan of a large disk is written in one transaction: room for it in memory.
+  (void)Exec("pragma cache_size=-16384");
   ErrorText.clear();
   if (version == SchemaVersion) return SQLITE_OK;
   // Migrations run forward one version at a time inside one transaction.
@@ -201,10 +205,17 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
   const int keep = Keep();
   int rc = Exec("begin immediate");
   if (rc != SQLITE_OK) return rc;
+  std::int64_t first = 1;
   {
+    TSqlStatement next(Db, "select coalesce(max(rowid), 0) + 1 from folder");
+    rc = next.Ok() ? next.Step() : next.PrepareCode();
+    if (rc == SQLITE_ROW) first = next.Int(0);
+  }
+  if (rc == SQLITE_ROW) {
     TSqlStatement insert(Db,
                          "insert into scan(root, mode, started, finished, size, files, folders,"
-                         " unreadable) values(?, ?, ?, ?, ?, ?, ?, ?)");
+                         " unreadable, first_folder, folder_rows)"
+                         " values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     insert.BindText(1, scan.Root);
     insert.BindText(2, scan.Mode == FolderKindDrive ? "drive" : "folder");
     insert.Bind(3, scan.Started);
@@ -217,9 +228,11 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
     } else {
       insert.BindNull(8);
     }
+    insert.Bind(9, first);
+    insert.Bind(10, static_cast<std::int64_t>(scan.Folders.size()));
     rc = insert.Ok() ? insert.Step() : insert.PrepareCode();
   }
-  if (rc == SQLITE_DONE) rc = InsertFolders(sqlite3_last_insert_rowid(Db), scan);
+  if (rc == SQLITE_DONE) rc = InsertFolders(first, scan);
   int removed = 0;
   if (rc == SQLITE_DONE || rc == SQLITE_OK) rc = PruneRoot(scan.Root, keep, removed);
   if (rc == SQLITE_OK) rc = Exec("commit");
@@ -234,24 +247,23 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
   return SQLITE_OK;
 }
 
-int THistoryDatabase::InsertFolders(std::int64_t scanId, const TScanSnapshot& scan) {
+int THistoryDatabase::InsertFolders(std::int64_t first, const TScanSnapshot& scan) {
   TSqlStatement insert(Db,
-                       "insert into folder(scan, id, parent, name, size, files, folders)"
-                       " values(?, ?, ?, ?, ?, ?, ?)");
+                       "insert into folder(rowid, parent, name, size, files, folders)"
+                       " values(?, ?, ?, ?, ?, ?)");
   if (!insert.Ok()) return insert.PrepareCode();
-  insert.Bind(1, scanId);
   for (std::size_t i = 0; i < scan.Folders.size(); ++i) {
     const TSnapshotFolder& f = scan.Folders[i];
-    insert.Bind(2, static_cast<std::int64_t>(i));
+    insert.Bind(1, first + static_cast<std::int64_t>(i));
     if (f.Parent == NoNode) {
-      insert.BindNull(3);
+      insert.BindNull(2);
     } else {
-      insert.Bind(3, f.Parent);
+      insert.Bind(2, f.Parent);
     }
-    insert.BindText(4, f.Name);
-    insert.Bind(5, static_cast<std::int64_t>(f.Size));
-    insert.Bind(6, f.Files);
-    insert.Bind(7, f.Folders);
+    insert.BindText(3, f.Name);
+    insert.Bind(4, static_cast<std::int64_t>(f.Size));
+    insert.Bind(5, f.Files);
+    insert.Bind(6, f.Folders);
     const int rc = insert.Step();
     if (rc != SQLITE_DONE) return rc;
     insert.Reset();
@@ -260,24 +272,31 @@ int THistoryDatabase::InsertFolders(std::int64_t scanId, const TScanSnapshot& sc
 }
 
 int THistoryDatabase::PruneRoot(const std::string& root, int keep, int& removed) {
-  std::vector<std::int64_t> old;
+  struct TOld {
+    std::int64_t Id, First, Rows;
+  };
+  std::vector<TOld> old;
   {
     TSqlStatement select(Db,
-                         "select id from scan where root = ? order by id desc limit -1 offset ?");
+                         "select id, first_folder, folder_rows from scan where root = ?"
+                         " order by id desc limit -1 offset ?");
     if (!select.Ok()) return select.PrepareCode();
     select.BindText(1, root);
     select.Bind(2, keep);
     int rc = SQLITE_ROW;
-    while ((rc = select.Step()) == SQLITE_ROW) old.push_back(select.Int(0));
+    while ((rc = select.Step()) == SQLITE_ROW) {
+      old.push_back({select.Int(0), select.Int(1), select.Int(2)});
+    }
     if (rc != SQLITE_DONE) return rc;
   }
-  TSqlStatement folders(Db, "delete from folder where scan = ?");
+  TSqlStatement folders(Db, "delete from folder where rowid >= ?1 and rowid < ?1 + ?2");
   TSqlStatement scans(Db, "delete from scan where id = ?");
   if (!folders.Ok() || !scans.Ok())
     return folders.Ok() ? scans.PrepareCode() : folders.PrepareCode();
-  for (const std::int64_t id : old) {
-    folders.Bind(1, id);
-    scans.Bind(1, id);
+  for (const TOld& o : old) {
+    folders.Bind(1, o.First);
+    folders.Bind(2, o.Rows);
+    scans.Bind(1, o.Id);
     int rc = folders.Step();
     if (rc == SQLITE_DONE) rc = scans.Step();
     if (rc != SQLITE_DONE) return rc;
@@ -365,6 +384,8 @@ bool THistoryDatabase::ListScans(const std::string& root, std::vector<TScanSnaps
 
 bool THistoryDatabase::LoadScan(std::int64_t id, TScanSnapshot& scan) {
   if (!Db && !Open()) return false;
+  std::int64_t first = 0;
+  std::int64_t count = 0;
   {
     TSqlStatement one(Db, std::string(kScanColumns) + "where id = ?");
     one.Bind(1, id);
@@ -373,11 +394,14 @@ bool THistoryDatabase::LoadScan(std::int64_t id, TScanSnapshot& scan) {
       return false;
     }
     scan = ReadScanRow(one);
+    first = one.Int(9);
+    count = one.Int(10);
   }
   TSqlStatement rows(Db,
-                     "select id, parent, name, size, files, folders from folder where scan = ?"
-                     " order by id");
-  rows.Bind(1, id);
+                     "select rowid - ?1, parent, name, size, files, folders from folder"
+                     " where rowid >= ?1 and rowid < ?1 + ?2 order by rowid");
+  rows.Bind(1, first);
+  rows.Bind(2, count);
   int rc = SQLITE_ROW;
   while ((rc = rows.Step()) == SQLITE_ROW) {
     // A folder must follow its parent; anything else is a damaged or edited file, and the
@@ -395,7 +419,8 @@ bool THistoryDatabase::LoadScan(std::int64_t id, TScanSnapshot& scan) {
                             static_cast<std::uint32_t>(rows.Int(4)),
                             static_cast<std::uint32_t>(rows.Int(5))});
   }
-  if (rc != SQLITE_DONE || scan.Folders.empty()) {
+  if (rc != SQLITE_DONE || scan.Folders.empty() ||
+      static_cast<std::int64_t>(scan.Folders.size()) != count) {
     ErrorText = rc != SQLITE_DONE ? std::string(sqlite3_errmsg(Db))
                                   : "scan " + std::to_string(id) + " has no folders";
     return false;
