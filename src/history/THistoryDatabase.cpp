@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -36,6 +37,13 @@ constexpr const char* kScanColumns =
 
 bool IsDamaged(int rc) {
   return (rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT;
+}
+
+// SQLite's message for the last failure. A full disk shows up as an I/O error when the shared
+// memory or WAL file cannot grow; the system's error code tells it apart.
+std::string MessageOf(sqlite3* db) {
+  if (sqlite3_system_errno(db) == ENOSPC) return "the disk is full";
+  return sqlite3_errmsg(db);
 }
 
 bool IsOk(int rc) {
@@ -102,7 +110,7 @@ bool THistoryDatabase::Fail(int code) {
 
 int THistoryDatabase::Exec(const char* sql) {
   const int rc = sqlite3_exec(Db, sql, nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) ErrorText = sqlite3_errmsg(Db);
+  if (rc != SQLITE_OK) ErrorText = MessageOf(Db);
   return rc;
 }
 
@@ -124,7 +132,7 @@ int THistoryDatabase::OpenOnce() {
   const int rc =
       sqlite3_open_v2(FilePath.c_str(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (rc != SQLITE_OK) {
-    ErrorText = Db ? sqlite3_errmsg(Db) : sqlite3_errstr(rc);
+    ErrorText = Db ? MessageOf(Db) : sqlite3_errstr(rc);
     Close();
     return rc;
   }
@@ -237,7 +245,7 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
   if (rc == SQLITE_DONE || rc == SQLITE_OK) rc = PruneRoot(scan.Root, keep, removed);
   if (rc == SQLITE_OK) rc = Exec("commit");
   if (rc != SQLITE_OK) {
-    ErrorText = sqlite3_errmsg(Db);
+    ErrorText = MessageOf(Db);
     const std::string reason = ErrorText;
     (void)Exec("rollback");
     ErrorText = reason;
@@ -349,7 +357,7 @@ bool THistoryDatabase::SetKeep(int keep, int& removedScans) {
   }
   if (rc == SQLITE_OK) rc = Exec("commit");
   if (rc != SQLITE_OK) {
-    ErrorText = sqlite3_errmsg(Db);
+    ErrorText = MessageOf(Db);
     const std::string reason = ErrorText;
     (void)Exec("rollback");
     ErrorText = reason;
@@ -365,7 +373,7 @@ bool THistoryDatabase::ListScans(const std::string& root, std::vector<TScanSnaps
   TSqlStatement list(Db,
                      std::string(kScanColumns) + "where ?1 is null or root = ?1 order by id desc");
   if (!list.Ok()) {
-    ErrorText = sqlite3_errmsg(Db);
+    ErrorText = MessageOf(Db);
     return false;
   }
   if (root.empty()) {
@@ -376,7 +384,7 @@ bool THistoryDatabase::ListScans(const std::string& root, std::vector<TScanSnaps
   int rc = SQLITE_ROW;
   while ((rc = list.Step()) == SQLITE_ROW) scans.push_back(ReadScanRow(list));
   if (rc != SQLITE_DONE) {
-    ErrorText = sqlite3_errmsg(Db);
+    ErrorText = MessageOf(Db);
     return false;
   }
   return true;
@@ -421,8 +429,8 @@ bool THistoryDatabase::LoadScan(std::int64_t id, TScanSnapshot& scan) {
   }
   if (rc != SQLITE_DONE || scan.Folders.empty() ||
       static_cast<std::int64_t>(scan.Folders.size()) != count) {
-    ErrorText = rc != SQLITE_DONE ? std::string(sqlite3_errmsg(Db))
-                                  : "scan " + std::to_string(id) + " has no folders";
+    ErrorText =
+        rc != SQLITE_DONE ? MessageOf(Db) : "scan " + std::to_string(id) + " has no folders";
     return false;
   }
   return true;
