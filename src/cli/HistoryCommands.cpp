@@ -31,16 +31,17 @@ bool ParseCount(const std::string& text, long long low, long long high, long lon
 }
 
 // The history of the data folder, opened for a reading command; a failure is printed.
-std::unique_ptr<THistoryDatabase> OpenHistory() {
+std::unique_ptr<THistoryDatabase> OpenHistory(bool forWriting) {
   TCliContext context;
   PrepareCliContext(context);
   if (!context.HasDataFolder) return nullptr;
   auto db =
       std::make_unique<THistoryDatabase>(JoinNativePath(context.Info.DataFolder(), kDatabaseName));
-  const bool opened = db->Open();
+  const bool opened = forWriting ? db->Open() : db->OpenForReading();
   Warn(db->Notice());
   if (!opened) {
-    Warn("cannot read the scan history: " + db->Error());
+    Warn(std::string(forWriting ? "cannot change" : "cannot read") + " the scan history: " +
+         db->Error());
     return nullptr;
   }
   return db;
@@ -146,7 +147,7 @@ std::string ParseDiffArgs(const std::vector<std::string>& args, TDiffArgs& out) 
 }
 
 int RunHistoryCommand(const THistoryArgs& args) {
-  const auto db = OpenHistory();
+  const auto db = OpenHistory(args.Keep > 0);
   if (!db) return 1;
   if (args.Keep > 0) {
     int removed = 0;
@@ -169,7 +170,7 @@ int RunHistoryCommand(const THistoryArgs& args) {
 }
 
 int RunDiffCommand(const TDiffArgs& args) {
-  const auto db = OpenHistory();
+  const auto db = OpenHistory(false);
   if (!db) return 1;
   TScanSnapshot from;
   TScanSnapshot to;

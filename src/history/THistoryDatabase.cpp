@@ -125,6 +125,35 @@ bool THistoryDatabase::Open() {
   return IsOk(rc) || Fail(rc);
 }
 
+bool THistoryDatabase::OpenForReading() {
+  if (Open()) return true;
+  std::error_code ec;
+  if (!std::filesystem::exists(Utf8Path(FilePath), ec)) return false;
+  const std::string failure = ErrorText;
+  // "immutable" reads the file without the WAL's shared memory, which could not be created.
+  std::string uri = "file:";
+  for (const char c : FilePath) {
+    if (c == '%' || c == '?' || c == '#') {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      uri += escaped;
+    } else {
+      uri += c;
+    }
+  }
+  uri += "?immutable=1";
+  int version = -1;
+  if (sqlite3_open_v2(uri.c_str(), &Db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) ==
+      SQLITE_OK) {
+    TSqlStatement read(Db, "pragma user_version");
+    if (read.Ok() && read.Step() == SQLITE_ROW) version = static_cast<int>(read.Int(0));
+  }
+  if (version == SchemaVersion) return true;
+  Close();
+  ErrorText = failure;
+  return false;
+}
+
 int THistoryDatabase::OpenOnce() {
   Close();
   ErrorText.clear();

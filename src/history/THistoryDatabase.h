@@ -26,6 +26,9 @@ class THistoryDatabase {
   THistoryDatabase& operator=(const THistoryDatabase&) = delete;
 
   [[nodiscard]] bool Open();
+  // For listing and comparing: a history this user cannot write (a read-only file or folder) is
+  // still read, as it is.
+  [[nodiscard]] bool OpenForReading();
   void Close();
 
   // Stores the scan in one transaction, then keeps only the newest Keep() scans of its root.

@@ -153,6 +153,9 @@ TEST_F(CliHistory, ReadOnlyHistoryOnlyCostsAWarning) {
   ASSERT_EQ(::chmod(Database().c_str(), root ? 0644 : 0444), 0);
   ASSERT_EQ(::chmod(data.c_str(), root ? 0755 : 0555), 0);
   ExpectReportAndOneWarning(prefix, "not added to the history");
+  const TRun list = Run("history --json", prefix);  // what is there can still be read
+  EXPECT_EQ(list.Status, 0) << list.Err;
+  EXPECT_EQ(std::count(list.Out.begin(), list.Out.end(), '{'), 1) << list.Out;
   ::chmod(data.c_str(), 0755);
   EXPECT_EQ(ScanCount(), "1\n");
 }
