@@ -14,8 +14,6 @@
 namespace Vellumetric {
 namespace {
 
-constexpr const char* kDatabaseName = "history.sqlite";
-
 void Warn(const std::string& line) {
   if (!line.empty()) std::fprintf(stderr, "vellumetric-cli: %s\n", line.c_str());
 }
@@ -30,18 +28,18 @@ bool ParseCount(const std::string& text, long long low, long long high, long lon
   return !text.empty() && *end == '\0' && value >= low && value <= high;
 }
 
-// The history of the data folder, opened for a reading command; a failure is printed.
+// The history of the data folder, for the history and diff commands; a failure is printed.
 std::unique_ptr<THistoryDatabase> OpenHistory(bool forWriting) {
   TCliContext context;
   PrepareCliContext(context);
   if (!context.HasDataFolder) return nullptr;
-  auto db =
-      std::make_unique<THistoryDatabase>(JoinNativePath(context.Info.DataFolder(), kDatabaseName));
+  auto db = std::make_unique<THistoryDatabase>(
+      JoinNativePath(context.Info.DataFolder(), THistoryDatabase::FileName));
   const bool opened = forWriting ? db->Open() : db->OpenForReading();
   Warn(db->Notice());
   if (!opened) {
-    Warn(std::string(forWriting ? "cannot change" : "cannot read") + " the scan history: " +
-         db->Error());
+    Warn(std::string(forWriting ? "cannot change" : "cannot read") +
+         " the scan history: " + db->Error());
     return nullptr;
   }
   return db;
@@ -188,7 +186,7 @@ std::unique_ptr<TScanHistoryRecorder> RecordScanInHistory(const TCliContext& con
   if (!context.HasDataFolder) return nullptr;
   const auto start = std::chrono::steady_clock::now();
   auto recorder = std::make_unique<TScanHistoryRecorder>(
-      JoinNativePath(context.Info.DataFolder(), kDatabaseName));
+      JoinNativePath(context.Info.DataFolder(), THistoryDatabase::FileName));
   recorder->Record(MakeScanSnapshot(tree, path, asDrive, started, finished));
   if (timings) {
     std::fprintf(stderr, "history snapshot: %.3f s\n",
@@ -202,12 +200,6 @@ void FinishHistoryRecording(std::unique_ptr<TScanHistoryRecorder> recorder, bool
   recorder->WaitIdle();
   for (const std::string& line : recorder->TakeWarnings()) Warn(line);
   if (timings) std::fprintf(stderr, "history write: %.3f s\n", recorder->LastWriteSeconds());
-}
-
-std::int64_t SecondsSinceEpoch() {
-  return std::chrono::duration_cast<std::chrono::seconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
 }
 
 }  // namespace Vellumetric

@@ -37,8 +37,6 @@ int RunDiffCommand(const TDiffArgs& args);
 [[nodiscard]] std::unique_ptr<TScanHistoryRecorder> RecordScanInHistory(
     const TCliContext& context, const TFolderTree& tree, const std::string& path, bool asDrive,
     std::int64_t started, std::int64_t finished, bool timings);
-// Now, as the history stores times.
-[[nodiscard]] std::int64_t SecondsSinceEpoch();
 // Waits for the recorder, then prints its warnings (one line each) and, with --timings, its time.
 void FinishHistoryRecording(std::unique_ptr<TScanHistoryRecorder> recorder, bool timings);
 

@@ -18,6 +18,8 @@ class THistoryDatabase {
  public:
   static constexpr int SchemaVersion = 1;
   static constexpr int DefaultKeep = 10;
+  // Its name in the data folder.
+  static constexpr const char* FileName = "history.sqlite";
 
   // `busyMilliseconds`: how long to wait for another process that holds the write lock.
   explicit THistoryDatabase(std::string path, int busyMilliseconds = 500);

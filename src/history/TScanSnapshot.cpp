@@ -1,5 +1,6 @@
 #include "history/TScanSnapshot.h"
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -37,6 +38,12 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
     }
   }
   return snap;
+}
+
+std::int64_t SecondsSinceEpoch() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 std::string NormalizeScanRoot(const std::string& path) {

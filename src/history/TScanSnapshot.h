@@ -40,6 +40,9 @@ struct TScanSnapshot {
                                              bool asDrive, std::int64_t started,
                                              std::int64_t finished);
 
+// Now, in the form the history stores times.
+[[nodiscard]] std::int64_t SecondsSinceEpoch();
+
 // The form a root is stored and looked up in: absolute, symbolic links resolved when the folder
 // exists, no trailing separator (except for the file-system root itself).
 [[nodiscard]] std::string NormalizeScanRoot(const std::string& path);
