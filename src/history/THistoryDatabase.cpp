@@ -175,7 +175,10 @@ int THistoryDatabase::PrepareSchema() {
   int version = 0;
   {
     TSqlStatement read(Db, "pragma user_version");
-    if (!read.Ok()) return Exec("pragma user_version");  // records SQLite's message
+    if (!read.Ok()) {
+      ErrorText = MessageOf(Db);
+      return read.PrepareCode();
+    }
     if (read.Step() == SQLITE_ROW) version = static_cast<int>(read.Int(0));
   }
   if (version > SchemaVersion) {
