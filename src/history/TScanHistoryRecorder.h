@@ -17,6 +17,11 @@ namespace Vellumetric {
 // written in the order given. The destructor writes what is still queued and joins the thread.
 // Problems never reach the scan: each becomes one line of text, handed to `notify` (called on the
 // recorder's thread) and kept for TakeWarnings().
+//
+// A window keeps one recorder for as long as it lives and, when its scan worker reports a finished
+// (not cancelled) scan and before anything reorders or clears the tree, calls
+//   recorder.Record(MakeScanSnapshot(tree, root, asDrive, startedAt, SecondsSinceEpoch()));
+// The copy takes a few tens of milliseconds for 100,000 folders; the database is written here.
 class TScanHistoryRecorder {
  public:
   // Called after each snapshot: whether it was stored, and a warning line (empty when none).
