@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -10,30 +11,27 @@
 #include <system_error>
 #include <utility>
 
+#include "history/FolderBlocks.h"
 #include "history/TSqlStatement.h"
 #include "system/TextEncoding.h"
 
 namespace Vellumetric {
 namespace {
 
-// Version 1. A scan's folders are consecutive rows of `folder` (rowids first_folder onwards,
-// in pre-order), each with its parent as a position within the scan: appending rows in rowid
-// order is SQLite's fastest insert, and no index is needed to find a scan's folders.
+// Version 1. A scan's folders live in blocks (see FolderBlocks.h), found through their scan.
 constexpr const char* kSchemaV1 =
     "create table if not exists scan("
     " id integer primary key autoincrement, root text not null, mode text not null,"
     " started integer not null, finished integer not null, size integer not null,"
-    " files integer not null, folders integer not null, unreadable integer,"
-    " first_folder integer not null, folder_rows integer not null);"
+    " files integer not null, folders integer not null, unreadable integer);"
     "create index if not exists scan_by_root on scan(root, id);"
-    "create table if not exists folder("
-    " parent integer, name text not null, size integer not null, files integer not null,"
-    " folders integer not null);"
+    "create table if not exists folder_block("
+    " id integer primary key, scan integer not null, data blob not null);"
+    "create index if not exists folder_block_by_scan on folder_block(scan, id);"
     "create table if not exists setting(key text primary key, value);";
 
 constexpr const char* kScanColumns =
-    "select id, root, mode, started, finished, size, files, folders, unreadable, first_folder,"
-    " folder_rows from scan ";
+    "select id, root, mode, started, finished, size, files, folders, unreadable from scan ";
 
 bool IsDamaged(int rc) {
   return (rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT;
@@ -245,17 +243,10 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
   const int keep = Keep();
   int rc = Exec("begin immediate");
   if (rc != SQLITE_OK) return rc;
-  std::int64_t first = 1;
   {
-    TSqlStatement next(Db, "select coalesce(max(rowid), 0) + 1 from folder");
-    rc = next.Ok() ? next.Step() : next.PrepareCode();
-    if (rc == SQLITE_ROW) first = next.Int(0);
-  }
-  if (rc == SQLITE_ROW) {
     TSqlStatement insert(Db,
                          "insert into scan(root, mode, started, finished, size, files, folders,"
-                         " unreadable, first_folder, folder_rows)"
-                         " values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                         " unreadable) values(?, ?, ?, ?, ?, ?, ?, ?)");
     insert.BindText(1, scan.Root);
     insert.BindText(2, scan.Mode == FolderKindDrive ? "drive" : "folder");
     insert.Bind(3, scan.Started);
@@ -268,11 +259,9 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
     } else {
       insert.BindNull(8);
     }
-    insert.Bind(9, first);
-    insert.Bind(10, static_cast<std::int64_t>(scan.Folders.size()));
     rc = insert.Ok() ? insert.Step() : insert.PrepareCode();
   }
-  if (rc == SQLITE_DONE) rc = InsertFolders(first, scan);
+  if (rc == SQLITE_DONE) rc = InsertFolders(sqlite3_last_insert_rowid(Db), scan);
   int removed = 0;
   if (rc == SQLITE_DONE || rc == SQLITE_OK) rc = PruneRoot(scan.Root, keep, removed);
   if (rc == SQLITE_OK) rc = Exec("commit");
@@ -287,23 +276,14 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
   return SQLITE_OK;
 }
 
-int THistoryDatabase::InsertFolders(std::int64_t first, const TScanSnapshot& scan) {
-  TSqlStatement insert(Db,
-                       "insert into folder(rowid, parent, name, size, files, folders)"
-                       " values(?, ?, ?, ?, ?, ?)");
+int THistoryDatabase::InsertFolders(std::int64_t scanId, const TScanSnapshot& scan) {
+  TSqlStatement insert(Db, "insert into folder_block(scan, data) values(?, ?)");
   if (!insert.Ok()) return insert.PrepareCode();
-  for (std::size_t i = 0; i < scan.Folders.size(); ++i) {
-    const TSnapshotFolder& f = scan.Folders[i];
-    insert.Bind(1, first + static_cast<std::int64_t>(i));
-    if (f.Parent == NoNode) {
-      insert.BindNull(2);
-    } else {
-      insert.Bind(2, f.Parent);
-    }
-    insert.BindText(3, f.Name);
-    insert.Bind(4, static_cast<std::int64_t>(f.Size));
-    insert.Bind(5, f.Files);
-    insert.Bind(6, f.Folders);
+  insert.Bind(1, scanId);
+  for (std::size_t first = 0; first < scan.Folders.size(); first += FolderBlockSize) {
+    const std::size_t count = std::min(FolderBlockSize, scan.Folders.size() - first);
+    const std::string block = EncodeFolderBlock(scan, first, count);
+    insert.BindBlob(2, block);
     const int rc = insert.Step();
     if (rc != SQLITE_DONE) return rc;
     insert.Reset();
@@ -312,31 +292,24 @@ int THistoryDatabase::InsertFolders(std::int64_t first, const TScanSnapshot& sca
 }
 
 int THistoryDatabase::PruneRoot(const std::string& root, int keep, int& removed) {
-  struct TOld {
-    std::int64_t Id, First, Rows;
-  };
-  std::vector<TOld> old;
+  std::vector<std::int64_t> old;
   {
     TSqlStatement select(Db,
-                         "select id, first_folder, folder_rows from scan where root = ?"
-                         " order by id desc limit -1 offset ?");
+                         "select id from scan where root = ? order by id desc limit -1 offset ?");
     if (!select.Ok()) return select.PrepareCode();
     select.BindText(1, root);
     select.Bind(2, keep);
     int rc = SQLITE_ROW;
-    while ((rc = select.Step()) == SQLITE_ROW) {
-      old.push_back({select.Int(0), select.Int(1), select.Int(2)});
-    }
+    while ((rc = select.Step()) == SQLITE_ROW) old.push_back(select.Int(0));
     if (rc != SQLITE_DONE) return rc;
   }
-  TSqlStatement folders(Db, "delete from folder where rowid >= ?1 and rowid < ?1 + ?2");
+  TSqlStatement folders(Db, "delete from folder_block where scan = ?");
   TSqlStatement scans(Db, "delete from scan where id = ?");
   if (!folders.Ok() || !scans.Ok())
     return folders.Ok() ? scans.PrepareCode() : folders.PrepareCode();
-  for (const TOld& o : old) {
-    folders.Bind(1, o.First);
-    folders.Bind(2, o.Rows);
-    scans.Bind(1, o.Id);
+  for (const std::int64_t id : old) {
+    folders.Bind(1, id);
+    scans.Bind(1, id);
     int rc = folders.Step();
     if (rc == SQLITE_DONE) rc = scans.Step();
     if (rc != SQLITE_DONE) return rc;
@@ -424,8 +397,6 @@ bool THistoryDatabase::ListScans(const std::string& root, std::vector<TScanSnaps
 
 bool THistoryDatabase::LoadScan(std::int64_t id, TScanSnapshot& scan) {
   if (!Db && !Open()) return false;
-  std::int64_t first = 0;
-  std::int64_t count = 0;
   {
     TSqlStatement one(Db, std::string(kScanColumns) + "where id = ?");
     one.Bind(1, id);
@@ -434,35 +405,21 @@ bool THistoryDatabase::LoadScan(std::int64_t id, TScanSnapshot& scan) {
       return false;
     }
     scan = ReadScanRow(one);
-    first = one.Int(9);
-    count = one.Int(10);
   }
-  TSqlStatement rows(Db,
-                     "select rowid - ?1, parent, name, size, files, folders from folder"
-                     " where rowid >= ?1 and rowid < ?1 + ?2 order by rowid");
-  rows.Bind(1, first);
-  rows.Bind(2, count);
+  TSqlStatement blocks(Db, "select data from folder_block where scan = ? order by id");
+  blocks.Bind(1, id);
   int rc = SQLITE_ROW;
-  while ((rc = rows.Step()) == SQLITE_ROW) {
-    // A folder must follow its parent; anything else is a damaged or edited file, and the
-    // readers of a snapshot rely on that order.
-    const std::int64_t index = rows.Int(0);
-    const bool isRoot = rows.IsNull(1);
-    const std::int64_t parent = isRoot ? -1 : rows.Int(1);
-    if (index != static_cast<std::int64_t>(scan.Folders.size()) || isRoot != (index == 0) ||
-        (!isRoot && (parent < 0 || parent >= index))) {
-      ErrorText = "scan " + std::to_string(id) + " is damaged in the history";
-      return false;
-    }
-    scan.Folders.push_back({isRoot ? NoNode : static_cast<std::uint32_t>(parent), rows.Text(2),
-                            static_cast<std::uint64_t>(rows.Int(3)),
-                            static_cast<std::uint32_t>(rows.Int(4)),
-                            static_cast<std::uint32_t>(rows.Int(5))});
+  bool intact = true;
+  while (intact && (rc = blocks.Step()) == SQLITE_ROW) {
+    intact = DecodeFolderBlock(blocks.Text(0), scan.Folders);
   }
-  if (rc != SQLITE_DONE || scan.Folders.empty() ||
-      static_cast<std::int64_t>(scan.Folders.size()) != count) {
-    ErrorText =
-        rc != SQLITE_DONE ? MessageOf(Db) : "scan " + std::to_string(id) + " has no folders";
+  if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+    ErrorText = MessageOf(Db);
+    return false;
+  }
+  if (!intact || scan.Folders.empty()) {
+    // The readers of a snapshot rely on each folder following its parent.
+    ErrorText = "scan " + std::to_string(id) + " is damaged in the history";
     return false;
   }
   return true;

@@ -51,7 +51,7 @@ class THistoryDatabase {
   [[nodiscard]] int OpenOnce();
   [[nodiscard]] int PrepareSchema();
   [[nodiscard]] int StoreOnce(const TScanSnapshot& scan);
-  [[nodiscard]] int InsertFolders(std::int64_t first, const TScanSnapshot& scan);
+  [[nodiscard]] int InsertFolders(std::int64_t scanId, const TScanSnapshot& scan);
   [[nodiscard]] int PruneRoot(const std::string& root, int keep, int& removed);
   [[nodiscard]] int Exec(const char* sql);
   [[nodiscard]] bool Fail(int code);

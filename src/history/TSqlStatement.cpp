@@ -30,6 +30,10 @@ void TSqlStatement::BindText(int index, std::string_view text) {
   sqlite3_bind_text(Statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
 }
 
+void TSqlStatement::BindBlob(int index, std::string_view bytes) {
+  sqlite3_bind_blob(Statement, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+}
+
 int TSqlStatement::Step() {
   return Statement ? sqlite3_step(Statement) : SQLITE_MISUSE;
 }

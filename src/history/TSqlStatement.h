@@ -26,6 +26,7 @@ class TSqlStatement {
   void BindNull(int index);
   // The text must stay alive until the next Step(); it is not copied.
   void BindText(int index, std::string_view text);
+  void BindBlob(int index, std::string_view bytes);
 
   [[nodiscard]] int Step();
   void Reset();

@@ -122,10 +122,19 @@ TEST(HistoryDatabase, DamagedFileIsMovedAsideAndANewHistoryStarted) {
   ASSERT_TRUE(db.ListScans("", scans));
   EXPECT_EQ(scans.size(), 1u);
 
-  // A history from a newer program is not ours to rewrite: refused, and left as it is.
+  // A scan whose folders do not decode (here: a parent after its child) is refused, not guessed.
   db.Close();
   sqlite3* raw = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(raw, "update folder_block set data = x'0000000000' || x'0200000000'",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  TScanSnapshot damaged;
+  EXPECT_FALSE(db.LoadScan(scans[0].Id, damaged));
+  EXPECT_NE(db.Error().find("damaged"), std::string::npos) << db.Error();
+  db.Close();
+
+  // A history from a newer program is not ours to rewrite: refused, and left as it is.
   ASSERT_EQ(sqlite3_exec(raw, "pragma user_version = 9", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(raw);
   EXPECT_FALSE(db.Open());
