@@ -1,9 +1,9 @@
 #include "cli/HistoryCommands.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 #include "cli/HistoryReport.h"
 #include "history/THistoryDatabase.h"

@@ -53,64 +53,82 @@ void SortAndCut(std::vector<TFolderChange>& list, std::size_t& count, std::size_
   if (list.size() > top) list.resize(top);
 }
 
+// Folders of both scans matched by path: Match* give the other side's index, or NoNode.
+struct TMatching {
+  std::vector<std::string> PathsB;
+  std::vector<std::string> PathsA;
+  std::vector<std::uint32_t> MatchB;
+  std::vector<std::uint32_t> MatchA;
+};
+
+TMatching MatchFolders(const TScanSnapshot& before, const TScanSnapshot& after, TPathStyle style) {
+  TMatching m{
+      FolderPaths(before, after.Root, style), FolderPaths(after, after.Root, style), {}, {}};
+  std::unordered_map<std::string_view, std::uint32_t> indexB;
+  indexB.reserve(m.PathsB.size());
+  for (std::size_t j = 0; j < m.PathsB.size(); ++j) indexB.emplace(m.PathsB[j], j);
+  m.MatchA.assign(m.PathsA.size(), NoNode);
+  m.MatchB.assign(m.PathsB.size(), NoNode);
+  for (std::size_t i = 0; i < m.PathsA.size(); ++i) {
+    const auto it = indexB.find(m.PathsA[i]);
+    if (it == indexB.end()) continue;
+    m.MatchA[i] = it->second;
+    m.MatchB[it->second] = static_cast<std::uint32_t>(i);
+  }
+  return m;
+}
+
+// Each folder's subfolder extremes: `childrenA` for folders of the newer scan, `childrenB` for
+// folders that are gone (a gone folder's subfolders are all gone too).
+void CollectChildChanges(const TScanSnapshot& before, const TScanSnapshot& after,
+                         const TMatching& m, std::vector<TChildExtremes>& childrenA,
+                         std::vector<TChildExtremes>& childrenB) {
+  childrenA.assign(m.PathsA.size(), {});
+  childrenB.assign(m.PathsB.size(), {});
+  for (std::size_t i = 0; i < m.PathsA.size(); ++i) {
+    const std::uint32_t parent = after.Folders[i].Parent;
+    const std::uint64_t old = m.MatchA[i] == NoNode ? 0 : before.Folders[m.MatchA[i]].Size;
+    if (parent != NoNode)
+      childrenA[parent].Add(static_cast<std::int64_t>(after.Folders[i].Size - old));
+  }
+  for (std::size_t j = 0; j < m.PathsB.size(); ++j) {
+    const std::uint32_t parent = before.Folders[j].Parent;
+    if (m.MatchB[j] != NoNode || parent == NoNode) continue;
+    const auto change = -static_cast<std::int64_t>(before.Folders[j].Size);
+    if (m.MatchB[parent] != NoNode) {
+      childrenA[m.MatchB[parent]].Add(change);
+    } else {
+      childrenB[parent].Add(change);
+    }
+  }
+}
+
 }  // namespace
 
 TScanDiff DiffScans(const TScanSnapshot& before, const TScanSnapshot& after, std::size_t top,
                     TPathStyle style) {
   TScanDiff diff;
   diff.TotalChange = static_cast<std::int64_t>(after.Size) - static_cast<std::int64_t>(before.Size);
-  const std::vector<std::string> pathsB = FolderPaths(before, after.Root, style);
-  const std::vector<std::string> pathsA = FolderPaths(after, after.Root, style);
-  std::unordered_map<std::string_view, std::uint32_t> indexB;
-  indexB.reserve(pathsB.size());
-  for (std::size_t j = 0; j < pathsB.size(); ++j) indexB.emplace(pathsB[j], j);
-
-  std::vector<std::uint32_t> matchA(pathsA.size(), NoNode);
-  std::vector<std::uint32_t> matchB(pathsB.size(), NoNode);
-  for (std::size_t i = 0; i < pathsA.size(); ++i) {
-    const auto it = indexB.find(pathsA[i]);
-    if (it == indexB.end()) continue;
-    matchA[i] = it->second;
-    matchB[it->second] = static_cast<std::uint32_t>(i);
-  }
-  const auto sizeBefore = [&](std::size_t i) {
-    return matchA[i] == NoNode ? std::uint64_t{0} : before.Folders[matchA[i]].Size;
-  };
-
-  std::vector<TChildExtremes> childrenA(pathsA.size());
-  std::vector<TChildExtremes> childrenB(pathsB.size());
-  for (std::size_t i = 0; i < pathsA.size(); ++i) {
+  const TMatching m = MatchFolders(before, after, style);
+  std::vector<TChildExtremes> childrenA;
+  std::vector<TChildExtremes> childrenB;
+  CollectChildChanges(before, after, m, childrenA, childrenB);
+  for (std::size_t i = 0; i < m.PathsA.size(); ++i) {
+    const std::uint64_t old = m.MatchA[i] == NoNode ? 0 : before.Folders[m.MatchA[i]].Size;
+    Classify(diff, m.PathsA[i], old, after.Folders[i].Size, childrenA[i]);
     const std::uint32_t parent = after.Folders[i].Parent;
-    const auto change = static_cast<std::int64_t>(after.Folders[i].Size - sizeBefore(i));
-    if (parent != NoNode) childrenA[parent].Add(change);
+    if (m.MatchA[i] == NoNode && parent != NoNode && m.MatchA[parent] != NoNode) {
+      diff.Added.push_back({m.PathsA[i], 0, after.Folders[i].Size});
+    }
   }
-  for (std::size_t j = 0; j < pathsB.size(); ++j) {
+  for (std::size_t j = 0; j < m.PathsB.size(); ++j) {
+    if (m.MatchB[j] != NoNode) continue;
+    Classify(diff, m.PathsB[j], before.Folders[j].Size, 0, childrenB[j]);
     const std::uint32_t parent = before.Folders[j].Parent;
-    if (matchB[j] != NoNode || parent == NoNode) continue;
-    const auto change = -static_cast<std::int64_t>(before.Folders[j].Size);
-    if (matchB[parent] != NoNode) {
-      childrenA[matchB[parent]].Add(change);
-    } else {
-      childrenB[parent].Add(change);
+    if (parent != NoNode && m.MatchB[parent] != NoNode) {
+      diff.Removed.push_back({m.PathsB[j], before.Folders[j].Size, 0});
     }
   }
-
-  for (std::size_t i = 0; i < pathsA.size(); ++i) {
-    Classify(diff, pathsA[i], sizeBefore(i), after.Folders[i].Size, childrenA[i]);
-    const std::uint32_t parent = after.Folders[i].Parent;
-    if (matchA[i] == NoNode && parent != NoNode && matchA[parent] != NoNode) {
-      diff.Added.push_back({pathsA[i], 0, after.Folders[i].Size});
-    }
-  }
-  for (std::size_t j = 0; j < pathsB.size(); ++j) {
-    if (matchB[j] != NoNode) continue;
-    Classify(diff, pathsB[j], before.Folders[j].Size, 0, childrenB[j]);
-    const std::uint32_t parent = before.Folders[j].Parent;
-    if (parent != NoNode && matchB[parent] != NoNode) {
-      diff.Removed.push_back({pathsB[j], before.Folders[j].Size, 0});
-    }
-  }
-
   SortAndCut(diff.Growth, diff.GrowthCount, top, [](const TFolderChange& c) { return c.Change(); });
   SortAndCut(diff.Shrink, diff.ShrinkCount, top,
              [](const TFolderChange& c) { return -c.Change(); });
