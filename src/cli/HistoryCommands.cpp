@@ -187,7 +187,10 @@ std::unique_ptr<TScanHistoryRecorder> RecordScanInHistory(const TCliContext& con
   const auto start = std::chrono::steady_clock::now();
   auto recorder = std::make_unique<TScanHistoryRecorder>(
       JoinNativePath(context.Info.DataFolder(), THistoryDatabase::FileName));
-  recorder->Record(MakeScanSnapshot(tree, path, asDrive, started, finished));
+  TScanSnapshot snapshot = MakeScanSnapshot(tree, path, asDrive, started, finished);
+  // Unreadable stays unset (NULL in the history) until the walk counts the folders it could
+  // not list; setting it here is all the history needs then.
+  recorder->Record(std::move(snapshot));
   if (timings) {
     std::fprintf(stderr, "history snapshot: %.3f s\n",
                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
