@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/HistoryCommands.h"
 #include "cli/ScanReport.h"
 #include "cli/SummaryCommands.h"
 #include "cli/TCliSession.h"
@@ -78,6 +79,8 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       out.Force = true;
     } else if (a == "--timings") {
       out.Timings = true;
+    } else if (a == "--no-history") {
+      out.NoHistory = true;
     } else if (a == "--depth") {
       if (!hasValue || !ParseDepth(args[++i], out.Depth)) return "--depth needs a whole number";
     } else if (a == "--save") {
@@ -119,12 +122,17 @@ int RunScanCommand(const TScanArgs& args) {
   TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
   session.SetKeepFileRecords(!args.Quiet);
   auto start = std::chrono::steady_clock::now();
+  const std::int64_t startedAt = SecondsSinceEpoch();
   const bool finished = session.Scan(args.Path, args.Drive);
   if (args.Timings) {
     std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
     const TFileRecordStore& records = session.FileRecords();
     std::fprintf(stderr, "file records: %zu, %zu bytes\n", records.Count(), records.MemoryBytes());
   }
+  auto history = finished && !args.Quiet && !args.NoHistory
+                     ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive,
+                                           startedAt, SecondsSinceEpoch(), args.Timings)
+                     : nullptr;
   if (args.Quiet) {
     WriteAll(QuietReport(session.Tree()));
     return 0;
@@ -138,7 +146,9 @@ int RunScanCommand(const TScanArgs& args) {
   const TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals()};
   WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
                      : TextReport(session.Tree(), session.Biggest(), options));
-  return args.SaveName.empty() ? 0 : SaveSummary(context, session, args);
+  const int exitCode = args.SaveName.empty() ? 0 : SaveSummary(context, session, args);
+  FinishHistoryRecording(std::move(history), args.Timings);
+  return exitCode;
 }
 
 }  // namespace Vellumetric

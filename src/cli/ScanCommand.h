@@ -14,6 +14,9 @@ struct TScanArgs {
   std::string SaveName;  // --save NAME
   bool Force = false;    // --force: replace an existing summary file
   bool Timings = false;  // --timings: scan and summary times on stderr
+
+  // --no-history: leave this scan out of the scan history
+  bool NoHistory = false;
 };
 
 // Returns an empty text when the arguments are fine, else what is wrong with them.
