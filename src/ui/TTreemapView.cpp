@@ -78,6 +78,7 @@ void TTreemapView::ClearScan() {
   Outlined = NoNode;
   Shown.reset();
   Dirty = false;
+  Paused = false;
   ++Generation;
   update();
 }
@@ -86,6 +87,18 @@ void TTreemapView::SetOutlinedFolder(TNodeId folder) {
   if (folder == Outlined) return;
   Outlined = folder;
   update();
+}
+
+void TTreemapView::PauseRendering() {
+  // A worker cut short here has its result dropped (its generation no longer matches).
+  if (Worker.joinable()) Dirty = true;
+  WaitForWorker();
+  Paused = true;
+}
+
+void TTreemapView::ResumeRendering() {
+  Paused = false;
+  if (Dirty) RequestRender();
 }
 
 // The strip below the map holds the legend; the map takes the rest.
@@ -107,8 +120,8 @@ void TTreemapView::RequestRender() {
     update();
     return;
   }
-  if (Worker.joinable()) {
-    Dirty = true;  // started again when the running one reports
+  if (Worker.joinable() || Paused) {
+    Dirty = true;  // started again when the running one reports, or on resuming
     return;
   }
   StartWorker();
@@ -140,7 +153,7 @@ void TTreemapView::Accept(std::shared_ptr<TResult> result) {
     Shown = std::move(result);
     update();
   }
-  if (Dirty) StartWorker();
+  if (Dirty && !Paused) StartWorker();
 }
 
 void TTreemapView::WaitForWorker() {

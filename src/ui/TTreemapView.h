@@ -36,6 +36,12 @@ class TTreemapView final : public QWidget {
   void ClearScan();
   // Draws a frame around a folder's area (NoNode: none).
   void SetOutlinedFolder(TNodeId folder);
+  // Around a reordering of the tree's sibling chains (a sort of the folder view): waits for a
+  // render still reading them and starts none until ResumeRendering(), which renders again if
+  // anything was cut short or asked for meanwhile. The layout does not depend on sibling order,
+  // so the picture shown stays valid.
+  void PauseRendering();
+  void ResumeRendering();
 
   // A click on a tile: the folder holding the file, or the folder of a block.
   std::function<void(TNodeId)> OnFolderClicked;
@@ -90,6 +96,7 @@ class TTreemapView final : public QWidget {
   std::uint64_t Generation = 0;        // of the picture wanted now
   std::uint64_t WorkerGeneration = 0;  // of the one the running worker makes
   bool Dirty = false;                  // asked for while a worker was busy
+  bool Paused = false;                 // between PauseRendering() and ResumeRendering()
   std::shared_ptr<TResult> Shown;
 };
 
