@@ -103,8 +103,8 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   FolderView->Detach();  // the worker clears and refills the tree; no view may read it meanwhile
   MapTab->ScanStarting();
   History->ScanStarting(drives);
-  TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles,
-                       &Extensions, &Scanning,   &FileRecords};
+  TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
+  targets.FileRecords = &FileRecords;  // what the map draws
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
