@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/HistoryCommands.h"
 #include "cli/ScanReport.h"
 #include "cli/SummaryCommands.h"
 #include "cli/TCliSession.h"
@@ -93,6 +94,8 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       out.Force = true;
     } else if (a == "--timings") {
       out.Timings = true;
+    } else if (a == "--no-history") {
+      out.NoHistory = true;
     } else if (a == "--depth") {
       if (!hasValue || !ParseDepth(args[++i], out.Depth)) return "--depth needs a whole number";
     } else if (a == "--threads") {
@@ -137,9 +140,15 @@ int RunScanCommand(const TScanArgs& args) {
     PrepareCliContext(context);
   }
   TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
+  session.SetKeepFileRecords(!args.Quiet);
   auto start = std::chrono::steady_clock::now();
+  const std::int64_t startedAt = SecondsSinceEpoch();
   const bool finished = session.Scan(args.Path, args.Drive, args.Threads);
-  if (args.Timings) std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
+  if (args.Timings) {
+    std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
+    const TFileRecordStore& records = session.FileRecords();
+    std::fprintf(stderr, "file records: %zu, %zu bytes\n", records.Count(), records.MemoryBytes());
+  }
   const TNodeId root = session.Tree().FirstChild(NoNode);
   if (root != NoNode && session.Tree().Data(root).ReadError != 0) {
     // Nothing at all could be seen: an empty report would pass for an empty folder.
@@ -147,6 +156,10 @@ int RunScanCommand(const TScanArgs& args) {
                  SystemErrorText(session.Tree().Data(root).ReadError).c_str());
     return 1;
   }
+  auto history = finished && !args.Quiet && !args.NoHistory
+                     ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive,
+                                           startedAt, SecondsSinceEpoch(), args.Timings)
+                     : nullptr;
   if (args.Quiet) {
     WriteAll(QuietReport(session.Tree(), session.Unreadable()));
     WarnUnreadable(session.Unreadable());
@@ -163,7 +176,9 @@ int RunScanCommand(const TScanArgs& args) {
   WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
                      : TextReport(session.Tree(), session.Biggest(), options));
   WarnUnreadable(session.Unreadable());
-  return args.Save ? SaveSummary(context, session, args) : 0;
+  const int exitCode = args.Save ? SaveSummary(context, session, args) : 0;
+  FinishHistoryRecording(std::move(history), args.Timings);
+  return exitCode;
 }
 
 }  // namespace Vellumetric

@@ -16,6 +16,9 @@ struct TScanArgs {
   bool Force = false;    // --force: replace an existing summary file
   bool Timings = false;  // --timings: scan and summary times on stderr
   int Threads = 0;       // --threads N: listing threads, 0 for the engine's choice
+
+  // --no-history: leave this scan out of the scan history
+  bool NoHistory = false;
 };
 
 // Returns an empty text when the arguments are fine, else what is wrong with them.

@@ -31,6 +31,7 @@ bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
   thread.BiggestFiles = &BiggestFiles;
   thread.Unreadable = &UnreadableItems;
   thread.Threads = threads;
+  if (KeepFileRecords) thread.FileRecords = &Records;
   thread.NotifyWindow = 1;
   thread.Resume();
   const std::uint32_t end = WaitForEnd();

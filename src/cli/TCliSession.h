@@ -11,6 +11,7 @@
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
+#include "model/TFileRecordStore.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
 #include "model/TSummaryNodeData.h"
@@ -39,6 +40,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
  public:
   TCliSession(TFileExtDescList groups, TFileExtList extensions, bool showProgress);
 
+  // Whether a scan keeps one record per file (off for the one-line report, which needs none).
+  void SetKeepFileRecords(bool keep) noexcept { KeepFileRecords = keep; }
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
   // `threads`: listing threads, 0 for the engine's choice.
   bool Scan(const std::string& root, bool asDrive, int threads = 0);
@@ -48,6 +51,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   void Load(const std::string& summaryFile);
 
   [[nodiscard]] TFolderTree& Tree() noexcept { return FolderTree; }
+  [[nodiscard]] const TFileRecordStore& FileRecords() const noexcept { return Records; }
   [[nodiscard]] const TBiggestFileList& Biggest() const noexcept { return BiggestFiles; }
   [[nodiscard]] const TUnreadableList& Unreadable() const noexcept { return UnreadableItems; }
   [[nodiscard]] const TSummaryTree& General() const noexcept { return GeneralTree; }
@@ -87,6 +91,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TPathStyle PathStyle;
   TFolderTree FolderTree;
   TTypedFileList TypedFiles;
+  TFileRecordStore Records;
+  bool KeepFileRecords = true;
   TBiggestFileList BiggestFiles;
   TUnreadableList UnreadableItems;
   TSummaryTree GeneralTree;

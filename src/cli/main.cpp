@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/HistoryCommands.h"
 #include "cli/InfoCommands.h"
 #include "cli/ScanCommand.h"
 #include "cli/SummaryCommands.h"
@@ -15,6 +16,9 @@ using namespace Vellumetric;
 constexpr const char* kUsage =
     "usage: vellumetric-cli scan PATH [--drive] [--depth N] [--json] [--quiet]\n"
     "                            [--save NAME [--force]] [--timings] [--threads N]\n"
+    "                            [--no-history]\n"
+    "       vellumetric-cli history [PATH] [--json] | history --keep N\n"
+    "       vellumetric-cli diff [PATH | ID1 ID2] [--top N] [--json]\n"
     "       vellumetric-cli open FILE [--json]\n"
     "       vellumetric-cli groups\n"
     "       vellumetric-cli drives [--json]\n"
@@ -31,6 +35,12 @@ constexpr const char* kUsage =
     "  --force     replace an existing summary file of that name\n"
     "  --timings   print the scan and summary times on stderr\n"
     "  --threads N list folders on N threads (1: one thread; default: the engine's choice)\n"
+    "  --no-history  leave this scan out of the scan history\n"
+    "  history     the stored scans (of PATH only), newest first; --keep N keeps the newest\n"
+    "              N scans of each folder (10 unless changed)\n"
+    "  diff        what changed between the two newest scans of PATH (default: the folder\n"
+    "              scanned last) or scans ID1 and ID2: total, growth and shrink spots (--top N,\n"
+    "              20 unless given), new and gone folders\n"
     "  open FILE   show a saved summary (a path, or a name in the Backup folder)\n"
     "  groups      the file-type groups with their extensions\n"
     "  drives      each fixed drive's tile line and information page\n"
@@ -54,6 +64,16 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
       return Usage("open takes FILE and optionally --json");
     }
     return RunOpenCommand(rest[0], rest.size() == 2);
+  }
+  if (command == "history") {
+    THistoryArgs args;
+    const std::string problem = ParseHistoryArgs(rest, args);
+    return problem.empty() ? RunHistoryCommand(args) : Usage(problem);
+  }
+  if (command == "diff") {
+    TDiffArgs args;
+    const std::string problem = ParseDiffArgs(rest, args);
+    return problem.empty() ? RunDiffCommand(args) : Usage(problem);
   }
   if (command == "groups")
     return rest.empty() ? RunGroupsCommand() : Usage("groups takes no arguments");

@@ -46,6 +46,7 @@ void TVLMDiskAnalyzerThread::Execute() {
     FolderTree->Clear();
     TypedFiles->clear();
     if (Unreadable) Unreadable->Clear();
+    if (FileRecords) FileRecords->Clear();
   });
   const TExtensionIndex index(*Extensions);
   for (const std::string& root : Roots) ScanRoot(root, index);
@@ -111,9 +112,10 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index,
           // Every file passes here exactly once, in the one-thread walk's order, whatever the
           // number of listing threads.
           ++frame.Files;
-          const TPathText& path = FolderTree->Data(frame.Node).Path;
-          if (entry.Error != 0) NoteUnmeasuredFile(path, entry.Name, entry.Error);
-          OfferFile(entry, path, index);
+          if (entry.Error != 0) {
+            NoteUnmeasuredFile(FolderTree->Data(frame.Node).Path, entry.Name, entry.Error);
+          }
+          OfferFile(entry, frame.Node, index);
         }
         continue;
       }
@@ -163,12 +165,15 @@ void TVLMDiskAnalyzerThread::NoteUnmeasuredFile(const TPathText& folderPath, std
   Unreadable->AddFile(std::move(path), SystemErrorText(error));
 }
 
-void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, const TPathText& folderPath,
+void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId folder,
                                        const TExtensionIndex& index) {
   std::int32_t group = 0;
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
+  if (FileRecords)
+    FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup);
   const bool big = BiggestFiles->Accepts(entry.Size);
   if (!typed && !big) return;  // the common case: no record is built at all
+  const TPathText& folderPath = FolderTree->Data(folder).Path;
   TFileTypeData record{std::string(entry.Name), folderPath, entry.Size, true,
                        entry.LastAccess,        group};
   if (typed && big) {

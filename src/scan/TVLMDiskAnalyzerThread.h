@@ -8,6 +8,7 @@
 
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
+#include "model/TFileRecordStore.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
 #include "model/TUnreadableList.h"
@@ -20,10 +21,10 @@
 namespace Vellumetric {
 
 // Walks one or more roots depth-first on a worker thread and fills the folder tree (totals per
-// folder), the typed-file list and the biggest-files list. Created suspended: the caller sets the
-// fields, then calls Resume(). The end is reported by one posted message, WM_SCAN_FINISHED or,
-// after CancelScan(), WM_SCAN_CANCELLED. The owner destroys the object after that message; the
-// destructor stops and joins a worker that is still running.
+// folder), the typed-file list, the biggest-files list and, when given, the file records. Created
+// suspended: the caller sets the fields, then calls Resume(). The end is reported by one posted
+// message, WM_SCAN_FINISHED or, after CancelScan(), WM_SCAN_CANCELLED. The owner destroys the
+// object after that message; the destructor stops and joins a worker that is still running.
 class TVLMDiskAnalyzerThread final : public TWorkerThread {
  public:
   TVLMDiskAnalyzerThread(TThreadBridge& bridge, std::unique_ptr<TDirectoryLister> lister);
@@ -40,6 +41,8 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   TTypedFileList* TypedFiles = nullptr;
   const TFileExtList* Extensions = nullptr;
   TBiggestFileList* BiggestFiles = nullptr;
+  // Optional: one record per file for the map of the scan (a quiet scan leaves it unset).
+  TFileRecordStore* FileRecords = nullptr;
   TWindowHandle NotifyWindow = 0;
   // Optional: what could not be read, cleared with the folder tree at the start. Each folder
   // node also keeps its own ReadError and the count of unreadable folders below it.
@@ -73,7 +76,7 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   void Walk(TNodeId root, const TExtensionIndex& index, TDirectoryLister& lister);
   void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name,
                       TDirectoryLister& lister);
-  void OfferFile(const TDirEntry& entry, const TPathText& folderPath, const TExtensionIndex& index);
+  void OfferFile(const TDirEntry& entry, TNodeId folder, const TExtensionIndex& index);
   void FinishFolder(const TWalkFrame& frame);
   void NoteUnreadableFolder(TNodeId node, std::int32_t error);
   void NoteUnmeasuredFile(const TPathText& folderPath, std::string_view name, std::int32_t error);

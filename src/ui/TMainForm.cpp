@@ -84,7 +84,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 // once both flags are clear.
 bool TMainForm::FormCloseQuery() {
   if (!Analyzer) return true;
-  if (Analyzer->SummaryBusy.load() || Analyzer->Scanning.load()) {
+  // The scan view stays until the scan's end message is handled, and that starts the summary: a
+  // close granted in between would leave a summary running in a closed window.
+  if (Analyzer->SummaryBusy.load() || Analyzer->Scanning.load() || Analyzer->ProgressForm) {
     AppCloseTimer->start();
     return false;
   }

@@ -44,6 +44,10 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   controls.TitleBar = SummaryTitleBar;
   Summary = new TSummaryViewController(this, controls, *Shell, Dpi);
   WireSavedSummaries();
+  MapTab = std::make_unique<TMapTabController>(PageControl1, VirtualStringTree, *FolderView->Model,
+                                               *Shell);
+  History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
+                                               Services.HistoryDatabase);
   SummaryThreadTimer = new QTimer(this);
   SummaryThreadTimer->setInterval(200);
   connect(SummaryThreadTimer, &QTimer::timeout, this, [this] { SummaryThreadTimerTimer(); });
@@ -55,6 +59,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
 // The workers write into this window's lists: they are stopped before any list goes.
 TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   DestroyProgressForm();
+  MapTab.reset();  // its renderer may still read the folder tree
   delete Summary;
   Summary = nullptr;
 }

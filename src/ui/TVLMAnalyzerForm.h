@@ -14,11 +14,13 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
+#include "model/TFileRecordStore.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
 #include "system/NativePlatform.h"
@@ -28,6 +30,8 @@
 #include "ui/TDesktopShell.h"
 #include "ui/TFolderTreeController.h"
 #include "ui/TInfoListView.h"
+#include "ui/TMapTabController.h"
+#include "ui/TScanHistoryHook.h"
 #include "ui/TSummaryViewController.h"
 #include "ui/TVLMDiskScanProgressForm.h"
 #include "ui/TVLMDriveListForm.h"
@@ -54,6 +58,10 @@ struct TAnalyzerServices {
   std::function<std::string(QWidget* parent)> ChooseFolder;
   // The session bus to find the file manager on; empty for the user's own.
   QString BusAddress;
+  // The scan history's file, asked when the first scan ends; empty keeps no history.
+  std::function<std::string()> HistoryDatabase = [] {
+    return TScanHistoryHook::StandardDatabasePath();
+  };
 };
 
 // The working window: toolbar, the start view with the drive tiles and the drive page, and (with
@@ -144,6 +152,9 @@ class TVLMAnalyzerForm final : public QWidget {
   std::string SaveNameText;
   std::string OpenPathText;
   TAnalyzerCommands* Commands = nullptr;  // saved summaries, options, upgrade, help
+  TFileRecordStore FileRecords;           // the scan's files, for the map
+  std::unique_ptr<TMapTabController> MapTab;
+  std::unique_ptr<TScanHistoryHook> History;
 
   [[nodiscard]] int LayoutDpi() const noexcept { return Dpi; }
   [[nodiscard]] bool IsCompact() const noexcept { return Compact; }

@@ -88,7 +88,10 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   Summary->ClearGeneral();
   if (ProgressForm) return;
   FolderView->Detach();  // the worker clears and refills the tree; no view may read it meanwhile
+  MapTab->ScanStarting();
+  History->ScanStarting(drives);
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
+  targets.FileRecords = &FileRecords;  // what the map draws
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
@@ -107,11 +110,13 @@ void TVLMAnalyzerForm::DestroyQuickInfo() {
 }
 
 void TVLMAnalyzerForm::ScanFinished() {
+  if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());  // before sorting
   PageControl1->setCurrentIndex(0);
   DestroyProgressForm();
   FolderView->Attach(&FolderTree);
   ToolButton6->setEnabled(true);
   FolderView->SelectFirstNode();
+  MapTab->ScanFinished(FolderTree, FileRecords, Groups);
   Summary->BuildBiggestFilesSection(BiggestFiles);
   StartSummary();
 }

@@ -9,6 +9,7 @@
 
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
+#include "model/TFileRecordStore.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
 #include "scan/TScanDisplay.h"
@@ -30,6 +31,7 @@ struct TScanTargets {
   TBiggestFileList* BiggestFiles = nullptr;
   const TFileExtList* Extensions = nullptr;
   std::atomic<bool>* Scanning = nullptr;
+  TFileRecordStore* FileRecords = nullptr;  // one record per file, for the map; may be null
 };
 
 // The scan view: title bar, the sweep and the progress strip with Cancel. Owns the scan thread

@@ -95,6 +95,27 @@ TEST(RealTreeScan, TotalsMatchDuAndFindOnAnAwkwardTree) {
   EXPECT_EQ(scan.Biggest[19].Size, 5ULL << 30);
   EXPECT_EQ(scan.Biggest[18].Size, 5ULL << 30);
   EXPECT_EQ(scan.Biggest[19].Name, "sparse.iso");  // found first at the root
+
+  // One file record per non-folder entry, filed under its own folder, with its own size.
+  const auto files =
+      NumberedPaths("find " + ShellQuote(root) + " -xdev ! -type d -printf '%s\\t%p\\0'");
+  ASSERT_EQ(scan.Records.Count(), files.size());
+  std::size_t chained = 0;
+  for (TNodeId folder = 0; folder < scan.Tree.Count(); ++folder) {
+    const std::string dir = scan.Tree.Data(folder).Path.Str();
+    for (TFileId f = scan.Records.FirstFile(folder); f != NoFile; f = scan.Records.NextFile(f)) {
+      ++chained;
+      EXPECT_EQ(scan.Records.Record(f).Folder, folder);
+      const std::string path = dir + "/" + std::string(scan.Records.Name(f));
+      const auto it = files.find(path);
+      ASSERT_NE(it, files.end()) << path;
+      EXPECT_EQ(scan.Records.Record(f).Size, it->second) << path;
+      const bool typed = path.ends_with(".DOCX") || path.ends_with(".jpg") ||
+                         path.ends_with(".mp4") || path.ends_with(".txt") || path.ends_with(".iso");
+      EXPECT_EQ(scan.Records.Group(f) != TFileRecordStore::NoGroup, typed) << path;
+    }
+  }
+  EXPECT_EQ(chained, files.size());
 }
 
 TEST(RealTreeScan, TenThousandNestedFoldersNeitherCrashNorRunOutOfDescriptors) {

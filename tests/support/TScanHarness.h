@@ -17,6 +17,7 @@ struct TScanHarness {
   TFolderTree Tree;
   TTypedFileList Typed;
   TBiggestFileList Biggest;
+  TFileRecordStore Records;
   TFileExtList Extensions = DefaultExtensionList();
   std::atomic<bool> Scanning{false};
   std::atomic<std::int32_t> Subfolders{0};
@@ -34,6 +35,7 @@ struct TScanHarness {
     thread.Extensions = &Extensions;
     thread.BiggestFiles = &Biggest;
     thread.Threads = Threads;
+    thread.FileRecords = &Records;
     thread.Resume();
     thread.WaitFor();
   }

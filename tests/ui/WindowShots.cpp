@@ -1,8 +1,15 @@
 // Renders the save, open, options (list and edit panel) and help windows with sample content
-// into PNG files, for scripts/screenshots: `window-shots OUTPUT_FOLDER SUFFIX`. The data folder
-// is whatever XDG_DATA_HOME says; the script points it into a temporary folder.
+// into PNG files, for scripts/screenshots: `window-shots OUTPUT_FOLDER SUFFIX [TREE]`. With TREE,
+// the program's window scans it and the whole screen is saved with the Map tab open (the summary
+// panel made half the window's height) and the pointer's tooltip on the biggest file
+// (map-SUFFIX), then after a click on that file (map-click-SUFFIX). The data folder is whatever
+// XDG_DATA_HOME says; the script points it into a temporary folder.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <cmath>
 #include <fstream>
@@ -10,6 +17,7 @@
 #include "filetypes/VLMOptions.h"
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
+#include "ui/TMainForm.h"
 #include "ui/TOpenSummaryForm.h"
 #include "ui/TSaveSummaryForm.h"
 #include "ui/TVLMHelpForm.h"
@@ -24,6 +32,68 @@ void Shot(QWidget& window, const QString& folder, const QString& name) {
   QApplication::processEvents();
   window.grab().save(folder + "/" + name + ".png");
   window.hide();
+}
+
+template <class Done>
+bool RunUntil(Done done) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > 120000) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+void SaveScreen(const QString& file) {
+  QApplication::processEvents();
+  QApplication::primaryScreen()->grabWindow(0).save(file);
+}
+
+// The results of a scan of `tree` in the program's window, on the Map tab.
+bool MapShots(const std::string& tree, const QString& out, const QString& suffix) {
+  TMainForm form;
+  form.setGeometry(QApplication::primaryScreen()->availableGeometry().adjusted(0, 30, 0, 0));
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  a.ScanFolder(tree);
+  TTreemapView& map = *a.MapTab->Map;
+  const auto ready = [&] {
+    return !a.ProgressForm && !a.SummaryBusy && map.CurrentLayout() && !map.RenderPending();
+  };
+  if (!RunUntil(ready)) return false;
+  // The summary panel dragged up to half the window, as one does to look at the map.
+  const int height = a.Splitter1->height();
+  a.Splitter1->setSizes({height / 2, height - height / 2});
+  a.PageControl1->setCurrentIndex(2);
+  QApplication::processEvents();
+  if (!RunUntil(ready)) return false;
+  // The biggest file: the tile of the largest area.
+  const TTreemapTile* biggest = nullptr;
+  for (const TTreemapTile& t : map.CurrentLayout()->Tiles()) {
+    const auto area = [](const TTreemapTile& x) { return (x.X1 - x.X0) * (x.Y1 - x.Y0); };
+    if (t.Kind == TTreemapTileKind::File && (!biggest || area(t) > area(*biggest))) biggest = &t;
+  }
+  if (!biggest) return false;
+  const QPoint at =
+      map.MapRect().topLeft() + QPoint(static_cast<int>((biggest->X0 + biggest->X1) / 2),
+                                       static_cast<int>((biggest->Y0 + biggest->Y1) / 2));
+  QHelpEvent hover(QEvent::ToolTip, at, map.mapToGlobal(at));
+  QApplication::sendEvent(&map, &hover);
+  RunUntil([clock = QElapsedTimer()]() mutable {
+    if (!clock.isValid()) clock.start();
+    return clock.elapsed() > 500;
+  });
+  SaveScreen(out + "/map-" + suffix + ".png");
+  QMouseEvent press(QEvent::MouseButtonPress, at, map.mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&map, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, map.mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&map, &release);
+  SaveScreen(out + "/map-click-" + suffix + ".png");
+  return true;
 }
 
 }  // namespace
@@ -67,5 +137,6 @@ int main(int argc, char** argv) {
   Shot(options, out, "options-edit-" + suffix);
   TVLMHelpForm help(nullptr, HelpFolder());
   Shot(help, out, "help-" + suffix);
+  if (argc > 3 && !MapShots(argv[3], out, suffix)) return 1;
   return 0;
 }

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "history/TScanSnapshot.h"
+
+namespace Vellumetric {
+
+// Writes finished scans into the history on a thread of its own, so whoever finished the scan
+// never waits for the database. Record() queues a snapshot and returns at once; snapshots are
+// written in the order given. The destructor writes what is still queued and joins the thread.
+// Problems never reach the scan: each becomes one line of text, handed to `notify` (called on the
+// recorder's thread) and kept for TakeWarnings().
+//
+// A window keeps one recorder for as long as it lives and, when its scan worker reports a finished
+// (not cancelled) scan and before anything reorders or clears the tree, calls
+//   recorder.Record(MakeScanSnapshot(tree, root, asDrive, startedAt, SecondsSinceEpoch()));
+// The copy takes a few tens of milliseconds for 100,000 folders; the database is written here.
+class TScanHistoryRecorder {
+ public:
+  // Called after each snapshot: whether it was stored, and a warning line (empty when none).
+  using TNotify = std::function<void(bool stored, const std::string& warning)>;
+
+  explicit TScanHistoryRecorder(std::string databasePath, TNotify notify = {},
+                                int busyMilliseconds = 500);
+  ~TScanHistoryRecorder();
+  TScanHistoryRecorder(const TScanHistoryRecorder&) = delete;
+  TScanHistoryRecorder& operator=(const TScanHistoryRecorder&) = delete;
+
+  void Record(TScanSnapshot snapshot);
+  // Blocks until every queued snapshot is written (the command line uses it before it exits).
+  void WaitIdle();
+  [[nodiscard]] std::vector<std::string> TakeWarnings();
+  // Seconds the last write took on the recorder's thread (for the timings report).
+  [[nodiscard]] double LastWriteSeconds();
+
+ private:
+  void Run();
+  void Write(const TScanSnapshot& snapshot);
+
+  std::string DatabasePath;
+  TNotify Notify;
+  int BusyMilliseconds;
+  std::mutex Lock;
+  std::condition_variable Changed;
+  std::deque<TScanSnapshot> Queue;
+  bool Writing = false;
+  bool Stopping = false;
+  std::vector<std::string> Warnings;
+  double WriteSeconds = 0;
+  std::thread Worker;  // last: starts after everything it reads is set up
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,69 @@
+#include "history/TScanSnapshot.h"
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "system/TextEncoding.h"
+
+namespace Vellumetric {
+
+TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root, bool asDrive,
+                               std::int64_t started, std::int64_t finished) {
+  TScanSnapshot snap;
+  snap.Root = NormalizeScanRoot(root);
+  snap.Mode = asDrive ? FolderKindDrive : FolderKindFolder;
+  snap.Started = started;
+  snap.Finished = finished;
+  const TNodeId top = tree.FirstChild(NoNode);
+  if (top == NoNode) return snap;
+  const TFolderData& r = tree.Data(top);
+  snap.Size = r.Size;
+  snap.Files = r.FileCount;
+  snap.FolderCount = r.FolderCount;
+  // The walk marks every folder it could not list and counts them on each ancestor.
+  snap.Unreadable = r.UnreadableBelow + (r.ReadError != 0 ? 1u : 0u);
+  snap.Folders.reserve(static_cast<std::size_t>(r.FolderCount) + 1);
+  // Explicit stack of (node, its index in the snapshot): trees thousands of levels deep must
+  // not overflow the call stack.
+  std::vector<std::pair<TNodeId, std::uint32_t>> stack{{top, NoNode}};
+  while (!stack.empty()) {
+    const auto [node, parent] = stack.back();
+    stack.pop_back();
+    const TFolderData& d = tree.Data(node);
+    const auto index = static_cast<std::uint32_t>(snap.Folders.size());
+    snap.Folders.push_back(
+        {parent, node == top ? std::string() : d.Name, d.Size, d.FileCount, d.FolderCount});
+    for (TNodeId c = tree.FirstChild(node); c != NoNode; c = tree.NextSibling(c)) {
+      stack.push_back({c, index});
+    }
+  }
+  return snap;
+}
+
+std::int64_t SecondsSinceEpoch() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+std::string NormalizeScanRoot(const std::string& path) {
+  const std::filesystem::path given = Utf8Path(path);
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::canonical(given, ec);
+  if (ec) {
+    full = std::filesystem::absolute(given, ec);
+    if (ec) return path;
+    full = full.lexically_normal();
+  }
+  const std::u8string wide = full.u8string();
+  std::string text(wide.begin(), wide.end());
+  while (text.size() > 1 && (text.back() == '/' || text.back() == '\\') &&
+         text[text.size() - 2] != ':') {
+    text.pop_back();
+  }
+  return text;
+}
+
+}  // namespace Vellumetric

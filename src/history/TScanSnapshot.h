@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/TFolderData.h"
+
+namespace Vellumetric {
+
+// One folder of a stored scan. Folders are kept in pre-order, so a parent always comes before
+// its children and the root is entry 0 with no parent.
+struct TSnapshotFolder {
+  std::uint32_t Parent = NoNode;  // index into the snapshot's folders; NoNode for the root
+  std::string Name;
+  std::uint64_t Size = 0;
+  std::uint32_t Files = 0;
+  std::uint32_t Folders = 0;
+};
+
+// What the history keeps of one finished scan: an independent copy of the folder totals, so the
+// scan's own tree can be reused or sorted while the copy is written on another thread.
+struct TScanSnapshot {
+  std::int64_t Id = 0;  // set when read back from the history
+  std::string Root;     // absolute, as NormalizeScanRoot makes it
+  std::int32_t Mode = FolderKindFolder;
+  std::int64_t Started = 0;   // seconds since 1970 (UTC)
+  std::int64_t Finished = 0;  // seconds since 1970 (UTC)
+  std::uint64_t Size = 0;
+  std::uint32_t Files = 0;
+  std::uint32_t FolderCount = 0;
+  std::optional<std::uint32_t> Unreadable;  // folders the walk could not list, when it counts them
+  std::vector<TSnapshotFolder> Folders;     // empty in a listing of scans
+};
+
+// Copies the folder totals below the first top-level node of `tree`. `root` is the scanned
+// path as given; it is made absolute for the history.
+[[nodiscard]] TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
+                                             bool asDrive, std::int64_t started,
+                                             std::int64_t finished);
+
+// Now, in the form the history stores times.
+[[nodiscard]] std::int64_t SecondsSinceEpoch();
+
+// The form a root is stored and looked up in: absolute, symbolic links resolved when the folder
+// exists, no trailing separator (except for the file-system root itself).
+[[nodiscard]] std::string NormalizeScanRoot(const std::string& path);
+
+}  // namespace Vellumetric

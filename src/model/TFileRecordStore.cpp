@@ -1,0 +1,73 @@
+#include "model/TFileRecordStore.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Vellumetric {
+
+TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64_t size,
+                              std::int32_t groupId) {
+  if (Total >= NoFile || folder == NoNode) return NoFile;
+  // No file system allows a name this long; the cap only keeps the length field honest.
+  name = name.substr(0, std::numeric_limits<std::uint16_t>::max());
+  std::uint32_t ref = 0;
+  if (!StoreName(name, ref)) return NoFile;
+  if (Total % ChunkRecords == 0) Chunks.push_back(std::make_unique<TFileRecord[]>(ChunkRecords));
+  const auto id = static_cast<TFileId>(Total++);
+  TFileRecord& r = Chunks.back()[id % ChunkRecords];
+  r.Size = size;
+  r.Folder = folder;
+  r.NextInFolder = NoFile;
+  r.NameRef = ref;
+  r.NameLength = static_cast<std::uint16_t>(name.size());
+  r.Group = groupId >= 0 && groupId <= std::numeric_limits<std::int16_t>::max()
+                ? static_cast<std::int16_t>(groupId)
+                : static_cast<std::int16_t>(NoGroup);
+  if (folder >= Folders.size()) Folders.resize(std::size_t{folder} + 1);
+  TFolderFiles& chain = Folders[folder];
+  if (chain.Last == NoFile) {
+    chain.First = id;
+  } else {
+    Chunks[chain.Last / ChunkRecords][chain.Last % ChunkRecords].NextInFolder = id;
+  }
+  chain.Last = id;
+  return id;
+}
+
+// Names are packed end to end; a name never straddles two blocks, so a reference is a block
+// index and an offset.
+bool TFileRecordStore::StoreName(std::string_view name, std::uint32_t& ref) {
+  if (NameUsed + name.size() > NameBlockSize) {
+    if (NameBlocks.size() >= MaxNameBlocks) return false;
+    NameBlocks.push_back(std::make_unique_for_overwrite<char[]>(NameBlockSize));
+    NameUsed = 0;
+  }
+  std::memcpy(NameBlocks.back().get() + NameUsed, name.data(), name.size());
+  ref = static_cast<std::uint32_t>(((NameBlocks.size() - 1) << NameBlockBits) | NameUsed);
+  NameUsed += name.size();
+  return true;
+}
+
+std::string_view TFileRecordStore::Name(TFileId id) const {
+  const TFileRecord& r = Record(id);
+  const char* block = NameBlocks[r.NameRef >> NameBlockBits].get();
+  return {block + (r.NameRef & (NameBlockSize - 1)), r.NameLength};
+}
+
+void TFileRecordStore::Clear() {
+  Chunks.clear();
+  Chunks.shrink_to_fit();
+  NameBlocks.clear();
+  NameBlocks.shrink_to_fit();
+  NameUsed = NameBlockSize;
+  std::deque<TFolderFiles>().swap(Folders);
+  Total = 0;
+}
+
+std::size_t TFileRecordStore::MemoryBytes() const noexcept {
+  return Chunks.size() * ChunkRecords * sizeof(TFileRecord) + NameBlocks.size() * NameBlockSize +
+         Folders.size() * sizeof(TFolderFiles) +
+         (Chunks.capacity() + NameBlocks.capacity()) * sizeof(void*);
+}
+
+}  // namespace Vellumetric

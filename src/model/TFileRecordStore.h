@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "model/TNodeTree.h"
+
+namespace Vellumetric {
+
+using TFileId = std::uint32_t;
+inline constexpr TFileId NoFile = std::numeric_limits<TFileId>::max();
+
+// One scanned file, 24 bytes: its name lives in the store's name arena.
+struct TFileRecord {
+  std::uint64_t Size = 0;
+  TNodeId Folder = NoNode;
+  TFileId NextInFolder = NoFile;
+  std::uint32_t NameRef = 0;  // block index and offset in the name arena
+  std::uint16_t NameLength = 0;
+  std::int16_t Group = -1;
+};
+
+// Every file of a scan as a compact record, so a picture of the scan can show files and not only
+// folders. Records and names are carved from large blocks (no heap object per file); a folder's
+// files are chained in the order they were added. One writer at a time; readers only after the
+// writer has finished, like the folder tree.
+class TFileRecordStore {
+ public:
+  static constexpr std::int32_t NoGroup = -1;
+
+  TFileRecordStore() = default;
+  TFileRecordStore(TFileRecordStore&&) noexcept = default;
+  TFileRecordStore& operator=(TFileRecordStore&&) noexcept = default;
+
+  // Adds a file of `folder` (a node id of the scan's folder tree). A group id outside 0..32767
+  // is stored as NoGroup. Answers NoFile, storing nothing, only when the store is full (about
+  // four billion files or 4 GiB of names).
+  TFileId Add(TNodeId folder, std::string_view name, std::uint64_t size, std::int32_t groupId);
+  void Clear();
+
+  [[nodiscard]] std::size_t Count() const noexcept { return Total; }
+  [[nodiscard]] bool Empty() const noexcept { return Total == 0; }
+  [[nodiscard]] const TFileRecord& Record(TFileId id) const {
+    return Chunks[id / ChunkRecords][id % ChunkRecords];
+  }
+  [[nodiscard]] std::string_view Name(TFileId id) const;
+  [[nodiscard]] std::int32_t Group(TFileId id) const { return Record(id).Group; }
+
+  // A folder's files in the order they were added: FirstFile, then NextFile until NoFile.
+  [[nodiscard]] TFileId FirstFile(TNodeId folder) const {
+    return folder < Folders.size() ? Folders[folder].First : NoFile;
+  }
+  [[nodiscard]] TFileId NextFile(TFileId id) const { return Record(id).NextInFolder; }
+
+  // Bytes held by records, names and folder chains, reserved blocks included.
+  [[nodiscard]] std::size_t MemoryBytes() const noexcept;
+
+ private:
+  static constexpr std::size_t ChunkRecords = 8192;
+  static constexpr unsigned NameBlockBits = 20;
+  static constexpr std::size_t NameBlockSize = std::size_t{1} << NameBlockBits;
+  static constexpr std::size_t MaxNameBlocks = std::size_t{1} << (32 - NameBlockBits);
+
+  struct TFolderFiles {
+    TFileId First = NoFile;
+    TFileId Last = NoFile;
+  };
+
+  bool StoreName(std::string_view name, std::uint32_t& ref);
+
+  std::vector<std::unique_ptr<TFileRecord[]>> Chunks;
+  std::vector<std::unique_ptr<char[]>> NameBlocks;
+  std::size_t NameUsed = NameBlockSize;  // in the last block; full when there is none
+  std::deque<TFolderFiles> Folders;
+  std::size_t Total = 0;
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/TFileRecordStore.h"
+#include "model/TFolderData.h"
+
+namespace Vellumetric {
+
+// An axis-aligned rectangle by its edges, in pixels (x to the right, y down).
+struct TTreemapRect {
+  double X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;
+  [[nodiscard]] double Width() const noexcept { return X1 - X0; }
+  [[nodiscard]] double Height() const noexcept { return Y1 - Y0; }
+  [[nodiscard]] double Area() const noexcept { return Width() * Height(); }
+};
+
+enum class TTreemapTileKind : std::uint8_t {
+  File,    // one file; Id is its file id
+  Folder,  // a folder, or the part of it holding files too small to show, as one block; Id is
+           // the folder's node id
+};
+
+// One painted rectangle of the map. Neighbouring tiles share their edge values exactly, so a
+// renderer that gives each pixel to the tile holding its centre leaves no gaps. The cushion is
+// the surface z = S2x x^2 + S1x x + S2y y^2 + S1y y that the nested ridges add up to over it.
+struct TTreemapTile {
+  float X0, Y0, X1, Y1;
+  float S1x, S2x, S1y, S2y;
+  std::uint32_t Id;
+  TTreemapTileKind Kind;
+  std::int16_t Group;  // a file's group id (TFileRecordStore::NoGroup for a block)
+};
+
+struct TTreemapOptions {
+  // Anything that would get less area than this (square pixels) is not laid out on its own: it
+  // joins its folder's block.
+  double MinArea = 1.0;
+  // Squarified rows; false gives the classic slice-and-dice (alternating direction per level).
+  bool Squarified = true;
+  // The cushion ridge of the outermost rectangle, and the factor each level down scales it by.
+  double RidgeHeight = 0.3;
+  double RidgeFalloff = 0.88;
+};
+
+// The treemap of a folder tree with its files as leaves: each folder's rectangle is split among
+// its subfolders and files in proportion to the bytes of files below them. Pure geometry: no
+// colours, no painting.
+class TTreemapLayout {
+ public:
+  // Lays out `root` of `tree` (with the files of `files`) inside `bounds`. Folders and files of
+  // zero bytes get no area; a root of zero bytes gives no tiles.
+  void Build(const TFolderTree& tree, const TFileRecordStore& files, TNodeId root,
+             const TTreemapRect& bounds, const TTreemapOptions& options = {});
+
+  [[nodiscard]] const std::vector<TTreemapTile>& Tiles() const noexcept { return TileList; }
+  // The bytes a tile stands for: its file's size, or all the files of a block.
+  [[nodiscard]] std::uint64_t TileBytes(std::size_t tile) const { return Sizes[tile]; }
+  [[nodiscard]] const TTreemapRect& Bounds() const noexcept { return Area; }
+  // The rectangle a folder was given; false for a folder that got no area of its own (outside
+  // the root, empty, or merged into its parent's block).
+  [[nodiscard]] bool FolderRect(TNodeId folder, TTreemapRect& rect) const;
+  // Bytes of the files below a folder, at every depth.
+  [[nodiscard]] std::uint64_t FolderBytes(TNodeId folder) const {
+    return folder < Bytes.size() ? Bytes[folder] : 0;
+  }
+
+ private:
+  struct TItem {
+    double Weight;
+    std::uint32_t Id;
+    TTreemapTileKind Kind;
+    bool Rest;  // the files and folders too small to show, together
+    std::int16_t Group;
+  };
+  struct TCushion {
+    double S1x = 0, S2x = 0, S1y = 0, S2y = 0;
+  };
+  struct TPending {
+    TNodeId Folder;
+    TTreemapRect Rect;
+    TCushion Cushion;
+    int Depth;
+  };
+  struct TPlaced {
+    float X0, Y0, X1, Y1;
+  };
+
+  void SumBytes();
+  void GatherItems(TNodeId folder, double scale);
+  void SplitFolder(const TPending& folder, std::vector<TPending>& stack);
+  void Place(const TItem& item, const TTreemapRect& rect, const TPending& parent,
+             std::vector<TPending>& stack);
+  void Squarify(const TTreemapRect& rect, double scale);
+  void SliceAndDice(const TTreemapRect& rect, double scale, bool horizontal);
+  void EmitTile(const TTreemapRect& rect, const TCushion& cushion, const TItem& item);
+
+  const TFolderTree* Tree = nullptr;
+  const TFileRecordStore* Files = nullptr;
+  TTreemapOptions Options;
+  TTreemapRect Area;
+  std::vector<std::uint64_t> Bytes;
+  std::vector<TPlaced> Folders;
+  std::vector<TTreemapTile> TileList;
+  std::vector<std::uint64_t> Sizes;     // per tile
+  std::vector<double> RidgeHeights;     // per depth
+  std::vector<TItem> Items;             // the folder being split, largest first
+  std::vector<TTreemapRect> ItemRects;  // what Squarify/SliceAndDice gave each item
+};
+
+}  // namespace Vellumetric

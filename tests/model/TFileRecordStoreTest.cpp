@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/TFileRecordStore.h"
+
+namespace Vellumetric {
+namespace {
+
+std::string NameOf(std::size_t i) {
+  return "file number " + std::to_string(i) + std::string(i % 200, 'x');
+}
+
+// Enough files to span many record chunks and name blocks, added to three folders in turn as a
+// depth-first walk interleaves them.
+TEST(TFileRecordStore, ManyFilesKeepNamesSizesAndPerFolderOrder) {
+  TFileRecordStore store;
+  constexpr std::size_t kFiles = 40000;  // about 4 MiB of names
+  std::vector<std::vector<std::size_t>> byFolder(3);
+  for (std::size_t i = 0; i < kFiles; ++i) {
+    const auto folder = static_cast<TNodeId>((i * 7) % 3);
+    ASSERT_EQ(store.Add(folder, NameOf(i), i * 1000003ULL, static_cast<std::int32_t>(i % 12)), i);
+    byFolder[folder].push_back(i);
+  }
+  ASSERT_EQ(store.Count(), kFiles);
+  for (TNodeId folder = 0; folder < 3; ++folder) {
+    std::size_t n = 0;
+    for (TFileId f = store.FirstFile(folder); f != NoFile; f = store.NextFile(f), ++n) {
+      ASSERT_LT(n, byFolder[folder].size());
+      const std::size_t i = byFolder[folder][n];
+      ASSERT_EQ(f, i);
+      EXPECT_EQ(store.Name(f), NameOf(i));
+      EXPECT_EQ(store.Record(f).Size, i * 1000003ULL);
+      EXPECT_EQ(store.Record(f).Folder, folder);
+      EXPECT_EQ(store.Group(f), static_cast<std::int32_t>(i % 12));
+    }
+    EXPECT_EQ(n, byFolder[folder].size());
+  }
+  EXPECT_EQ(store.FirstFile(3), NoFile);  // a folder with no files, beyond the last one seen
+  // Compact: well under 40 bytes a file besides the names.
+  EXPECT_LT(store.MemoryBytes(), kFiles * 40 + 5 * (std::size_t{1} << 20));
+}
+
+TEST(TFileRecordStore, OddInputIsStoredSafely) {
+  TFileRecordStore store;
+  const std::string binary("a\0b\xff", 4);
+  const TFileId a = store.Add(5, binary, 1ULL << 62, 70000);
+  const TFileId b = store.Add(5, "", 0, -3);
+  EXPECT_EQ(store.Add(NoNode, "orphan", 1, 0), NoFile);
+  EXPECT_EQ(store.Name(a), binary);
+  EXPECT_EQ(store.Name(b), "");
+  EXPECT_EQ(store.Record(a).Size, 1ULL << 62);
+  EXPECT_EQ(store.Group(a), TFileRecordStore::NoGroup);
+  EXPECT_EQ(store.Group(b), TFileRecordStore::NoGroup);
+  EXPECT_EQ(store.FirstFile(0), NoFile);
+
+  store.Clear();
+  EXPECT_TRUE(store.Empty());
+  EXPECT_EQ(store.FirstFile(5), NoFile);
+  EXPECT_EQ(store.Add(1, "again", 2, 3), 0u);
+  EXPECT_EQ(store.Name(0), "again");
+}
+
+}  // namespace
+}  // namespace Vellumetric
