@@ -9,7 +9,7 @@ namespace Vellumetric {
 
 TMapTabController::TMapTabController(QTabWidget* tabs, QTreeView* folderTree,
                                      TFolderTreeModel& folders, TDesktopShell& shell)
-    : FolderTree(folderTree), Folders(folders), Shell(shell) {
+    : Tabs(tabs), FolderTree(folderTree), Folders(folders), Shell(shell) {
   TabSheet = new QWidget;
   TabSheet->setObjectName(QStringLiteral("MapTabSheet"));
   Map = new TTreemapView(TabSheet);
@@ -31,14 +31,18 @@ TMapTabController::~TMapTabController() {
   Map->ClearScan();
 }
 
+// The map belongs to a scan's results: a saved summary has no files to draw, so the tab is
+// hidden until a scan has finished.
 void TMapTabController::ScanStarting() {
   Map->ClearScan();
+  Tabs->setTabVisible(Tabs->indexOf(TabSheet), false);
 }
 
 void TMapTabController::ScanFinished(const TFolderTree& tree, const TFileRecordStore& files,
                                      const TFileExtDescList& groups) {
   Map->SetScan(&tree, &files, tree.FirstChild(NoNode), groups, NativePathStyle());
   Map->SetOutlinedFolder(Folders.NodeOf(FolderTree->currentIndex()));
+  Tabs->setTabVisible(Tabs->indexOf(TabSheet), true);
 }
 
 void TMapTabController::FocusFolder(TNodeId folder) {

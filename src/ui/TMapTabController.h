@@ -40,6 +40,7 @@ class TMapTabController final : public QObject {
   TTreemapView* Map = nullptr;
 
  private:
+  QTabWidget* Tabs;
   QTreeView* FolderTree;
   TFolderTreeModel& Folders;
   TDesktopShell& Shell;

@@ -73,6 +73,7 @@ TEST(SavedSummaryView, ScanWithANewGroupThenSaveAndOpenThroughBothWindows) {
   ASSERT_TRUE(RunUntil([&] { return SummaryDone(a); }));
   const std::vector<std::string> scanned = DetailSections(a);
   ASSERT_GE(scanned.size(), 3u);
+  EXPECT_TRUE(a.PageControl1->isTabVisible(2));  // the map of the scan
   EXPECT_EQ(std::vector<std::string>(scanned.begin(), scanned.begin() + 3),
             (std::vector<std::string>{"Video Files (1)", "Matroska Files (1)",
                                       "Raster Image Files (1)"}));
@@ -113,6 +114,7 @@ TEST(SavedSummaryView, ScanWithANewGroupThenSaveAndOpenThroughBothWindows) {
   EXPECT_FALSE(a.SummaryTitleBar->Button1->isVisibleTo(a.SummaryTitleBar));
   EXPECT_EQ(a.StaticText1->text().toStdString(), root);
   EXPECT_EQ(a.PageControl1->currentIndex(), 0);
+  EXPECT_FALSE(a.PageControl1->isTabVisible(2));  // a saved summary has no map
   EXPECT_EQ(a.Summary->GeneralModel->rowCount(a.Summary->GeneralModel->index(0, 0, {})), 3);
   EXPECT_EQ(DetailSections(a), scanned);
   // What the pages hold now writes back to the very same bytes.
