@@ -100,10 +100,10 @@ int RunAboutCommand() {
   std::string windowsFolder;
   GatherSystemInfo(system, windowsFolder);
   const TProductInfo* product = FindProduct(VellumetricProductIndex);
-  const std::string text =
-      (product ? product->FullName : std::string()) + "\n" +
-      LoadResStringFmt(IDS_VERSION, VellumetricVersion) + "\n" + system.ProductName + " " +
-      system.Edition + "\n" + PhysicalMemoryText(GetTotalPhysicalMemoryMB()) + "\n";
+  const std::string text = (product ? product->FullName : std::string()) + "\n" +
+                           LoadResStringFmt(IDS_VERSION, VellumetricVersion) + "\n" +
+                           system.ProductName + " " + system.Edition + "\n" +
+                           PhysicalMemoryText(GetTotalPhysicalMemoryMB()) + "\n";
   std::fwrite(text.data(), 1, text.size(), stdout);
   return 0;
 }

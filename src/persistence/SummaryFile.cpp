@@ -173,8 +173,7 @@ std::string SummaryFileBytes(const std::string& root, const TSummaryTree& genera
 }
 
 bool SaveSummaryFile(const std::string& folder, const std::string& name, const std::string& root,
-                     const TSummaryTree& general, const TSummaryTree& detail,
-                     std::string& error) {
+                     const TSummaryTree& general, const TSummaryTree& detail, std::string& error) {
   return ReplaceFileAtomically(folder, name, SummaryFileBytes(root, general, detail), error);
 }
 

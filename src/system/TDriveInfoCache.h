@@ -15,9 +15,8 @@ class TDriveInfoCache {
  public:
   using TGather = std::function<TDriveInfo(std::string_view root)>;
 
-  explicit TDriveInfoCache(TGather gather = [](std::string_view root) {
-    return GatherDriveInfo(root);
-  })
+  explicit TDriveInfoCache(TGather gather =
+                               [](std::string_view root) { return GatherDriveInfo(root); })
       : Gather(std::move(gather)) {}
 
   // The cached entry for root, gathered and appended on first use. The reference stays valid

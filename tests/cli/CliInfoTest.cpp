@@ -43,7 +43,8 @@ TEST(CliInfo, AboutPrintsVersionSystemAndMemory) {
   }
   // /proc/meminfo leaves out memory the kernel keeps for itself: close, not equal.
   // The running kernel's name, as uname gives it ("Linux").
-  const std::string label = "Physical memory available to " + RunCommand("uname -s | tr -d '\\n'") + ": ";
+  const std::string label =
+      "Physical memory available to " + RunCommand("uname -s | tr -d '\\n'") + ": ";
   const auto at = out.find(label);
   ASSERT_NE(at, std::string::npos);
   const long shown = std::stol(out.substr(at + label.size()));

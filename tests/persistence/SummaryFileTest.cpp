@@ -16,9 +16,9 @@
 namespace Vellumetric {
 namespace {
 
-using Testing::TRecordingLoadHooks;
 using Testing::RunCommand;
 using Testing::ShellQuote;
+using Testing::TRecordingLoadHooks;
 using Testing::TTempDir;
 
 std::string ReadAll(const std::string& path) {
