@@ -13,15 +13,6 @@
 namespace Vellumetric::Testing {
 namespace {
 
-TAnalyzerServices ServicesWithDefaults() {
-  TAnalyzerServices s = FakeServices();
-  s.LoadGroups = [](TFileExtDescList& groups, TFileExtList& extensions) {
-    groups = DefaultGroupList();
-    extensions = DefaultExtensionList();
-  };
-  return s;
-}
-
 bool MapReady(const TTreemapView& map) {
   return map.CurrentLayout() != nullptr && !map.RenderPending();
 }

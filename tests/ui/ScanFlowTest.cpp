@@ -20,15 +20,6 @@
 namespace Vellumetric::Testing {
 namespace {
 
-TAnalyzerServices ServicesWithDefaults() {
-  TAnalyzerServices s = FakeServices();
-  s.LoadGroups = [](TFileExtDescList& groups, TFileExtList& extensions) {
-    groups = DefaultGroupList();
-    extensions = DefaultExtensionList();
-  };
-  return s;
-}
-
 bool InResults(const TVLMAnalyzerForm& a) {
   return !a.ProgressForm && !a.SummaryBusy && a.Summary->DetailModel->AttachedTree();
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <vector>
 
+#include "filetypes/DefaultFileTypes.h"
 #include "ui/TVLMAnalyzerForm.h"
 #include "ui/TVLMMessageEvent.h"
 
@@ -62,6 +63,16 @@ inline TAnalyzerServices FakeServices() {
   s.GatherDrive = [](std::string_view root) {
     return FormatDriveInfo(root, FakeFacts(std::string(root)),
                            QLocale::system().decimalPoint().toStdString());
+  };
+  return s;
+}
+
+// The fake drives with the built-in group lists instead of a database.
+inline TAnalyzerServices ServicesWithDefaults() {
+  TAnalyzerServices s = FakeServices();
+  s.LoadGroups = [](TFileExtDescList& groups, TFileExtList& extensions) {
+    groups = DefaultGroupList();
+    extensions = DefaultExtensionList();
   };
   return s;
 }
