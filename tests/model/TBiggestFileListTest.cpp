@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "Numbered.h"
 #include "model/TBiggestFileList.h"
 
 namespace Vellumetric {
 namespace {
+
+using Testing::Numbered;
 
 TFileTypeData File(const std::string& name, std::uint64_t size) {
   TFileTypeData f;
@@ -26,18 +29,14 @@ std::vector<std::string> ShownOrder(const TBiggestFileList& list) {
 
 TEST(TBiggestFileList, KeepsTwentyLargestAscending) {
   TBiggestFileList list;
-#pragma GCC diagnostic push
-  // GCC 12 bug 105651: a false -Wrestrict on literal + std::string at -O3.
-#pragma GCC diagnostic ignored "-Wrestrict"
-  for (int i = 0; i < 50; ++i) list.Offer(File("f" + std::to_string(i), (i * 37) % 50));
-#pragma GCC diagnostic pop
+  for (int i = 0; i < 50; ++i) list.Offer(File(Numbered("f", i), (i * 37) % 50));
   ASSERT_EQ(list.Count(), 20u);
   for (std::size_t i = 0; i < list.Count(); ++i) EXPECT_EQ(list[i].Size, 30u + i);
 }
 
 TEST(TBiggestFileList, EqualSizesKeepTheEarlierFileAndShowItFirst) {
   TBiggestFileList list;
-  for (int i = 0; i < 19; ++i) list.Offer(File("big" + std::to_string(i), 1000 + i));
+  for (int i = 0; i < 19; ++i) list.Offer(File(Numbered("big", i), 1000 + i));
   list.Offer(File("first", 5));
   list.Offer(File("second", 5));  // list full, not larger than the smallest: dropped
   EXPECT_EQ(list[0].Name, "first");

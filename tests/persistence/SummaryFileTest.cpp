@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "Numbered.h"
 #include "TRecordingLoadHooks.h"
 #include "TTempDir.h"
 #ifndef _WIN32
@@ -16,6 +17,7 @@
 namespace Vellumetric {
 namespace {
 
+using Testing::Numbered;
 using Testing::RunCommand;
 using Testing::ShellQuote;
 using Testing::TRecordingLoadHooks;
@@ -49,20 +51,16 @@ void Entry(TSummaryTree& tree, TNodeId section, const std::string& name, std::ui
 }
 
 // General: n files in "20 Biggest Files"; Detail: one group per count given.
-#pragma GCC diagnostic push
-// GCC 12 bug 105651: a false -Wrestrict on literal + std::string at -O3.
-#pragma GCC diagnostic ignored "-Wrestrict"
 void Fill(TSummaryTree& general, TSummaryTree& detail, int n, std::initializer_list<int> groups) {
   const TNodeId g = Section(general, "20 Biggest Files");
-  for (int i = 0; i < n; ++i) Entry(general, g, "big" + std::to_string(i), 1000 - i, "/d");
+  for (int i = 0; i < n; ++i) Entry(general, g, Numbered("big", i), 1000 - i, "/d");
   int k = 0;
   for (int count : groups) {
     const TNodeId s =
         Section(detail, "Group " + std::to_string(k++) + " (" + std::to_string(count) + ")");
-    for (int i = 0; i < count; ++i) Entry(detail, s, "f" + std::to_string(i), i, "/d");
+    for (int i = 0; i < count; ++i) Entry(detail, s, Numbered("f", i), i, "/d");
   }
 }
-#pragma GCC diagnostic pop
 
 TEST(SummaryFile, WriteReadWriteIsByteIdentical) {
   TTempDir tmp;

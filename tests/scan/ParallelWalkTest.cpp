@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "Numbered.h"
 #include "TRandomTree.h"
 #include "TScanHarness.h"
 #include "TTempDir.h"
@@ -76,8 +77,7 @@ TEST(ParallelWalk, EightThreadsKeepTheDescriptorBudgetTogether) {
     int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (int level = 0; level < 300 && fd >= 0; ++level) {
       for (int i = 0; i < 6; ++i)
-        ::close(
-            ::openat(fd, ("f" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+        ::close(::openat(fd, Numbered("f", i).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
       ASSERT_EQ(::mkdirat(fd, "d", 0755), 0);
       const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       ::close(fd);

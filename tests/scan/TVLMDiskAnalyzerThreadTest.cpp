@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Numbered.h"
 #include "TFakeDirectoryLister.h"
 #include "TRecordingBridge.h"
 #include "filetypes/DefaultFileTypes.h"
@@ -14,6 +15,7 @@
 namespace Vellumetric {
 namespace {
 
+using Testing::Numbered;
 using Testing::TFakeDirectoryLister;
 using Testing::TRecordingBridge;
 using E = TFakeDirectoryLister::TEntry;
@@ -175,7 +177,7 @@ TEST(TVLMDiskAnalyzerThread, UnreadableFoldersAreMarkedCountedAndListedWithinABo
   run.Thread->Unreadable = &unreadable;
   std::vector<TFakeDirectoryLister::TEntry> many;
   for (int i = 0; i < 1500; ++i) {
-    const std::string name = "d" + std::to_string(i);
+    const std::string name = Numbered("d", i);
     many.push_back(Dir(name));
     run.Fs->Add("G:\\a\\" + name, {});
     run.Fs->Unlistable.insert("G:\\a\\" + name);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "Numbered.h"
 #include "TreemapTestTrees.h"
 #include "treemap/TTreemapLayout.h"
 
@@ -11,6 +12,7 @@ namespace Vellumetric {
 namespace {
 
 using Testing::MakeRandomScan;
+using Testing::Numbered;
 using Testing::TTestScan;
 
 double Area(const TTreemapTile& t) {
@@ -118,7 +120,7 @@ TEST(TTreemapLayout, TinyFilesAndFoldersBecomeTheirFoldersBlock) {
   const TNodeId speck = scan.Folder(root, "speck");
   const TNodeId empty = scan.Folder(root, "empty");
   const TFileId big = scan.File(root, "big", 1000000);
-  for (int i = 0; i < 5000; ++i) scan.File(crowd, "c" + std::to_string(i), 20);
+  for (int i = 0; i < 5000; ++i) scan.File(crowd, Numbered("c", i), 20);
   scan.File(speck, "s", 5);
   scan.File(empty, "zero", 0);
   TTreemapLayout layout;

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "Numbered.h"
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
 
@@ -33,14 +34,14 @@ inline void MakeRandomScan(TTestScan& scan, unsigned seed, int folders, int file
   std::mt19937 rng(seed);
   scan.Folder(NoNode, "root");
   for (int i = 1; i < folders; ++i) {
-    scan.Folder(static_cast<TNodeId>(rng() % static_cast<unsigned>(i)), "d" + std::to_string(i));
+    scan.Folder(static_cast<TNodeId>(rng() % static_cast<unsigned>(i)), Numbered("d", i));
   }
   for (int i = 0; i < files; ++i) {
     const auto folder = static_cast<TNodeId>(rng() % static_cast<unsigned>(folders));
     std::uint64_t size = 1;
     for (unsigned digits = rng() % 7; digits > 0; --digits) size *= 10;
     size = rng() % 20 == 0 ? 0 : size + rng() % size;
-    scan.File(folder, "f" + std::to_string(i), size, static_cast<int>(rng() % 12) - 1);
+    scan.File(folder, Numbered("f", i), size, static_cast<int>(rng() % 12) - 1);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "../scan/TFakeDirectoryLister.h"
+#include "Numbered.h"
 #include "TTempDir.h"
 #include "TTreeBuilder.h"
 #include "UiTestSupport.h"
@@ -129,11 +130,10 @@ std::shared_ptr<const TFakeDirectoryLister> FakeTree() {
   auto fake = std::make_shared<TFakeDirectoryLister>(TPathStyle::Posix);
   std::vector<TFakeDirectoryLister::TEntry> top;
   for (int f = 0; f < 400; ++f) {
-    const std::string name = "d" + std::to_string(f);
+    const std::string name = Numbered("d", f);
     top.push_back({name, true, 0, 0});
     std::vector<TFakeDirectoryLister::TEntry> inside;
-    for (int i = 0; i < 30; ++i)
-      inside.push_back({"f" + std::to_string(i) + ".mp3", false, 1000u + i, 1});
+    for (int i = 0; i < 30; ++i) inside.push_back({Numbered("f", i) + ".mp3", false, 1000u + i, 1});
     fake->Add("/fake/" + name, inside);
   }
   fake->Add("/fake", top);
