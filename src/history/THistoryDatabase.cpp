@@ -264,14 +264,8 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
   if (rc == SQLITE_DONE) rc = InsertFolders(sqlite3_last_insert_rowid(Db), scan);
   int removed = 0;
   if (rc == SQLITE_DONE || rc == SQLITE_OK) rc = PruneRoot(scan.Root, keep, removed);
-  if (rc == SQLITE_OK) rc = Exec("commit");
-  if (rc != SQLITE_OK) {
-    ErrorText = MessageOf(Db);
-    const std::string reason = ErrorText;
-    (void)Exec("rollback");
-    ErrorText = reason;
-    return rc;
-  }
+  rc = CommitOrRollback(rc);
+  if (rc != SQLITE_OK) return rc;
   if (removed > 0) VacuumIfMostlyFree();
   return SQLITE_OK;
 }
@@ -289,6 +283,18 @@ int THistoryDatabase::InsertFolders(std::int64_t scanId, const TScanSnapshot& sc
     insert.Reset();
   }
   return SQLITE_DONE;
+}
+
+// Ends the open transaction: commits when everything before went well, else rolls back. The text
+// of the first failure is kept; the rollback's own message would hide it.
+int THistoryDatabase::CommitOrRollback(int rc) {
+  if (rc == SQLITE_OK) rc = Exec("commit");
+  if (rc != SQLITE_OK) {
+    const std::string reason = MessageOf(Db);
+    (void)Exec("rollback");
+    ErrorText = reason;
+  }
+  return rc;
 }
 
 int THistoryDatabase::PruneRoot(const std::string& root, int keep, int& removed) {
@@ -360,14 +366,8 @@ bool THistoryDatabase::SetKeep(int keep, int& removedScans) {
   for (std::size_t i = 0; rc == SQLITE_OK && i < roots.size(); ++i) {
     rc = PruneRoot(roots[i], keep, removedScans);
   }
-  if (rc == SQLITE_OK) rc = Exec("commit");
-  if (rc != SQLITE_OK) {
-    ErrorText = MessageOf(Db);
-    const std::string reason = ErrorText;
-    (void)Exec("rollback");
-    ErrorText = reason;
-    return Fail(rc);
-  }
+  rc = CommitOrRollback(rc);
+  if (rc != SQLITE_OK) return Fail(rc);
   if (removedScans > 0) VacuumIfMostlyFree();
   return true;
 }

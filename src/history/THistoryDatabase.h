@@ -54,6 +54,7 @@ class THistoryDatabase {
   [[nodiscard]] int InsertFolders(std::int64_t scanId, const TScanSnapshot& scan);
   [[nodiscard]] int PruneRoot(const std::string& root, int keep, int& removed);
   [[nodiscard]] int Exec(const char* sql);
+  [[nodiscard]] int CommitOrRollback(int rc);
   [[nodiscard]] bool Fail(int code);
   void VacuumIfMostlyFree();
   [[nodiscard]] bool MoveAside();
