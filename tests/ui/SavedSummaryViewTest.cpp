@@ -59,15 +59,7 @@ TEST(SavedSummaryView, ScanWithANewGroupThenSaveAndOpenThroughBothWindows) {
 
   // The options dialog loads the groups from a fresh database first; a group added there
   // classifies the next scan.
-  WhenModal([](QWidget* w) {
-    auto* options = static_cast<TVLMOptionsForm*>(w);
-    options->ToolButton3->click();
-    options->Edit1->setText(QStringLiteral("Matroska Files"));
-    options->Edit2->setText(QStringLiteral("MKV"));
-    options->Button3->click();
-    options->SaveButton->click();
-    options->close();
-  });
+  WhenOptionsAddGroup(QStringLiteral("Matroska Files"), QStringLiteral("MKV"));
   a.ToolButton7->click();
   a.ScanFolder(root);
   ASSERT_TRUE(RunUntil([&] { return SummaryDone(a); }));

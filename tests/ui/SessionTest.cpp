@@ -55,15 +55,7 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   c.Prompts = script.Prompts();
 
   // Options: a new group, then a scan with the changed lists.
-  WhenModal([](QWidget* w) {
-    auto* options = static_cast<TVLMOptionsForm*>(w);
-    options->ToolButton3->click();
-    options->Edit1->setText(QStringLiteral("Mine"));
-    options->Edit2->setText(QStringLiteral(".mine"));
-    options->Button3->click();
-    options->SaveButton->click();
-    options->close();
-  });
+  WhenOptionsAddGroup(QStringLiteral("Mine"), QStringLiteral(".mine"));
   a.ToolButton7->click();
   ASSERT_EQ(a.Groups.size(), 12u);
   TCliSession scan(a.Groups, a.Extensions, false);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/TDialogPrompts.h"
+#include "ui/TVLMOptionsForm.h"
 
 namespace Vellumetric::Testing {
 
@@ -36,6 +37,20 @@ struct TScriptedPrompts {
 // Runs `action` on the modal dialog once its exec() loop is running; the action closes it.
 inline void WhenModal(const std::function<void(QWidget* dialog)>& action) {
   QTimer::singleShot(0, [action] { action(QApplication::activeModalWidget()); });
+}
+
+// Adds the group `name` with the one extension `extension` in the options dialog about to open,
+// saves it and closes the dialog, as a user would.
+inline void WhenOptionsAddGroup(const QString& name, const QString& extension) {
+  WhenModal([name, extension](QWidget* w) {
+    auto* options = static_cast<TVLMOptionsForm*>(w);
+    options->ToolButton3->click();
+    options->Edit1->setText(name);
+    options->Edit2->setText(extension);
+    options->Button3->click();
+    options->SaveButton->click();
+    options->close();
+  });
 }
 
 }  // namespace Vellumetric::Testing
