@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "cli/JsonText.h"
+#include "export/JsonText.h"
 #include "system/Formatting.h"
 
 namespace Vellumetric {
