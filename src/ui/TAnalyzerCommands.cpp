@@ -2,7 +2,9 @@
 
 #include <QDesktopServices>
 #include <QEvent>
+#include <QToolButton>
 #include <QUrl>
+#include <QWidget>
 
 #include "filetypes/VLMOptions.h"
 #include "model/VLMMessages.h"
@@ -11,7 +13,6 @@
 #include "system/TApplicationInfo.h"
 #include "ui/TOpenSummaryForm.h"
 #include "ui/TSaveSummaryForm.h"
-#include "ui/TVLMAnalyzerForm.h"
 #include "ui/TVLMOptionsForm.h"
 
 namespace Vellumetric {
@@ -25,16 +26,16 @@ TCommandFolders TCommandFolders::Standard() {
   return f;
 }
 
-TAnalyzerCommands::TAnalyzerCommands(TVLMAnalyzerForm& analyzer, TCommandFolders folders,
+TAnalyzerCommands::TAnalyzerCommands(const TCommandTargets& targets, TCommandFolders folders,
                                      TDialogPrompts prompts)
-    : QObject(&analyzer),
+    : QObject(targets.Window),
       Folders(std::move(folders)),
       Prompts(std::move(prompts)),
-      Analyzer(analyzer) {
-  connect(analyzer.ToolButton5, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
-  connect(analyzer.ToolButton7, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
-  connect(analyzer.ToolButton9, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
-  connect(analyzer.ToolButton10, &QToolButton::clicked, this, [this] { ToolButton10Click(); });
+      Targets(targets) {
+  connect(Targets.UpgradeButton, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
+  connect(Targets.OptionsButton, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
+  connect(Targets.HelpButton, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
+  connect(Targets.OpenButton, &QToolButton::clicked, this, [this] { ToolButton10Click(); });
   Help.InstallF1Key();
 }
 
@@ -47,36 +48,36 @@ void TAnalyzerCommands::ToolButton9Click() {
 }
 
 void TAnalyzerCommands::LoadGroupsIfEmpty() {
-  if (!Analyzer.Groups.empty()) return;
+  if (!Targets.Groups->empty()) return;
   if (GroupSource) {
-    GroupSource(Analyzer.Groups, Analyzer.Extensions);
+    GroupSource(*Targets.Groups, *Targets.Extensions);
     return;
   }
   VLMOptions db(Folders.DatabasePath(), [this](const std::string& m) {
-    Prompts.Notice(&Analyzer, QString::fromStdString(m), QStringLiteral("Error"));
+    Prompts.Notice(Targets.Window, QString::fromStdString(m), QStringLiteral("Error"));
   });
-  static_cast<void>(db.LoadGroups(Analyzer.Groups));
-  static_cast<void>(db.LoadExtensions(Analyzer.Extensions));
+  static_cast<void>(db.LoadGroups(*Targets.Groups));
+  static_cast<void>(db.LoadExtensions(*Targets.Extensions));
 }
 
 void TAnalyzerCommands::ToolButton7Click() {
   LoadGroupsIfEmpty();
-  TVLMOptionsForm options(Analyzer.window(), Analyzer.Groups, Analyzer.Extensions,
-                          Folders.DatabasePath(), Analyzer.LayoutDpi(),
-                          // the compact toolbar is the analyzer's "not above 100 ppi"
-                          Analyzer.IsCompact() ? 96 : 120, Prompts);
+  TVLMOptionsForm options(Targets.Window->window(), *Targets.Groups, *Targets.Extensions,
+                          Folders.DatabasePath(), Targets.LayoutDpi, *Targets.Compact ? 96 : 120,
+                          Prompts);
   options.exec();
 }
 
 void TAnalyzerCommands::ToolButton10Click() {
-  TOpenSummaryForm open(&Analyzer, &Analyzer, Analyzer.OpenPathText, Analyzer.ToolButton10->text(),
-                        Folders.BackupFolder(), OpenSortAscending, Prompts);
+  TOpenSummaryForm open(Targets.Window, Targets.Window, *Targets.OpenPathText,
+                        Targets.OpenButton->text(), Folders.BackupFolder(), OpenSortAscending,
+                        Prompts);
   open.exec();
 }
 
 void TAnalyzerCommands::ShowSaveSummary() {
-  TSaveSummaryForm save(&Analyzer, QString::fromStdString(Analyzer.CurrentPath),
-                        Analyzer.SaveNameText, &Analyzer, Folders.BackupFolder(), Prompts);
+  TSaveSummaryForm save(Targets.Window, QString::fromStdString(*Targets.CurrentPath),
+                        *Targets.SaveNameText, Targets.Window, Folders.BackupFolder(), Prompts);
   save.exec();
 }
 
@@ -88,13 +89,13 @@ bool TAnalyzerCommands::WriteSummary(const std::string& root, const TSummaryTree
   // Without a Backup folder the name would land in the file system's root: refuse instead.
   std::string error = "the Backup folder is not available";
   if (!folder.empty() &&
-      SaveSummaryFile(folder, Analyzer.SaveNameText, root, general, detail, error)) {
+      SaveSummaryFile(folder, *Targets.SaveNameText, root, general, detail, error)) {
     return true;
   }
   Prompts.Error(
-      &Analyzer,
+      Targets.Window,
       QStringLiteral("The summary could not be saved as \"%1\": %2.")
-          .arg(QString::fromStdString(Analyzer.SaveNameText), QString::fromStdString(error)),
+          .arg(QString::fromStdString(*Targets.SaveNameText), QString::fromStdString(error)),
       QStringLiteral("Save Summary"));
   return false;
 }
@@ -112,7 +113,7 @@ bool TAnalyzerCommands::HandleMessage(QEvent* event) {
       }
       return true;
     case WM_OPEN_SUMMARY:
-      if (LoadSummary) LoadSummary(Analyzer.OpenPathText);
+      if (LoadSummary) LoadSummary(*Targets.OpenPathText);
       return true;
     default:
       return false;

@@ -12,10 +12,10 @@
 #include "ui/TVLMHelpForm.h"
 
 class QEvent;
+class QToolButton;
+class QWidget;
 
 namespace Vellumetric {
-
-class TVLMAnalyzerForm;
 
 // The maker's page about the suite product, opened by Upgrade.
 inline constexpr const char* UpgradeWebAddress = "https://www.quendrix.example/gildercase/";
@@ -36,13 +36,30 @@ struct TSummarySource {
   const TSummaryTree* Detail = nullptr;
 };
 
+// The parts of the analyzer its commands work on. The commands are given these rather than the
+// analyzer itself, so the window that owns them is no dependency of theirs.
+struct TCommandTargets {
+  QWidget* Window = nullptr;  // the dialogs' owner and the receiver of their messages
+  QToolButton* UpgradeButton = nullptr;
+  QToolButton* OptionsButton = nullptr;
+  QToolButton* HelpButton = nullptr;
+  QToolButton* OpenButton = nullptr;
+  TFileExtDescList* Groups = nullptr;
+  TFileExtList* Extensions = nullptr;
+  const std::string* CurrentPath = nullptr;
+  std::string* SaveNameText = nullptr;
+  std::string* OpenPathText = nullptr;
+  int LayoutDpi = 96;
+  const bool* Compact = nullptr;  // the compact toolbar is the analyzer's "not above 100 ppi"
+};
+
 // The analyzer's saved-summary, options, upgrade and help commands, wired to its toolbar
 // buttons and to its messages 2031-2033.
 class TAnalyzerCommands final : public QObject {
  public:
-  TAnalyzerCommands(TVLMAnalyzerForm& analyzer,
-                    TCommandFolders folders = TCommandFolders::Standard(),
-                    TDialogPrompts prompts = TDialogPrompts::Standard());
+  explicit TAnalyzerCommands(const TCommandTargets& targets,
+                             TCommandFolders folders = TCommandFolders::Standard(),
+                             TDialogPrompts prompts = TDialogPrompts::Standard());
 
   void ToolButton5Click();   // Upgrade
   void ToolButton7Click();   // Options
@@ -71,7 +88,7 @@ class TAnalyzerCommands final : public QObject {
   TDialogPrompts Prompts;
 
  private:
-  TVLMAnalyzerForm& Analyzer;
+  TCommandTargets Targets;
 };
 
 }  // namespace Vellumetric

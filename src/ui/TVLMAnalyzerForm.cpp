@@ -28,7 +28,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   setObjectName(QStringLiteral("VLMAnalyzerForm"));
   BuildToolBar();
   BuildPanels();
-  Commands = new TAnalyzerCommands(*this);
+  Commands = new TAnalyzerCommands(CommandTargets());
   Shell = new TDesktopShell(this, Services.BusAddress);
   FolderView = new TFolderTreeController(VirtualStringTree, *Shell, Dpi);
   FolderView->FocusChanged = [this](const TFolderData& node, bool topLevel) {
@@ -54,6 +54,23 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton1, &QToolButton::clicked, this, [this] { ScanDriveButtonClick(); });
   connect(ToolButton2, &QToolButton::clicked, this, [this] { BrowseForFolder(); });
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
+}
+
+TCommandTargets TVLMAnalyzerForm::CommandTargets() {
+  TCommandTargets t;
+  t.Window = this;
+  t.UpgradeButton = ToolButton5;
+  t.OptionsButton = ToolButton7;
+  t.HelpButton = ToolButton9;
+  t.OpenButton = ToolButton10;
+  t.Groups = &Groups;
+  t.Extensions = &Extensions;
+  t.CurrentPath = &CurrentPath;
+  t.SaveNameText = &SaveNameText;
+  t.OpenPathText = &OpenPathText;
+  t.LayoutDpi = Dpi;
+  t.Compact = &Compact;
+  return t;
 }
 
 // The workers write into this window's lists: they are stopped before any list goes.

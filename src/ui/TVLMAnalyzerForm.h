@@ -41,6 +41,7 @@
 namespace Vellumetric {
 
 class TAnalyzerCommands;
+struct TCommandTargets;
 
 // What the analyzer asks of the system, replaceable in tests.
 struct TAnalyzerServices {
@@ -156,9 +157,6 @@ class TVLMAnalyzerForm final : public QWidget {
   std::unique_ptr<TMapTabController> MapTab;
   std::unique_ptr<TScanHistoryHook> History;
 
-  [[nodiscard]] int LayoutDpi() const noexcept { return Dpi; }
-  [[nodiscard]] bool IsCompact() const noexcept { return Compact; }
-
  protected:
   bool event(QEvent* event) override;
 
@@ -180,6 +178,7 @@ class TVLMAnalyzerForm final : public QWidget {
   void DestroyProgressForm();
   void DestroyQuickInfo();
   void WireSavedSummaries();
+  [[nodiscard]] TCommandTargets CommandTargets();
 
   int Dpi;
   TAnalyzerServices Services;
