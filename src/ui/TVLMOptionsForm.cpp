@@ -1,26 +1,13 @@
 #include "ui/TVLMOptionsForm.h"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <set>
 
-#include "filetypes/VLMOptions.h"
-#include "system/PathRules.h"
 #include "ui/TIconSet.h"
 #include "ui/UiMetrics.h"
 
 namespace Vellumetric {
-namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-}  // namespace
 
 TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFileExtList& extensions,
                                  std::string databasePath, int layoutDpi, int screenDpi,
@@ -28,10 +15,12 @@ TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFile
     : QDialog(owner),
       Groups(groups),
       Extensions(extensions),
-      DatabasePath(std::move(databasePath)),
       Dpi(layoutDpi),
       ScreenDpi(screenDpi),
-      Prompts(std::move(prompts)) {
+      Prompts(std::move(prompts)),
+      Writer(groups, extensions, std::move(databasePath), [this](const std::string& m) {
+        Prompts.Notice(this, QString::fromStdString(m), QStringLiteral("Error"));
+      }) {
   setObjectName(QStringLiteral("TVLMOptionsForm"));
   setWindowTitle(QStringLiteral("Options"));
   setFont(TahomaFont(8));
@@ -52,25 +41,19 @@ TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFile
           "Manage list of file extension recognizedby the program during the scan process"),
       this);
   Label8->setObjectName(QStringLiteral("Label8"));
-  ListView1 = new QTreeWidget(this);
-  ListView1->setObjectName(QStringLiteral("ListView1"));
-  ListView1->setColumnCount(2);
-  ListView1->setHeaderLabels({QStringLiteral("File Extension"), QString()});
-  ListView1->setColumnHidden(1, true);  // the group's id, as the item's first sub-item
-  ListView1->setRootIsDecorated(false);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setSortingEnabled(true);
-  ListView1->sortByColumn(0, Qt::AscendingOrder);
-  ListView1->header()->setSectionsClickable(false);
-  ListView1->header()->setSortIndicatorShown(false);
-  ListView1->setMinimumSize(Scaled(720, Dpi), Scaled(330, Dpi));
+  ListView1 = new TGroupListView(this, Dpi);
   connect(ListView1, &QTreeWidget::itemSelectionChanged, this, [this] { ListView1SelectItem(); });
 
-  BuildPanel();
+  Panel1 = new TGroupEditPanel(this, Dpi, Groups, Extensions, Prompts);
+  Edit1 = Panel1->Edit1;
+  ListBox1 = Panel1->ListBox1;
+  Edit2 = Panel1->Edit2;
+  Button3 = Panel1->Button3;
+  Button4 = Panel1->Button4;
   SaveButton = new QPushButton(QStringLiteral("Save"), this);
   SaveButton->setObjectName(QStringLiteral("SaveButton"));
   SaveButton->hide();
+  Panel1->Changed = [this] { UpdateSave(); };
   Button1 = new QPushButton(QStringLiteral("Close"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   connect(SaveButton, &QPushButton::clicked, this, [this] { SaveButtonClick(); });
@@ -121,44 +104,6 @@ QToolButton* TVLMOptionsForm::AddToolButton(const QString& caption, const QStrin
   return button;
 }
 
-// The edit panel: the group's name and its extension list; it covers the label and the list.
-void TVLMOptionsForm::BuildPanel() {
-  Panel1 = new QWidget(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Label1 = new QLabel(
-      QStringLiteral("Description for file extension group (example: Document Files)"), Panel1);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Edit1 = new QLineEdit(Panel1);
-  Edit1->setObjectName(QStringLiteral("Edit1"));
-  Label2 = new QLabel(QStringLiteral("File extension (example: .doc)"), Panel1);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  ListBox1 = new QListWidget(Panel1);
-  ListBox1->setObjectName(QStringLiteral("ListBox1"));
-  ListBox1->setSortingEnabled(true);
-  Edit2 = new QLineEdit(Panel1);
-  Edit2->setObjectName(QStringLiteral("Edit2"));
-  Button3 = new QPushButton(QStringLiteral("Add"), Panel1);
-  Button3->setObjectName(QStringLiteral("Button3"));
-  Button4 = new QPushButton(QStringLiteral("Remove"), Panel1);
-  Button4->setObjectName(QStringLiteral("Button4"));
-  Button3->setEnabled(false);
-  Button4->setEnabled(false);
-  connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
-  connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-  auto* grid = new QGridLayout(Panel1);
-  grid->setContentsMargins(0, Scaled(8, Dpi), 0, 0);
-  grid->addWidget(Label1, 0, 0, 1, 2);
-  grid->addWidget(Edit1, 1, 0, 1, 2);
-  grid->addWidget(Label2, 2, 0, 1, 2);
-  grid->addWidget(Edit2, 3, 0);
-  grid->addWidget(Button3, 3, 1);
-  grid->addWidget(ListBox1, 4, 0, 2, 1);
-  grid->addWidget(Button4, 4, 1, Qt::AlignTop);
-  grid->setRowStretch(5, 1);
-}
-
 void TVLMOptionsForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!Shown) {
@@ -169,7 +114,7 @@ void TVLMOptionsForm::showEvent(QShowEvent* event) {
 
 void TVLMOptionsForm::FormShow() {
   SetImages(IsLargeResolution(ScreenDpi) ? 32 : 16);
-  FillList();
+  ListView1->Fill(Groups, Extensions);
   layout()->activate();
   setFixedSize(minimumSizeHint());
 }
@@ -189,54 +134,15 @@ bool TVLMOptionsForm::IsButtonShown(const QToolButton* button) const {
   return ButtonActions.at(button)->isVisible();
 }
 
-QString TVLMOptionsForm::GroupCaption(const TFileExtDescData& group,
-                                      const TFileExtList& extensions) {
-  std::string list;
-  for (const TFileExtData& e : extensions) {
-    if (e.DescID != group.ID) continue;
-    if (!list.empty()) list += ", ";
-    list += "*" + e.Ext;
-  }
-  return Q(group.Desc + " (" + list + ")");
-}
-
-QTreeWidgetItem* TVLMOptionsForm::AddItem(const TFileExtDescData& group) {
-  auto* item = new QTreeWidgetItem(ListView1);
-  item->setText(0, GroupCaption(group, Extensions));
-  item->setText(1, QString::number(group.ID));
-  item->setIcon(0, TIconSet::Icon(QStringLiteral("file"), 16));
-  return item;
-}
-
-void TVLMOptionsForm::FillList() {
-  ListView1->clear();
-  for (const TFileExtDescData& group : Groups) AddItem(group);
-}
-
-QTreeWidgetItem* TVLMOptionsForm::SelectedItem() const {
-  const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
-  return selected.isEmpty() ? nullptr : selected.front();
-}
-
-std::int32_t TVLMOptionsForm::SelectedGroupIndex() const {
-  const QTreeWidgetItem* item = SelectedItem();
-  if (!item) return -1;
-  for (std::size_t i = 0; i < Groups.size(); ++i) {
-    if (QString::number(Groups[i].ID) == item->text(1)) return static_cast<std::int32_t>(i);
-  }
-  return -1;
-}
-
 // The view would move the selection to a neighbour; nothing is selected after a deletion, so
 // Remove and Edit never act on a group the user did not pick.
 void TVLMOptionsForm::DeleteSelectedItem() {
-  delete SelectedItem();
-  ListView1->clearSelection();
+  ListView1->DeleteSelectedItem();
   ListView1SelectItem();
 }
 
 void TVLMOptionsForm::ListView1SelectItem() {
-  const bool selected = SelectedItem() != nullptr;
+  const bool selected = ListView1->SelectedItem() != nullptr;
   ToolButton6->setEnabled(selected);
   ToolButton1->setEnabled(selected);
 }
@@ -260,113 +166,42 @@ void TVLMOptionsForm::LeavePanel() {
 }
 
 void TVLMOptionsForm::UpdateSave() {
-  SaveButton->setEnabled(ListBox1->count() > 0 && !Edit1->text().isEmpty());
+  SaveButton->setEnabled(Panel1->CanSave());
 }
 
 void TVLMOptionsForm::ToolButton3Click() {
   EnterPanel();
-  Edit1->clear();
-  Edit2->clear();
-  ListBox1->clear();
-  Button4->setEnabled(false);
+  Panel1->StartNew();
   AddMode = true;
   UpdateSave();
   Edit1->setFocus();
 }
 
 void TVLMOptionsForm::ToolButton1Click() {
-  EditIndex = SelectedGroupIndex();
+  EditIndex = ListView1->SelectedGroupIndex(Groups);
   if (EditIndex < 0) return;
-  const TFileExtDescData& group = Groups[static_cast<std::size_t>(EditIndex)];
-  ListBox1->clear();
-  for (const TFileExtData& e : Extensions) {
-    if (e.DescID == group.ID) ListBox1->addItem(Q(e.Ext));
-  }
-  if (ListBox1->count() == 0) {
-    Button4->setEnabled(false);
-  } else {
-    ListBox1->setCurrentRow(0);
-    Button4->setEnabled(true);
-  }
-  Edit1->setText(Q(group.Desc));
-  Edit2->clear();
+  Panel1->StartEdit(Groups[static_cast<std::size_t>(EditIndex)]);
   EnterPanel();
   AddMode = false;
   UpdateSave();
 }
 
 void TVLMOptionsForm::ToolButton6Click() {
-  EditIndex = SelectedGroupIndex();
+  EditIndex = ListView1->SelectedGroupIndex(Groups);
   if (EditIndex < 0) return;
-  const TFileExtDescData group = Groups[static_cast<std::size_t>(EditIndex)];
+  const QString name = QString::fromStdString(Groups[static_cast<std::size_t>(EditIndex)].Desc);
   if (!Prompts.Question(this,
-                        QStringLiteral("Are you sure you want to remove '") + Q(group.Desc) +
+                        QStringLiteral("Are you sure you want to remove '") + name +
                             QStringLiteral("' file extension group?"),
                         QStringLiteral("Remove File Extension Group"))) {
     return;
   }
-  {
-    VLMOptions db(DatabasePath, [this](const std::string& m) {
-      Prompts.Notice(this, Q(m), QStringLiteral("Error"));
-    });
-    static_cast<void>(db.DeleteGroup(group.ID));
-  }
+  Writer.RemoveGroup(static_cast<std::size_t>(EditIndex));
   DeleteSelectedItem();
-  Groups.erase(Groups.begin() + EditIndex);
-  std::erase_if(Extensions, [&](const TFileExtData& e) { return e.DescID == group.ID; });
 }
 
 void TVLMOptionsForm::ToolButton2Click() {
   LeavePanel();
-}
-
-// The duplicate test looks at the saved extension list only, so an extension of the group
-// being edited counts as included even after it was taken out of the list box.
-void TVLMOptionsForm::Button3Click() {
-  std::string text = Edit2->text().toStdString();
-  if (text.empty() || text.front() != '.') text = std::string(".") + text;
-  const auto found = std::find_if(Extensions.begin(), Extensions.end(), [&](const TFileExtData& e) {
-    return EqualsIgnoreAsciiCase(e.Ext, text);
-  });
-  if (found != Extensions.end()) {
-    std::string owner;
-    for (const TFileExtDescData& g : Groups) {
-      if (g.ID == found->DescID) {
-        owner = g.Desc;
-        break;
-      }
-    }
-    Prompts.Notice(this, Q(text + " is already inlcluded in " + owner + " file extension group."),
-                   QStringLiteral("Duplicate File extension"));
-  } else {
-    auto* item = new QListWidgetItem(Q(text), ListBox1);
-    ListBox1->setCurrentItem(item);
-  }
-  UpdateSave();
-}
-
-void TVLMOptionsForm::Button4Click() {
-  const int i = ListBox1->currentRow();
-  if (i < 0 || !ListBox1->currentItem()->isSelected()) return;  // nothing to remove
-  if (Prompts.Question(this,
-                       QStringLiteral("Are you sure you want to remove '") +
-                           ListBox1->currentItem()->text() + QStringLiteral("'?"),
-                       QStringLiteral("Remove File Extension"))) {
-    delete ListBox1->takeItem(i);
-  }
-  if (ListBox1->count() > 0) {
-    ListBox1->setCurrentRow(std::min(i, ListBox1->count() - 1));
-  } else {
-    SaveButton->setEnabled(false);
-  }
-}
-
-void TVLMOptionsForm::Edit1Change() {
-  UpdateSave();
-}
-
-void TVLMOptionsForm::Edit2Change() {
-  Button3->setEnabled(!Edit2->text().isEmpty());
 }
 
 void TVLMOptionsForm::SaveButtonClick() {
@@ -375,59 +210,25 @@ void TVLMOptionsForm::SaveButtonClick() {
                    QStringLiteral("No File Extension Added"));
     return;
   }
-  VLMOptions db(DatabasePath, [this](const std::string& m) {
-    Prompts.Notice(this, Q(m), QStringLiteral("Error"));
-  });
   // A database failure has been shown; the lists and the view take the change all the same.
-  static_cast<void>(AddMode ? SaveNewGroup(db) : SaveEditedGroup(db));
+  if (AddMode) {
+    Writer.AddGroup(Panel1->GroupName(), Panel1->ExtensionTexts());
+    FocusSavedGroup(Groups.back());
+  } else if (Writer.ReplaceGroup(EditIndex, Panel1->GroupName(), Panel1->ExtensionTexts())) {
+    DeleteSelectedItem();
+    FocusSavedGroup(Groups[static_cast<std::size_t>(EditIndex)]);
+  }
   LeavePanel();
-  // The saved group's item has the focus but is not selected (the view may have selected it
-  // on insertion), so Remove and Edit wait for the user's pick.
   ListView1->clearSelection();
   ListView1SelectItem();
 }
 
-bool TVLMOptionsForm::SaveNewGroup(VLMOptions& db) {
-  std::set<std::int32_t> used;
-  for (const TFileExtDescData& g : Groups) used.insert(g.ID);
-  std::int32_t id = 0;
-  while (used.count(id)) ++id;
-  const std::string name = Edit1->text().toStdString();
-  bool ok = db.InsertGroup(id, name);
-  Groups.push_back({id, name});
-  for (int i = 0; i < ListBox1->count(); ++i) {
-    const std::string ext = ListBox1->item(i)->text().toStdString();
-    ok = db.InsertExtension(ext, id) && ok;
-    Extensions.push_back({ext, id});
-  }
-  QTreeWidgetItem* item = AddItem(Groups.back());
+void TVLMOptionsForm::FocusSavedGroup(const TFileExtDescData& group) {
+  QTreeWidgetItem* item = ListView1->AddGroup(group, Extensions);
   ListView1->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
   ListView1->setFocus();
-  return ok;
 }
 
-bool TVLMOptionsForm::SaveEditedGroup(VLMOptions& db) {
-  if (EditIndex < 0 || static_cast<std::size_t>(EditIndex) >= Groups.size()) return false;
-  TFileExtDescData& group = Groups[static_cast<std::size_t>(EditIndex)];
-  const std::int32_t id = group.ID;
-  const std::string name = Edit1->text().toStdString();
-  bool ok = db.DeleteGroup(id) && db.InsertGroup(id, name);
-  std::erase_if(Extensions, [id](const TFileExtData& e) { return e.DescID == id; });
-  for (int i = 0; i < ListBox1->count(); ++i) {
-    const std::string ext = ListBox1->item(i)->text().toStdString();
-    ok = db.InsertExtension(ext, id) && ok;
-    Extensions.push_back({ext, id});
-  }
-  group.Desc = name;
-  DeleteSelectedItem();
-  QTreeWidgetItem* item = AddItem(group);
-  ListView1->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-  ListView1->setFocus();
-  return ok;
-}
-
-// The database in use lives in the data folder; a reset rebuilds it and both lists from the
-// defaults. (No file outside the data folder is deleted.)
 void TVLMOptionsForm::Reset_ToolButtonClick() {
   if (!Prompts.Question(
           this,
@@ -435,16 +236,8 @@ void TVLMOptionsForm::Reset_ToolButtonClick() {
           QStringLiteral("Remove File Extension"))) {
     return;
   }
-  {
-    VLMOptions db(DatabasePath, [this](const std::string& m) {
-      Prompts.Notice(this, Q(m), QStringLiteral("Error"));
-    });
-    static_cast<void>(db.ResetGroups());
-    static_cast<void>(db.LoadGroups(Groups));
-    static_cast<void>(db.ResetExtensions());
-    static_cast<void>(db.LoadExtensions(Extensions));
-  }
-  FillList();
+  Writer.ResetToDefaults();
+  ListView1->Fill(Groups, Extensions);
   ListView1SelectItem();
 }
 

@@ -8,7 +8,6 @@
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -16,14 +15,16 @@
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
 #include "ui/TDialogPrompts.h"
+#include "ui/TGroupDatabaseWriter.h"
+#include "ui/TGroupEditPanel.h"
+#include "ui/TGroupListView.h"
 
 namespace Vellumetric {
 
-class VLMOptions;
-
 // The options dialog: adds, edits, removes and resets the file-extension groups. Every change
-// goes to the group database at once (one VLMOptions per action) and to the analyzer's two
-// lists, which the dialog edits in place, so the next scan uses it.
+// goes to the group database at once and to the analyzer's two lists, which the dialog edits in
+// place, so the next scan uses it. The group list, the edit panel and the database writes are
+// parts of their own; the dialog switches between list and panel and runs the toolbar.
 class TVLMOptionsForm final : public QDialog {
  public:
   // `layoutDpi` scales the layout; `screenDpi`, the screen's own resolution, picks the images.
@@ -39,16 +40,9 @@ class TVLMOptionsForm final : public QDialog {
   void ToolButton1Click();  // Edit
   void Reset_ToolButtonClick();
   void ToolButton2Click();  // Back
-  void Button3Click();      // add extension
-  void Button4Click();      // remove extension
-  void Edit1Change();
-  void Edit2Change();
   void SaveButtonClick();
 
   [[nodiscard]] bool IsButtonShown(const QToolButton* button) const;
-  // The list item caption of a group: "Font Files (*.fnt, *.fon, *.otf, *.ttf)".
-  [[nodiscard]] static QString GroupCaption(const TFileExtDescData& group,
-                                            const TFileExtList& extensions);
 
   QToolBar* ToolBar1 = nullptr;
   QToolButton* ToolButton3 = nullptr;
@@ -57,12 +51,11 @@ class TVLMOptionsForm final : public QDialog {
   QToolButton* Reset_ToolButton = nullptr;
   QToolButton* ToolButton2 = nullptr;
   QLabel* Label8 = nullptr;
-  QTreeWidget* ListView1 = nullptr;
-  QWidget* Panel1 = nullptr;
+  TGroupListView* ListView1 = nullptr;
+  TGroupEditPanel* Panel1 = nullptr;
   QStackedWidget* Pages = nullptr;  // the list with its label, or the edit panel
-  QLabel* Label1 = nullptr;
+  // The edit panel's controls, reached through the dialog as its callers always have.
   QLineEdit* Edit1 = nullptr;
-  QLabel* Label2 = nullptr;
   QListWidget* ListBox1 = nullptr;
   QLineEdit* Edit2 = nullptr;
   QPushButton* Button3 = nullptr;
@@ -78,26 +71,21 @@ class TVLMOptionsForm final : public QDialog {
 
  private:
   QToolButton* AddToolButton(const QString& caption, const QString& image, const char* name);
-  void BuildPanel();
   void SetImages(int size);
-  void FillList();
-  QTreeWidgetItem* AddItem(const TFileExtDescData& group);
   void EnterPanel();
   void LeavePanel();
   void UpdateSave();
-  [[nodiscard]] QTreeWidgetItem* SelectedItem() const;
   void DeleteSelectedItem();
-  // The index in the group list of the selected item's group; -1 when there is none.
-  [[nodiscard]] std::int32_t SelectedGroupIndex() const;
-  [[nodiscard]] bool SaveNewGroup(VLMOptions& db);
-  [[nodiscard]] bool SaveEditedGroup(VLMOptions& db);
+  // The saved group's item gets the focus but is not selected (the view may have selected it
+  // on insertion), so Remove and Edit wait for the user's pick.
+  void FocusSavedGroup(const TFileExtDescData& group);
 
   TFileExtDescList& Groups;
   TFileExtList& Extensions;
-  std::string DatabasePath;
   int Dpi;
   int ScreenDpi;
   TDialogPrompts Prompts;
+  TGroupDatabaseWriter Writer;
   std::map<const QToolButton*, QAction*> ButtonActions;
   std::map<const QToolButton*, QString> ButtonImages;
   bool Shown = false;
