@@ -1,21 +1,12 @@
 #pragma once
 
-#include <QLabel>
-#include <QLocale>
-#include <QMenu>
-#include <QProgressBar>
-#include <QSplitter>
-#include <QTabWidget>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
 #include <QWidget>
 #include <atomic>
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
@@ -23,56 +14,33 @@
 #include "model/TFileRecordStore.h"
 #include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
-#include "system/NativePlatform.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
 #include "system/TWindowsInfo.h"
+#include "ui/TAnalyzerControls.h"
+#include "ui/TAnalyzerServices.h"
 #include "ui/TDesktopShell.h"
 #include "ui/TFolderTreeController.h"
-#include "ui/TInfoListView.h"
 #include "ui/TMapTabController.h"
 #include "ui/TScanHistoryHook.h"
 #include "ui/TSummaryViewController.h"
 #include "ui/TVLMDiskScanProgressForm.h"
 #include "ui/TVLMDriveListForm.h"
 #include "ui/TVLMQuickInfoForm.h"
-#include "ui/TVLMTitleBarForm.h"
 
 namespace Vellumetric {
 
 class TAnalyzerCommands;
 struct TCommandTargets;
 
-// What the analyzer asks of the system, replaceable in tests.
-struct TAnalyzerServices {
-  std::function<void(TDiskList&)> BuildDisks = [](TDiskList& d) { BuildDiskList(d); };
-  TVLMDriveListForm::TVolumeQuery VolumeQuery = [](const std::string& root) {
-    return QueryVolumeFacts(root);
-  };
-  TDriveInfoCache::TGather GatherDrive = [](std::string_view root) {
-    return GatherDriveInfo(root, QLocale::system().decimalPoint().toStdString());
-  };
-  TListerFactory Listers = [] { return CreateDirectoryLister(); };
-  // Fills the group and extension lists from the group database.
-  std::function<void(TFileExtDescList&, TFileExtList&)> LoadGroups;
-  // The folder dialog of Browse; empty when the user chose nothing.
-  std::function<std::string(QWidget* parent)> ChooseFolder;
-  // The session bus to find the file manager on; empty for the user's own.
-  QString BusAddress;
-  // The scan history's file, asked when the first scan ends; empty keeps no history.
-  std::function<std::string()> HistoryDatabase = [] {
-    return TScanHistoryHook::StandardDatabasePath();
-  };
-};
-
 // The working window: toolbar, the start view with the drive tiles and the drive page, and (with
-// the scan commands) the results views. Owns every list of the program's data.
-class TVLMAnalyzerForm final : public QWidget {
+// the scan commands) the results views. Owns every list of the program's data. Its controls and
+// their layout are inherited from TAnalyzerControls; this class wires the flows.
+class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
  public:
   TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices services = {});
   ~TVLMAnalyzerForm() override;
 
-  void SetCompactToolbar(bool compact);
   void Initialize();
   void ShowStartView();
   void ShowDriveInfo(const std::string& root);
@@ -94,48 +62,18 @@ class TVLMAnalyzerForm final : public QWidget {
   void BackClick();
   void SummaryThreadTimerTimer();
   void ShowFolderInfo(const TFolderData& node, bool topLevel);
-  [[nodiscard]] bool IsButtonShown(const QToolButton* button) const;
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
   int SummaryStopRequests = 0;
   int ScanCancelRequests = 0;
 
-  QToolBar* ToolBar1 = nullptr;
-  QToolButton* ToolButton1 = nullptr;
-  QToolButton* ToolButton2 = nullptr;
-  QToolButton* ToolButton4 = nullptr;
-  QToolButton* ToolButton5 = nullptr;
-  QToolButton* ToolButton6 = nullptr;
-  QToolButton* ToolButton7 = nullptr;
-  QAction* ToolButton8 = nullptr;  // the separator
-  QToolButton* ToolButton9 = nullptr;
-  QToolButton* ToolButton10 = nullptr;
-  QMenu* PopupMenu1 = nullptr;
-  QMenu* PopupMenu2 = nullptr;
-  QWidget* Panel1 = nullptr;
-  QWidget* Panel2 = nullptr;
-  QWidget* Panel4 = nullptr;
-  QWidget* Panel5 = nullptr;
-  QWidget* Panel6 = nullptr;
-  QSplitter* Splitter1 = nullptr;
-  QTabWidget* PageControl1 = nullptr;
-  QWidget* TabSheet1 = nullptr;
-  QWidget* TabSheet2 = nullptr;
-  QTreeView* VirtualStringTree = nullptr;
-  QTreeView* VirtualStringTree1 = nullptr;
-  QTreeView* VirtualStringTree2 = nullptr;
-  TInfoListView* ListView1 = nullptr;
-  QLabel* StaticText1 = nullptr;
-  QProgressBar* ProgressBar1 = nullptr;
-  QLabel* Label1 = nullptr;
   TVLMQuickInfoForm* QuickInfo = nullptr;
   TVLMDiskScanProgressForm* ProgressForm = nullptr;
   QTimer* SummaryThreadTimer = nullptr;
   TDesktopShell* Shell = nullptr;
   TFolderTreeController* FolderView = nullptr;
   TSummaryViewController* Summary = nullptr;
-  TVLMTitleBarForm* SummaryTitleBar = nullptr;
 
   TDiskList DiskList;
   TDriveInfoCache DriveInfoCache;
@@ -161,13 +99,8 @@ class TVLMAnalyzerForm final : public QWidget {
   bool event(QEvent* event) override;
 
  private:
-  QToolButton* AddButton(const QString& caption, const QString& icon);
-  void BuildToolBar();
-  void BuildPanels();
   void BuildScanDriveMenu();
   void BuildScanFolderMenu();
-  void SetButtonShown(QToolButton* button, bool shown);
-  void SetToolbarImages(int size);
   void ShowAbout();
   void EnterScanView();
   void StartScan(bool drives);
@@ -182,9 +115,6 @@ class TVLMAnalyzerForm final : public QWidget {
 
   int Dpi;
   TAnalyzerServices Services;
-  bool Compact = false;
-  std::map<const QToolButton*, QAction*> ButtonActions;
-  std::map<const QToolButton*, QString> ButtonImages;
 };
 
 }  // namespace Vellumetric
