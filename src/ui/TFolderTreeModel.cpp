@@ -5,8 +5,8 @@
 #include "system/Formatting.h"
 #include "system/NativePlatform.h"
 #include "system/StringTable.h"
+#include "ui/ShareBarPainter.h"
 #include "ui/TIconSet.h"
-#include "ui/TShareBarDelegate.h"
 
 namespace Vellumetric {
 namespace {

@@ -3,8 +3,8 @@
 #include "system/Formatting.h"
 #include "system/StringTable.h"
 #include "ui/LastAccessText.h"
+#include "ui/ShareBarPainter.h"
 #include "ui/TIconSet.h"
-#include "ui/TShareBarDelegate.h"
 
 namespace Vellumetric {
 

@@ -12,35 +12,15 @@
 #include <cmath>
 
 #include "system/Formatting.h"
+#include "ui/TreemapLegend.h"
 
 namespace Vellumetric {
 namespace {
-
-constexpr int kLegendGap = 12;
-constexpr int kLegendPad = 4;
 
 QString SizeText(std::uint64_t bytes) {
   const std::string text = FormatSize(bytes, 2, QLocale::system().decimalPoint().toStdString());
   return QString::fromStdString(text).trimmed() + QStringLiteral(" (") +
          QLocale::system().toString(static_cast<qulonglong>(bytes)) + QStringLiteral(" bytes)");
-}
-
-// Where each legend entry goes in a strip of `width` pixels: left to right, wrapping.
-std::vector<QRect> LegendBoxes(const QFontMetrics& fm, const std::vector<QString>& texts,
-                               int width) {
-  std::vector<QRect> boxes;
-  const int h = fm.height();
-  int x = kLegendPad, y = kLegendPad;
-  for (const QString& text : texts) {
-    const int w = h + 4 + fm.horizontalAdvance(text);
-    if (x > kLegendPad && x + w > width - kLegendPad) {
-      x = kLegendPad;
-      y += h + kLegendPad;
-    }
-    boxes.emplace_back(x, y, w, h);
-    x += w + kLegendGap;
-  }
-  return boxes;
 }
 
 }  // namespace
@@ -107,10 +87,7 @@ QRect TTreemapView::MapRect() const {
 }
 
 int TTreemapView::LegendHeight() const {
-  std::vector<QString> texts;
-  for (const auto& e : Colours.Legend()) texts.push_back(e.Text);
-  const auto boxes = LegendBoxes(fontMetrics(), texts, width());
-  return boxes.empty() ? 0 : boxes.back().bottom() + 1 + kLegendPad;
+  return TreemapLegendHeight(fontMetrics(), Colours, width());
 }
 
 void TTreemapView::RequestRender() {
@@ -222,21 +199,8 @@ void TTreemapView::paintEvent(QPaintEvent*) {
       painter.drawRect(frame.adjusted(1, 1, -1, -1));
     }
   }
-  PaintLegend(painter, QRect(0, map.bottom() + 1, width(), height() - map.height()));
-}
-
-void TTreemapView::PaintLegend(QPainter& painter, const QRect& strip) const {
-  std::vector<QString> texts;
-  for (const auto& e : Colours.Legend()) texts.push_back(e.Text);
-  const auto boxes = LegendBoxes(painter.fontMetrics(), texts, strip.width());
-  painter.setPen(palette().color(QPalette::WindowText));
-  for (std::size_t i = 0; i < boxes.size(); ++i) {
-    const QRect box = boxes[i].translated(strip.topLeft());
-    const QRect swatch(box.x(), box.y() + 1, box.height() - 2, box.height() - 2);
-    painter.fillRect(swatch, QColor(Colours.Legend()[i].Colour));
-    painter.drawText(box.adjusted(box.height() + 4, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                     texts[i]);
-  }
+  PaintTreemapLegend(painter, QRect(0, map.bottom() + 1, width(), height() - map.height()), Colours,
+                     palette().color(QPalette::WindowText));
 }
 
 void TTreemapView::resizeEvent(QResizeEvent* e) {
@@ -281,7 +245,8 @@ QImage TTreemapView::Snapshot() const {
   QPainter painter(&out);
   painter.setFont(font());
   painter.drawImage(QPoint(0, 0), map);
-  PaintLegend(painter, QRect(0, mapHeight, mapWidth, LegendHeight()));
+  PaintTreemapLegend(painter, QRect(0, mapHeight, mapWidth, LegendHeight()), Colours,
+                     palette().color(QPalette::WindowText));
   return out;
 }
 

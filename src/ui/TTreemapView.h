@@ -80,7 +80,6 @@ class TTreemapView final : public QWidget {
   void StartWorker();
   void Accept(std::shared_ptr<TResult> result);
   void WaitForWorker();
-  void PaintLegend(QPainter& painter, const QRect& strip) const;
   [[nodiscard]] int LegendHeight() const;
   [[nodiscard]] std::string FilePath(TFileId file) const;
   void SaveWithDialog();

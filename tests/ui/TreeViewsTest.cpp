@@ -20,7 +20,7 @@
 #include "ui/LastAccessText.h"
 #include "ui/ScanSweepPainter.h"
 #include "ui/TFolderTreeController.h"
-#include "ui/TShareBarDelegate.h"
+#include "ui/ShareBarPainter.h"
 #include "ui/TVLMDiskScanProgressForm.h"
 
 namespace Vellumetric::Testing {
