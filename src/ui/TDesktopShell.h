@@ -6,23 +6,27 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace Vellumetric {
 
+class TPlatformShell;
+
 // What the program asks of the desktop: open a file or folder with the user's application,
 // show an item selected in the file manager, and the icon of a file by its type. Nothing here
-// goes through a shell command line.
+// goes through a shell command line. What differs per platform is behind TPlatformShell.
 class TDesktopShell final : public QObject {
  public:
-  // `busAddress`: the session bus to ask for the file manager; empty for the user's own.
+  // `busAddress`: where to ask for the file manager (on POSIX the D-Bus session bus); empty for
+  // the user's own.
   explicit TDesktopShell(QObject* parent, QString busAddress = {});
   ~TDesktopShell() override;
 
   // Opens a file or folder with its default application (a folder in the file manager).
   bool OpenPath(const std::string& path);
-  // Asks the file manager (org.freedesktop.FileManager1) to show the folder holding `path` with
-  // `path` selected; when no file manager answers, opens the containing folder instead.
+  // Asks the file manager (on POSIX org.freedesktop.FileManager1) to show the folder holding
+  // `path` with `path` selected; when no file manager answers, opens the containing folder.
   void ShowItemInFolder(const std::string& path);
   // The icon theme's icon for the file's MIME type, looked up once per type; the program's own
   // file icon where the theme has none.
@@ -34,10 +38,9 @@ class TDesktopShell final : public QObject {
   std::function<void(bool answered)> ShowItemDone;
 
  private:
-  QString BusAddress;
-  QString ConnectionName;
   QHash<QString, QIcon> IconsByType;
   QIcon FallbackIcon;
+  std::unique_ptr<TPlatformShell> Platform;
 };
 
 // The file: URL of a local path; bytes that are not UTF-8 are kept as the file system has them.

@@ -1,9 +1,8 @@
 #include "ui/TIconSet.h"
 
-#include <QDir>
 #include <QImage>
-#include <QPainter>
-#include <QSvgRenderer>
+
+#include "ui/ProgramPictures.h"
 
 // The pictures are compiled into this static library; a static library's resources are
 // registered by hand before the first use.
@@ -19,14 +18,7 @@ namespace Vellumetric {
 
 QPixmap TIconSet::Pixmap(const QString& name, int size, bool enabled) {
   RegisterPictures();
-  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
-  {
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter);
-  }
+  QImage image = RenderProgramPicture(name, size);
   if (!enabled) {
     QImage grey = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < grey.height(); ++y) {
