@@ -1,9 +1,5 @@
 #include "ui/services/TIconSet.h"
 
-#include <QImage>
-
-#include "ui/services/ProgramPictures.h"
-
 // The pictures are compiled into this static library; a static library's resources are
 // registered by hand before the first use.
 static void RegisterPictures() {
@@ -18,7 +14,7 @@ namespace Vellumetric {
 
 QPixmap TIconSet::Pixmap(const QString& name, int size, bool enabled) {
   RegisterPictures();
-  QImage image = RenderProgramPicture(name, size);
+  QImage image = Draw(name, size);
   if (!enabled) {
     QImage grey = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < grey.height(); ++y) {

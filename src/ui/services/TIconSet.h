@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -14,6 +15,12 @@ class TIconSet {
   [[nodiscard]] static QPixmap Pixmap(const QString& name, int size, bool enabled = true);
   // Normal and disabled pixmaps of one size.
   [[nodiscard]] static QIcon Icon(const QString& name, int size);
+
+ private:
+  // The picture `name` (resources/icons/NAME.svg, compiled in) drawn at `size` x `size` pixels
+  // on a transparent background. Platform code: posix/ draws the SVG with Qt's SVG module, which
+  // a Windows build does without.
+  [[nodiscard]] static QImage Draw(const QString& name, int size);
 };
 
 }  // namespace Vellumetric
