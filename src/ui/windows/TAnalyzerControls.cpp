@@ -4,12 +4,16 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "system/NativePlatform.h"
+#include "system/PathRules.h"
+#include "system/StringTable.h"
 #include "ui/common/UiMetrics.h"
 #include "ui/services/TIconSet.h"
 
 namespace Vellumetric {
 
 void TAnalyzerControls::SetupControls(QWidget* form, int dpi) {
+  Form = form;
   BuildToolBar(form);
   BuildPanels(form, dpi);
 }
@@ -138,6 +142,40 @@ void TAnalyzerControls::SetCompactToolbar(bool compact) {
   ToolButton8->setVisible(!compact);
   SetToolbarImages(compact ? 24 : 48);
   ToolBar1->setFixedHeight(ToolButton1->sizeHint().height() + 2);
+}
+
+void TAnalyzerControls::BuildScanDriveMenu(const TDiskList& disks,
+                                           const std::function<void(std::size_t)>& scan) {
+  if (disks.size() == 1) {
+    ToolButton1->setPopupMode(QToolButton::DelayedPopup);
+    return;
+  }
+  PopupMenu1 = new QMenu(ToolButton1);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  for (std::size_t i = 0; i < disks.size(); ++i) {
+    PopupMenu1->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
+                          QString::fromStdString(disks[i].Name), Form, [scan, i] { scan(i); });
+  }
+  ToolButton1->setMenu(PopupMenu1);
+  ToolButton1->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+void TAnalyzerControls::BuildScanFolderMenu(std::span<const std::string> folders,
+                                            const std::function<void(std::size_t)>& scan,
+                                            const std::function<void()>& browse) {
+  PopupMenu2 = new QMenu(ToolButton2);
+  PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    const std::string& folder = folders[i];
+    if (folder.empty()) continue;  // a folder this user does not have gets no item
+    const std::string_view last = LastComponent(NativePathStyle(), folder);
+    PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("folder"), 16),
+                          QString::fromStdString(std::string(last)), Form, [scan, i] { scan(i); });
+  }
+  PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
+                        QString::fromStdString(LoadResString(IDS_BROWSE)), Form, browse);
+  ToolButton2->setMenu(PopupMenu2);
+  ToolButton2->setPopupMode(QToolButton::MenuButtonPopup);
 }
 
 }  // namespace Vellumetric

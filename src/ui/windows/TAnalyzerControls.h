@@ -11,8 +11,13 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QWidget>
+#include <cstddef>
+#include <functional>
 #include <map>
+#include <span>
+#include <string>
 
+#include "system/TDiskInfo.h"
 #include "ui/common/TVLMTitleBarForm.h"
 #include "ui/results/TInfoListView.h"
 
@@ -63,6 +68,14 @@ class TAnalyzerControls {
   // title bar posts its messages to `form`.
   void SetupControls(QWidget* form, int dpi);
   void SetButtonShown(QToolButton* button, bool shown);
+  // Scan Drive's menu: an item per drive, which calls `scan` with the drive's index; none for a
+  // single drive.
+  void BuildScanDriveMenu(const TDiskList& disks, const std::function<void(std::size_t)>& scan);
+  // Scan Folder's menu: an item per folder the user has, named by its last part, which calls
+  // `scan` with its index in `folders`; then Browse, which calls `browse`.
+  void BuildScanFolderMenu(std::span<const std::string> folders,
+                           const std::function<void(std::size_t)>& scan,
+                           const std::function<void()>& browse);
 
   bool Compact = false;
 
@@ -72,6 +85,7 @@ class TAnalyzerControls {
   void BuildPanels(QWidget* form, int dpi);
   void SetToolbarImages(int size);
 
+  QWidget* Form = nullptr;
   std::map<const QToolButton*, QAction*> ButtonActions;
   std::map<const QToolButton*, QString> ButtonImages;
 };

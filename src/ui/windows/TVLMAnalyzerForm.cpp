@@ -1,21 +1,14 @@
 #include "ui/windows/TVLMAnalyzerForm.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLocale>
-#include <QVBoxLayout>
 
 #include "model/VLMMessages.h"
-#include "system/NativePlatform.h"
-#include "system/PathRules.h"
-#include "system/StringTable.h"
 #include "system/SystemFolders.h"
 #include "system/SystemInfo.h"
 #include "ui/common/TVLMMessageEvent.h"
 #include "ui/common/UiMetrics.h"
 #include "ui/dialogs/TVLMAboutForm.h"
-#include "ui/services/TIconSet.h"
 #include "ui/windows/TAnalyzerCommands.h"
 
 namespace Vellumetric {
@@ -28,7 +21,18 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   setObjectName(QStringLiteral("VLMAnalyzerForm"));
   SetupControls(this, Dpi);
   connect(ToolButton4, &QToolButton::clicked, this, [this] { ShowAbout(); });
-  Commands = new TAnalyzerCommands(CommandTargets());
+  Commands = new TAnalyzerCommands({.Window = this,
+                                    .UpgradeButton = ToolButton5,
+                                    .OptionsButton = ToolButton7,
+                                    .HelpButton = ToolButton9,
+                                    .OpenButton = ToolButton10,
+                                    .Groups = &Groups,
+                                    .Extensions = &Extensions,
+                                    .CurrentPath = &CurrentPath,
+                                    .SaveNameText = &SaveNameText,
+                                    .OpenPathText = &OpenPathText,
+                                    .LayoutDpi = Dpi,
+                                    .Compact = &Compact});
   Shell = new TDesktopShell(this, Services.BusAddress);
   FolderView = new TFolderTreeController(VirtualStringTree, *Shell, Dpi);
   FolderView->FocusChanged = [this](const TFolderData& node, bool topLevel) {
@@ -56,23 +60,6 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
 }
 
-TCommandTargets TVLMAnalyzerForm::CommandTargets() {
-  TCommandTargets t;
-  t.Window = this;
-  t.UpgradeButton = ToolButton5;
-  t.OptionsButton = ToolButton7;
-  t.HelpButton = ToolButton9;
-  t.OpenButton = ToolButton10;
-  t.Groups = &Groups;
-  t.Extensions = &Extensions;
-  t.CurrentPath = &CurrentPath;
-  t.SaveNameText = &SaveNameText;
-  t.OpenPathText = &OpenPathText;
-  t.LayoutDpi = Dpi;
-  t.Compact = &Compact;
-  return t;
-}
-
 // The workers write into this window's lists: they are stopped before any list goes.
 TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   DestroyProgressForm();
@@ -87,50 +74,18 @@ void TVLMAnalyzerForm::Initialize() {
   GatherSystemInfo(WindowsInfo, WindowsFolder);
   Services.BuildDisks(DiskList);
   ShowStartView();
-  BuildScanDriveMenu();
-  BuildScanFolderMenu();
-  SummaryTitleBar->SetTitle(QStringLiteral("Summary"), true);
-  SummaryTitleBar->show();
-  PageControl1->setCurrentIndex(0);
-}
-
-void TVLMAnalyzerForm::BuildScanDriveMenu() {
-  if (DiskList.size() == 1) {
-    ToolButton1->setPopupMode(QToolButton::DelayedPopup);
-    return;
-  }
-  PopupMenu1 = new QMenu(ToolButton1);
-  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  for (std::size_t i = 0; i < DiskList.size(); ++i) {
-    PopupMenu1->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
-                          QString::fromStdString(DiskList[i].Name), this,
-                          [this, i] { ScanDriveMenuItem(i); });
-  }
-  ToolButton1->setMenu(PopupMenu1);
-  ToolButton1->setPopupMode(QToolButton::MenuButtonPopup);
-}
-
-void TVLMAnalyzerForm::BuildScanFolderMenu() {
+  BuildScanDriveMenu(DiskList, [this](std::size_t i) { ScanDriveMenuItem(i); });
   SpecialFolders[0] = GetProfileFolder();
   SpecialFolders[1] = GetDocumentsFolder();
   SpecialFolders[2] = GetMusicFolder();
   SpecialFolders[3] = GetPicturesFolder();
   SpecialFolders[4] = GetVideosFolder();
-  PopupMenu2 = new QMenu(ToolButton2);
-  PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-  for (std::size_t i = 0; i < std::size(SpecialFolders); ++i) {
-    const std::string& folder = SpecialFolders[i];
-    if (folder.empty()) continue;  // a folder this user does not have gets no item
-    const std::string_view last = LastComponent(NativePathStyle(), folder);
-    PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("folder"), 16),
-                          QString::fromStdString(std::string(last)), this,
-                          [this, i] { ScanSpecialFolder(i); });
-  }
-  PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
-                        QString::fromStdString(LoadResString(IDS_BROWSE)), this,
-                        [this] { BrowseForFolder(); });
-  ToolButton2->setMenu(PopupMenu2);
-  ToolButton2->setPopupMode(QToolButton::MenuButtonPopup);
+  BuildScanFolderMenu(
+      SpecialFolders, [this](std::size_t i) { ScanSpecialFolder(i); },
+      [this] { BrowseForFolder(); });
+  SummaryTitleBar->SetTitle(QStringLiteral("Summary"), true);
+  SummaryTitleBar->show();
+  PageControl1->setCurrentIndex(0);
 }
 
 void TVLMAnalyzerForm::ShowStartView() {

@@ -31,7 +31,6 @@
 namespace Vellumetric {
 
 class TAnalyzerCommands;
-struct TCommandTargets;
 
 // The working window: toolbar, the start view with the drive tiles and the drive page, and (with
 // the scan commands) the results views. Owns every list of the program's data. Its controls and
@@ -99,8 +98,6 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   bool event(QEvent* event) override;
 
  private:
-  void BuildScanDriveMenu();
-  void BuildScanFolderMenu();
   void ShowAbout();
   void EnterScanView();
   void StartScan(bool drives);
@@ -111,7 +108,6 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void DestroyProgressForm();
   void DestroyQuickInfo();
   void WireSavedSummaries();
-  [[nodiscard]] TCommandTargets CommandTargets();
 
   int Dpi;
   TAnalyzerServices Services;
