@@ -27,18 +27,51 @@ install(CODE "
   set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
   set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
   set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND \"${VLM_OBJDUMP}\")
-  set(plugins)
-  foreach(p ${vlm_plugins})
-    list(APPEND plugins \"${vlm_qt_prefix}/plugins/\${p}\")
+  set(dirs \"${vlm_qt_bin}\" \"${vlm_gcc_dlls}\" \"${vlm_pthread_dlls}\")
+  # The import tables name DLLs in any case and CMake looks them up lower-cased, which a Linux
+  # file system does not match: each name left over is looked for again without regard to case,
+  # and what is found is read for its own imports in the next round.
+  set(dlls)
+  foreach(dir \${dirs})
+    file(GLOB in_dir \"\${dir}/*.dll\")
+    list(APPEND dlls \${in_dir})
   endforeach()
-  file(GET_RUNTIME_DEPENDENCIES
-    EXECUTABLES \"\$<TARGET_FILE:vellumetric>\" \"\$<TARGET_FILE:vellumetric-cli>\"
-    MODULES \${plugins}
-    DIRECTORIES \"${vlm_qt_bin}\" \"${vlm_gcc_dlls}\" \"${vlm_pthread_dlls}\"
-    PRE_EXCLUDE_REGEXES \"^api-ms-\" \"^ext-ms-\"
-    RESOLVED_DEPENDENCIES_VAR found
-    UNRESOLVED_DEPENDENCIES_VAR system)
+  set(files \"\$<TARGET_FILE:vellumetric>\" \"\$<TARGET_FILE:vellumetric-cli>\")
+  foreach(p ${vlm_plugins})
+    list(APPEND files \"${vlm_qt_prefix}/plugins/\${p}\")
+  endforeach()
+  set(found)
+  set(system)
+  while(files)
+    file(GET_RUNTIME_DEPENDENCIES LIBRARIES \${files} DIRECTORIES \${dirs}
+      PRE_EXCLUDE_REGEXES \"^api-ms-\" \"^ext-ms-\"
+      RESOLVED_DEPENDENCIES_VAR resolved UNRESOLVED_DEPENDENCIES_VAR unresolved)
+    set(files)
+    foreach(name \${unresolved})
+      set(match)
+      foreach(dll \${dlls})
+        get_filename_component(base \"\${dll}\" NAME)
+        string(TOLOWER \"\${base}\" lower)
+        if(lower STREQUAL name)
+          set(match \"\${dll}\")
+        endif()
+      endforeach()
+      if(match)
+        list(APPEND resolved \"\${match}\")
+      else()
+        list(APPEND system \${name})
+      endif()
+    endforeach()
+    foreach(dll \${resolved})
+      list(FIND found \"\${dll}\" at)
+      if(at EQUAL -1)
+        list(APPEND found \"\${dll}\")
+        list(APPEND files \"\${dll}\")
+      endif()
+    endforeach()
+  endwhile()
   list(SORT found)
+  list(REMOVE_DUPLICATES system)
   foreach(dll \${found})
     get_filename_component(name \"\${dll}\" NAME)
     message(STATUS \"Runtime DLL: \${name}\")
