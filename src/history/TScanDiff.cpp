@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace Vellumetric {
 namespace {
@@ -32,8 +33,8 @@ std::vector<std::string> FolderPaths(const TScanSnapshot& scan, const std::strin
 }
 
 void Classify(TScanDiff& diff, const std::string& path, std::uint64_t before, std::uint64_t after,
-              const TChildExtremes& children) {
-  const TFolderChange change{path, before, after};
+              std::uint32_t afterIndex, const TChildExtremes& children) {
+  const TFolderChange change{path, before, after, afterIndex};
   const auto delta = static_cast<long double>(change.Change());
   if (delta > 0 && static_cast<long double>(children.Growth) < kExplainedShare * delta) {
     diff.Growth.push_back(change);
@@ -109,24 +110,25 @@ TScanDiff DiffScans(const TScanSnapshot& before, const TScanSnapshot& after, std
                     TPathStyle style) {
   TScanDiff diff;
   diff.TotalChange = static_cast<std::int64_t>(after.Size) - static_cast<std::int64_t>(before.Size);
-  const TMatching m = MatchFolders(before, after, style);
+  TMatching m = MatchFolders(before, after, style);
   std::vector<TChildExtremes> childrenA;
   std::vector<TChildExtremes> childrenB;
   CollectChildChanges(before, after, m, childrenA, childrenB);
   for (std::size_t i = 0; i < m.PathsA.size(); ++i) {
     const std::uint64_t old = m.MatchA[i] == NoNode ? 0 : before.Folders[m.MatchA[i]].Size;
-    Classify(diff, m.PathsA[i], old, after.Folders[i].Size, childrenA[i]);
+    const auto index = static_cast<std::uint32_t>(i);
+    Classify(diff, m.PathsA[i], old, after.Folders[i].Size, index, childrenA[i]);
     const std::uint32_t parent = after.Folders[i].Parent;
     if (m.MatchA[i] == NoNode && parent != NoNode && m.MatchA[parent] != NoNode) {
-      diff.Added.push_back({m.PathsA[i], 0, after.Folders[i].Size});
+      diff.Added.push_back({m.PathsA[i], 0, after.Folders[i].Size, index});
     }
   }
   for (std::size_t j = 0; j < m.PathsB.size(); ++j) {
     if (m.MatchB[j] != NoNode) continue;
-    Classify(diff, m.PathsB[j], before.Folders[j].Size, 0, childrenB[j]);
+    Classify(diff, m.PathsB[j], before.Folders[j].Size, 0, NoNode, childrenB[j]);
     const std::uint32_t parent = before.Folders[j].Parent;
     if (parent != NoNode && m.MatchB[parent] != NoNode) {
-      diff.Removed.push_back({m.PathsB[j], before.Folders[j].Size, 0});
+      diff.Removed.push_back({m.PathsB[j], before.Folders[j].Size, 0, NoNode});
     }
   }
   SortAndCut(diff.Growth, diff.GrowthCount, top, [](const TFolderChange& c) { return c.Change(); });
@@ -134,6 +136,7 @@ TScanDiff DiffScans(const TScanSnapshot& before, const TScanSnapshot& after, std
              [](const TFolderChange& c) { return -c.Change(); });
   SortAndCut(diff.Added, diff.AddedCount, top, [](const TFolderChange& c) { return c.After; });
   SortAndCut(diff.Removed, diff.RemovedCount, top, [](const TFolderChange& c) { return c.Before; });
+  diff.BeforeIndex = std::move(m.MatchA);
   return diff;
 }
 
