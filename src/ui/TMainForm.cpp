@@ -84,9 +84,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 // once both flags are clear.
 bool TMainForm::FormCloseQuery() {
   if (!Analyzer) return true;
-  // The scan view stays until the scan's end message is handled, and that starts the summary: a
-  // close granted in between would leave a summary running in a closed window.
-  if (Analyzer->SummaryBusy.load() || Analyzer->Scanning.load() || Analyzer->ProgressForm) {
+  // A worker's end message may still be queued after its flag went down, and handling it starts
+  // the next step (the summary after a scan, the sort after a summary): a close granted in
+  // between would leave a thread running in a closed window.
+  if (Analyzer->WorkPending()) {
     AppCloseTimer->start();
     return false;
   }
@@ -99,7 +100,7 @@ void TMainForm::AppCloseTimerTimer() {
     Analyzer->CancelSummary();
   } else if (Analyzer->Scanning.load()) {
     Analyzer->CancelScan();
-  } else {
+  } else if (!Analyzer->WorkPending()) {
     AppCloseTimer->stop();
     close();
   }

@@ -284,6 +284,10 @@ void TVLMAnalyzerForm::CancelSummary() {
   Summary->CancelSummary();
 }
 
+bool TVLMAnalyzerForm::WorkPending() const {
+  return Scanning.load() || SummaryBusy.load() || ProgressForm || Summary->HasWorker();
+}
+
 void TVLMAnalyzerForm::CancelScan() {
   ++ScanCancelRequests;
   if (ProgressForm) ProgressForm->CancelScan();

@@ -97,6 +97,9 @@ class TVLMAnalyzerForm final : public QWidget {
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
+  // True from the start of a scan or summary until its end message has been handled: a worker
+  // clears its flag before that message arrives, and the message may start the next step.
+  [[nodiscard]] bool WorkPending() const;
   int SummaryStopRequests = 0;
   int ScanCancelRequests = 0;
 

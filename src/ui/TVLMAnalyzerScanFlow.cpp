@@ -144,7 +144,7 @@ void TVLMAnalyzerForm::SummaryFinished() {
 // While the summary worker runs, the start view waits for it: the timer asks it to stop and
 // looks again every 200 ms.
 void TVLMAnalyzerForm::BackClick() {
-  if (SummaryBusy.load() || Scanning.load()) {
+  if (WorkPending()) {
     SummaryThreadTimer->start();
   } else {
     ShowStartView();
@@ -156,6 +156,11 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
     CancelSummary();
     return;
   }
+  if (Scanning.load()) {
+    CancelScan();
+    return;
+  }
+  if (WorkPending()) return;  // the end message is still on its way
   SummaryThreadTimer->stop();
   ShowStartView();
 }
