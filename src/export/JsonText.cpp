@@ -1,4 +1,4 @@
-#include "cli/JsonText.h"
+#include "export/JsonText.h"
 
 #include <cstdint>
 #include <cstdio>

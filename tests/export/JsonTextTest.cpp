@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/JsonText.h"
+#include "export/JsonText.h"
 
 namespace Vellumetric {
 namespace {
