@@ -50,6 +50,9 @@ TScanHistoryForm::TScanHistoryForm(QWidget* owner, TPost post, TCompare compare,
   ListView1->header()->setSectionResizeMode(kFolder, QHeaderView::Stretch);
   const int widths[] = {0, 60, 130, 90, 80, 80};
   for (int c = kMode; c <= kFolders; ++c) ListView1->setColumnWidth(c, widths[c]);
+  for (int c = kSize; c <= kFolders; ++c) {
+    ListView1->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+  }
   ListView1->setMinimumSize(720, 320);
   Note = new QLabel(this);
   Note->setObjectName(QStringLiteral("HistoryNote"));
