@@ -64,7 +64,8 @@ void AppendAccessTimes(std::string& out, std::uint64_t fileTime) {
     return;
   }
   AppendNumber(out, "last_access", fileTime);
-  out += ",\"last_access_unix\":" + std::to_string(FileTimeToUnixSeconds(fileTime));
+  out += ",\"last_access_unix\":";
+  out += std::to_string(FileTimeToUnixSeconds(fileTime));
 }
 
 std::uint64_t FileTimeOf(std::int64_t unixSeconds) {
@@ -185,7 +186,8 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
     std::uint64_t files = 0;
     for (TNodeId f = detail.FirstChild(g); f != NoNode; f = detail.NextSibling(f)) ++files;
     std::string name = detail.Data(g).Name;
-    const std::string count = " (" + std::to_string(files) + ")";
+    std::string count(" (");
+    count.append(std::to_string(files)).push_back(')');
     if (name.size() > count.size() && name.ends_with(count))
       name.resize(name.size() - count.size());
     rows.push_back({std::move(name), files, detail.Data(g).Size});
@@ -207,7 +209,9 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
     AppendNumber(json, "files", rows[i].Files);
     AppendNumber(json, "size", rows[i].Size);
     AppendText(json, "size_text", SizeShown(rows[i].Size, 1));
-    json += ",\"share\":" + Percent(rows[i].Size, total) + "}";
+    json += ",\"share\":";
+    json += Percent(rows[i].Size, total);
+    json += "}";
   }
   return json + "]}\n";
 }
@@ -264,11 +268,11 @@ bool WriteExportFile(const std::string& path, std::string_view bytes, TPathStyle
                      std::string& error) {
   const std::string_view name = LastComponent(style, path);
   if (name.empty()) {
-    error = "no file name in " + path;
+    error.assign("no file name in ").append(path);
     return false;
   }
   std::string folder = path.substr(0, path.size() - name.size());
-  if (folder.empty()) folder = ".";
+  if (folder.empty()) folder.assign(1, '.');  // not = ".": GCC 12 -O3 false -Wrestrict
   return ReplaceFileAtomically(folder, std::string(name), bytes, error);
 }
 
