@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "export/JsonText.h"
+#include "model/WalkTree.h"
 #include "system/Formatting.h"
 #include "system/TimeText.h"
 
@@ -20,21 +21,6 @@ std::string Share(std::uint64_t part, std::uint64_t whole) {
 
 std::string Counts(const TFolderData& d) {
   return std::to_string(d.FileCount) + " files, " + std::to_string(d.FolderCount) + " folders";
-}
-
-// Pre-order with an explicit stack: the deepest trees must not overflow the call stack here
-// either.
-template <class Visit>
-void WalkTree(const TFolderTree& tree, TNodeId root, int maxDepth, Visit visit) {
-  std::vector<std::pair<TNodeId, int>> stack{{root, 0}};
-  while (!stack.empty()) {
-    const auto [node, depth] = stack.back();
-    stack.pop_back();
-    visit(node, depth);
-    if (maxDepth >= 0 && depth >= maxDepth) continue;
-    const auto kids = tree.Children(node);
-    for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back({*it, depth + 1});
-  }
 }
 
 void AppendJsonNumberField(std::string& out, const char* key, std::uint64_t value) {

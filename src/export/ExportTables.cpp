@@ -6,6 +6,7 @@
 
 #include "export/CsvText.h"
 #include "export/JsonText.h"
+#include "model/WalkTree.h"
 #include "system/AtomicFile.h"
 #include "system/Formatting.h"
 #include "system/NativePlatform.h"
@@ -78,20 +79,6 @@ std::string FilePath(const TPathText& folder, std::string_view name, TPathStyle 
   path += ChildSeparator(style, folder.Back());
   path += name;
   return path;
-}
-
-// Pre-order with an explicit stack, so the deepest trees cannot overflow the call stack.
-template <class Visit>
-void WalkTree(const TFolderTree& tree, TNodeId root, int maxDepth, Visit visit) {
-  std::vector<std::pair<TNodeId, int>> stack{{root, 0}};
-  while (!stack.empty()) {
-    const auto [node, depth] = stack.back();
-    stack.pop_back();
-    visit(node, depth);
-    if (maxDepth >= 0 && depth >= maxDepth) continue;
-    const auto kids = tree.Children(node);
-    for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back({*it, depth + 1});
-  }
 }
 
 std::string FolderTreeCsv(const TFolderTree& tree, TNodeId root, const TExportOptions& options) {
