@@ -15,10 +15,10 @@
 #include "UiTestSupport.h"
 #include "model/VLMMessages.h"
 #include "persistence/SummaryFile.h"
-#include "ui/TAnalyzerCommands.h"
-#include "ui/TMainForm.h"
-#include "ui/TOpenSummaryForm.h"
-#include "ui/TSaveSummaryForm.h"
+#include "ui/dialogs/TOpenSummaryForm.h"
+#include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/windows/TAnalyzerCommands.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric {
 namespace {

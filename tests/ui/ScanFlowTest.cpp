@@ -15,8 +15,8 @@
 #include "UiWait.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "model/VLMMessages.h"
-#include "ui/StartPath.h"
-#include "ui/TMainForm.h"
+#include "ui/windows/StartPath.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric::Testing {
 namespace {

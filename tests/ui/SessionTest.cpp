@@ -9,11 +9,11 @@
 #include "UiTestSupport.h"
 #include "cli/TCliSession.h"
 #include "model/VLMMessages.h"
-#include "ui/TAnalyzerCommands.h"
-#include "ui/TMainForm.h"
-#include "ui/TOpenSummaryForm.h"
-#include "ui/TSaveSummaryForm.h"
-#include "ui/TVLMOptionsForm.h"
+#include "ui/dialogs/TOpenSummaryForm.h"
+#include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/dialogs/options/TVLMOptionsForm.h"
+#include "ui/windows/TAnalyzerCommands.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric {
 namespace {

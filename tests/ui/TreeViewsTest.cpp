@@ -18,11 +18,11 @@
 #include "UiTestSupport.h"
 #include "UiWait.h"
 #include "model/VLMMessages.h"
-#include "ui/LastAccessText.h"
-#include "ui/ScanSweepPainter.h"
-#include "ui/TFolderTreeController.h"
-#include "ui/TShareBarDelegate.h"
-#include "ui/TVLMDiskScanProgressForm.h"
+#include "ui/models/LastAccessText.h"
+#include "ui/paint/ScanSweepPainter.h"
+#include "ui/paint/ShareBarPainter.h"
+#include "ui/progress/TVLMDiskScanProgressForm.h"
+#include "ui/results/folders/TFolderTreeController.h"
 
 namespace Vellumetric::Testing {
 namespace {

@@ -12,7 +12,7 @@
 #include "TTempDir.h"
 #include "UiTestSupport.h"
 #include "UiWait.h"
-#include "ui/TMainForm.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric::Testing {
 namespace {
