@@ -184,7 +184,7 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
     if (detail.Data(g).ImageIndex != 0) continue;
     std::uint64_t files = 0;
     for (TNodeId f = detail.FirstChild(g); f != NoNode; f = detail.NextSibling(f)) ++files;
-    std::string name = detail.Data(g).Name;
+    std::string name(detail.Name(g));
     const std::string count = " (" + std::to_string(files) + ")";
     if (name.size() > count.size() && name.ends_with(count))
       name.resize(name.size() - count.size());

@@ -34,6 +34,7 @@ struct TScanRun {
   TRecordingBridge Bridge;
   TFolderTree Tree;
   TTypedFileList Typed;
+  TFileRecordStore Records;
   TBiggestFileList Biggest;
   TFileExtList Extensions = DefaultExtensionList();
   std::atomic<bool> Scanning{false};
@@ -50,6 +51,7 @@ struct TScanRun {
     Thread->SubfolderCount = &Subfolders;
     Thread->Scanning = &Scanning;
     Thread->TypedFiles = &Typed;
+    Thread->FileRecords = &Records;
     Thread->Extensions = &Extensions;
     Thread->BiggestFiles = &Biggest;
     Thread->NotifyWindow = kProgressWindow;
@@ -60,6 +62,12 @@ struct TScanRun {
     Thread->RootsAreDrives = drives;
     Thread->Resume();
     Thread->WaitFor();
+  }
+
+  // A typed file's name and the raw path of its folder, as its file record gives them.
+  std::string TypedName(std::size_t i) const { return std::string(Records.Name(Typed[i].File)); }
+  const TPathText& TypedPath(std::size_t i) const {
+    return Tree.Data(Records.Record(Typed[i].File).Folder).Path;
   }
 
   const TFolderData& Node(const std::string& path) const {
@@ -105,12 +113,12 @@ TEST(TVLMDiskAnalyzerThread, DriveScanBuildsPathsTotalsAndLists) {
 
   // Typed files in the order the depth-first walk met them, each with its folder's raw path.
   ASSERT_EQ(run.Typed.size(), 3u);
-  EXPECT_EQ(run.Typed[0].Name, "notes.TXT");
-  EXPECT_EQ(run.Typed[0].Path, "C:\\Windows");
+  EXPECT_EQ(run.TypedName(0), "notes.TXT");
+  EXPECT_EQ(run.TypedPath(0), "C:\\Windows");
   EXPECT_EQ(run.Typed[0].GroupID, 5);
   EXPECT_EQ(run.Typed[0].LastAccess, 42u);
-  EXPECT_TRUE(run.Typed[0].PathPending);
-  EXPECT_EQ(run.Typed[1].Name, "a.mp4");
+  EXPECT_EQ(run.Records.Group(run.Typed[0].File), 5);
+  EXPECT_EQ(run.TypedName(1), "a.mp4");
   EXPECT_EQ(run.Typed[2].GroupID, 0);
 
   // Every file is offered to the biggest list, typed or not; equal sizes: earlier shown first.
@@ -136,6 +144,27 @@ TEST(TVLMDiskAnalyzerThread, ProgressAndEndMessageFollowTheWrittenOrder) {
   EXPECT_EQ(run.Subfolders.load(), 2);
 }
 
+TEST(TVLMDiskAnalyzerThread, HooksRunOnTheWorkerAroundTheWalk) {
+  TScanRun run;
+  AddSampleDrive(*run.Fs);
+  std::vector<std::string> seen;
+  const TFileExtList defaults = std::move(run.Extensions);
+  run.Extensions.clear();
+  run.Thread->BeforeWalk = [&] {
+    seen.push_back("before, " + std::to_string(run.Tree.Count()) + " nodes");
+    run.Extensions = defaults;  // lists that arrive late still classify this scan
+  };
+  run.Thread->AfterWalk = [&] {
+    seen.push_back(std::to_string(run.Node("C:").FileCount) + " files, " +
+                   std::to_string(run.Bridge.Posted.size()) + " posted, scanning " +
+                   (run.Scanning.load() ? "on" : "off"));
+  };
+  run.Run({"C:"}, true);
+  EXPECT_EQ(seen, (std::vector<std::string>{"before, 0 nodes", "5 files, 0 posted, scanning on"}));
+  EXPECT_EQ(run.Typed.size(), 3u);
+  EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SCAN_FINISHED}));
+}
+
 TEST(TVLMDiskAnalyzerThread, FolderRootWithTrailingBackslashKeepsTheDoubledSeparator) {
   TScanRun run;
   run.Fs->Add("D:\\", {Dir("Data")});
@@ -145,7 +174,7 @@ TEST(TVLMDiskAnalyzerThread, FolderRootWithTrailingBackslashKeepsTheDoubledSepar
   EXPECT_EQ(run.Node("D:\\").Kind, 0);
   EXPECT_EQ(run.Node("D:\\\\Data").FileCount, 1u);
   ASSERT_EQ(run.Typed.size(), 1u);
-  EXPECT_EQ(run.Typed[0].Path, "D:\\\\Data");
+  EXPECT_EQ(run.TypedPath(0), "D:\\\\Data");
 }
 
 TEST(TVLMDiskAnalyzerThread, EmptyRootAndUnlistableFoldersCountAsEmpty) {
@@ -210,8 +239,11 @@ TEST(TVLMDiskAnalyzerThread, CancelMidWalkCompletesEveryNodeAndSkipsTheFinalTick
   run.Fs->OnEnter = [&](const std::string& path) {
     if (path == "C:\\A\\B\\C") run.Thread->CancelScan();
   };
+  bool afterWalk = false;
+  run.Thread->AfterWalk = [&] { afterWalk = true; };
   run.Run({"C:", "G:"}, true);
 
+  EXPECT_FALSE(afterWalk);  // a stopped walk's tree is never finished off
   EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SCAN_CANCELLED}));
   EXPECT_EQ(run.Bridge.Log.back(), "post 2027 to 77");
   for (const auto& line : run.Bridge.Log) EXPECT_NE(line.rfind("select", 0), 0u) << line;
@@ -236,14 +268,15 @@ TEST(TVLMDiskAnalyzerThread, SeveralRootsGrowTheRangeAndRestartThePosition) {
                                       "post 2026 to 77"}));
 }
 
-TEST(TVLMDiskAnalyzerThread, TypedAndBigFileAreTwoIndependentCopies) {
+TEST(TVLMDiskAnalyzerThread, TypedFilesReferToRecordsAndBigFilesKeepTheirOwnCopy) {
   TScanRun run;
   run.Fs->Add("C:", {File("movie.MP4", 1ULL << 40), File("README", 0), File("arc.tar.gz", 2)});
   run.Run({"C:"}, true);
   ASSERT_EQ(run.Typed.size(), 2u);
-  EXPECT_EQ(run.Typed[1].Name, "arc.tar.gz");
+  EXPECT_EQ(run.Typed[1].File, 2u);
+  EXPECT_EQ(run.TypedName(1), "arc.tar.gz");
   EXPECT_EQ(run.Typed[1].GroupID, 8);  // through ".gz"
-  run.Typed[0].Name = "changed";
+  run.Records.Clear();
   EXPECT_EQ(run.Biggest[2].Name, "movie.MP4");
   EXPECT_EQ(run.Biggest[0].Name, "README");  // size 0 is still offered
 }

@@ -33,6 +33,7 @@ std::string TScanHistoryHook::StandardDatabasePath() {
 }
 
 void TScanHistoryHook::ScanStarting(bool drives) {
+  Pending.reset();
   Drives = drives;
   StartedAt = SecondsSinceEpoch();
   WarningLabel->clear();
@@ -40,6 +41,18 @@ void TScanHistoryHook::ScanStarting(bool drives) {
 }
 
 void TScanHistoryHook::ScanFinished(const TFolderTree& tree, const std::string& root) {
+  TakeSnapshot(tree, root);
+  RecordSnapshot();
+}
+
+void TScanHistoryHook::TakeSnapshot(const TFolderTree& tree, const std::string& root) {
+  Pending = MakeScanSnapshot(tree, root, Drives, StartedAt, SecondsSinceEpoch());
+}
+
+void TScanHistoryHook::RecordSnapshot() {
+  if (!Pending) return;
+  TScanSnapshot snapshot = std::move(*Pending);
+  Pending.reset();
   if (!Recorder) {
     const std::string path = DatabasePath ? DatabasePath() : std::string();
     if (path.empty()) return;
@@ -51,7 +64,7 @@ void TScanHistoryHook::ScanFinished(const TFolderTree& tree, const std::string& 
               this, [this, warning] { ShowWarning(warning); }, Qt::QueuedConnection);
         });
   }
-  Recorder->Record(MakeScanSnapshot(tree, root, Drives, StartedAt, SecondsSinceEpoch()));
+  Recorder->Record(std::move(snapshot));
 }
 
 void TScanHistoryHook::WaitIdle() {

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "history/TScanHistoryRecorder.h"
+#include "history/TScanSnapshot.h"
 #include "model/TFolderData.h"
 
 namespace Vellumetric {
@@ -32,6 +34,11 @@ class TScanHistoryHook final : public QObject {
   void ScanStarting(bool drives);
   // A finished (not cancelled) scan of `root`, before its tree is reordered.
   void ScanFinished(const TFolderTree& tree, const std::string& root);
+  // The same in two steps, so that the copy of a large tree never holds up the window: the copy
+  // on the scan's worker after its walk, then, after its end message, the copy handed to the
+  // recorder on the window's thread.
+  void TakeSnapshot(const TFolderTree& tree, const std::string& root);
+  void RecordSnapshot();
   // Blocks until every finished scan is written (tests and shutdown).
   void WaitIdle();
 
@@ -43,6 +50,7 @@ class TScanHistoryHook final : public QObject {
   std::function<std::string()> DatabasePath;
   bool Drives = false;
   std::int64_t StartedAt = 0;
+  std::optional<TScanSnapshot> Pending;
   // Last: its thread may still call back into this object until it is joined.
   std::unique_ptr<TScanHistoryRecorder> Recorder;
 };
