@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
               map.CurrentLayout() ? map.CurrentLayout()->Tiles().size() : 0);
   std::printf("map rendered in          %lld ms\n", static_cast<long long>(mapShown - mapAskedAt));
   std::printf("peak memory              %ld KiB\n", PeakKiB());
-  std::printf("typed files              %zu\n", analyzer.TypedFiles.size());
+  std::printf("Detail page nodes        %zu\n", analyzer.Summary->DetailNodes.Count());
   for (const TWatchedApplication::TSlice& slice : app.Longest) {
     std::printf("long slice %5lld ms at %6lld ms: %s\n", static_cast<long long>(slice.Ms),
                 static_cast<long long>(slice.At), slice.What.c_str());
