@@ -206,15 +206,15 @@ void AppendSectionsJson(std::string& out, const TSummaryTree& tree) {
   for (TNodeId s = tree.FirstChild(NoNode); s != NoNode; s = tree.NextSibling(s)) {
     if (s != tree.FirstChild(NoNode)) out += ",";
     out += "{\"name\":";
-    AppendJsonString(out, tree.Data(s).Name);
+    AppendJsonString(out, tree.Name(s));
     AppendJsonNumberField(out, "size", tree.Data(s).Size);
     out += ",\"entries\":[";
     for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
       const TSummaryNodeData& d = tree.Data(c);
       out += c == tree.FirstChild(s) ? "{\"name\":" : ",{\"name\":";
-      AppendJsonString(out, d.Name);
+      AppendJsonString(out, tree.Name(c));
       out += ",\"location\":";
-      AppendJsonString(out, d.Location.Str());
+      AppendJsonString(out, tree.Location(c));
       AppendJsonNumberField(out, "size", d.Size);
       AppendAccessFields(out, d.LastAccess);
       out += "}";
@@ -226,10 +226,11 @@ void AppendSectionsJson(std::string& out, const TSummaryTree& tree) {
 
 void AppendSectionsText(std::string& out, const TSummaryTree& tree) {
   for (TNodeId s = tree.FirstChild(NoNode); s != NoNode; s = tree.NextSibling(s)) {
-    out += FormatSize(tree.Data(s).Size, 1) + "  " + tree.Data(s).Name + "\n";
+    out += FormatSize(tree.Data(s).Size, 1) + "  " + std::string(tree.Name(s)) + "\n";
     for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
       const TSummaryNodeData& d = tree.Data(c);
-      out += FormatSize(d.Size, 1) + "    " + d.Name + "  " + d.Location.Str() + "\n";
+      out += FormatSize(d.Size, 1) + "    " + std::string(tree.Name(c)) + "  " + tree.Location(c) +
+             "\n";
     }
   }
 }

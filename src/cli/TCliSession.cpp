@@ -45,6 +45,8 @@ void TCliSession::Summarise(const std::string& sourcePath) {
   BuildBiggestFilesSection(GeneralTree, BiggestFiles, PathStyle, nullptr, 0);
   TVLMSummaryThread thread(*this, PathStyle);
   thread.TypedFiles = &TypedFiles;
+  thread.FileRecords = &Records;
+  thread.FolderTree = &FolderTree;
   thread.Groups = &GroupList;
   thread.LoadMode = false;
   ProgressMax = static_cast<int>(TypedFiles.size());

@@ -172,7 +172,7 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
     if (detail.Data(g).ImageIndex != 0) continue;
     std::uint64_t files = 0;
     for (TNodeId f = detail.FirstChild(g); f != NoNode; f = detail.NextSibling(f)) ++files;
-    std::string name = detail.Data(g).Name;
+    std::string name(detail.Name(g));
     std::string count(" (");
     count.append(std::to_string(files)).push_back(')');
     if (name.size() > count.size() && name.ends_with(count))

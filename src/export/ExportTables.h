@@ -10,7 +10,7 @@
 #include "model/TFileExtDescData.h"
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
-#include "model/TSummaryNodeData.h"
+#include "model/TSummaryTree.h"
 #include "system/PathRules.h"
 
 namespace Vellumetric {

@@ -1,15 +1,15 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 
 #include "model/TPathText.h"
 
 namespace Vellumetric {
 
-// One scanned file. `Path` is the containing folder's path as the scan built it (shared with the
-// folder node, never normalised); `LastAccess` is a raw file time (100 ns units since 1601).
+// One scanned file, as the biggest-files list keeps it. `Path` is the containing folder's path as
+// the scan built it (shared with the folder node, never normalised); `LastAccess` is a raw file
+// time (100 ns units since 1601).
 struct TFileTypeData {
   std::string Name;
   TPathText Path;
@@ -18,9 +18,5 @@ struct TFileTypeData {
   std::uint64_t LastAccess = 0;
   std::int32_t GroupID = 0;
 };
-
-// A deque rather than a vector: a scan appends hundreds of thousands of records and a deque never
-// holds the old and the new copy at once while it grows.
-using TTypedFileList = std::deque<TFileTypeData>;
 
 }  // namespace Vellumetric

@@ -26,14 +26,14 @@ std::int64_t ChildCount(const TSummaryTree& tree, TNodeId node) {
 
 void AppendSections(std::string& out, const TSummaryTree& tree) {
   for (TNodeId s = tree.FirstChild(NoNode); s != NoNode; s = tree.NextSibling(s)) {
-    Line(out, tree.Data(s).Name);
+    Line(out, tree.Name(s));
     Line(out, std::to_string(static_cast<std::int32_t>(ChildCount(tree, s))));
     for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
       const TSummaryNodeData& d = tree.Data(c);
-      Line(out, d.Name);
+      Line(out, tree.Name(c));
       Line(out, std::to_string(static_cast<std::int64_t>(d.Size)));
       Line(out, std::to_string(static_cast<std::int64_t>(d.LastAccess)));
-      Line(out, d.Location.Str());
+      Line(out, tree.Location(c));
     }
   }
 }
@@ -95,22 +95,19 @@ bool ReadEntries(TLoadState& st, TSummaryTree& tree, TNodeId section, std::int32
       complete = false;
       break;
     }
-    TSummaryNodeData d;
-    d.Name = Trim(name);
-    d.Size = static_cast<std::uint64_t>(StrToInt64Default(Trim(size), -1));
-    d.LastAccess = static_cast<std::uint64_t>(StrToInt64Default(Trim(access), -1));
+    std::string entryName = Trim(name);
+    const auto entrySize = static_cast<std::uint64_t>(StrToInt64Default(Trim(size), -1));
+    const auto entryAccess = static_cast<std::uint64_t>(StrToInt64Default(Trim(access), -1));
     // Entries of one folder follow each other: they share one location text.
     std::string where = Trim(location);
     if (!(st.LastLocation == where)) st.LastLocation = TPathText(where);
-    d.Location = st.LastLocation;
+    std::int32_t image = 1;
     if (general) {
-      const std::int32_t icon = st.Hooks.AddIcon(where + std::string(st.Separator) + d.Name);
-      d.ImageIndex = icon < 0 ? 0 : icon;
-    } else {
-      d.ImageIndex = 1;
+      const std::int32_t icon = st.Hooks.AddIcon(where + std::string(st.Separator) + entryName);
+      image = icon < 0 ? 0 : icon;
     }
-    total += d.Size;
-    tree.AddChild(section, std::move(d));
+    total += entrySize;
+    tree.AddNode(section, std::move(entryName), st.LastLocation, entrySize, image, entryAccess);
     if (st.Tick <= 200) {
       ++st.Tick;
     } else {
@@ -213,10 +210,9 @@ void ReadSummaryBytes(std::string bytes, TSummaryTree& general, TSummaryTree& de
   TSummaryTree* target = &general;
   while (!hooks.StopRequested() && lines.Next(line)) {
     const bool first = target == &general;
-    TSummaryNodeData section;
-    section.Name = line;  // the title keeps its blanks
-    section.ImageIndex = first ? std::max(hooks.ResetGeneralIcons(), 0) : 0;
-    const TNodeId node = target->AddChild(NoNode, std::move(section));
+    // The title keeps its blanks.
+    const TNodeId node =
+        target->AddNode(NoNode, line, {}, 0, first ? std::max(hooks.ResetGeneralIcons(), 0) : 0);
     std::string countLine;
     const std::int32_t count = lines.Next(countLine) ? StrToIntDefault(Trim(countLine), -1) : -1;
     if (count < 0) break;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/TSummaryNodeData.h"
+#include "model/TSummaryTree.h"
 
 namespace Vellumetric {
 

@@ -6,24 +6,19 @@ TNodeId BuildBiggestFilesSection(TSummaryTree& general, const TBiggestFileList& 
                                  TPathStyle style,
                                  const std::function<std::int32_t(const std::string&)>& fileIcon,
                                  std::int32_t sectionIcon) {
-  const TNodeId section = general.AddChild(NoNode, TSummaryNodeData{});
+  const TNodeId section = general.AddNode(NoNode, std::string());
   std::uint64_t total = 0;
   for (std::size_t i = biggest.Count(); i-- > 0;) {
     const TFileTypeData& file = biggest[i];
-    TSummaryNodeData d;
-    d.Name = file.Name;
-    d.Size = file.Size;
-    d.Location = file.Path;
-    d.LastAccess = file.LastAccess;
-    const std::int32_t icon = fileIcon ? fileIcon(ChildPath(style, d.Location.Str(), d.Name)) : -1;
-    d.ImageIndex = icon < 0 ? 0 : icon;
+    const std::int32_t icon =
+        fileIcon ? fileIcon(ChildPath(style, file.Path.Str(), file.Name)) : -1;
+    general.AddNode(section, file.Name, file.Path, file.Size, icon < 0 ? 0 : icon, file.LastAccess);
     total += file.Size;
-    general.AddChild(section, std::move(d));
   }
   TSummaryNodeData& s = general.Data(section);
-  s.Name = BiggestFilesTitle;
   s.Size = total;
   s.ImageIndex = sectionIcon;
+  general.SetName(section, BiggestFilesTitle);
   return section;
 }
 

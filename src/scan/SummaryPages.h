@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model/TBiggestFileList.h"
-#include "model/TSummaryNodeData.h"
+#include "model/TSummaryTree.h"
 #include "system/PathRules.h"
 
 namespace Vellumetric {

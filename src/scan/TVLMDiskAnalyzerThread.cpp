@@ -48,6 +48,7 @@ void TVLMDiskAnalyzerThread::Execute() {
     if (Unreadable) Unreadable->Clear();
     if (FileRecords) FileRecords->Clear();
   });
+  if (BeforeWalk) BeforeWalk();
   const TExtensionIndex index(*Extensions);
   for (const std::string& root : Roots) ScanRoot(root, index);
 }
@@ -170,22 +171,16 @@ void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId folder,
   std::int32_t group = 0;
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
   if (FileRecords) {
-    FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup,
-                     entry.LastAccess);
+    const TFileId file =
+        FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup,
+                         entry.LastAccess);
+    if (typed && file != NoFile && TypedFiles) {
+      TypedFiles->push_back({file, group, entry.LastAccess});
+    }
   }
-  const bool big = BiggestFiles->Accepts(entry.Size);
-  if (!typed && !big) return;  // the common case: no record is built at all
-  const TPathText& folderPath = FolderTree->Data(folder).Path;
-  TFileTypeData record{std::string(entry.Name), folderPath, entry.Size, true,
-                       entry.LastAccess,        group};
-  if (typed && big) {
-    TypedFiles->push_back(record);
-    BiggestFiles->Offer(record);
-  } else if (typed) {
-    TypedFiles->push_back(std::move(record));
-  } else {
-    BiggestFiles->Offer(record);
-  }
+  if (!BiggestFiles->Accepts(entry.Size)) return;  // the common case: no record is built at all
+  BiggestFiles->Offer(TFileTypeData{std::string(entry.Name), FolderTree->Data(folder).Path,
+                                    entry.Size, true, entry.LastAccess, group});
 }
 
 void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {
@@ -210,9 +205,10 @@ void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {
 }
 
 void TVLMDiskAnalyzerThread::DoTerminate() {
+  // Only a walk that ran to its end: a stopped one leaves a tree nobody will show.
+  if (AfterWalk && !Terminated()) AfterWalk();
   Scanning->store(false);
   if (!Cancelled()) {
-    if (Finishing) Finishing(*FolderTree);
     Sync([this] {
       ProgressBar->SelectNode(FolderTree->FirstChild(NoNode));
       ProgressBar->StepProgress();

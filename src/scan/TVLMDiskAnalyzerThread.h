@@ -10,8 +10,8 @@
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileRecordStore.h"
-#include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
+#include "model/TTypedFile.h"
 #include "model/TUnreadableList.h"
 #include "scan/TExtensionIndex.h"
 #include "scan/TScanDisplay.h"
@@ -39,19 +39,24 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   std::atomic<std::int32_t>* SubfolderCount = nullptr;
   bool RootsAreDrives = false;
   std::atomic<bool>* Scanning = nullptr;
+  // Filled only when FileRecords is set: its entries refer to the records.
   TTypedFileList* TypedFiles = nullptr;
   const TFileExtList* Extensions = nullptr;
   TBiggestFileList* BiggestFiles = nullptr;
-  // Optional: one record per file for the map of the scan (a quiet scan leaves it unset).
+  // Optional: one record per file, for the summary's typed files and the map of the scan (a
+  // quiet scan leaves it unset and keeps no typed files).
   TFileRecordStore* FileRecords = nullptr;
+  // Optional: runs on the worker first, before the extension list is read: a wait for lists
+  // still being loaded that should not hold up the window.
+  std::function<void()> BeforeWalk;
+  // Optional: runs on the worker after a walk that ran to its end, before the end message, while
+  // the worker is still the only one to touch the lists: work on the finished tree that the
+  // window should not have to wait for (a copy for the scan history, the first sort).
+  std::function<void()> AfterWalk;
   TWindowHandle NotifyWindow = 0;
   // Optional: what could not be read, cleared with the folder tree at the start. Each folder
   // node also keeps its own ReadError and the count of unreadable folders below it.
   TUnreadableList* Unreadable = nullptr;
-  // Optional: runs on the worker with the finished tree, just before the end message is posted
-  // (never after a cancel). Work on the whole tree that must not hold up the window goes here:
-  // the worker is still its only user.
-  std::function<void(const TFolderTree& tree)> Finishing;
   // Threads that list folders; 0 lets the engine choose, 1 is the plain one-thread walk. The
   // result is the same whatever the number.
   int Threads = 0;

@@ -72,22 +72,22 @@ bool TVLMSummaryThread::GroupPass() {
     if (Terminated()) break;
     if (group.ID > 999) return false;
     if (group.ID < 0) continue;
-    TSummaryNodeData data;
-    data.Name = group.Desc;
-    data.ImageIndex = 0;
     TGroupSlot& slot = GroupSlots[static_cast<std::size_t>(group.ID)];
-    slot = TGroupSlot{0, DetailTree->AddChild(NoNode, std::move(data)), 0};
+    slot = TGroupSlot{0, DetailTree->AddNode(NoNode, group.Desc), 0};
   }
   return true;
 }
 
+// The Detail tree takes the typed files over: each entry leaves the list once its node is made,
+// so the two never hold every file at once. Nothing reads the list after the summary.
 void TVLMSummaryThread::FilePass() {
+  DetailTree->SetFileSource(FileRecords, FolderTree);
   std::int32_t tick = 1;
-  TPathText lastLocation;
-  TPathText lastPath;
-  for (TFileTypeData& record : *TypedFiles) {
+  TNodeId lastFolder = NoNode;
+  while (!TypedFiles->empty()) {
     if (Terminated()) break;
-    AddFileNode(record, lastLocation, lastPath);
+    AddFileNode(TypedFiles->front(), lastFolder);
+    TypedFiles->pop_front();
     if (tick > 200) {
       Sync([this] { ProgressBar->ProgressTick(); });
       tick = 1;
@@ -97,32 +97,23 @@ void TVLMSummaryThread::FilePass() {
   }
 }
 
-// The files of one folder follow each other in the list and share one path text, so the shown
-// location is worked out once per folder, not once per file.
-void TVLMSummaryThread::AddFileNode(TFileTypeData& record, TPathText& lastLocation,
-                                    TPathText& lastPath) {
-  const std::int32_t id = record.GroupID;
-  const bool slotted = HasSlot(id) && GroupSlots[static_cast<std::size_t>(id)].Node != NoNode;
-  TSummaryNodeData data;
-  data.Name = record.Name;
-  data.Size = record.Size;
-  data.ImageIndex = 1;
-  data.LastAccess = record.LastAccess;
-  if (!record.PathPending) {
-    data.Location = record.Path;
-  } else {
-    if (!record.Path.SharesTextWith(lastPath) || lastPath.Empty()) {
-      const std::string shown = NormalizeLocation(Style, record.Path.Str(), SourcePath);
-      // Mostly the shown location is the folder's own path: then it is shared, not copied.
-      lastLocation = record.Path == shown ? record.Path : TPathText(shown);
-      lastPath = record.Path;
-    }
-    data.Location = lastLocation;
-    record.PathPending = false;
+// The files of one folder follow each other in the list, so the shown location is worked out
+// once per folder, not once per file; mostly it is the folder's own path, and then the file
+// nodes need no text at all.
+void TVLMSummaryThread::AddFileNode(const TTypedFile& typed, TNodeId& lastFolder) {
+  const TFileRecord& record = FileRecords->Record(typed.File);
+  if (record.Folder != lastFolder) {
+    lastFolder = record.Folder;
+    const TPathText& path = FolderTree->Data(record.Folder).Path;
+    const std::string full = path.Str();
+    const std::string shown = NormalizeLocation(Style, full, SourcePath);
+    if (shown != full) DetailTree->SetFolderLocation(record.Folder, TPathText(shown));
   }
+  const std::int32_t id = typed.GroupID;
+  const bool slotted = HasSlot(id) && GroupSlots[static_cast<std::size_t>(id)].Node != NoNode;
   // A record whose group has no node becomes a top-level node of its own.
-  DetailTree->AddChild(slotted ? GroupSlots[static_cast<std::size_t>(id)].Node : NoNode,
-                       std::move(data));
+  DetailTree->AddFile(slotted ? GroupSlots[static_cast<std::size_t>(id)].Node : NoNode, typed.File,
+                      record.Size, 1, typed.LastAccess);
   if (HasSlot(id)) {
     GroupSlots[static_cast<std::size_t>(id)].Size += record.Size;
     GroupSlots[static_cast<std::size_t>(id)].Count += 1;
@@ -135,9 +126,8 @@ void TVLMSummaryThread::FinishingPass() {
     if (!HasSlot(group.ID)) continue;
     const TGroupSlot& slot = GroupSlots[static_cast<std::size_t>(group.ID)];
     if (slot.Node == NoNode) continue;
-    TSummaryNodeData& node = DetailTree->Data(slot.Node);
-    node.Size = slot.Size;
-    node.Name = group.Desc + " (" + std::to_string(slot.Count) + ")";
+    DetailTree->Data(slot.Node).Size = slot.Size;
+    DetailTree->SetName(slot.Node, group.Desc + " (" + std::to_string(slot.Count) + ")");
   }
 }
 

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "model/TFileExtDescData.h"
-#include "model/TFileTypeData.h"
-#include "model/TSummaryNodeData.h"
+#include "model/TFileRecordStore.h"
+#include "model/TFolderData.h"
+#include "model/TSummaryTree.h"
+#include "model/TTypedFile.h"
 #include "scan/TSummaryDisplay.h"
 #include "scan/TThreadBridge.h"
 #include "scan/TWorkerThread.h"
@@ -41,7 +43,11 @@ class TVLMSummaryThread final : public TWorkerThread {
   TWindowHandle NotifyWindow = 0;
   TSummaryTree* DetailTree = nullptr;
   TSummaryTree* OtherTree = nullptr;  // load mode: the General tree
+  // Classify mode: emptied as the Detail tree is built. The scan's file records and folders,
+  // which the typed files refer to; the Detail tree's file nodes go on referring to them.
   TTypedFileList* TypedFiles = nullptr;
+  const TFileRecordStore* FileRecords = nullptr;
+  const TFolderTree* FolderTree = nullptr;
   const TFileExtDescList* Groups = nullptr;
   bool LoadMode = false;
 
@@ -51,7 +57,7 @@ class TVLMSummaryThread final : public TWorkerThread {
   [[nodiscard]] bool GroupPass();
   void FilePass();
   void FinishingPass();
-  void AddFileNode(TFileTypeData& record, TPathText& lastLocation, TPathText& lastPath);
+  void AddFileNode(const TTypedFile& typed, TNodeId& lastFolder);
   void Load();
   void Sync(const std::function<void()>& call) { Bridge.Synchronize(call); }
   [[nodiscard]] static bool HasSlot(std::int32_t id) noexcept {

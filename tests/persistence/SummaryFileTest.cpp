@@ -35,19 +35,12 @@ void WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 TNodeId Section(TSummaryTree& tree, const std::string& name) {
-  TSummaryNodeData d;
-  d.Name = name;
-  return tree.AddChild(NoNode, d);
+  return tree.AddNode(NoNode, name);
 }
 
 void Entry(TSummaryTree& tree, TNodeId section, const std::string& name, std::uint64_t size,
            const std::string& location, std::uint64_t access = 0) {
-  TSummaryNodeData d;
-  d.Name = name;
-  d.Size = size;
-  d.Location = TPathText(location);
-  d.LastAccess = access;
-  tree.AddChild(section, d);
+  tree.AddNode(section, name, TPathText(location), size, 0, access);
 }
 
 // General: n files in "20 Biggest Files"; Detail: one group per count given.
@@ -123,10 +116,10 @@ TEST(SummaryFile, ToleratesLineEndsCtrlZAndOldLatin1Files) {
   TRecordingLoadHooks hooks;
   ASSERT_TRUE(ReadSummaryFile(tmp / "x.sbf", g, d, hooks, "\\"));
   const TNodeId section = g.FirstChild(NoNode);
-  EXPECT_EQ(g.Data(g.FirstChild(section)).Name, "caf\xc3\xa9.jpg");  // trimmed, Latin-1 read
+  EXPECT_EQ(g.Name(g.FirstChild(section)), "caf\xc3\xa9.jpg");  // trimmed, Latin-1 read
   EXPECT_EQ(hooks.IconPaths[0], "C:\\Fotos\\caf\xc3\xa9.jpg");
   const TNodeId group = d.FirstChild(NoNode);
-  EXPECT_EQ(d.Data(d.FirstChild(group)).Name, "name");  // the lone CR is dropped
+  EXPECT_EQ(d.Name(d.FirstChild(group)), "name");  // the lone CR is dropped
   EXPECT_EQ(d.Data(d.FirstChild(group)).LastAccess, static_cast<std::uint64_t>(-1));
   EXPECT_EQ(d.NextSibling(group), NoNode);
 }
@@ -141,7 +134,7 @@ TEST(SummaryFile, BadCountsAndShortFilesKeepWhatWasReadCompletely) {
   ASSERT_TRUE(ReadSummaryFile(tmp / "abc.sbf", g, d, hooks, "\\"));
   EXPECT_EQ(g.Count(), 2u);
   ASSERT_EQ(d.Count(), 1u);  // the group node stays, empty
-  EXPECT_EQ(d.Data(0).Name, "Video Files (1)");
+  EXPECT_EQ(d.Name(0), "Video Files (1)");
 
   WriteAll(tmp / "short.sbf", "9\nC:\n20 Biggest Files\n3\na\n1\n0\nC:\nb\n2\n");
   ASSERT_TRUE(ReadSummaryFile(tmp / "short.sbf", g, d, hooks, "\\"));

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "TTempDir.h"
+#include "filetypes/TGroupListLoader.h"
 #include "filetypes/VLMOptions.h"
 
 namespace Vellumetric {
@@ -144,6 +145,39 @@ TEST(VLMOptions, OpenFailureIsShown) {
   EXPECT_EQ(messages[0].rfind("Cannot open database: ", 0), 0u);
   TFileExtDescList groups;
   EXPECT_FALSE(options.LoadGroups(groups));
+}
+
+TEST(TGroupListLoader, LoadsWhatTheDatabaseGivesOnceAndCarriesItsMessages) {
+  TRun first;
+  TFileExtDescList groups, direct;
+  TFileExtList extensions, directExtensions;
+  std::vector<std::string> messages{"left over"};
+  {
+    TGroupListLoader loader(first.Path);  // a first run: the database is created on its thread
+    ASSERT_TRUE(loader.Take(groups, extensions, messages));
+    EXPECT_TRUE(loader.Done());
+    TFileExtDescList again{{1, "kept"}};
+    EXPECT_FALSE(loader.Take(again, extensions, messages));
+    EXPECT_EQ(again.size(), 1u);
+  }
+  EXPECT_TRUE(messages.empty());
+  VLMOptions options = first.Open();
+  ASSERT_TRUE(options.LoadGroups(direct));
+  ASSERT_TRUE(options.LoadExtensions(directExtensions));
+  ASSERT_EQ(groups.size(), direct.size());
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    EXPECT_EQ(groups[i].ID, direct[i].ID);
+    EXPECT_EQ(groups[i].Desc, direct[i].Desc);
+  }
+  ASSERT_EQ(extensions.size(), directExtensions.size());
+  EXPECT_EQ(extensions.back().Ext, directExtensions.back().Ext);
+
+  TTempDir tmp;
+  TGroupListLoader broken(tmp / "no/such/dir/x.sqlite");
+  ASSERT_TRUE(broken.Take(groups, extensions, messages));
+  EXPECT_TRUE(groups.empty());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("Cannot open database: ", 0), 0u);
 }
 
 }  // namespace

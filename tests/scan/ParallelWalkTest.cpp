@@ -36,8 +36,10 @@ std::string Everything(const TScanHarness& scan) {
            std::to_string(d.UnreadableBelow) + (d.Complete ? "C" : "") +
            (d.ParentComplete ? "P" : "") + "\n";
   }
-  for (const TFileTypeData& f : scan.Typed) {
-    out += "typed " + f.Name + "|" + f.Path.Str() + "|" + std::to_string(f.Size) + "|" +
+  for (const TTypedFile& f : scan.Typed) {
+    const TFileRecord& r = scan.Records.Record(f.File);
+    out += "typed " + std::string(scan.Records.Name(f.File)) + "|" +
+           scan.Tree.Data(r.Folder).Path.Str() + "|" + std::to_string(r.Size) + "|" +
            std::to_string(f.GroupID) + "|" + std::to_string(f.LastAccess) + "\n";
   }
   for (std::size_t i = 0; i < scan.Biggest.Count(); ++i) {

@@ -140,7 +140,8 @@ TEST(RealTreeScan, FolderScanOfSlashRootGivesChildPathsWithoutDoubledSeparators)
   EXPECT_EQ(scan.Tree.Data(scan.Tree.FirstChild(scan.Tree.FirstChild(NoNode))).Path,
             tmp.Path() + "/sub");
   ASSERT_EQ(scan.Typed.size(), 1u);
-  EXPECT_EQ(scan.Typed[0].Path, tmp.Path() + "/sub");
+  EXPECT_EQ(scan.Tree.Data(scan.Records.Record(scan.Typed[0].File).Folder).Path,
+            tmp.Path() + "/sub");
 }
 
 TEST(RealTreeScan, VirtualFileSystemIsNeverEntered) {

@@ -35,6 +35,7 @@ struct TScanRun {
   TRecordingBridge Bridge;
   TFolderTree Tree;
   TTypedFileList Typed;
+  TFileRecordStore Records;
   TBiggestFileList Biggest;
   TFileExtList Extensions = DefaultExtensionList();
   std::atomic<bool> Scanning{false};
@@ -51,6 +52,7 @@ struct TScanRun {
     Thread->SubfolderCount = &Subfolders;
     Thread->Scanning = &Scanning;
     Thread->TypedFiles = &Typed;
+    Thread->FileRecords = &Records;
     Thread->Extensions = &Extensions;
     Thread->BiggestFiles = &Biggest;
     Thread->NotifyWindow = kProgressWindow;
@@ -61,6 +63,12 @@ struct TScanRun {
     Thread->RootsAreDrives = drives;
     Thread->Resume();
     Thread->WaitFor();
+  }
+
+  // A typed file's name and the raw path of its folder, as its file record gives them.
+  std::string TypedName(std::size_t i) const { return std::string(Records.Name(Typed[i].File)); }
+  const TPathText& TypedPath(std::size_t i) const {
+    return Tree.Data(Records.Record(Typed[i].File).Folder).Path;
   }
 
   const TFolderData& Node(const std::string& path) const {
@@ -106,12 +114,12 @@ TEST(TVLMDiskAnalyzerThread, DriveScanBuildsPathsTotalsAndLists) {
 
   // Typed files in the order the depth-first walk met them, each with its folder's raw path.
   ASSERT_EQ(run.Typed.size(), 3u);
-  EXPECT_EQ(run.Typed[0].Name, "notes.TXT");
-  EXPECT_EQ(run.Typed[0].Path, "C:\\Windows");
+  EXPECT_EQ(run.TypedName(0), "notes.TXT");
+  EXPECT_EQ(run.TypedPath(0), "C:\\Windows");
   EXPECT_EQ(run.Typed[0].GroupID, 5);
   EXPECT_EQ(run.Typed[0].LastAccess, 42u);
-  EXPECT_TRUE(run.Typed[0].PathPending);
-  EXPECT_EQ(run.Typed[1].Name, "a.mp4");
+  EXPECT_EQ(run.Records.Group(run.Typed[0].File), 5);
+  EXPECT_EQ(run.TypedName(1), "a.mp4");
   EXPECT_EQ(run.Typed[2].GroupID, 0);
 
   // Every file is offered to the biggest list, typed or not; equal sizes: earlier shown first.
@@ -130,10 +138,10 @@ TEST(TVLMDiskAnalyzerThread, ProgressAndEndMessageFollowTheWrittenOrder) {
   run.Bridge.OnStep = [&] { scanningSeen = scanningSeen || run.Scanning.load(); };
   // The finishing work sees the complete tree on the worker, before the window hears of the end.
   const std::thread::id caller = std::this_thread::get_id();
-  run.Thread->Finishing = [&](const TFolderTree& tree) {
+  run.Thread->AfterWalk = [&] {
     run.Bridge.Log.push_back(
         "finishing on " + std::string(std::this_thread::get_id() == caller ? "caller" : "worker") +
-        (tree.Data(tree.FirstChild(NoNode)).Complete ? ", complete" : ""));
+        (run.Tree.Data(run.Tree.FirstChild(NoNode)).Complete ? ", complete" : ""));
   };
   run.Run({"C:"}, true);
   EXPECT_EQ(run.Bridge.Log, (std::vector<std::string>{"range 0..3", "pos 0", "step", "step",
@@ -142,6 +150,27 @@ TEST(TVLMDiskAnalyzerThread, ProgressAndEndMessageFollowTheWrittenOrder) {
   EXPECT_TRUE(scanningSeen);
   EXPECT_FALSE(run.Scanning.load());
   EXPECT_EQ(run.Subfolders.load(), 2);
+}
+
+TEST(TVLMDiskAnalyzerThread, HooksRunOnTheWorkerAroundTheWalk) {
+  TScanRun run;
+  AddSampleDrive(*run.Fs);
+  std::vector<std::string> seen;
+  const TFileExtList defaults = std::move(run.Extensions);
+  run.Extensions.clear();
+  run.Thread->BeforeWalk = [&] {
+    seen.push_back("before, " + std::to_string(run.Tree.Count()) + " nodes");
+    run.Extensions = defaults;  // lists that arrive late still classify this scan
+  };
+  run.Thread->AfterWalk = [&] {
+    seen.push_back(std::to_string(run.Node("C:").FileCount) + " files, " +
+                   std::to_string(run.Bridge.Posted.size()) + " posted, scanning " +
+                   (run.Scanning.load() ? "on" : "off"));
+  };
+  run.Run({"C:"}, true);
+  EXPECT_EQ(seen, (std::vector<std::string>{"before, 0 nodes", "5 files, 0 posted, scanning on"}));
+  EXPECT_EQ(run.Typed.size(), 3u);
+  EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SCAN_FINISHED}));
 }
 
 TEST(TVLMDiskAnalyzerThread, FolderRootWithTrailingBackslashKeepsTheDoubledSeparator) {
@@ -153,7 +182,7 @@ TEST(TVLMDiskAnalyzerThread, FolderRootWithTrailingBackslashKeepsTheDoubledSepar
   EXPECT_EQ(run.Node("D:\\").Kind, 0);
   EXPECT_EQ(run.Node("D:\\\\Data").FileCount, 1u);
   ASSERT_EQ(run.Typed.size(), 1u);
-  EXPECT_EQ(run.Typed[0].Path, "D:\\\\Data");
+  EXPECT_EQ(run.TypedPath(0), "D:\\\\Data");
 }
 
 TEST(TVLMDiskAnalyzerThread, EmptyRootAndUnlistableFoldersCountAsEmpty) {
@@ -218,15 +247,14 @@ TEST(TVLMDiskAnalyzerThread, CancelMidWalkCompletesEveryNodeAndSkipsTheFinalTick
   run.Fs->OnEnter = [&](const std::string& path) {
     if (path == "C:\\A\\B\\C") run.Thread->CancelScan();
   };
-  run.Thread->Finishing = [&](const TFolderTree&) { run.Bridge.Log.push_back("finishing"); };
+  bool afterWalk = false;
+  run.Thread->AfterWalk = [&] { afterWalk = true; };
   run.Run({"C:", "G:"}, true);
 
+  EXPECT_FALSE(afterWalk);  // a stopped walk's tree is never finished off
   EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SCAN_CANCELLED}));
   EXPECT_EQ(run.Bridge.Log.back(), "post 2027 to 77");
-  for (const auto& line : run.Bridge.Log) {
-    EXPECT_NE(line.rfind("select", 0), 0u) << line;
-    EXPECT_NE(line, "finishing");
-  }
+  for (const auto& line : run.Bridge.Log) EXPECT_NE(line.rfind("select", 0), 0u) << line;
   for (TNodeId id = 0; id < run.Tree.Count(); ++id) EXPECT_TRUE(run.Tree.Data(id).Complete);
   // Totals gathered up to the stop: the file before the subfolder counts, nothing after it.
   EXPECT_EQ(run.Node("C:\\A").Size, 1u);
@@ -248,14 +276,15 @@ TEST(TVLMDiskAnalyzerThread, SeveralRootsGrowTheRangeAndRestartThePosition) {
                                       "post 2026 to 77"}));
 }
 
-TEST(TVLMDiskAnalyzerThread, TypedAndBigFileAreTwoIndependentCopies) {
+TEST(TVLMDiskAnalyzerThread, TypedFilesReferToRecordsAndBigFilesKeepTheirOwnCopy) {
   TScanRun run;
   run.Fs->Add("C:", {File("movie.MP4", 1ULL << 40), File("README", 0), File("arc.tar.gz", 2)});
   run.Run({"C:"}, true);
   ASSERT_EQ(run.Typed.size(), 2u);
-  EXPECT_EQ(run.Typed[1].Name, "arc.tar.gz");
+  EXPECT_EQ(run.Typed[1].File, 2u);
+  EXPECT_EQ(run.TypedName(1), "arc.tar.gz");
   EXPECT_EQ(run.Typed[1].GroupID, 8);  // through ".gz"
-  run.Typed[0].Name = "changed";
+  run.Records.Clear();
   EXPECT_EQ(run.Biggest[2].Name, "movie.MP4");
   EXPECT_EQ(run.Biggest[0].Name, "README");  // size 0 is still offered
 }

@@ -23,6 +23,8 @@ struct TSummaryRun {
   TSummaryTree Detail;
   TSummaryTree General;
   TTypedFileList Typed;
+  TFileRecordStore Records;
+  TFolderTree Folders;  // one top-level folder per path the files were given
   TFileExtDescList Groups = {
       {2, "3D Image Files"}, {5, "Document Files"}, {0, "Raster Image Files"}};
   std::atomic<bool> Busy{false};
@@ -36,16 +38,22 @@ struct TSummaryRun {
     Thread->DetailTree = &Detail;
     Thread->OtherTree = &General;
     Thread->TypedFiles = &Typed;
+    Thread->FileRecords = &Records;
+    Thread->FolderTree = &Folders;
     Thread->Groups = &Groups;
   }
   void AddFile(const std::string& name, std::int32_t group, std::uint64_t size,
-               const TPathText& path) {
-    TFileTypeData f;
-    f.Name = name;
-    f.GroupID = group;
-    f.Size = size;
-    f.Path = path;
-    Typed.push_back(f);
+               const TPathText& path, std::uint64_t lastAccess = 0) {
+    TNodeId folder = NoNode;
+    for (TNodeId f = Folders.FirstChild(NoNode); f != NoNode; f = Folders.NextSibling(f)) {
+      if (Folders.Data(f).Path.SharesTextWith(path)) folder = f;
+    }
+    if (folder == NoNode) {
+      TFolderData data;
+      data.Path = path;
+      folder = Folders.AddChild(NoNode, data);
+    }
+    Typed.push_back({Records.Add(folder, name, size, group), group, lastAccess});
   }
   void Run(const std::string& source) {
     Thread->SourcePath = source;
@@ -54,7 +62,7 @@ struct TSummaryRun {
   }
   std::vector<std::string> TopNames() const {
     std::vector<std::string> names;
-    for (TNodeId n : Detail.Children(NoNode)) names.push_back(Detail.Data(n).Name);
+    for (TNodeId n : Detail.Children(NoNode)) names.emplace_back(Detail.Name(n));
     return names;
   }
   int Ticks() const {
@@ -68,19 +76,25 @@ TEST(TVLMSummaryThread, ClassifyBuildsOneNodePerGroupWithCountsAndTotals) {
   const TPathText data = TPathText::Child(TPathText("D:\\"), "\\", "Data");
   run.AddFile("a.jpg", 0, 10, data);
   run.AddFile("b.doc", 5, 20, data);
-  run.AddFile("c.JPG", 0, 30, TPathText("C:"));
+  run.AddFile("c.JPG", 0, 30, TPathText("C:"), 77);
+  const TFileId first = run.Typed.front().File;
   run.Run("D:\\");
+  EXPECT_TRUE(run.Typed.empty());  // taken over by the Detail tree
   EXPECT_EQ(run.TopNames(), (std::vector<std::string>{"3D Image Files (0)", "Document Files (1)",
                                                       "Raster Image Files (2)"}));
   const TNodeId raster = run.Detail.Children(NoNode)[2];
   EXPECT_EQ(run.Detail.Data(raster).Size, 40u);
   EXPECT_EQ(run.Detail.Data(raster).ImageIndex, 0);
   const TNodeId file = run.Detail.FirstChild(raster);
-  EXPECT_EQ(run.Detail.Data(file).Location, "D:\\Data");  // the doubled separator repaired
+  EXPECT_EQ(run.Detail.Name(file), "a.jpg");
+  EXPECT_EQ(run.Detail.File(file), first);           // a reference, not a copy
+  EXPECT_EQ(run.Detail.Location(file), "D:\\Data");  // the doubled separator repaired
   EXPECT_EQ(run.Detail.Data(file).ImageIndex, 1);
-  EXPECT_EQ(run.Detail.Data(run.Detail.NextSibling(file)).Location, "C:");
-  EXPECT_FALSE(run.Typed[0].PathPending);
-  EXPECT_EQ(run.Typed[0].Path, "D:\\\\Data");  // the record itself keeps its raw path
+  const TNodeId second = run.Detail.NextSibling(file);
+  EXPECT_EQ(run.Detail.Location(second), "C:");
+  EXPECT_EQ(run.Detail.Data(second).Size, 30u);
+  EXPECT_EQ(run.Detail.Data(second).LastAccess, 77u);
+  EXPECT_EQ(run.Folders.Data(0).Path, "D:\\\\Data");  // the folder itself keeps its raw path
   EXPECT_EQ(run.Display.Log, (std::vector<std::string>{"disable", "enable"}));
   EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SUMMARY_FINISHED}));
   EXPECT_FALSE(run.Busy.load());
@@ -128,8 +142,9 @@ TEST(TVLMSummaryThread, StopDuringTheFilePassLeavesBareGroupNames) {
   run.Thread->ProgressBar = &stopper;
   run.Run("/d");
   const TNodeId raster = run.Detail.Children(NoNode)[2];
-  EXPECT_EQ(run.Detail.Data(raster).Name, "Raster Image Files");
+  EXPECT_EQ(run.Detail.Name(raster), "Raster Image Files");
   EXPECT_EQ(run.Detail.Children(raster).size(), 201u);
+  EXPECT_EQ(run.Typed.size(), 799u);  // what was not taken over stays listed
   EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SUMMARY_FINISHED}));
 }
 
@@ -137,16 +152,9 @@ TEST(TVLMSummaryThread, LoadModeFillsBothPagesFromAFile) {
   Testing::TTempDir tmp;
   {
     TSummaryTree g, d;
-    TSummaryNodeData section;
-    section.Name = "20 Biggest Files";
-    const TNodeId s = g.AddChild(NoNode, section);
-    TSummaryNodeData file;
-    file.Name = "a.iso";
-    file.Location = TPathText("/srv");
-    file.Size = 9;
-    g.AddChild(s, file);
-    section.Name = "Disk Image Files (1)";
-    d.AddChild(d.AddChild(NoNode, section), file);
+    const TNodeId s = g.AddNode(NoNode, "20 Biggest Files");
+    g.AddNode(s, "a.iso", TPathText("/srv"), 9);
+    d.AddNode(d.AddNode(NoNode, "Disk Image Files (1)"), "a.iso", TPathText("/srv"), 9);
     ASSERT_TRUE(WriteSummaryFile(tmp / "x.sbf", "/srv", g, d));
   }
   TSummaryRun run(TPathStyle::Posix);

@@ -186,7 +186,7 @@ TEST(OptionsForm, ANewGroupIsUsedByTheNextScan) {
   std::vector<std::string> groups;
   const TSummaryTree& detail = scan.Detail();
   for (TNodeId s = detail.FirstChild(NoNode); s != NoNode; s = detail.NextSibling(s)) {
-    groups.push_back(detail.Data(s).Name);
+    groups.emplace_back(detail.Name(s));
   }
   groups.resize(2);  // the rest are the empty groups
   EXPECT_EQ(groups, (std::vector<std::string>{"Matroska Files (1)", "Raster Image Files (1)"}));

@@ -40,19 +40,15 @@ std::string ReadAll(const std::string& path) {
 void FillTrees(TSummaryTree& general, TSummaryTree& detail, int big, int typed) {
   general.Clear();
   detail.Clear();
-  TSummaryNodeData section;
-  section.Name = "20 Biggest Files";
-  const TNodeId g = general.AddChild(NoNode, section);
-  section.Name = "Raster Image Files (" + std::to_string(typed) + ")";
-  const TNodeId r = detail.AddChild(NoNode, section);
+  const TNodeId g = general.AddNode(NoNode, "20 Biggest Files");
+  const TNodeId r = detail.AddNode(NoNode, "Raster Image Files (" + std::to_string(typed) + ")");
+  const TPathText location("/home/ann/Ann's Fotos \xc3\xa9t\xc3\xa9");
   for (int i = 0; i < std::max(big, typed); ++i) {
-    TSummaryNodeData file;
-    file.Name = "Caf\xc3\xa9 d'\xc3\xa9t\xc3\xa9 " + std::to_string(i) + ".jpg";
-    file.Size = 1000u + static_cast<unsigned>(i);
-    file.LastAccess = 133000000000000000ull + static_cast<unsigned>(i);
-    file.Location = TPathText("/home/ann/Ann's Fotos \xc3\xa9t\xc3\xa9");
-    if (i < big) general.AddChild(g, file);
-    if (i < typed) detail.AddChild(r, file);
+    const std::string name = "Caf\xc3\xa9 d'\xc3\xa9t\xc3\xa9 " + std::to_string(i) + ".jpg";
+    const std::uint64_t size = 1000u + static_cast<unsigned>(i);
+    const std::uint64_t access = 133000000000000000ull + static_cast<unsigned>(i);
+    if (i < big) general.AddNode(g, name, location, size, 0, access);
+    if (i < typed) detail.AddNode(r, name, location, size, 1, access);
   }
 }
 

@@ -36,7 +36,7 @@ std::vector<std::string> DetailSections(const TVLMAnalyzerForm& a) {
   std::vector<std::string> names;
   const TSummaryTreeModel& detail = *a.Summary->DetailModel;
   for (int row = 0; row < detail.rowCount({}); ++row) {
-    names.push_back(a.Summary->DetailNodes.Data(detail.NodeOf(detail.index(row, 0, {}))).Name);
+    names.emplace_back(a.Summary->DetailNodes.Name(detail.NodeOf(detail.index(row, 0, {}))));
   }
   return names;
 }

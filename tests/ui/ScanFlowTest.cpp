@@ -3,6 +3,7 @@
 
 #include <QHeaderView>
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <sstream>
@@ -118,6 +119,13 @@ TEST(ScanFlow, TileDoubleClickScansToTheSortedResultsAndSummary) {
   EXPECT_EQ(detailTotal, typedTotal);
   ExpectLevelsDescending(detail, {},
                          [&](TNodeId n) { return a.Summary->DetailNodes.Data(n).Size; });
+  // A file row names its file through the scan's records: location and name lead to it on disk.
+  const QModelIndex group = detail.index(0, 0, {});
+  ASSERT_GT(detail.rowCount(group), 0);
+  const QString shown = detail.data(detail.index(0, 3, group), Qt::DisplayRole).toString() + "/" +
+                        detail.data(detail.index(0, 0, group), Qt::DisplayRole).toString();
+  EXPECT_TRUE(std::filesystem::is_regular_file(shown.toStdString())) << shown.toStdString();
+  EXPECT_TRUE(a.TypedFiles.empty());  // taken over by the Detail page
   EXPECT_EQ(a.SummaryTitleBar->Title(), "Summary");
   EXPECT_TRUE(a.SummaryTitleBar->Button1->isVisibleTo(a.SummaryTitleBar));
   EXPECT_EQ(a.StaticText1->text(), QString::fromStdString(root));
@@ -161,10 +169,11 @@ TEST(ScanFlow, CancelReturnsToTheStartViewAndBackWaitsForTheSummary) {
   EXPECT_FALSE(a.IsButtonShown(a.ToolButton6));
   EXPECT_TRUE(a.IsButtonShown(a.ToolButton1));
 
-  // Back pressed while the summary runs: the results stay until the worker has ended.
+  // Back pressed right after the scan's end, while the turns that start the summary are still
+  // to come: the results stay until the summary worker has been started and has ended.
   a.ScanFolder("/fake");
   ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm; }));
-  ASSERT_TRUE(a.SummaryBusy);  // the summary has just been started
+  ASSERT_TRUE(a.WorkPending());
   a.BackClick();
   EXPECT_FALSE(a.QuickInfo);
   EXPECT_TRUE(a.SummaryThreadTimer->isActive());

@@ -19,26 +19,30 @@ int TSummaryTreeModel::columnCount(const QModelIndex&) const {
   return 4;
 }
 
-QString TSummaryTreeModel::CellText(const TSummaryNodeData& item, int column) const {
+// A file's name and location are looked up when its row is painted: the tree holds no copies.
+QString TSummaryTreeModel::CellText(TNodeId node, int column) const {
+  const TSummaryNodeData& item = Summary->Data(node);
   switch (column) {
-    case 0:
-      return QString::fromStdString(item.Name);
+    case 0: {
+      const std::string_view name = Summary->Name(node);
+      return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    }
     case 1:
       return QString::fromStdString(FormatSize(item.Size, 1, Locale.decimalPoint().toStdString()));
     case 2:
       return LastAccessText(item.LastAccess, Locale, Zone);
     default:
-      return QString::fromStdString(item.Location.Str());
+      return QString::fromStdString(Summary->Location(node));
   }
 }
 
 QVariant TSummaryTreeModel::data(const QModelIndex& index, int role) const {
-  if (!Tree || !index.isValid()) return {};
+  if (!Tree || !Summary || !index.isValid()) return {};
   const TNodeId node = NodeOf(index);
   const TSummaryNodeData& item = Tree->Data(node);
   switch (role) {
     case Qt::DisplayRole:
-      return CellText(item, index.column());
+      return CellText(node, index.column());
     case Qt::DecorationRole: {
       if (index.column() != 0) return {};
       if (Page == TPage::Detail) return item.ImageIndex == 0 ? GroupImage : FileImage;
@@ -77,12 +81,11 @@ QVariant TSummaryTreeModel::headerData(int section, Qt::Orientation orientation,
 }
 
 std::string TSummaryTreeModel::FilePath(TNodeId node, std::string_view separator) const {
-  if (!Tree || node == NoNode) return {};
-  const TSummaryNodeData& item = Tree->Data(node);
-  if (item.Location.Empty()) return {};
-  std::string location = item.Location.Str();
-  if (location.empty() || location.back() != separator.front()) location += separator;
-  return location + item.Name;
+  if (!Tree || !Summary || node == NoNode) return {};
+  std::string location = Summary->Location(node);
+  if (location.empty()) return {};
+  if (location.back() != separator.front()) location += separator;
+  return location.append(Summary->Name(node));
 }
 
 }  // namespace Vellumetric

@@ -5,7 +5,7 @@
 #include <QTimeZone>
 #include <vector>
 
-#include "model/TSummaryNodeData.h"
+#include "model/TSummaryTree.h"
 #include "ui/models/TNodeTreeModel.h"
 
 namespace Vellumetric {
@@ -20,6 +20,13 @@ class TSummaryTreeModel final : public TNodeTreeModel<TSummaryNodeData> {
 
   TSummaryTreeModel(QObject* parent, TPage page, const std::vector<QIcon>* generalImages);
 
+  // The page's tree, whose file nodes name their file records; null shows nothing.
+  void Attach(TSummaryTree* tree) {
+    Summary = tree;
+    TNodeTreeModel<TSummaryNodeData>::Attach(tree);
+  }
+  void Detach() { Attach(nullptr); }
+
   int columnCount(const QModelIndex& parent) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -30,8 +37,9 @@ class TSummaryTreeModel final : public TNodeTreeModel<TSummaryNodeData> {
   QTimeZone Zone = QTimeZone::systemTimeZone();
 
  private:
-  QString CellText(const TSummaryNodeData& item, int column) const;
+  QString CellText(TNodeId node, int column) const;
 
+  const TSummaryTree* Summary = nullptr;
   TPage Page;
   const std::vector<QIcon>* GeneralImages;
   QIcon GroupImage;

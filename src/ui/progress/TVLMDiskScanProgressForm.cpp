@@ -86,7 +86,8 @@ void TVLMDiskScanProgressForm::StartScanThread(const std::vector<std::string>& r
   Thread->Extensions = Targets.Extensions;
   Thread->BiggestFiles = Targets.BiggestFiles;
   Thread->FileRecords = Targets.FileRecords;
-  Thread->Finishing = Targets.Finishing;
+  Thread->BeforeWalk = Targets.BeforeWalk;
+  Thread->AfterWalk = Targets.AfterWalk;
   Thread->NotifyWindow = HandleOf(this);
   // The flag is up from the first moment, so a close request made before the worker has
   // started already waits for it.

@@ -10,8 +10,8 @@
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileRecordStore.h"
-#include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
+#include "model/TTypedFile.h"
 #include "scan/TScanDisplay.h"
 #include "scan/TVLMDiskAnalyzerThread.h"
 #include "system/TDirectoryLister.h"
@@ -32,8 +32,9 @@ struct TScanTargets {
   const TFileExtList* Extensions = nullptr;
   std::atomic<bool>* Scanning = nullptr;
   TFileRecordStore* FileRecords = nullptr;  // one record per file, for the map; may be null
-  // Optional: runs on the scan's worker with the finished tree, before the end message.
-  std::function<void(const TFolderTree& tree)> Finishing = nullptr;
+  // Run on the scan's worker before and after its walk (see TVLMDiskAnalyzerThread); may be empty.
+  std::function<void()> BeforeWalk = nullptr;
+  std::function<void()> AfterWalk = nullptr;
 };
 
 // The scan view: title bar, the sweep and the progress strip with Cancel. Owns the scan thread

@@ -57,11 +57,53 @@ void TAnalyzerCommands::LoadGroupsIfEmpty() {
     GroupSource(*Targets.Groups, *Targets.Extensions);
     return;
   }
+  if (const std::shared_ptr<TGroupListLoader> loader = TakeLoader()) {
+    std::vector<std::string> messages;
+    if (loader->Take(*Targets.Groups, *Targets.Extensions, messages)) {
+      ShowGroupMessages(messages);
+      return;
+    }
+  }
   VLMOptions db(Folders.DatabasePath(), [this](const std::string& m) {
     Prompts.Notice(Targets.Window, QString::fromStdString(m), QStringLiteral("Error"));
   });
   static_cast<void>(db.LoadGroups(*Targets.Groups));
   static_cast<void>(db.LoadExtensions(*Targets.Extensions));
+}
+
+void TAnalyzerCommands::StartLoadingGroups() {
+  if (GroupSource || Loader || !Targets.Groups->empty()) return;
+  LoaderPath = Folders.DatabasePath();
+  Loader = std::make_shared<TGroupListLoader>(LoaderPath);
+}
+
+std::shared_ptr<TGroupListLoader> TAnalyzerCommands::TakeLoader() {
+  std::shared_ptr<TGroupListLoader> loader = std::move(Loader);
+  Loader.reset();
+  if (loader && LoaderPath != Folders.DatabasePath()) loader.reset();
+  return loader;
+}
+
+std::function<void()> TAnalyzerCommands::GroupsForScan() {
+  if (!Loader || Loader->Done() || !Targets.Groups->empty() ||
+      LoaderPath != Folders.DatabasePath()) {
+    LoadGroupsIfEmpty();
+    return {};
+  }
+  // Nothing on the window's thread reads the lists while the scan runs; the worker fills them
+  // before it reads them itself.
+  return [this, loader = TakeLoader(), groups = Targets.Groups, extensions = Targets.Extensions] {
+    std::vector<std::string> messages;
+    if (!loader->Take(*groups, *extensions, messages) || messages.empty()) return;
+    QMetaObject::invokeMethod(
+        this, [this, messages] { ShowGroupMessages(messages); }, Qt::QueuedConnection);
+  };
+}
+
+void TAnalyzerCommands::ShowGroupMessages(const std::vector<std::string>& messages) {
+  for (const std::string& m : messages) {
+    Prompts.Notice(Targets.Window, QString::fromStdString(m), QStringLiteral("Error"));
+  }
 }
 
 void TAnalyzerCommands::ToolButton7Click() {

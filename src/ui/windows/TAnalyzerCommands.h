@@ -3,13 +3,15 @@
 #include <QObject>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "filetypes/TGroupListLoader.h"
 #include "history/TScanHistoryRecorder.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
-#include "model/TSummaryNodeData.h"
+#include "model/TSummaryTree.h"
 #include "ui/dialogs/TDialogPrompts.h"
 #include "ui/dialogs/TVLMHelpForm.h"
 
@@ -77,6 +79,14 @@ class TAnalyzerCommands final : public QObject {
   // Loads the group and extension lists when the group list is empty: the one loader of the
   // scan and of the options dialog. From GroupSource when set, else from the group database.
   void LoadGroupsIfEmpty();
+  // Starts reading the group database on a thread of its own (a first run creates it, one
+  // synced write per row), so the start view never waits for it. Nothing when GroupSource is
+  // set; LoadGroupsIfEmpty takes what it read, waiting for it if need be.
+  void StartLoadingGroups();
+  // For a scan about to start: while the lists are still being read, a wait for them that the
+  // scan's worker runs before its walk (the database's messages are then shown on the window's
+  // thread); otherwise the lists are loaded now and the result is empty.
+  [[nodiscard]] std::function<void()> GroupsForScan();
   // Messages 2031-2033; true when handled.
   bool HandleMessage(QEvent* event);
 
@@ -96,7 +106,12 @@ class TAnalyzerCommands final : public QObject {
   TDialogPrompts Prompts;
 
  private:
+  void ShowGroupMessages(const std::vector<std::string>& messages);
+  [[nodiscard]] std::shared_ptr<TGroupListLoader> TakeLoader();
+
   TCommandTargets Targets;
+  std::shared_ptr<TGroupListLoader> Loader;
+  std::string LoaderPath;  // a loader of another database than Folders names now is dropped
 };
 
 }  // namespace Vellumetric

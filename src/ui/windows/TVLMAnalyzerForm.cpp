@@ -79,6 +79,7 @@ void TVLMAnalyzerForm::Initialize() {
   SummaryPanelHeight = Scaled(297, Dpi);
   GatherSystemInfo(WindowsInfo, WindowsFolder);
   Services.BuildDisks(DiskList);
+  Commands->StartLoadingGroups();
   ShowStartView();
   BuildScanDriveMenu(DiskList, [this](std::size_t i) { ScanDriveMenuItem(i); });
   SpecialFolders[0] = GetProfileFolder();
@@ -140,7 +141,8 @@ void TVLMAnalyzerForm::CancelSummary() {
 }
 
 bool TVLMAnalyzerForm::WorkPending() const {
-  return Scanning.load() || SummaryBusy.load() || ProgressForm || Summary->HasWorker();
+  return Scanning.load() || SummaryBusy.load() || ProgressForm || Summary->HasWorker() ||
+         EndTurnsPending;
 }
 
 void TVLMAnalyzerForm::CancelScan() {

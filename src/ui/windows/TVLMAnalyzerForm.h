@@ -12,8 +12,8 @@
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
 #include "model/TFileRecordStore.h"
-#include "model/TFileTypeData.h"
 #include "model/TFolderData.h"
+#include "model/TTypedFile.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
 #include "system/TWindowsInfo.h"
@@ -92,7 +92,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   int SummaryPanelHeight = 0;
   std::vector<std::string> ScanRoots;
   TFolderTree FolderTree;
-  TTypedFileList TypedFiles;
+  TTypedFileList TypedFiles;  // emptied by the summary, which takes its entries over
   TBiggestFileList BiggestFiles;
   TFileExtDescList Groups;
   TFileExtList Extensions;
@@ -124,6 +124,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
 
   int Dpi;
   TAnalyzerServices Services;
+  bool EndTurnsPending = false;  // the end of a scan has turns of the event loop still to come
 };
 
 }  // namespace Vellumetric

@@ -83,22 +83,25 @@ void TVLMAnalyzerForm::ScanFolder(const std::string& path) {
 }
 
 void TVLMAnalyzerForm::StartScan(bool drives) {
-  Commands->LoadGroupsIfEmpty();
+  std::function<void()> waitForGroups = Commands->GroupsForScan();
   BiggestFiles.Clear();
   Summary->ClearGeneral();
   if (ProgressForm) return;
-  FolderView->Detach();  // the worker clears and refills the tree; no view may read it meanwhile
+  Summary->ClearDetail();  // its files name records that the worker clears
+  FolderView->Detach();    // the worker clears and refills the tree; no view may read it meanwhile
   MapTab->ScanStarting();
   ChangesTab->Clear();
   ShowSummaryTabs(true);
   History->ScanStarting(drives);
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
-  targets.FileRecords = &FileRecords;  // what the map draws
-  if (!ScanRoots.empty()) {
-    // The history's copy of the tree is made on the worker, not in the window's event loop.
-    targets.Finishing = [history = History.get(), root = ScanRoots.front()](
-                            const TFolderTree& tree) { history->CopyFinishedTree(tree, root); };
-  }
+  targets.FileRecords = &FileRecords;  // what the map draws and the summary's files name
+  targets.BeforeWalk = std::move(waitForGroups);
+  // What the end of a large scan would otherwise cost the window: the history's copy of the
+  // tree (taken before any sort) and the folder view's first order, largest first.
+  targets.AfterWalk = [this, root = ScanRoots.empty() ? std::string() : ScanRoots.front()] {
+    if (!root.empty()) History->CopyFinishedTree(FolderTree, root);
+    FolderTree.SortAllByKey([](const TFolderData& f) { return f.Size; }, true);
+  };
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
@@ -116,16 +119,26 @@ void TVLMAnalyzerForm::DestroyQuickInfo() {
   QuickInfo = nullptr;
 }
 
+// The end of a scan in three turns of the event loop, so that the sorted tree is painted first
+// and no turn keeps the window busy for long: the tree, then the map and the General page,
+// then the summary. Back and closing wait for the turns still to come (WorkPending).
 void TVLMAnalyzerForm::ScanFinished() {
-  if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());  // before sorting
+  // Hands the worker's copy on to the recorder.
+  if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());
   PageControl1->setCurrentIndex(0);
   DestroyProgressForm();
-  FolderView->Attach(&FolderTree);
+  FolderView->Attach(&FolderTree, true);  // sorted by the worker
   ToolButton6->setEnabled(true);
   FolderView->SelectFirstNode();
-  MapTab->ScanFinished(FolderTree, FileRecords, Groups);
-  Summary->BuildBiggestFilesSection(BiggestFiles);
-  StartSummary();
+  EndTurnsPending = true;
+  QTimer::singleShot(0, this, [this] {
+    MapTab->ScanFinished(FolderTree, FileRecords, Groups);
+    Summary->BuildBiggestFilesSection(BiggestFiles);
+    QTimer::singleShot(0, this, [this] {
+      EndTurnsPending = false;
+      StartSummary();
+    });
+  });
 }
 
 void TVLMAnalyzerForm::ScanCancelled() {
@@ -141,7 +154,8 @@ void TVLMAnalyzerForm::StartSummary() {
   Label1->show();
   SummaryTitleBar->SetTitle(QStringLiteral("Summary (Please wait...)"), false);
   Panel5->show();
-  Summary->StartSummary(TypedFiles, Groups, CurrentPath, SummaryBusy, this);
+  Summary->StartSummary(TypedFiles, FileRecords, FolderTree, Groups, CurrentPath, SummaryBusy,
+                        this);
 }
 
 void TVLMAnalyzerForm::SummaryFinished() {

@@ -42,10 +42,10 @@ TFolderTreeController::TFolderTreeController(QTreeView* tree, TDesktopShell& she
   Tree->installEventFilter(this);
 }
 
-void TFolderTreeController::Attach(TFolderTree* tree) {
+void TFolderTreeController::Attach(TFolderTree* tree, bool sorted) {
   Model->Attach(tree);
   Direction = Qt::DescendingOrder;
-  Model->sort(0, Direction);
+  if (!sorted) Model->sort(0, Direction);
   Tree->header()->setSortIndicator(0, Direction);
   for (int row = 0; row < Model->rowCount({}); ++row) Tree->expand(Model->index(row, 0, {}));
 }

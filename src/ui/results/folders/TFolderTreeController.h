@@ -21,7 +21,9 @@ class TFolderTreeController final : public QObject {
   TFolderTreeController(QTreeView* tree, TDesktopShell& shell, int dpi);
 
   // Shows a finished scan's tree, largest first, the roots expanded.
-  void Attach(TFolderTree* tree);
+  // Shows `tree` largest first; `sorted`: it is in that order already (the scan's worker sorted
+  // it), which spares the window a pass over every folder.
+  void Attach(TFolderTree* tree, bool sorted = false);
   // Hides the tree before a scan refills it.
   void Detach();
   // A left click on a header: the other direction, column 0 stays the sort column.

@@ -102,7 +102,16 @@ void TSummaryViewController::BuildBiggestFilesSection(const TBiggestFileList& bi
   Controls.GeneralTree->expand(GeneralModel->IndexOf(section));
 }
 
-void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileExtDescList& groups,
+void TSummaryViewController::ClearDetail() {
+  StopWorker();
+  DetailModel->Detach();
+  DetailNodes.Clear();
+  DetailNodes.SetFileSource(nullptr, nullptr);
+}
+
+void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileRecordStore& records,
+                                          const TFolderTree& folders,
+                                          const TFileExtDescList& groups,
                                           const std::string& sourcePath, std::atomic<bool>& busy,
                                           QObject* notify) {
   StopWorker();
@@ -118,6 +127,8 @@ void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileExtD
   Worker->SourcePath = sourcePath;
   Worker->DetailTree = &DetailNodes;
   Worker->TypedFiles = &files;
+  Worker->FileRecords = &records;
+  Worker->FolderTree = &folders;
   Worker->Groups = &groups;
   StartWorker(busy, notify);
 }

@@ -13,8 +13,10 @@
 
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtDescData.h"
-#include "model/TFileTypeData.h"
-#include "model/TSummaryNodeData.h"
+#include "model/TFileRecordStore.h"
+#include "model/TFolderData.h"
+#include "model/TSummaryTree.h"
+#include "model/TTypedFile.h"
 #include "scan/TSummaryDisplay.h"
 #include "scan/TVLMSummaryThread.h"
 #include "ui/common/TVLMTitleBarForm.h"
@@ -46,10 +48,14 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
 
   // Empties the General page and its images (a scan is starting).
   void ClearGeneral();
+  // Empties the Detail page: its file nodes name file records that a new scan clears.
+  void ClearDetail();
   void BuildBiggestFilesSection(const TBiggestFileList& biggest);
-  // Clears the Detail tree and starts the worker over the typed files. `notify` receives
-  // WM_SUMMARY_FINISHED.
-  void StartSummary(TTypedFileList& files, const TFileExtDescList& groups,
+  // Clears the Detail tree and starts the worker over the typed files, which it empties; the
+  // Detail tree's file nodes then refer to `records` and `folders`, which must stay until the
+  // page is cleared. `notify` receives WM_SUMMARY_FINISHED.
+  void StartSummary(TTypedFileList& files, const TFileRecordStore& records,
+                    const TFolderTree& folders, const TFileExtDescList& groups,
                     const std::string& sourcePath, std::atomic<bool>& busy, QObject* notify);
   // Clears both pages and starts the worker reading the summary file `path` into them.
   void StartLoad(const std::string& path, std::atomic<bool>& busy, QObject* notify);
