@@ -50,6 +50,11 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   WireSavedSummaries();
   MapTab = std::make_unique<TMapTabController>(PageControl1, VirtualStringTree, *FolderView->Model,
                                                *Shell);
+  FindTab = std::make_unique<TFindTabController>(PageControl1, *Shell, Dpi);
+  FindTab->OnFolderFocused = [this](TNodeId folder) { MapTab->FocusFolder(folder); };
+  FindTab->OnMatchFolders = [this](const std::vector<TNodeId>& folders) {
+    MapTab->Map->SetMarkedFolders(folders);
+  };
   History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
                                                Services.HistoryDatabase);
   SummaryThreadTimer = new QTimer(this);
@@ -63,7 +68,8 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
 // The workers write into this window's lists: they are stopped before any list goes.
 TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   DestroyProgressForm();
-  MapTab.reset();  // its renderer may still read the folder tree
+  FindTab.reset();  // its search may still read the file records
+  MapTab.reset();   // its renderer may still read the folder tree
   delete Summary;
   Summary = nullptr;
 }

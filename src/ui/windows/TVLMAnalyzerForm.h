@@ -19,6 +19,7 @@
 #include "system/TWindowsInfo.h"
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
+#include "ui/results/find/TFindTabController.h"
 #include "ui/results/folders/TFolderTreeController.h"
 #include "ui/results/map/TMapTabController.h"
 #include "ui/results/summary/TSummaryViewController.h"
@@ -61,6 +62,8 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void BackClick();
   void SummaryThreadTimerTimer();
   void ShowFolderInfo(const TFolderData& node, bool topLevel);
+  // The Find tab in front with its name field focused; false outside a scan's results.
+  bool ShowFind();
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
@@ -95,6 +98,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TAnalyzerCommands* Commands = nullptr;  // saved summaries, options, upgrade, help
   TFileRecordStore FileRecords;           // the scan's files, for the map
   std::unique_ptr<TMapTabController> MapTab;
+  std::unique_ptr<TFindTabController> FindTab;
   std::unique_ptr<TScanHistoryHook> History;
 
  protected:

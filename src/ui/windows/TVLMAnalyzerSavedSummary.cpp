@@ -16,6 +16,7 @@ void TVLMAnalyzerForm::LoadSavedSummary(const std::string& path) {
   // Offered only from the start view; a scan still running keeps its own view.
   if (ProgressForm || Scanning.load() || path.empty()) return;
   OpenPathText = path;
+  FindTab->ScanStarting();
   MapTab->ScanStarting();  // nothing of the last scan stays on the map
   ScanRoots.clear();       // a loaded summary is not saved again
   // A hidden panel has no height worth keeping: the results view's last height stays.

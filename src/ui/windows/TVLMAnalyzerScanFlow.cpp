@@ -89,6 +89,7 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   if (ProgressForm) return;
   FolderView->Detach();  // the worker clears and refills the tree; no view may read it meanwhile
   MapTab->ScanStarting();
+  FindTab->ScanStarting();
   History->ScanStarting(drives);
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
   targets.FileRecords = &FileRecords;  // what the map draws
@@ -117,6 +118,7 @@ void TVLMAnalyzerForm::ScanFinished() {
   ToolButton6->setEnabled(true);
   FolderView->SelectFirstNode();
   MapTab->ScanFinished(FolderTree, FileRecords, Groups);
+  FindTab->ScanFinished(FolderTree, FileRecords, Groups);
   Summary->BuildBiggestFilesSection(BiggestFiles);
   StartSummary();
 }
@@ -163,6 +165,10 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
   if (WorkPending()) return;  // the end message is still on its way
   SummaryThreadTimer->stop();
   ShowStartView();
+}
+
+bool TVLMAnalyzerForm::ShowFind() {
+  return FindTab->FocusSearch();
 }
 
 void TVLMAnalyzerForm::ShowFolderInfo(const TFolderData& node, bool topLevel) {
