@@ -38,6 +38,8 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   ToolButton7 = AddButton(QStringLiteral("    Options    "), QStringLiteral("options"));
   ToolButton10 =
       AddButton(QStringLiteral("  Open Saved Summary  "), QStringLiteral("open_summary"));
+  ExportButton = AddButton(QStringLiteral("    Export...    "), QStringLiteral("export"));
+  ExportButton->setObjectName(QStringLiteral("ExportButton"));
   ToolButton8 = ToolBar1->addSeparator();
   ToolButton5 = AddButton(QStringLiteral("    Upgrade    "), QStringLiteral("upgrade"));
   ToolButton9 = AddButton(QStringLiteral("      Help      "), QStringLiteral("help"));
@@ -48,6 +50,7 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
       {ToolButton9, "ToolButton9"}, {ToolButton10, "ToolButton10"}};
   for (const auto& [button, name] : names) button->setObjectName(QString::fromLatin1(name));
   SetButtonShown(ToolButton6, false);
+  SetButtonShown(ExportButton, false);
   SetToolbarImages(48);
 }
 

@@ -63,6 +63,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton1, &QToolButton::clicked, this, [this] { ScanDriveButtonClick(); });
   connect(ToolButton2, &QToolButton::clicked, this, [this] { BrowseForFolder(); });
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
+  connect(ExportButton, &QToolButton::clicked, this, [this] { ShowExport(); });
 }
 
 // The workers write into this window's lists: they are stopped before any list goes.
@@ -96,6 +97,7 @@ void TVLMAnalyzerForm::Initialize() {
 
 void TVLMAnalyzerForm::ShowStartView() {
   SetButtonShown(ToolButton6, false);
+  SetButtonShown(ExportButton, false);
   Splitter1->widget(0)->show();  // hidden by the saved-summary view
   Splitter1->handle(1)->hide();
   Panel4->hide();

@@ -64,6 +64,8 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void ShowFolderInfo(const TFolderData& node, bool topLevel);
   // The Find tab in front with its name field focused; false outside a scan's results.
   bool ShowFind();
+  // "Export...": the export dialog over the results of the scan.
+  void ShowExport();
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};

@@ -25,6 +25,7 @@ void TVLMAnalyzerForm::EnterScanView() {
     SetButtonShown(b, false);
   }
   SetButtonShown(ToolButton6, true);
+  SetButtonShown(ExportButton, false);
   ToolButton6->setEnabled(false);
 }
 
@@ -116,6 +117,7 @@ void TVLMAnalyzerForm::ScanFinished() {
   DestroyProgressForm();
   FolderView->Attach(&FolderTree);
   ToolButton6->setEnabled(true);
+  SetButtonShown(ExportButton, true);
   FolderView->SelectFirstNode();
   MapTab->ScanFinished(FolderTree, FileRecords, Groups);
   FindTab->ScanFinished(FolderTree, FileRecords, Groups);
