@@ -110,10 +110,13 @@ TEST(ExportDialog, TablesReadBackAsTheCommandLineReportsThemAndAFailedWriteLeave
   EXPECT_EQ(status, 0) << compared;
   EXPECT_NE(compared.find("9 folders"), std::string::npos) << compared;
 
-  // What the Find tab lists, byte for byte what `vellumetric-cli find --csv` writes.
+  // What the Find tab found, byte for byte what `vellumetric-cli find --csv` writes: every match,
+  // also when the list shows only the largest.
   ASSERT_TRUE(a.ShowFind());
+  a.FindTab->MaxListed = 3;
   QTest::keyClicks(a.FindTab->NameEdit, QStringLiteral("*.bin"));
   ASSERT_TRUE(RunUntil([&] { return !a.FindTab->Searching(); }));
+  ASSERT_EQ(a.FindTab->Model->rowCount({}), 3);
   WhenExportOpens(
       [](TExportDialog& d) {
         ASSERT_TRUE(d.FoundChoice->isEnabled());

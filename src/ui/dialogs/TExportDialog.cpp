@@ -37,8 +37,16 @@ std::string TableText(const TExportSources& s, TTable table, const TExportOption
       return ExportBiggestFiles(*s.Biggest, s.SourcePath, options);
     case TTable::DetailGroups:
       return ExportDetailGroups(*s.Detail, options);
-    case TTable::FoundFiles:
-      return ExportFoundFiles(*s.Found, *s.Files, *s.Tree, *s.Groups, s.SourcePath, options);
+    case TTable::FoundFiles: {
+      if (s.Found->Files.size() == s.Found->Count) {
+        return ExportFoundFiles(*s.Found, *s.Files, *s.Tree, *s.Groups, s.SourcePath, options);
+      }
+      // The list holds the largest matches only; the file gets all of them.
+      TFileQuery every = s.FoundQuery;
+      every.Top = 0;
+      const TFindResult all = FindFiles(*s.Files, *s.Tree, s.Style, every);
+      return ExportFoundFiles(all, *s.Files, *s.Tree, *s.Groups, s.SourcePath, options);
+    }
   }
   return {};
 }

@@ -31,6 +31,7 @@ struct TExportSources {
   std::string SourcePath;                    // the scanned root, for the biggest files' locations
   const TSummaryTree* Detail = nullptr;      // null while the summary is still being made
   std::shared_ptr<const TFindResult> Found;  // what the Find tab lists; held while writing
+  TFileQuery FoundQuery;  // what found it: run again for every match when the list was cut
   const TFileRecordStore* Files = nullptr;
   const TFileExtDescList* Groups = nullptr;
   TPathStyle Style = TPathStyle::Posix;

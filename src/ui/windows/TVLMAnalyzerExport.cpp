@@ -16,6 +16,7 @@ void TVLMAnalyzerForm::ShowExport() {
   // The Detail tree is filled and then sorted by the summary's workers.
   sources.Detail = SummaryBusy.load() ? nullptr : &Summary->DetailNodes;
   sources.Found = FindTab->SharedResult();
+  sources.FoundQuery = FindTab->ShownQuery();
   sources.Files = &FileRecords;
   sources.Groups = &Groups;
   sources.Style = NativePathStyle();

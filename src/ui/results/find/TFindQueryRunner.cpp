@@ -80,6 +80,7 @@ void TFindQueryRunner::StartWanted() {
   Worker = std::thread([this, query, stop = Stop, generation = Generation, tree = Tree,
                         files = Files, style = Style] {
     auto outcome = std::make_shared<TFindOutcome>();
+    outcome->Query = query;
     outcome->Result = FindFiles(*files, *tree, style, query, stop.get());
     if (!outcome->Result.Stopped) CollectFolders(*outcome, *files);
     // Qt drops the event if the runner is gone by then; the destructor has joined this thread.

@@ -17,11 +17,12 @@
 
 namespace Vellumetric {
 
-// What a finished query gives the Find tab: the result, and the folders holding its matches
-// (largest match first, each folder once, at most MaxFolders) for the map to outline.
+// What a finished query gives the Find tab: the query and its result, and the folders holding
+// its matches (largest match first, each folder once, at most MaxFolders) for the map to outline.
 struct TFindOutcome {
   static constexpr std::size_t MaxFolders = 500;
 
+  TFileQuery Query;
   TFindResult Result;
   std::vector<TNodeId> Folders;
 };

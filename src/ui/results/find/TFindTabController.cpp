@@ -169,6 +169,10 @@ std::shared_ptr<const TFindResult> TFindTabController::SharedResult() const {
   return std::shared_ptr<const TFindResult>(Outcome, &Outcome->Result);
 }
 
+TFileQuery TFindTabController::ShownQuery() const {
+  return Outcome ? Outcome->Query : TFileQuery{};
+}
+
 bool TFindTabController::ReadQuery(TFileQuery& query, QString& error) const {
   query.Name = NamePattern(NameEdit->text());
   std::string reason;
@@ -189,6 +193,7 @@ bool TFindTabController::ReadQuery(TFileQuery& query, QString& error) const {
   query.Group = GroupBox->currentData().toInt();
   query.OlderThanDays = OlderSpin->value() > 0 ? OlderSpin->value() : -1;
   query.Now = QDateTime::currentSecsSinceEpoch();
+  query.Top = MaxListed;
   return !query.Name.empty() || !min.empty() || !max.empty() ||
          query.Group != TFileQuery::AnyGroup || query.OlderThanDays >= 0;
 }

@@ -24,12 +24,15 @@ namespace Vellumetric {
 
 // The "Find" tab of the results view: a name field and filters (size from and to, file-type
 // group, last access long ago) over the files of the finished scan, the files found largest first
-// with their share of the matches' bytes, and the count and total of every match. The search
-// runs beside the window as the user types (TFindQueryRunner). A click on a file focuses its
-// folder (OnFolderFocused), a double-click shows the file in the file manager; the folders of the
-// matches go to OnMatchFolders, for the map to outline.
+// (at most MaxListed: a list of every file of a large disk helps nobody and costs the window a
+// long relayout) with their share of the matches' bytes, and the count and total of every match.
+// The search runs beside the window as the user types (TFindQueryRunner). A click on a file focuses
+// its folder (OnFolderFocused), a double-click shows the file in the file manager; the folders of
+// the matches go to OnMatchFolders, for the map to outline.
 class TFindTabController final : public QObject {
  public:
+  static constexpr std::size_t DefaultMaxListed = 10000;
+
   TFindTabController(QTabWidget* tabs, TDesktopShell& shell, int dpi);
   ~TFindTabController() override;
   TFindTabController(const TFindTabController&) = delete;
@@ -47,9 +50,12 @@ class TFindTabController final : public QObject {
   // The files listed now; null when nothing is listed. Holding it keeps it alive after the list
   // has moved on.
   [[nodiscard]] std::shared_ptr<const TFindResult> SharedResult() const;
+  // The query whose answer is listed (with the Top that cut it), to find every match again.
+  [[nodiscard]] TFileQuery ShownQuery() const;
   // A search is waiting for the typing to pause or running.
   [[nodiscard]] bool Searching() const noexcept { return Runner.Busy(); }
 
+  std::size_t MaxListed = DefaultMaxListed;
   std::function<void(TNodeId folder)> OnFolderFocused;
   std::function<void(const std::vector<TNodeId>& folders)> OnMatchFolders;
 
