@@ -118,7 +118,7 @@ void TExportDialog::BuildControls() {
   formatLayout->addWidget(JsonChoice);
   formatLayout->addStretch(1);
 
-  auto* fileLabel = new QLabel(QStringLiteral("F&ile:"), this);
+  auto* fileLabel = new QLabel(QStringLiteral("File &name:"), this);
   FileEdit = new QLineEdit(this);
   FileEdit->setObjectName(QStringLiteral("ExportFile"));
   FileEdit->setMinimumWidth(Scaled(360, logicalDpiX(), 96));
