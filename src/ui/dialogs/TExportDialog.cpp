@@ -27,17 +27,15 @@ class TWrittenEvent final : public QEvent {
   std::string Error;
 };
 
-enum class TTable { FolderTree, BiggestFiles, DetailGroups, FoundFiles };
-
-std::string TableText(const TExportSources& s, TTable table, const TExportOptions& options) {
+std::string TableText(const TExportSources& s, TExportTable table, const TExportOptions& options) {
   switch (table) {
-    case TTable::FolderTree:
+    case TExportTable::FolderTree:
       return ExportFolderTree(*s.Tree, s.Root, options);
-    case TTable::BiggestFiles:
+    case TExportTable::BiggestFiles:
       return ExportBiggestFiles(*s.Biggest, s.SourcePath, options);
-    case TTable::DetailGroups:
+    case TExportTable::DetailGroups:
       return ExportDetailGroups(*s.Detail, options);
-    case TTable::FoundFiles: {
+    case TExportTable::FoundFiles: {
       if (s.Found->Files.size() == s.Found->Count) {
         return ExportFoundFiles(*s.Found, *s.Files, *s.Tree, *s.Groups, s.SourcePath, options);
       }
@@ -147,6 +145,12 @@ void TExportDialog::BuildControls() {
   layout->addLayout(buttons);
 }
 
+void TExportDialog::SelectTable(TExportTable table) {
+  QRadioButton* const choices[] = {TreeChoice, BiggestChoice, DetailChoice, FoundChoice};
+  QRadioButton* choice = choices[static_cast<int>(table)];
+  if (choice->isEnabled()) choice->setChecked(true);
+}
+
 // A name ending in the other format's extension follows the format.
 void TExportDialog::FormatChanged() {
   const QString name = FileEdit->text();
@@ -200,10 +204,10 @@ void TExportDialog::ExportClick() {
 }
 
 void TExportDialog::StartWriting(const std::string& path) {
-  TTable table = TTable::FolderTree;
-  if (BiggestChoice->isChecked()) table = TTable::BiggestFiles;
-  if (DetailChoice->isChecked()) table = TTable::DetailGroups;
-  if (FoundChoice->isChecked()) table = TTable::FoundFiles;
+  auto table = TExportTable::FolderTree;
+  if (BiggestChoice->isChecked()) table = TExportTable::BiggestFiles;
+  if (DetailChoice->isChecked()) table = TExportTable::DetailGroups;
+  if (FoundChoice->isChecked()) table = TExportTable::FoundFiles;
   TExportOptions options;
   options.Format = CsvChoice->isChecked() ? TExportFormat::Csv : TExportFormat::Json;
   options.Style = Sources.Style;

@@ -37,6 +37,8 @@ struct TExportSources {
   TPathStyle Style = TPathStyle::Posix;
 };
 
+enum class TExportTable { FolderTree, BiggestFiles, DetailGroups, FoundFiles };
+
 // "Export...": one table of the results (the folder tree to a chosen depth, the 20 biggest files,
 // the Detail groups or the Find results) as CSV or JSON into a file. The text is made and written
 // on a worker thread through the atomic writer, so a large tree never freezes the window and a
@@ -48,6 +50,8 @@ class TExportDialog final : public QDialog {
                 TDialogPrompts prompts = TDialogPrompts::Standard());
   ~TExportDialog() override;
 
+  // Chooses `table` when it is there (the one the user is looking at).
+  void SelectTable(TExportTable table);
   // Export: asks for a file first when none is named, then writes it.
   void ExportClick();
   // Browse: the save-file window, suggesting a name for the table and format chosen.

@@ -21,6 +21,11 @@ void TVLMAnalyzerForm::ShowExport() {
   sources.Groups = &Groups;
   sources.Style = NativePathStyle();
   TExportDialog dialog(this, std::move(sources), Commands->Prompts);
+  // What the summary panel shows is most likely what is wanted.
+  const QWidget* page = PageControl1->currentWidget();
+  if (page == FindTab->TabSheet) dialog.SelectTable(TExportTable::FoundFiles);
+  if (page == TabSheet1) dialog.SelectTable(TExportTable::BiggestFiles);
+  if (page == TabSheet2) dialog.SelectTable(TExportTable::DetailGroups);
   dialog.exec();
 }
 
