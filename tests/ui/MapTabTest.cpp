@@ -67,8 +67,9 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
   ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
-  ASSERT_GT(a.PageControl1->count(), 2);
+  ASSERT_EQ(a.PageControl1->count(), 5);  // General, Detail, Map, Find, Changes (hidden here)
   EXPECT_EQ(a.PageControl1->tabText(2), "Map");
+  EXPECT_FALSE(a.PageControl1->isTabVisible(a.PageControl1->indexOf(a.ChangesTab->TabSheet)));
   a.PageControl1->setCurrentIndex(2);
   TTreemapView& map = *a.MapTab->Map;
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));

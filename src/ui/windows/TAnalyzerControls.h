@@ -43,6 +43,7 @@ class TAnalyzerControls {
   QAction* ToolButton8 = nullptr;  // the separator
   QToolButton* ToolButton9 = nullptr;
   QToolButton* ToolButton10 = nullptr;
+  QToolButton* ToolButton11 = nullptr;  // Scan History...
   QToolButton* ExportButton = nullptr;  // the results view's "Export..."
   QMenu* PopupMenu1 = nullptr;
   QMenu* PopupMenu2 = nullptr;

@@ -19,6 +19,7 @@
 #include "system/TWindowsInfo.h"
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
+#include "ui/results/changes/TChangesTab.h"
 #include "ui/results/find/TFindTabController.h"
 #include "ui/results/folders/TFolderTreeController.h"
 #include "ui/results/map/TMapTabController.h"
@@ -44,7 +45,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void Initialize();
   void ShowStartView();
   void ShowDriveInfo(const std::string& root);
-  void ShowFolderDetails(const std::string& path, const TFolderData* node);
+  // The folder page; `id`, the node's id in the folder tree, adds its change since the compared
+  // scan when there is one.
+  void ShowFolderDetails(const std::string& path, const TFolderData* node, TNodeId id = NoNode);
   // Stop requests of the closing main window and of Back.
   void CancelSummary();
   void CancelScan();
@@ -61,7 +64,10 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void LoadSavedSummary(const std::string& path);
   void BackClick();
   void SummaryThreadTimerTimer();
-  void ShowFolderInfo(const TFolderData& node, bool topLevel);
+  void ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel);
+  // Two stored scans of one folder in the Changes tab, without a scan (the history window's
+  // Compare); Back returns to the start view.
+  void ShowStoredComparison(std::int64_t fromId, std::int64_t toId);
   // The Find tab in front with its name field focused; false outside a scan's results.
   bool ShowFind();
   // "Export...": the export dialog over the results of the scan.
@@ -102,6 +108,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   std::unique_ptr<TMapTabController> MapTab;
   std::unique_ptr<TFindTabController> FindTab;
   std::unique_ptr<TScanHistoryHook> History;
+  std::unique_ptr<TChangesTab> ChangesTab;
 
  protected:
   bool event(QEvent* event) override;
@@ -117,6 +124,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void DestroyProgressForm();
   void DestroyQuickInfo();
   void WireSavedSummaries();
+  void WireHistory();
+  // The General and Detail pages: shown for a scan and a saved summary, not for two stored scans.
+  void ShowSummaryTabs(bool shown);
 
   int Dpi;
   TAnalyzerServices Services;

@@ -21,7 +21,7 @@ std::string DriveScanRoot(std::string root) {
 }  // namespace
 
 void TVLMAnalyzerForm::EnterScanView() {
-  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10}) {
+  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
     SetButtonShown(b, false);
   }
   SetButtonShown(ToolButton6, true);
@@ -91,9 +91,16 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   FolderView->Detach();  // the worker clears and refills the tree; no view may read it meanwhile
   MapTab->ScanStarting();
   FindTab->ScanStarting();
+  ChangesTab->Clear();
+  ShowSummaryTabs(true);
   History->ScanStarting(drives);
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
   targets.FileRecords = &FileRecords;  // what the map draws
+  if (!ScanRoots.empty()) {
+    // The history's copy of the tree is made on the worker, not in the window's event loop.
+    targets.Finishing = [history = History.get(), root = ScanRoots.front()](
+                            const TFolderTree& tree) { history->CopyFinishedTree(tree, root); };
+  }
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
@@ -173,11 +180,11 @@ bool TVLMAnalyzerForm::ShowFind() {
   return FindTab->FocusSearch();
 }
 
-void TVLMAnalyzerForm::ShowFolderInfo(const TFolderData& node, bool topLevel) {
+void TVLMAnalyzerForm::ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel) {
   if (topLevel && node.Kind == FolderKindDrive) {
     ShowDriveInfo(node.Name + (NativePathStyle() == TPathStyle::Windows ? "\\" : ""));
   } else {
-    ShowFolderDetails(node.Path.Str(), &node);
+    ShowFolderDetails(node.Path.Str(), &node, id);
   }
   CurrentPath = node.Path.Str();
 }
