@@ -112,7 +112,9 @@ int main(int argc, char** argv) {
   if (show) return Show(session, groups, width, height);
   const TFolderTree& tree = session.Tree();
   const TFileRecordStore& files = session.FileRecords();
-  const TTreemapColours colours(groups);
+  // As the window paints it: group colours, and the extensions with the most bytes outside them.
+  const TTreemapColours colours(groups, TExtensionColours(files, session.Style()),
+                                QStringLiteral("."));
 
   std::vector<double> layoutMs, renderMs, totalMs;
   TTreemapLayout layout;

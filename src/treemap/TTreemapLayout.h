@@ -58,6 +58,8 @@ class TTreemapLayout {
   // The bytes a tile stands for: its file's size, or all the files of a block.
   [[nodiscard]] std::uint64_t TileBytes(std::size_t tile) const { return Sizes[tile]; }
   [[nodiscard]] const TTreemapRect& Bounds() const noexcept { return Area; }
+  // The records the last Build() laid out (null before the first).
+  [[nodiscard]] const TFileRecordStore* FileRecords() const noexcept { return Files; }
   // The rectangle a folder was given; false for a folder that got no area of its own (outside
   // the root, empty, or merged into its parent's block).
   [[nodiscard]] bool FolderRect(TNodeId folder, TTreemapRect& rect) const;

@@ -67,9 +67,9 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
   ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
-  ASSERT_EQ(a.PageControl1->count(), 4);  // General, Detail, Map, and Changes (hidden here)
+  ASSERT_EQ(a.PageControl1->count(), 5);  // General, Detail, Map, Find, Changes (hidden here)
   EXPECT_EQ(a.PageControl1->tabText(2), "Map");
-  EXPECT_FALSE(a.PageControl1->isTabVisible(3));
+  EXPECT_FALSE(a.PageControl1->isTabVisible(a.PageControl1->indexOf(a.ChangesTab->TabSheet)));
   a.PageControl1->setCurrentIndex(2);
   TTreemapView& map = *a.MapTab->Map;
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));
@@ -118,6 +118,79 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));
   EXPECT_TRUE(map.MapRect().contains(TileCentre(map, tree / "b/d.mp3")));
   EXPECT_FALSE(map.MapRect().contains(TileCentre(map, deep + "/big.mp4")));
+}
+
+// Shading scales every channel of a colour by the same factor.
+bool IsShadeOf(QRgb pixel, QRgb base) {
+  const int top = std::max({qRed(base), qGreen(base), qBlue(base)});
+  const double k = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) / double(top);
+  return k > 0.2 && std::abs(qRed(pixel) - qRed(base) * k) <= 3 &&
+         std::abs(qGreen(pixel) - qGreen(base) * k) <= 3 &&
+         std::abs(qBlue(pixel) - qBlue(base) * k) <= 3;
+}
+
+TEST(MapTab, FilesOfNoGroupTakeTheColoursOfTheirExtensionsWhichTheLegendListsWithTheirShare) {
+  TTempDir tree;
+  RunCommand("mkdir -p " + ShellQuote(tree / "lib") + " " + ShellQuote(tree / "video"));
+  // No default group knows .so, .a or .xyz; .mp4 is a video. Extension case does not matter.
+  MakeFile(tree / "lib/libbig.so", 4 << 20);
+  MakeFile(tree / "lib/LIBSMALL.SO", 1 << 20);
+  MakeFile(tree / "lib/libstatic.a", 3 << 20);
+  MakeFile(tree / "data.xyz", 2 << 20);
+  MakeFile(tree / "video/clip.mp4", 3 << 20);
+  MakeFile(tree / "README", 2 << 20);  // no extension: stays grey
+  const double total = 15 << 20;
+
+  TMainForm form(96, ServicesWithDefaults());
+  form.resize(1200, 900);
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  a.ScanFolder(tree.Path());
+  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  a.PageControl1->setCurrentIndex(a.PageControl1->indexOf(a.MapTab->TabSheet));
+  TTreemapView& map = *a.MapTab->Map;
+  ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));
+
+  // Largest first: .so (5 MB), .a (3 MB), .xyz (2 MB) take the palette in that order.
+  const auto& palette = TExtensionColours::Palette;
+  const TTreemapColours& colours = map.Colours();
+  const QImage shot = map.grab().toImage();
+  const auto pixelOf = [&](const std::string& file) {
+    const QPoint at = TileCentre(map, tree / file);
+    EXPECT_TRUE(map.MapRect().contains(at)) << file;
+    return shot.pixel(at);
+  };
+  EXPECT_TRUE(IsShadeOf(pixelOf("lib/libbig.so"), 0xff000000u | palette[0]));
+  EXPECT_TRUE(IsShadeOf(pixelOf("lib/LIBSMALL.SO"), 0xff000000u | palette[0]));
+  EXPECT_TRUE(IsShadeOf(pixelOf("lib/libstatic.a"), 0xff000000u | palette[1]));
+  EXPECT_TRUE(IsShadeOf(pixelOf("data.xyz"), 0xff000000u | palette[2]));
+  EXPECT_TRUE(IsShadeOf(pixelOf("README"), colours.Other()));
+  const QRgb video = pixelOf("video/clip.mp4");
+  EXPECT_FALSE(IsShadeOf(video, colours.Other()));
+  for (const std::uint32_t c : palette) EXPECT_FALSE(IsShadeOf(video, 0xff000000u | c));
+
+  // The legend: every group, then the three extensions with their share of all bytes, then the
+  // two greys.
+  const auto& legend = colours.Legend();
+  const std::size_t groups = DefaultGroupList().size();
+  ASSERT_EQ(legend.size(), groups + 3 + 2);
+  const auto share = [&](double bytes) {
+    return Localized(QString::number(bytes / total * 100, 'f', 1)) + " %";
+  };
+  EXPECT_EQ(legend[groups].Text, ".so " + share(5 << 20));
+  EXPECT_EQ(legend[groups + 1].Text, ".a " + share(3 << 20));
+  EXPECT_EQ(legend[groups + 2].Text, ".xyz " + share(2 << 20));
+  EXPECT_EQ(legend[groups].Colour, 0xff000000u | palette[0]);
+  EXPECT_EQ(legend[groups + 3].Colour, colours.Other());
+  // The swatches are painted: the legend strip of the saved picture holds the .so colour.
+  const QImage saved = map.Snapshot();
+  bool swatch = false;
+  for (int y = map.MapRect().height(); y < saved.height() && !swatch; ++y) {
+    for (int x = 0; x < saved.width() && !swatch; ++x) {
+      swatch = saved.pixel(x, y) == (0xff000000u | palette[0]);
+    }
+  }
+  EXPECT_TRUE(swatch);
 }
 
 }  // namespace

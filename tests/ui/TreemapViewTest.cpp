@@ -54,7 +54,7 @@ TEST(TreemapRendering, ThePixelShowsTheTileTheLayoutPutThere) {
       ASSERT_NE(want, NoTile) << x << "," << y;  // the map leaves no hole
       ASSERT_EQ(picture.TileIndex(x, y), want) << x << "," << y;
       const TTreemapTile& tile = layout.Tiles()[want];
-      const QRgb base = TileColour(tile, colours);
+      const QRgb base = TileColour(tile, colours, scan.Files);
       ASSERT_TRUE(IsShadeOf(picture.Image.pixel(x, y), base))
           << x << "," << y << " " << std::hex << picture.Image.pixel(x, y) << " " << base;
       (tile.Kind == TTreemapTileKind::File ? files : blocks)++;

@@ -2,15 +2,18 @@
 // into PNG files, for scripts/screenshots: `window-shots OUTPUT_FOLDER SUFFIX [TREE]`. With TREE,
 // the program's window scans it and the whole screen is saved with the Map tab open (the summary
 // panel made half the window's height) and the pointer's tooltip on the biggest file
-// (map-SUFFIX), then after a click on that file (map-click-SUFFIX). Then, as a user would, a big
-// file is added three levels down and TREE scanned again: the screen with the Changes tab open
-// (changes-SUFFIX), after a click on its first growth spot (changes-click-SUFFIX), and the Scan
-// History window (history-SUFFIX); the file is removed again afterwards. The data folder is
-// whatever XDG_DATA_HOME says; the script points it into a temporary folder.
+// (map-SUFFIX), then after a click on that file (map-click-SUFFIX), then the Find tab, the map
+// outlining what it found, that map in a dark palette and the export dialog (FindShots). Then, as
+// a user would, a big file is added three levels down and TREE scanned again: the screen with the
+// Changes tab open (changes-SUFFIX), after a click on its first growth spot
+// (changes-click-SUFFIX), and the Scan History window (history-SUFFIX); the file is removed again
+// afterwards. The data folder is whatever XDG_DATA_HOME says; the script points it into a
+// temporary folder.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QScreen>
 #include <QTest>
 #include <QThread>
@@ -57,6 +60,55 @@ void SaveScreen(const QString& file) {
   QApplication::primaryScreen()->grabWindow(0).save(file);
 }
 
+// A dark window palette, as a dark desktop theme gives one.
+QPalette DarkPalette() {
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+  dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+  dark.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x33));
+  dark.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+  dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
+  dark.setColor(QPalette::HighlightedText, Qt::white);
+  return dark;
+}
+
+// The Find tab with shared libraries over 20 KB looked for (find-SUFFIX), the map outlining the
+// folders of the matches (map-find-SUFFIX), the same map in a dark palette (map-dark-SUFFIX) and
+// the export dialog (export-SUFFIX).
+bool FindShots(TVLMAnalyzerForm& a, const QString& out, const QString& suffix) {
+  if (!a.ShowFind()) return false;
+  a.FindTab->NameEdit->setText(QStringLiteral("*.so"));
+  a.FindTab->MinEdit->setText(QStringLiteral("20K"));
+  if (!RunUntil([&] { return !a.FindTab->Searching(); })) return false;
+  SaveScreen(out + "/find-" + suffix + ".png");
+  a.PageControl1->setCurrentWidget(a.MapTab->TabSheet);
+  SaveScreen(out + "/map-find-" + suffix + ".png");
+  const QPalette light = QApplication::palette();
+  // Every widget hears of the new palette and repaints before the picture is taken.
+  const auto settle = [] {
+    RunUntil([clock = QElapsedTimer()]() mutable {
+      if (!clock.isValid()) clock.start();
+      return clock.elapsed() > 500;
+    });
+  };
+  QApplication::setPalette(DarkPalette());
+  settle();
+  SaveScreen(out + "/map-dark-" + suffix + ".png");
+  QApplication::setPalette(light);
+  settle();
+  QTimer::singleShot(500, [&] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      dialog->grab().save(out + "/export-" + suffix + ".png");
+      dialog->close();
+    }
+  });
+  a.ShowExport();
+  return true;
+}
+
 // The results of a scan of `tree` in the program's window, on the Map tab.
 bool MapShots(const std::string& tree, const QString& out, const QString& suffix) {
   TMainForm form;
@@ -99,7 +151,7 @@ bool MapShots(const std::string& tree, const QString& out, const QString& suffix
                       Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(&map, &release);
   SaveScreen(out + "/map-click-" + suffix + ".png");
-  return true;
+  return FindShots(a, out, suffix);
 }
 
 // The folder three levels below `tree` whose path sorts first: the same on every run.

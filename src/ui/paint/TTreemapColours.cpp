@@ -29,6 +29,29 @@ TTreemapColours::TTreemapColours(const TFileExtDescList& groups) : TTreemapColou
   Entries = std::move(named);
 }
 
+TTreemapColours::TTreemapColours(const TFileExtDescList& groups, TExtensionColours extensions,
+                                 const QString& decimalPoint)
+    : TTreemapColours(groups) {
+  ByExtension = std::move(extensions);
+  std::vector<TLegendEntry> named;
+  for (const TExtensionShare& e : ByExtension.Extensions()) {
+    QString share = QString::number(e.Share * 100, 'f', 1);
+    share.replace(QLatin1Char('.'), decimalPoint);
+    named.push_back({0xff000000u | e.Colour,
+                     QString::fromStdString(e.Extension) + QLatin1Char(' ') + share + " %"});
+  }
+  // After the groups, before the two greys.
+  Entries.insert(Entries.end() - 2, named.begin(), named.end());
+}
+
+QRgb TTreemapColours::ForFile(const TFileRecordStore& files, TFileId id) const {
+  const std::int32_t group = files.Group(id);
+  if (group != TFileRecordStore::NoGroup) return ForGroup(group);
+  const int extension = ByExtension.IndexOf(files, id);
+  if (extension < 0) return OtherColour;
+  return 0xff000000u | ByExtension.Extensions()[static_cast<std::size_t>(extension)].Colour;
+}
+
 QRgb TTreemapColours::Distinct(std::size_t n) {
   // Saturated but not glaring, and far apart from each other and from the greys.
   static constexpr QRgb kFirst[] = {0xff3b7dd8, 0xffe0483e, 0xff43a047, 0xfff2a900,

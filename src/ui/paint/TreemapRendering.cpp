@@ -68,20 +68,25 @@ void PaintRows(const TTreemapLayout& layout, const TTreemapColours& colours, int
   for (std::size_t i = 0; i < tiles.size(); ++i) {
     const TTreemapTile& t = tiles[i];
     if (t.Y1 < static_cast<float>(rowFrom) || t.Y0 > static_cast<float>(rowTo)) continue;
-    PaintTile(t, static_cast<std::uint32_t>(i), TileColour(t, colours), rowFrom, rowTo, out);
+    PaintTile(t, static_cast<std::uint32_t>(i), TileColour(t, colours, *layout.FileRecords()),
+              rowFrom, rowTo, out);
   }
 }
 
 }  // namespace
 
-QRgb TileColour(const TTreemapTile& tile, const TTreemapColours& colours) {
-  return tile.Kind == TTreemapTileKind::File ? colours.ForGroup(tile.Group) : colours.Block();
+QRgb TileColour(const TTreemapTile& tile, const TTreemapColours& colours,
+                const TFileRecordStore& files) {
+  if (tile.Kind != TTreemapTileKind::File) return colours.Block();
+  // The tile carries its group; only a file of no group needs its name looked at.
+  if (tile.Group != TFileRecordStore::NoGroup) return colours.ForGroup(tile.Group);
+  return colours.ForFile(files, tile.Id);
 }
 
 TTreemapPicture RenderTreemap(const TTreemapLayout& layout, const TTreemapColours& colours,
                               QSize size) {
   TTreemapPicture out;
-  if (size.isEmpty()) return out;
+  if (size.isEmpty() || layout.FileRecords() == nullptr) return out;
   out.Image = QImage(size, QImage::Format_RGB32);
   out.Image.fill(QColor(Qt::white));
   out.TileAt.assign(static_cast<std::size_t>(size.width()) * size.height(), NoTile);

@@ -27,13 +27,16 @@ struct TTreemapPicture {
 };
 
 // Paints every tile of `layout` into an image of `size` pixels (the layout's bounds are in the
-// same pixels): the tile's colour (its file's group, or the block grey) lit by its cushion. A
+// same pixels): the tile's colour (its file's group or extension, or the block grey) lit by its
+// cushion. A
 // pixel belongs to the tile that holds its centre. The two halves of the image are painted on
 // two threads. Safe on any thread: touches no shared Qt state.
 [[nodiscard]] TTreemapPicture RenderTreemap(const TTreemapLayout& layout,
                                             const TTreemapColours& colours, QSize size);
 
-// The colour a tile is painted in before shading.
-[[nodiscard]] QRgb TileColour(const TTreemapTile& tile, const TTreemapColours& colours);
+// The colour a tile is painted in before shading; `files` are the records the layout was built
+// from.
+[[nodiscard]] QRgb TileColour(const TTreemapTile& tile, const TTreemapColours& colours,
+                              const TFileRecordStore& files);
 
 }  // namespace Vellumetric

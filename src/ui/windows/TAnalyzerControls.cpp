@@ -39,6 +39,8 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   ToolButton10 =
       AddButton(QStringLiteral("  Open Saved Summary  "), QStringLiteral("open_summary"));
   ToolButton11 = AddButton(QStringLiteral("  Scan History...  "), QStringLiteral("scan_history"));
+  ExportButton = AddButton(QStringLiteral("    Export...    "), QStringLiteral("export"));
+  ExportButton->setObjectName(QStringLiteral("ExportButton"));
   ToolButton8 = ToolBar1->addSeparator();
   ToolButton5 = AddButton(QStringLiteral("    Upgrade    "), QStringLiteral("upgrade"));
   ToolButton9 = AddButton(QStringLiteral("      Help      "), QStringLiteral("help"));
@@ -49,6 +51,7 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
       {ToolButton9, "ToolButton9"}, {ToolButton10, "ToolButton10"}, {ToolButton11, "ToolButton11"}};
   for (const auto& [button, name] : names) button->setObjectName(QString::fromLatin1(name));
   SetButtonShown(ToolButton6, false);
+  SetButtonShown(ExportButton, false);
   SetToolbarImages(48);
 }
 

@@ -44,6 +44,7 @@ class TAnalyzerControls {
   QToolButton* ToolButton9 = nullptr;
   QToolButton* ToolButton10 = nullptr;
   QToolButton* ToolButton11 = nullptr;  // Scan History...
+  QToolButton* ExportButton = nullptr;  // the results view's "Export..."
   QMenu* PopupMenu1 = nullptr;
   QMenu* PopupMenu2 = nullptr;
   QWidget* Panel1 = nullptr;

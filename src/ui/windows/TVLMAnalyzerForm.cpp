@@ -51,6 +51,11 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   WireSavedSummaries();
   MapTab = std::make_unique<TMapTabController>(PageControl1, VirtualStringTree, *FolderView->Model,
                                                *Shell);
+  FindTab = std::make_unique<TFindTabController>(PageControl1, *Shell, Dpi);
+  FindTab->OnFolderFocused = [this](TNodeId folder) { MapTab->FocusFolder(folder); };
+  FindTab->OnMatchFolders = [this](const std::vector<TNodeId>& folders) {
+    MapTab->Map->SetMarkedFolders(folders);
+  };
   History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
                                                Services.HistoryDatabase);
   WireHistory();
@@ -60,6 +65,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton1, &QToolButton::clicked, this, [this] { ScanDriveButtonClick(); });
   connect(ToolButton2, &QToolButton::clicked, this, [this] { BrowseForFolder(); });
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
+  connect(ExportButton, &QToolButton::clicked, this, [this] { ShowExport(); });
 }
 
 // The workers write into this window's lists: they are stopped before any list goes.
@@ -69,7 +75,8 @@ TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   // skipped.
   ChangesTab->Clear();
   History.reset();
-  MapTab.reset();  // its renderer may still read the folder tree
+  FindTab.reset();  // its search may still read the file records
+  MapTab.reset();   // its renderer may still read the folder tree
   delete Summary;
   Summary = nullptr;
 }
@@ -97,6 +104,7 @@ void TVLMAnalyzerForm::Initialize() {
 
 void TVLMAnalyzerForm::ShowStartView() {
   SetButtonShown(ToolButton6, false);
+  SetButtonShown(ExportButton, false);
   Splitter1->widget(0)->show();  // hidden by the saved-summary view
   Splitter1->handle(1)->hide();
   Panel4->hide();

@@ -20,6 +20,7 @@
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
 #include "ui/results/changes/TChangesTab.h"
+#include "ui/results/find/TFindTabController.h"
 #include "ui/results/folders/TFolderTreeController.h"
 #include "ui/results/map/TMapTabController.h"
 #include "ui/results/summary/TSummaryViewController.h"
@@ -67,6 +68,10 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   // Two stored scans of one folder in the Changes tab, without a scan (the history window's
   // Compare); Back returns to the start view.
   void ShowStoredComparison(std::int64_t fromId, std::int64_t toId);
+  // The Find tab in front with its name field focused; false outside a scan's results.
+  bool ShowFind();
+  // "Export...": the export dialog over the results of the scan.
+  void ShowExport();
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
@@ -101,6 +106,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TAnalyzerCommands* Commands = nullptr;  // saved summaries, options, upgrade, help
   TFileRecordStore FileRecords;           // the scan's files, for the map
   std::unique_ptr<TMapTabController> MapTab;
+  std::unique_ptr<TFindTabController> FindTab;
   std::unique_ptr<TScanHistoryHook> History;
   std::unique_ptr<TChangesTab> ChangesTab;
 

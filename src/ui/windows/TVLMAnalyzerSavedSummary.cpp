@@ -16,6 +16,7 @@ void TVLMAnalyzerForm::LoadSavedSummary(const std::string& path) {
   // Offered only from the start view; a scan still running keeps its own view.
   if (ProgressForm || Scanning.load() || path.empty()) return;
   OpenPathText = path;
+  FindTab->ScanStarting();
   MapTab->ScanStarting();  // nothing of the last scan stays on the map
   ChangesTab->Clear();     // nor on the Changes tab
   ShowSummaryTabs(true);

@@ -25,6 +25,7 @@ void TVLMAnalyzerForm::EnterScanView() {
     SetButtonShown(b, false);
   }
   SetButtonShown(ToolButton6, true);
+  SetButtonShown(ExportButton, false);
   ToolButton6->setEnabled(false);
 }
 
@@ -90,6 +91,7 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   Summary->ClearDetail();  // its files name records that the worker clears
   FolderView->Detach();    // the worker clears and refills the tree; no view may read it meanwhile
   MapTab->ScanStarting();
+  FindTab->ScanStarting();
   ChangesTab->Clear();
   ShowSummaryTabs(true);
   History->ScanStarting(drives);
@@ -129,10 +131,12 @@ void TVLMAnalyzerForm::ScanFinished() {
   DestroyProgressForm();
   FolderView->Attach(&FolderTree, true);  // sorted by the worker
   ToolButton6->setEnabled(true);
+  SetButtonShown(ExportButton, true);
   FolderView->SelectFirstNode();
   EndTurnsPending = true;
   QTimer::singleShot(0, this, [this] {
     MapTab->ScanFinished(FolderTree, FileRecords, Groups);
+    FindTab->ScanFinished(FolderTree, FileRecords, Groups);
     Summary->BuildBiggestFilesSection(BiggestFiles);
     QTimer::singleShot(0, this, [this] {
       EndTurnsPending = false;
@@ -184,6 +188,10 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
   if (WorkPending()) return;  // the end message is still on its way
   SummaryThreadTimer->stop();
   ShowStartView();
+}
+
+bool TVLMAnalyzerForm::ShowFind() {
+  return FindTab->FocusSearch();
 }
 
 void TVLMAnalyzerForm::ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel) {

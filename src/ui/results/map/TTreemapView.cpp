@@ -43,8 +43,11 @@ void TTreemapView::SetScan(const TFolderTree* tree, const TFileRecordStore* file
   Files = files;
   Root = root;
   Style = style;
-  Colours = TTreemapColours(groups);
+  Groups = groups;
+  TileColours = TTreemapColours(groups);
+  ExtensionsPicked = false;
   Outlined = NoNode;
+  Marked.clear();
   Shown.reset();
   updateGeometry();
   RequestRender();
@@ -56,6 +59,9 @@ void TTreemapView::ClearScan() {
   Files = nullptr;
   Root = NoNode;
   Outlined = NoNode;
+  Marked.clear();
+  TileColours = TTreemapColours(Groups);
+  ExtensionsPicked = false;
   Shown.reset();
   Dirty = false;
   Paused = false;
@@ -66,6 +72,11 @@ void TTreemapView::ClearScan() {
 void TTreemapView::SetOutlinedFolder(TNodeId folder) {
   if (folder == Outlined) return;
   Outlined = folder;
+  update();
+}
+
+void TTreemapView::SetMarkedFolders(std::vector<TNodeId> folders) {
+  Marked = std::move(folders);
   update();
 }
 
@@ -87,7 +98,7 @@ QRect TTreemapView::MapRect() const {
 }
 
 int TTreemapView::LegendHeight() const {
-  return TreemapLegendHeight(fontMetrics(), Colours, width());
+  return TreemapLegendHeight(fontMetrics(), TileColours, width());
 }
 
 void TTreemapView::RequestRender() {
@@ -112,10 +123,16 @@ void TTreemapView::StartWorker() {
   auto result = std::make_shared<TResult>();
   result->Generation = Generation;
   WorkerGeneration = Generation;
-  Worker = std::thread([this, result, size, dpr, tree = Tree, files = Files, root = Root,
-                        colours = Colours] {
+  result->Colours = TileColours;
+  const bool pick = !ExtensionsPicked;
+  Worker = std::thread([this, result, size, dpr, pick, tree = Tree, files = Files, root = Root,
+                        style = Style, groups = Groups,
+                        decimalPoint = QLocale::system().decimalPoint()] {
+    // One pass over every file record: done once per scan, beside the window.
+    if (pick)
+      result->Colours = TTreemapColours(groups, TExtensionColours(*files, style), decimalPoint);
     result->Layout.Build(*tree, *files, root, {0, 0, double(size.width()), double(size.height())});
-    result->Picture = RenderTreemap(result->Layout, colours, size);
+    result->Picture = RenderTreemap(result->Layout, result->Colours, size);
     result->Picture.Image.setDevicePixelRatio(dpr);
     // Delivered on the interface thread; dropped by Qt if this view is gone by then.
     QMetaObject::invokeMethod(
@@ -127,8 +144,13 @@ void TTreemapView::Accept(std::shared_ptr<TResult> result) {
   if (result->Generation != WorkerGeneration) return;  // from a worker already joined
   WaitForWorker();
   if (result->Generation == Generation) {
+    const int legendHeight = LegendHeight();
+    TileColours = result->Colours;
+    ExtensionsPicked = true;
     Shown = std::move(result);
     update();
+    // The extensions' legend entries may take another line: the map gets the rest.
+    if (LegendHeight() != legendHeight) Dirty = true;
   }
   if (Dirty && !Paused) StartWorker();
 }
@@ -186,21 +208,40 @@ void TTreemapView::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), palette().window());
   if (Shown && !Shown->Picture.Image.isNull()) {
     painter.drawImage(map, Shown->Picture.Image);
-    TTreemapRect r;
-    if (Outlined != NoNode && Shown->Layout.FolderRect(Outlined, r)) {
-      const QImage& image = Shown->Picture.Image;
-      const double sx = map.width() / static_cast<double>(image.width());
-      const double sy = map.height() / static_cast<double>(image.height());
-      const QRectF frame(map.x() + r.X0 * sx, map.y() + r.Y0 * sy, r.Width() * sx, r.Height() * sy);
-      // Black inside white, so the frame shows on every tile colour.
-      painter.setPen(QPen(Qt::white, 3));
-      painter.drawRect(frame.adjusted(1, 1, -1, -1));
-      painter.setPen(QPen(Qt::black, 1));
-      painter.drawRect(frame.adjusted(1, 1, -1, -1));
-    }
+    PaintFrames(painter, map);
   }
-  PaintTreemapLegend(painter, QRect(0, map.bottom() + 1, width(), height() - map.height()), Colours,
-                     palette().color(QPalette::WindowText));
+  PaintTreemapLegend(painter, QRect(0, map.bottom() + 1, width(), height() - map.height()),
+                     TileColours, palette().color(QPalette::WindowText));
+}
+
+// Black inside white, so a frame shows on every tile colour: solid around the current folder,
+// dashed around the folders of the matches.
+void TTreemapView::PaintFrames(QPainter& painter, const QRect& map) const {
+  const QImage& image = Shown->Picture.Image;
+  const double sx = map.width() / static_cast<double>(image.width());
+  const double sy = map.height() / static_cast<double>(image.height());
+  const auto frameOf = [&](TNodeId folder, QRectF& frame) {
+    TTreemapRect r;
+    if (!Shown->Layout.FolderRect(folder, r)) return false;
+    frame = QRectF(map.x() + r.X0 * sx, map.y() + r.Y0 * sy, r.Width() * sx, r.Height() * sy)
+                .adjusted(1, 1, -1, -1);
+    return true;
+  };
+  QRectF frame;
+  QPen dashes(Qt::black, 1, Qt::DashLine);
+  for (const TNodeId folder : Marked) {
+    if (folder == Outlined || !frameOf(folder, frame)) continue;
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(frame);
+    painter.setPen(dashes);
+    painter.drawRect(frame);
+  }
+  if (Outlined != NoNode && frameOf(Outlined, frame)) {
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawRect(frame);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(frame);
+  }
 }
 
 void TTreemapView::resizeEvent(QResizeEvent* e) {
@@ -245,7 +286,7 @@ QImage TTreemapView::Snapshot() const {
   QPainter painter(&out);
   painter.setFont(font());
   painter.drawImage(QPoint(0, 0), map);
-  PaintTreemapLegend(painter, QRect(0, mapHeight, mapWidth, LegendHeight()), Colours,
+  PaintTreemapLegend(painter, QRect(0, mapHeight, mapWidth, LegendHeight()), TileColours,
                      palette().color(QPalette::WindowText));
   return out;
 }

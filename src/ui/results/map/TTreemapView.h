@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "model/TFileExtDescData.h"
 #include "model/TFileRecordStore.h"
@@ -19,9 +20,11 @@
 
 namespace Vellumetric {
 
-// The map of a finished scan: every file as a cushion-shaded tile coloured by its group, with a
-// legend strip below. Layout and painting run on a worker thread and the picture replaces the
-// old one when ready, so the window never waits; a resize asks for a new one. Hover shows a
+// The map of a finished scan: every file as a cushion-shaded tile coloured by its group (a file of
+// no group by its extension, for the extensions with the most bytes), with a legend strip below.
+// Layout and painting run on a worker thread and the picture replaces the old one when ready, so
+// the window never waits; the first render of a scan also picks the extension colours, which go
+// into the legend when it arrives. A resize asks for a new picture. Hover shows a
 // tile's path and size; a click reports the tile's folder, a double-click a file's path; the
 // context menu saves the picture as a PNG file.
 class TTreemapView final : public QWidget {
@@ -36,6 +39,10 @@ class TTreemapView final : public QWidget {
   void ClearScan();
   // Draws a frame around a folder's area (NoNode: none).
   void SetOutlinedFolder(TNodeId folder);
+  // Draws a dashed frame around each of these folders' areas (the folders of Find's matches);
+  // an empty list draws none.
+  void SetMarkedFolders(std::vector<TNodeId> folders);
+  [[nodiscard]] const std::vector<TNodeId>& MarkedFolders() const noexcept { return Marked; }
   // Around a reordering of the tree's sibling chains (a sort of the folder view): waits for a
   // render still reading them and starts none until ResumeRendering(), which renders again if
   // anything was cut short or asked for meanwhile. The layout does not depend on sibling order,
@@ -60,6 +67,8 @@ class TTreemapView final : public QWidget {
     return Shown ? &Shown->Layout : nullptr;
   }
   [[nodiscard]] QRect MapRect() const;
+  // The colours the legend names (the extension colours once the first picture has come).
+  [[nodiscard]] const TTreemapColours& Colours() const noexcept { return TileColours; }
 
  protected:
   bool event(QEvent* e) override;
@@ -74,6 +83,7 @@ class TTreemapView final : public QWidget {
     TTreemapLayout Layout;
     TTreemapPicture Picture;
     std::uint64_t Generation = 0;
+    TTreemapColours Colours;  // what the picture was painted with
   };
 
   void RequestRender();
@@ -83,13 +93,17 @@ class TTreemapView final : public QWidget {
   [[nodiscard]] int LegendHeight() const;
   [[nodiscard]] std::string FilePath(TFileId file) const;
   void SaveWithDialog();
+  void PaintFrames(QPainter& painter, const QRect& map) const;
 
   const TFolderTree* Tree = nullptr;
   const TFileRecordStore* Files = nullptr;
   TNodeId Root = NoNode;
   TPathStyle Style = TPathStyle::Posix;
-  TTreemapColours Colours;
+  TFileExtDescList Groups;
+  TTreemapColours TileColours;
+  bool ExtensionsPicked = false;  // TileColours has this scan's extension colours
   TNodeId Outlined = NoNode;
+  std::vector<TNodeId> Marked;
 
   std::thread Worker;
   std::uint64_t Generation = 0;        // of the picture wanted now

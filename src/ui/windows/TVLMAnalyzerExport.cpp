@@ -1,0 +1,32 @@
+// The analyzer's "Export...": the results of the scan shown now, handed to the export dialog.
+#include "system/NativePlatform.h"
+#include "ui/dialogs/TExportDialog.h"
+#include "ui/windows/TAnalyzerCommands.h"
+#include "ui/windows/TVLMAnalyzerForm.h"
+
+namespace Vellumetric {
+
+void TVLMAnalyzerForm::ShowExport() {
+  if (ProgressForm || Scanning.load()) return;  // a scan is still filling the tree
+  TExportSources sources;
+  sources.Tree = &FolderTree;
+  sources.Root = FolderTree.FirstChild(NoNode);
+  sources.Biggest = &BiggestFiles;
+  sources.SourcePath = ScanRoots.empty() ? std::string() : ScanRoots.front();
+  // The Detail tree is filled and then sorted by the summary's workers.
+  sources.Detail = SummaryBusy.load() ? nullptr : &Summary->DetailNodes;
+  sources.Found = FindTab->SharedResult();
+  sources.FoundQuery = FindTab->ShownQuery();
+  sources.Files = &FileRecords;
+  sources.Groups = &Groups;
+  sources.Style = NativePathStyle();
+  TExportDialog dialog(this, std::move(sources), Commands->Prompts);
+  // What the summary panel shows is most likely what is wanted.
+  const QWidget* page = PageControl1->currentWidget();
+  if (page == FindTab->TabSheet) dialog.SelectTable(TExportTable::FoundFiles);
+  if (page == TabSheet1) dialog.SelectTable(TExportTable::BiggestFiles);
+  if (page == TabSheet2) dialog.SelectTable(TExportTable::DetailGroups);
+  dialog.exec();
+}
+
+}  // namespace Vellumetric
