@@ -19,9 +19,9 @@
 #include "cli/TCliSession.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "treemap/TTreemapLayout.h"
-#include "ui/TTreemapColours.h"
-#include "ui/TTreemapView.h"
-#include "ui/TreemapRendering.h"
+#include "ui/paint/TTreemapColours.h"
+#include "ui/paint/TreemapRendering.h"
+#include "ui/results/map/TTreemapView.h"
 
 using namespace Vellumetric;
 

@@ -13,7 +13,7 @@
 
 #include "model/VLMMessages.h"
 #include "system/NativePlatform.h"
-#include "ui/TMainForm.h"
+#include "ui/windows/TMainForm.h"
 
 namespace {
 

@@ -44,6 +44,14 @@ VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core adwaita-i
 # Making and checking the Debian package: dpkg-shlibdeps and file for cpack, the two validators.
 VLM_PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 
+# ccache, where installed, makes a rebuild in another clone or build folder cheap; paths are
+# taken relative to the source tree so clones in different folders share the cache.
+VLM_LAUNCHER=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$VLM_ROOT"
+  VLM_LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 # Configures and builds the given targets, or everything. Builds with and without the tests live
 # in separate folders so switching between run and test never reconfigures either. Sets
 # VLM_BUILD to the folder used.
@@ -52,6 +60,6 @@ vlm_build() {
   shift
   if [ "$tests" = ON ]; then VLM_BUILD="$VLM_BUILD_BASE/test"; else VLM_BUILD="$VLM_BUILD_BASE/app"; fi
   cmake -S "$VLM_ROOT" -B "$VLM_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVLM_WERROR=ON -DVLM_BUILD_TESTS="$tests" >/dev/null
+    -DVLM_WERROR=ON -DVLM_BUILD_TESTS="$tests" "${VLM_LAUNCHER[@]}" >/dev/null
   cmake --build "$VLM_BUILD" ${1:+--target "$@"}
 }

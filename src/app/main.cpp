@@ -6,8 +6,8 @@
 
 #include "app/AppCommandLine.h"
 #include "system/NativePlatform.h"
-#include "ui/StartPath.h"
-#include "ui/TMainForm.h"
+#include "ui/windows/StartPath.h"
+#include "ui/windows/TMainForm.h"
 
 int main(int argc, char** argv) {
   if (const auto status = Vellumetric::HandleInformationOptions(argc, argv)) return *status;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "cli/JsonText.h"
+#include "export/JsonText.h"
 #include "system/Formatting.h"
 
 namespace Vellumetric {

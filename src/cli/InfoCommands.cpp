@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/JsonText.h"
+#include "export/JsonText.h"
 #include "system/InfoPageRows.h"
 #include "system/ProductVersion.h"
 #include "system/StringTable.h"

@@ -1,5 +1,6 @@
 #include "cli/ScanCommand.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "cli/ScanReport.h"
 #include "cli/SummaryCommands.h"
 #include "cli/TCliSession.h"
+#include "export/ExportTables.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "persistence/SummaryFile.h"
 #include "persistence/SummaryNames.h"
@@ -21,17 +23,15 @@ namespace Vellumetric {
 namespace {
 
 bool ParseThreads(const std::string& text, int& threads) {
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < 1 || value > 64) return false;
+  long value = 0;
+  if (!ParseWholeNumber(text, 1, 64, value)) return false;
   threads = static_cast<int>(value);
   return true;
 }
 
 bool ParseDepth(const std::string& text, int& depth) {
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < 0 || value > 1000000) return false;
+  long value = 0;
+  if (!ParseWholeNumber(text, 0, 1000000, value)) return false;
   depth = static_cast<int>(value);
   return true;
 }
@@ -71,6 +71,17 @@ int SaveSummary(const TCliContext& context, const TCliSession& session, const TS
   return 0;
 }
 
+}  // namespace
+
+bool ParseWholeNumber(const std::string& text, long low, long high, long& value) {
+  char* end = nullptr;
+  errno = 0;
+  const long parsed = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0 || parsed < low || parsed > high) return false;
+  value = parsed;
+  return true;
+}
+
 // Partial results are results: the exit status stays 0, but the user learns what is missing.
 void WarnUnreadable(const TUnreadableList& unreadable) {
   std::fflush(stdout);  // the warning follows the report, also when both go to one terminal
@@ -78,7 +89,24 @@ void WarnUnreadable(const TUnreadableList& unreadable) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-}  // namespace
+bool CheckScanRoot(const std::string& path) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(Utf8Path(path), ec);
+  if (!ec && std::filesystem::is_directory(status)) return true;
+  const std::string reason =
+      ec ? ec.message()
+         : (std::filesystem::exists(status) ? "Not a directory" : "No such file or directory");
+  std::fprintf(stderr, "cannot scan %s: %s\n", path.c_str(), reason.c_str());
+  return false;
+}
+
+bool ScannedRootWasRead(TCliSession& session, const std::string& path) {
+  const TNodeId root = session.Tree().FirstChild(NoNode);
+  if (root == NoNode || session.Tree().Data(root).ReadError == 0) return true;
+  std::fprintf(stderr, "cannot scan %s: %s\n", path.c_str(),
+               SystemErrorText(session.Tree().Data(root).ReadError).c_str());
+  return false;
+}
 
 std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) {
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -88,6 +116,8 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       out.Drive = true;
     } else if (a == "--json") {
       out.Json = true;
+    } else if (a == "--csv") {
+      out.Csv = true;
     } else if (a == "--quiet") {
       out.Quiet = true;
     } else if (a == "--force") {
@@ -116,20 +146,13 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
   }
   if (out.Path.empty()) return "scan needs a PATH";
   if (out.Json && out.Quiet) return "--json and --quiet exclude each other";
+  if (out.Csv && (out.Json || out.Quiet)) return "--csv excludes --json and --quiet";
   if (out.Quiet && out.Save) return "--save needs the summary that --quiet skips";
   return {};
 }
 
 int RunScanCommand(const TScanArgs& args) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(Utf8Path(args.Path), ec);
-  if (ec || !std::filesystem::is_directory(status)) {
-    const std::string reason =
-        ec ? ec.message()
-           : (std::filesystem::exists(status) ? "Not a directory" : "No such file or directory");
-    std::fprintf(stderr, "cannot scan %s: %s\n", args.Path.c_str(), reason.c_str());
-    return 1;
-  }
+  if (!CheckScanRoot(args.Path)) return 1;
   TCliContext context;
   if (args.Quiet) {
     // The one-line report touches no data folder; it still classifies every file, with the
@@ -140,7 +163,7 @@ int RunScanCommand(const TScanArgs& args) {
     PrepareCliContext(context);
   }
   TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
-  session.SetKeepFileRecords(!args.Quiet);
+  session.SetKeepFileRecords(!args.Quiet && !args.Csv);
   auto start = std::chrono::steady_clock::now();
   const std::int64_t startedAt = SecondsSinceEpoch();
   const bool finished = session.Scan(args.Path, args.Drive, args.Threads);
@@ -149,13 +172,7 @@ int RunScanCommand(const TScanArgs& args) {
     const TFileRecordStore& records = session.FileRecords();
     std::fprintf(stderr, "file records: %zu, %zu bytes\n", records.Count(), records.MemoryBytes());
   }
-  const TNodeId root = session.Tree().FirstChild(NoNode);
-  if (root != NoNode && session.Tree().Data(root).ReadError != 0) {
-    // Nothing at all could be seen: an empty report would pass for an empty folder.
-    std::fprintf(stderr, "cannot scan %s: %s\n", args.Path.c_str(),
-                 SystemErrorText(session.Tree().Data(root).ReadError).c_str());
-    return 1;
-  }
+  if (!ScannedRootWasRead(session, args.Path)) return 1;
   auto history = finished && !args.Quiet && !args.NoHistory
                      ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive,
                                            startedAt, SecondsSinceEpoch(), args.Timings)
@@ -166,15 +183,23 @@ int RunScanCommand(const TScanArgs& args) {
     return 0;
   }
   start = std::chrono::steady_clock::now();
-  if (finished) session.Summarise(args.Path);
+  // The folder tree as CSV needs no summary, unless it is saved too.
+  if (finished && (!args.Csv || args.Save)) session.Summarise(args.Path);
   if (args.Timings) std::fprintf(stderr, "summary: %.3f s\n", Seconds(start));
   // Largest first at every level, as the folder view shows it.
   session.Tree().SortAll(
       [](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
   const TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals(),
                                &session.Unreadable()};
-  WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
-                     : TextReport(session.Tree(), session.Biggest(), options));
+  if (args.Csv) {
+    TExportOptions csv;
+    csv.Style = session.Style();
+    csv.Depth = args.Depth;
+    WriteAll(ExportFolderTree(session.Tree(), session.Tree().FirstChild(NoNode), csv));
+  } else {
+    WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
+                       : TextReport(session.Tree(), session.Biggest(), options));
+  }
   WarnUnreadable(session.Unreadable());
   const int exitCode = args.Save ? SaveSummary(context, session, args) : 0;
   FinishHistoryRecording(std::move(history), args.Timings);

@@ -9,6 +9,7 @@ struct TScanArgs {
   std::string Path;
   bool Drive = false;
   bool Json = false;
+  bool Csv = false;  // --csv: the folder tree as CSV, all depths unless --depth
   bool Quiet = false;
   int Depth = -1;
   std::string SaveName;  // --save NAME
@@ -24,5 +25,17 @@ struct TScanArgs {
 // Returns an empty text when the arguments are fine, else what is wrong with them.
 [[nodiscard]] std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out);
 int RunScanCommand(const TScanArgs& args);
+
+class TCliSession;
+class TUnreadableList;
+
+// Whether `path` is a folder a scan can start from; when not, says why on stderr.
+[[nodiscard]] bool CheckScanRoot(const std::string& path);
+// After a scan: whether its root could be read at all; when not, says why on stderr (an empty
+// report would pass for an empty folder).
+[[nodiscard]] bool ScannedRootWasRead(TCliSession& session, const std::string& path);
+// The lines on stderr about what could not be read, after the report.
+void WarnUnreadable(const TUnreadableList& unreadable);
+[[nodiscard]] bool ParseWholeNumber(const std::string& text, long low, long high, long& value);
 
 }  // namespace Vellumetric

@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "cli/JsonText.h"
+#include "export/JsonText.h"
 #include "system/Formatting.h"
+#include "system/TimeText.h"
 
 namespace Vellumetric {
 namespace {
@@ -43,6 +44,15 @@ void AppendJsonNumberField(std::string& out, const char* key, std::uint64_t valu
   out += std::to_string(value);
 }
 
+// The raw file time as it always was (scripts read it), and beside it the same moment in Unix
+// seconds, as the history gives its times; null when the time is unknown.
+void AppendAccessFields(std::string& out, std::uint64_t fileTime) {
+  AppendJsonNumberField(out, "last_access", fileTime);
+  const bool known = fileTime != 0 && fileTime < (1ULL << 63);
+  out += ",\"last_access_unix\":";
+  out += known ? std::to_string(FileTimeToUnixSeconds(fileTime)) : "null";
+}
+
 void AppendBiggestJson(std::string& out, const TBiggestFileList& biggest,
                        const TReportOptions& options, std::string_view root) {
   out += "\"biggest\":[";
@@ -53,7 +63,7 @@ void AppendBiggestJson(std::string& out, const TBiggestFileList& biggest,
     out += ",\"location\":";
     AppendJsonString(out, NormalizeLocation(options.Style, f.Path.Str(), root));
     AppendJsonNumberField(out, "size", f.Size);
-    AppendJsonNumberField(out, "last_access", f.LastAccess);
+    AppendAccessFields(out, f.LastAccess);
     out += i > 0 ? "}," : "}";
   }
   out += "]";
@@ -220,7 +230,7 @@ void AppendSectionsJson(std::string& out, const TSummaryTree& tree) {
       out += ",\"location\":";
       AppendJsonString(out, d.Location.Str());
       AppendJsonNumberField(out, "size", d.Size);
-      AppendJsonNumberField(out, "last_access", d.LastAccess);
+      AppendAccessFields(out, d.LastAccess);
       out += "}";
     }
     out += "]}";

@@ -1,8 +1,10 @@
 // vellumetric-cli: the headless front end over the scan engine.
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "cli/FindCommand.h"
 #include "cli/HistoryCommands.h"
 #include "cli/InfoCommands.h"
 #include "cli/ScanCommand.h"
@@ -14,9 +16,11 @@ namespace {
 using namespace Vellumetric;
 
 constexpr const char* kUsage =
-    "usage: vellumetric-cli scan PATH [--drive] [--depth N] [--json] [--quiet]\n"
+    "usage: vellumetric-cli scan PATH [--drive] [--depth N] [--json | --csv | --quiet]\n"
     "                            [--save NAME [--force]] [--timings] [--threads N]\n"
     "                            [--no-history]\n"
+    "       vellumetric-cli find PATH [--name GLOB] [--min SIZE] [--max SIZE] [--group NAME]\n"
+    "                            [--older-than DAYS] [--top N] [--json | --csv]\n"
     "       vellumetric-cli history [PATH] [--json] | history --keep N\n"
     "       vellumetric-cli diff [PATH | ID1 ID2] [--top N] [--json]\n"
     "       vellumetric-cli open FILE [--json]\n"
@@ -30,12 +34,17 @@ constexpr const char* kUsage =
     "  --drive     scan PATH as a drive root and stay on its file system\n"
     "  --depth N   levels of the folder tree to print (text: 2, JSON: all)\n"
     "  --json      one JSON document on stdout\n"
+    "  --csv       the folder tree as CSV (every depth unless --depth)\n"
     "  --quiet     one line: size, files and folders of the root (no summary)\n"
     "  --save NAME write the summary as NAME.sbf into the Backup folder\n"
     "  --force     replace an existing summary file of that name\n"
     "  --timings   print the scan and summary times on stderr\n"
     "  --threads N list folders on N threads (1: one thread; default: the engine's choice)\n"
     "  --no-history  leave this scan out of the scan history\n"
+    "  find PATH   scan PATH, then list the files that match, largest first: --name GLOB\n"
+    "              (*.iso, backup*; case ignored), --min/--max SIZE (500K, >1G, <10M; K =\n"
+    "              1024), --group NAME, --older-than DAYS (last access), --top N; --json or\n"
+    "              --csv for scripts and spreadsheets\n"
     "  history     the stored scans (of PATH only), newest first; --keep N keeps the newest\n"
     "              N scans of each folder (10 unless changed)\n"
     "  diff        what changed between the two newest scans of PATH (default: the folder\n"
@@ -58,6 +67,11 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
     TScanArgs args;
     const std::string problem = ParseScanArgs(rest, args);
     return problem.empty() ? RunScanCommand(args) : Usage(problem);
+  }
+  if (command == "find") {
+    TFindArgs args;
+    const std::string problem = ParseFindArgs(rest, args);
+    return problem.empty() ? RunFindCommand(std::move(args)) : Usage(problem);
   }
   if (command == "open") {
     if (rest.empty() || rest.size() > 2 || (rest.size() == 2 && rest[1] != "--json")) {

@@ -5,15 +5,34 @@
 
 namespace Vellumetric {
 
+namespace {
+
+// A file time (100 ns units since 1601) as kept beside the records: seconds since 1970 plus one,
+// clamped to what 32 bits hold; 0 when there is no time.
+std::uint32_t StoredAccessTime(std::uint64_t fileTime) {
+  constexpr std::uint64_t kUnixEpoch = 116444736000000000ULL;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
+  if (fileTime == 0) return 0;
+  if (fileTime <= kUnixEpoch) return 1;
+  return static_cast<std::uint32_t>(
+      std::min<std::uint64_t>((fileTime - kUnixEpoch) / 10000000ULL + 1, kMax));
+}
+
+}  // namespace
+
 TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64_t size,
-                              std::int32_t groupId) {
+                              std::int32_t groupId, std::uint64_t lastAccess) {
   if (Total >= NoFile || folder == NoNode) return NoFile;
   // No file system allows a name this long; the cap only keeps the length field honest.
   name = name.substr(0, std::numeric_limits<std::uint16_t>::max());
   std::uint32_t ref = 0;
   if (!StoreName(name, ref)) return NoFile;
-  if (Total % ChunkRecords == 0) Chunks.push_back(std::make_unique<TFileRecord[]>(ChunkRecords));
+  if (Total % ChunkRecords == 0) {
+    Chunks.push_back(std::make_unique<TFileRecord[]>(ChunkRecords));
+    AccessChunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkRecords));
+  }
   const auto id = static_cast<TFileId>(Total++);
+  AccessChunks.back()[id % ChunkRecords] = StoredAccessTime(lastAccess);
   TFileRecord& r = Chunks.back()[id % ChunkRecords];
   r.Size = size;
   r.Folder = folder;
@@ -57,6 +76,8 @@ std::string_view TFileRecordStore::Name(TFileId id) const {
 void TFileRecordStore::Clear() {
   Chunks.clear();
   Chunks.shrink_to_fit();
+  AccessChunks.clear();
+  AccessChunks.shrink_to_fit();
   NameBlocks.clear();
   NameBlocks.shrink_to_fit();
   NameUsed = NameBlockSize;
@@ -65,9 +86,9 @@ void TFileRecordStore::Clear() {
 }
 
 std::size_t TFileRecordStore::MemoryBytes() const noexcept {
-  return Chunks.size() * ChunkRecords * sizeof(TFileRecord) + NameBlocks.size() * NameBlockSize +
-         Folders.size() * sizeof(TFolderFiles) +
-         (Chunks.capacity() + NameBlocks.capacity()) * sizeof(void*);
+  return Chunks.size() * ChunkRecords * (sizeof(TFileRecord) + sizeof(std::uint32_t)) +
+         NameBlocks.size() * NameBlockSize + Folders.size() * sizeof(TFolderFiles) +
+         (Chunks.capacity() + AccessChunks.capacity() + NameBlocks.capacity()) * sizeof(void*);
 }
 
 }  // namespace Vellumetric

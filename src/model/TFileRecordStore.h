@@ -32,15 +32,18 @@ struct TFileRecord {
 class TFileRecordStore {
  public:
   static constexpr std::int32_t NoGroup = -1;
+  static constexpr std::int64_t NoAccessTime = -1;
 
   TFileRecordStore() = default;
   TFileRecordStore(TFileRecordStore&&) noexcept = default;
   TFileRecordStore& operator=(TFileRecordStore&&) noexcept = default;
 
   // Adds a file of `folder` (a node id of the scan's folder tree). A group id outside 0..32767
-  // is stored as NoGroup. Answers NoFile, storing nothing, only when the store is full (about
-  // four billion files or 4 GiB of names).
-  TFileId Add(TNodeId folder, std::string_view name, std::uint64_t size, std::int32_t groupId);
+  // is stored as NoGroup. `lastAccess` is a raw file time (100 ns units since 1601, 0 for none),
+  // kept to the second. Answers NoFile, storing nothing, only when the store is full (about four
+  // billion files or 4 GiB of names).
+  TFileId Add(TNodeId folder, std::string_view name, std::uint64_t size, std::int32_t groupId,
+              std::uint64_t lastAccess = 0);
   void Clear();
 
   [[nodiscard]] std::size_t Count() const noexcept { return Total; }
@@ -50,6 +53,12 @@ class TFileRecordStore {
   }
   [[nodiscard]] std::string_view Name(TFileId id) const;
   [[nodiscard]] std::int32_t Group(TFileId id) const { return Record(id).Group; }
+  // The last access in seconds since 1970 (UTC), or NoAccessTime when the system gave none.
+  // Times before 1970 read as 1970 and times after 2106 as the end of 2106.
+  [[nodiscard]] std::int64_t LastAccess(TFileId id) const {
+    const std::uint32_t t = AccessChunks[id / ChunkRecords][id % ChunkRecords];
+    return t == 0 ? NoAccessTime : std::int64_t{t} - 1;
+  }
 
   // A folder's files in the order they were added: FirstFile, then NextFile until NoFile.
   [[nodiscard]] TFileId FirstFile(TNodeId folder) const {
@@ -74,6 +83,9 @@ class TFileRecordStore {
   bool StoreName(std::string_view name, std::uint32_t& ref);
 
   std::vector<std::unique_ptr<TFileRecord[]>> Chunks;
+  // Last access per file, beside the records rather than in them: the record has no spare room,
+  // and only queries read it. Seconds since 1970 plus one, so that 0 can stand for "none".
+  std::vector<std::unique_ptr<std::uint32_t[]>> AccessChunks;
   std::vector<std::unique_ptr<char[]>> NameBlocks;
   std::size_t NameUsed = NameBlockSize;  // in the last block; full when there is none
   std::deque<TFolderFiles> Folders;

@@ -169,8 +169,10 @@ void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId folder,
                                        const TExtensionIndex& index) {
   std::int32_t group = 0;
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
-  if (FileRecords)
-    FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup);
+  if (FileRecords) {
+    FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup,
+                     entry.LastAccess);
+  }
   const bool big = BiggestFiles->Accepts(entry.Size);
   if (!typed && !big) return;  // the common case: no record is built at all
   const TPathText& folderPath = FolderTree->Data(folder).Path;

@@ -25,6 +25,9 @@ void PrepareMemoryForScans();
 // The program's arguments as UTF-8 (on Windows they are read as wide text, not from argv).
 [[nodiscard]] std::vector<std::string> CommandLineArguments(int argc, char** argv);
 [[nodiscard]] bool StderrIsTerminal();
+// How far local time is ahead of UTC at the moment `unixSeconds` (seconds since 1970), in
+// seconds: the system's time zone rules, daylight saving included.
+[[nodiscard]] std::int32_t LocalUtcOffset(std::int64_t unixSeconds);
 // Single-byte text of the older form to UTF-8: the ANSI code page on Windows, Latin-1 elsewhere.
 [[nodiscard]] std::string LegacyCodePageToUtf8(std::string_view bytes);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/TFileRecordStore.h"
@@ -54,6 +55,22 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
   EXPECT_EQ(store.Group(a), TFileRecordStore::NoGroup);
   EXPECT_EQ(store.Group(b), TFileRecordStore::NoGroup);
   EXPECT_EQ(store.FirstFile(0), NoFile);
+
+  // Last access is kept to the second since 1970; "none" stays none, and times outside what
+  // 32 bits hold are clamped rather than wrapped.
+  constexpr std::uint64_t kEpoch = 116444736000000000ULL;  // 1970 as a file time
+  const std::pair<std::uint64_t, std::int64_t> times[] = {
+      {0, TFileRecordStore::NoAccessTime},
+      {1, 0},
+      {kEpoch, 0},
+      {kEpoch + 17000000000000000ULL + 9999999, 1700000000},
+      {kEpoch + 42949672950000000ULL, 4294967294},  // 2106: the last second kept
+      {~0ULL, 4294967294}};
+  for (const auto& [fileTime, unix] : times) {
+    const TFileId id = store.Add(6, "t", 0, 0, fileTime);
+    EXPECT_EQ(store.LastAccess(id), unix) << fileTime;
+  }
+  EXPECT_EQ(store.LastAccess(a), TFileRecordStore::NoAccessTime);
 
   store.Clear();
   EXPECT_TRUE(store.Empty());

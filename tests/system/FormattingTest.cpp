@@ -4,6 +4,7 @@
 #include <string>
 
 #include "system/Formatting.h"
+#include "system/TimeText.h"
 
 namespace Vellumetric {
 namespace {
@@ -70,6 +71,27 @@ TEST(FormatPattern, MissingArgumentsAndStrayPercentsDoNotCrash) {
   EXPECT_EQ(FormatPattern("%d and %d", {1}), "1 and ");
   EXPECT_EQ(FormatPattern("100% sure", {}), "100% sure");
   EXPECT_EQ(FormatPattern("trailing %", {}), "trailing %");
+}
+
+// Exports write times with their UTC offset; the calendar maths must hold across leap days,
+// before 1970, far ahead, and for the odd offsets of some zones and of old local mean times
+// (written to the minute, so the time moves with it).
+TEST(TimeText, WritesIso8601WithTheOffset) {
+  const struct {
+    std::int64_t Seconds;
+    std::int32_t Offset;
+    const char* Text;
+  } cases[] = {
+      {0, 0, "1970-01-01T00:00:00+00:00"},
+      {951782400, 0, "2000-02-29T00:00:00+00:00"},
+      {951827696, 45900, "2000-03-01T01:19:56+12:45"},
+      {-1, -18000, "1969-12-31T18:59:59-05:00"},
+      {1700000000, 3600, "2023-11-14T23:13:20+01:00"},
+      {253402300799, 0, "9999-12-31T23:59:59+00:00"},
+      {-2208988800, -1258, "1899-12-31T23:40:00-00:20"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatIso8601(c.Seconds, c.Offset), c.Text);
+  EXPECT_EQ(FileTimeToUnixSeconds(116444736000000000ULL + 17000000009999999ULL), 1700000000);
 }
 
 }  // namespace

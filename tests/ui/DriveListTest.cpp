@@ -4,8 +4,8 @@
 
 #include "UiTestSupport.h"
 #include "model/VLMMessages.h"
-#include "ui/TVLMDriveListForm.h"
-#include "ui/TVLMQuickInfoForm.h"
+#include "ui/start/TVLMDriveListForm.h"
+#include "ui/start/TVLMQuickInfoForm.h"
 
 namespace Vellumetric {
 namespace {

@@ -10,10 +10,10 @@
 
 #include "TScriptedPrompts.h"
 #include "UiTestSupport.h"
-#include "ui/TAnalyzerCommands.h"
-#include "ui/TMainForm.h"
-#include "ui/TVLMAboutForm.h"
-#include "ui/TVLMOptionsForm.h"
+#include "ui/dialogs/TVLMAboutForm.h"
+#include "ui/dialogs/options/TVLMOptionsForm.h"
+#include "ui/windows/TAnalyzerCommands.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric {
 namespace {

@@ -8,7 +8,7 @@
 #include "UiTestSupport.h"
 #include "UiWait.h"
 #include "filetypes/DefaultFileTypes.h"
-#include "ui/TMainForm.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric::Testing {
 namespace {

@@ -5,7 +5,7 @@
 #include "TTempDir.h"
 #include "cli/TCliSession.h"
 #include "filetypes/VLMOptions.h"
-#include "ui/TVLMOptionsForm.h"
+#include "ui/dialogs/options/TVLMOptionsForm.h"
 
 namespace Vellumetric {
 namespace {

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -13,10 +15,10 @@
 #include "UiTestSupport.h"
 #include "model/VLMMessages.h"
 #include "persistence/SummaryFile.h"
-#include "ui/TAnalyzerCommands.h"
-#include "ui/TMainForm.h"
-#include "ui/TOpenSummaryForm.h"
-#include "ui/TSaveSummaryForm.h"
+#include "ui/dialogs/TOpenSummaryForm.h"
+#include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/windows/TAnalyzerCommands.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric {
 namespace {
@@ -180,7 +182,7 @@ TEST(SavedSummary, SaveOnAFullDiskKeepsTheOldFileAndSaysWhy) {
   DeliverPosted();
   EXPECT_EQ(f.Script.Shown,
             std::vector<std::string>{"Save Summary|The summary could not be saved as \"" + kName +
-                                     ".sbf\": No space left on device."});
+                                     ".sbf\": " + std::strerror(ENOSPC) + "."});
   EXPECT_EQ(ReadAll(file), before);
   EXPECT_EQ(RunCommand("ls -A " + ShellQuote(f.Backup.Path())), kName + ".sbf\n");
 }
@@ -279,7 +281,7 @@ TEST(OpenSummary, DeleteAsksAndGoesOnPastAFileThatCannotBeDeleted) {
             "Cannot Delete|Backup file cannot be deleted at this time. Please try again later.");
   EXPECT_EQ(f.Names(), std::vector<std::string>{"b.sbf"});
   // Only the selected summaries went; the folder, the link and the other files stay.
-  EXPECT_EQ(RunCommand("cd " + ShellQuote(f.Backup.Path()) + " && ls -A | sort"),
+  EXPECT_EQ(RunCommand("cd " + ShellQuote(f.Backup.Path()) + " && ls -A | LC_ALL=C sort"),
             "desktop.ini\ndir.sbf\nlink.sbf\nnotes.txt\n");
 }
 

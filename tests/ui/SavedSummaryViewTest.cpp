@@ -11,12 +11,12 @@
 #include "UiWait.h"
 #include "model/VLMMessages.h"
 #include "persistence/SummaryFile.h"
-#include "ui/StartPath.h"
-#include "ui/TAnalyzerCommands.h"
-#include "ui/TMainForm.h"
-#include "ui/TOpenSummaryForm.h"
-#include "ui/TSaveSummaryForm.h"
-#include "ui/TVLMOptionsForm.h"
+#include "ui/dialogs/TOpenSummaryForm.h"
+#include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/dialogs/options/TVLMOptionsForm.h"
+#include "ui/windows/StartPath.h"
+#include "ui/windows/TAnalyzerCommands.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric::Testing {
 namespace {

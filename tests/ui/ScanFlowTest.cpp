@@ -15,8 +15,8 @@
 #include "UiWait.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "model/VLMMessages.h"
-#include "ui/StartPath.h"
-#include "ui/TMainForm.h"
+#include "ui/windows/StartPath.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric::Testing {
 namespace {
@@ -172,6 +172,41 @@ TEST(ScanFlow, CancelReturnsToTheStartViewAndBackWaitsForTheSummary) {
   EXPECT_FALSE(a.SummaryBusy);
   EXPECT_FALSE(a.SummaryThreadTimer->isActive());
   EXPECT_FALSE(a.Summary->HasWorker() && !a.Summary->DetailModel->AttachedTree());
+}
+
+// Keeps back the first end message of the summary worker, as a busy event loop would.
+class THoldSummaryEnd : public QObject {
+ public:
+  bool Held = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (Held || event->type() != static_cast<QEvent::Type>(WM_SUMMARY_FINISHED)) {
+      return QObject::eventFilter(watched, event);
+    }
+    Held = true;
+    return true;
+  }
+};
+
+// The summary worker lowers its flag before its end message is handled, and handling it starts
+// the sort of the Detail page: a close granted in that gap left the sort running in a closed
+// window.
+TEST(ScanFlow, CloseWhileTheSummaryEndMessageIsQueuedWaitsForIt) {
+  TMainForm form(96, FakeScanServices(FakeTree()));
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  THoldSummaryEnd hold;
+  a.installEventFilter(&hold);
+  a.ScanFolder("/fake");
+  ASSERT_TRUE(RunUntil([&] { return hold.Held; }));
+  ASSERT_FALSE(a.SummaryBusy || a.Scanning);
+  form.close();
+  EXPECT_TRUE(form.isVisible());
+  a.removeEventFilter(&hold);
+  PostVLMMessage(&a, WM_SUMMARY_FINISHED);
+  ASSERT_TRUE(RunUntil([&] { return !form.isVisible(); }, 10000));
+  EXPECT_FALSE(a.Scanning || a.SummaryBusy || a.Summary->HasWorker());
 }
 
 // Close the program, press Cancel or Back at random moments of a scan and of a summary: every

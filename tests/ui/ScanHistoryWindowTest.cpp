@@ -13,7 +13,7 @@
 #include "UiWait.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "history/THistoryDatabase.h"
-#include "ui/TMainForm.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric::Testing {
 namespace {

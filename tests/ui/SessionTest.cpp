@@ -9,11 +9,11 @@
 #include "UiTestSupport.h"
 #include "cli/TCliSession.h"
 #include "model/VLMMessages.h"
-#include "ui/TAnalyzerCommands.h"
-#include "ui/TMainForm.h"
-#include "ui/TOpenSummaryForm.h"
-#include "ui/TSaveSummaryForm.h"
-#include "ui/TVLMOptionsForm.h"
+#include "ui/dialogs/TOpenSummaryForm.h"
+#include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/dialogs/options/TVLMOptionsForm.h"
+#include "ui/windows/TAnalyzerCommands.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric {
 namespace {
@@ -24,7 +24,7 @@ using namespace Testing;
 std::string Listing(const std::string& home) {
   return RunCommand("cd " + ShellQuote(home) +
                     " && find . -path './.local/share/Quendrix Vellumetric' -prune -o"
-                    " -printf '%p %s %m %T@\\n' | sort");
+                    " -printf '%p %s %m %T@\\n' | LC_ALL=C sort");
 }
 
 class TDataHome {
@@ -105,7 +105,7 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
 
   EXPECT_EQ(Listing(home.Path()), before);
   EXPECT_EQ(RunCommand("cd " + ShellQuote(home / ".local/share/Quendrix Vellumetric") +
-                       " && find . | sort"),
+                       " && find . | LC_ALL=C sort"),
             ".\n./Backup\n./Temp\n./fileExtData.sqlite\n");
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/TDialogPrompts.h"
-#include "ui/TVLMOptionsForm.h"
+#include "ui/dialogs/TDialogPrompts.h"
+#include "ui/dialogs/options/TVLMOptionsForm.h"
 
 namespace Vellumetric::Testing {
 

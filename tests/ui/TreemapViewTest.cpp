@@ -8,8 +8,8 @@
 
 #include "TTempDir.h"
 #include "TreemapTestTrees.h"
-#include "ui/TTreemapView.h"
-#include "ui/TreemapRendering.h"
+#include "ui/paint/TreemapRendering.h"
+#include "ui/results/map/TTreemapView.h"
 
 namespace Vellumetric {
 namespace {

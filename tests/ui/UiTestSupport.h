@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "filetypes/DefaultFileTypes.h"
-#include "ui/TVLMAnalyzerForm.h"
-#include "ui/TVLMMessageEvent.h"
+#include "ui/common/TVLMMessageEvent.h"
+#include "ui/windows/TVLMAnalyzerForm.h"
 
 namespace Vellumetric::Testing {
 

@@ -17,11 +17,11 @@
 #include "filetypes/VLMOptions.h"
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
-#include "ui/TMainForm.h"
-#include "ui/TOpenSummaryForm.h"
-#include "ui/TSaveSummaryForm.h"
-#include "ui/TVLMHelpForm.h"
-#include "ui/TVLMOptionsForm.h"
+#include "ui/dialogs/TOpenSummaryForm.h"
+#include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/dialogs/TVLMHelpForm.h"
+#include "ui/dialogs/options/TVLMOptionsForm.h"
+#include "ui/windows/TMainForm.h"
 
 using namespace Vellumetric;
 

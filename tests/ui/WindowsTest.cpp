@@ -4,9 +4,9 @@
 
 #include "UiTestSupport.h"
 #include "model/VLMMessages.h"
-#include "ui/TMainForm.h"
-#include "ui/TVLMAboutForm.h"
-#include "ui/TVLMTitleBarForm.h"
+#include "ui/common/TVLMTitleBarForm.h"
+#include "ui/dialogs/TVLMAboutForm.h"
+#include "ui/windows/TMainForm.h"
 
 namespace Vellumetric {
 namespace {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "system/TextEncoding.h"
@@ -43,6 +44,13 @@ bool StderrIsTerminal() {
 
 std::string LegacyCodePageToUtf8(std::string_view bytes) {
   return Latin1ToUtf8(bytes);
+}
+
+std::int32_t LocalUtcOffset(std::int64_t unixSeconds) {
+  const auto t = static_cast<std::time_t>(unixSeconds);
+  struct tm local {};
+  if (::localtime_r(&t, &local) == nullptr) return 0;
+  return static_cast<std::int32_t>(local.tm_gmtoff);
 }
 
 void PrepareMemoryForScans() {

@@ -7,8 +7,10 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 
+#include "system/TimeText.h"
 #include "system/win32/TWin32DirectoryLister.h"
 #include "system/win32/WideText.h"
 
@@ -48,6 +50,19 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   for (int i = 0; i < count; ++i) args.push_back(Narrow(wide[i]));
   LocalFree(wide);
   return args;
+}
+
+// The C runtime knows the local time but not its offset: the local date and time read as UTC,
+// less the moment itself, is the offset.
+std::int32_t LocalUtcOffset(std::int64_t unixSeconds) {
+  const __time64_t t = unixSeconds;
+  struct tm local {};
+  if (_localtime64_s(&local, &t) != 0) return 0;
+  const std::int64_t asUtc = UnixSecondsFromCivil(
+      local.tm_year + 1900LL, static_cast<unsigned>(local.tm_mon + 1),
+      static_cast<unsigned>(local.tm_mday), static_cast<unsigned>(local.tm_hour),
+      static_cast<unsigned>(local.tm_min), static_cast<unsigned>(local.tm_sec));
+  return static_cast<std::int32_t>(asUtc - unixSeconds);
 }
 
 bool StderrIsTerminal() {

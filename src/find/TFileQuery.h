@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "model/TFileRecordStore.h"
+#include "model/TFolderData.h"
+#include "system/PathRules.h"
+
+namespace Vellumetric {
+
+// What to look for among a scan's file records. Every filter that is set must hold.
+struct TFileQuery {
+  static constexpr std::int32_t AnyGroup = -2;
+
+  std::string Name;  // a TGlobPattern; empty for any name
+  std::uint64_t MinSize = 0;
+  std::uint64_t MaxSize = std::numeric_limits<std::uint64_t>::max();
+  // A group id, TFileRecordStore::NoGroup for the files in no group, or AnyGroup.
+  std::int32_t Group = AnyGroup;
+  // Last accessed at least this many whole days (of 86,400 s) before Now; -1 for any time. A
+  // file without a known last access never matches.
+  std::int32_t OlderThanDays = -1;
+  std::int64_t Now = 0;  // seconds since 1970 (UTC): the caller's clock, read once
+  std::size_t Top = 0;   // the largest matches to keep; 0 keeps them all
+};
+
+struct TFoundFile {
+  TFileId Id = NoFile;
+  std::uint64_t Size = 0;
+};
+
+struct TFindResult {
+  // Largest first, equal sizes by path (byte order). Paths are spelled out only where the order
+  // needs them: a list shows a few rows at a time, and FoundFilePath gives each on demand.
+  std::vector<TFoundFile> Files;
+  std::uint64_t Count = 0;  // every match, also those beyond Top
+  std::uint64_t Bytes = 0;  // their total size
+  bool Stopped = false;     // the stop flag was seen: nothing else is valid
+};
+
+// Runs `query` over the file records of a finished scan (`tree` is the scan's folder tree). Safe
+// on a worker thread while nothing writes the records; `stop` is polled, so an interface can
+// abandon a query the user has already replaced.
+[[nodiscard]] TFindResult FindFiles(const TFileRecordStore& files, const TFolderTree& tree,
+                                    TPathStyle style, const TFileQuery& query,
+                                    const std::atomic<bool>* stop = nullptr);
+
+// A found file's path: its folder's path joined with its name, as the scan spelled them.
+[[nodiscard]] std::string FoundFilePath(const TFileRecordStore& files, const TFolderTree& tree,
+                                        TPathStyle style, TFileId id);
+
+}  // namespace Vellumetric

@@ -1,0 +1,106 @@
+#include "ui/dialogs/TVLMHelpForm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "ui/common/UiMetrics.h"
+#include "ui/services/TIconSet.h"
+
+namespace Vellumetric {
+
+TVLMHelpForm::TVLMHelpForm(QWidget* parent, const QString& helpFolder)
+    : QWidget(parent, Qt::Window), Folder(helpFolder) {
+  setObjectName(QStringLiteral("TVLMHelpForm"));
+  setWindowTitle(QStringLiteral("Quendrix Vellumetric Help"));
+  setWindowIcon(TIconSet::Icon(QStringLiteral("help"), 32));
+  Browser = new QTextBrowser(this);
+  Browser->setObjectName(QStringLiteral("Browser"));
+  Browser->setOpenExternalLinks(true);  // web addresses go to the default browser
+  Browser->setSearchPaths({Folder});
+  BackButton = new QToolButton(this);
+  BackButton->setText(QStringLiteral("Back"));
+  BackButton->setIcon(TIconSet::Icon(QStringLiteral("back"), 16));
+  BackButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  BackButton->setEnabled(false);
+  HomeButton = new QToolButton(this);
+  HomeButton->setText(QStringLiteral("Contents"));
+  HomeButton->setIcon(TIconSet::Icon(QStringLiteral("help"), 16));
+  HomeButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  connect(BackButton, &QToolButton::clicked, Browser, &QTextBrowser::backward);
+  connect(HomeButton, &QToolButton::clicked, this, [this] { ShowWelcome(); });
+  connect(Browser, &QTextBrowser::backwardAvailable, BackButton, &QToolButton::setEnabled);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(BackButton);
+  buttons->addWidget(HomeButton);
+  buttons->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(buttons);
+  layout->addWidget(Browser, 1);
+  resize(760, 620);
+  ShowWelcome();
+}
+
+void TVLMHelpForm::ShowWelcome() {
+  const QString welcome = QDir(Folder).filePath(QStringLiteral("Welcome.htm"));
+  if (QFileInfo::exists(welcome)) {
+    Browser->setSource(QUrl::fromLocalFile(welcome));
+  } else {
+    Browser->setHtml(
+        QStringLiteral("<p>The help pages were not found in %1.</p>").arg(Folder.toHtmlEscaped()));
+  }
+}
+
+QString HelpFolder() {
+  const QString installed = QDir(QCoreApplication::applicationDirPath())
+                                .filePath(QStringLiteral("../share/quendrix-vellumetric/help"));
+  if (QFileInfo::exists(QDir(installed).filePath(QStringLiteral("Welcome.htm")))) {
+    return QDir::cleanPath(installed);
+  }
+  return QStringLiteral(VLM_SOURCE_HELP_DIR);
+}
+
+THelpService::THelpService(QString folder) : Folder(std::move(folder)) {}
+
+THelpService::~THelpService() {
+  if (HelpWindow && !HelpWindow->parentWidget()) delete HelpWindow.data();
+}
+
+void THelpService::ShowHelp() {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal == HelpWindow.data()) modal = nullptr;
+  if (!HelpWindow) {
+    HelpWindow = new TVLMHelpForm(modal, Folder);
+  } else if (HelpWindow->parentWidget() != modal) {
+    const bool wasShown = HelpWindow->isVisible();
+    HelpWindow->setParent(modal, Qt::Window);
+    if (!wasShown) HelpWindow->ShowWelcome();
+  } else if (!HelpWindow->isVisible()) {
+    HelpWindow->ShowWelcome();
+  }
+  HelpWindow->show();
+  HelpWindow->raise();
+  HelpWindow->activateWindow();
+}
+
+void THelpService::InstallF1Key() {
+  qApp->installEventFilter(this);
+}
+
+// A key press may pass the filter once per widget it is offered to on its way up; showing the
+// help window again is harmless. The press is never consumed.
+bool THelpService::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F1 && !key->isAutoRepeat() && watched->isWidgetType()) {
+      ShowHelp();
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace Vellumetric

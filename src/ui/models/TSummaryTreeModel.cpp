@@ -1,0 +1,88 @@
+#include "ui/models/TSummaryTreeModel.h"
+
+#include "system/Formatting.h"
+#include "system/StringTable.h"
+#include "ui/models/LastAccessText.h"
+#include "ui/paint/ShareBarPainter.h"
+#include "ui/services/TIconSet.h"
+
+namespace Vellumetric {
+
+TSummaryTreeModel::TSummaryTreeModel(QObject* parent, TPage page,
+                                     const std::vector<QIcon>* generalImages)
+    : TNodeTreeModel<TSummaryNodeData>(parent), Page(page), GeneralImages(generalImages) {
+  GroupImage = TIconSet::Icon(QStringLiteral("folder"), 16);
+  FileImage = TIconSet::Icon(QStringLiteral("file"), 16);
+}
+
+int TSummaryTreeModel::columnCount(const QModelIndex&) const {
+  return 4;
+}
+
+QString TSummaryTreeModel::CellText(const TSummaryNodeData& item, int column) const {
+  switch (column) {
+    case 0:
+      return QString::fromStdString(item.Name);
+    case 1:
+      return QString::fromStdString(FormatSize(item.Size, 1, Locale.decimalPoint().toStdString()));
+    case 2:
+      return LastAccessText(item.LastAccess, Locale, Zone);
+    default:
+      return QString::fromStdString(item.Location.Str());
+  }
+}
+
+QVariant TSummaryTreeModel::data(const QModelIndex& index, int role) const {
+  if (!Tree || !index.isValid()) return {};
+  const TNodeId node = NodeOf(index);
+  const TSummaryNodeData& item = Tree->Data(node);
+  switch (role) {
+    case Qt::DisplayRole:
+      return CellText(item, index.column());
+    case Qt::DecorationRole: {
+      if (index.column() != 0) return {};
+      if (Page == TPage::Detail) return item.ImageIndex == 0 ? GroupImage : FileImage;
+      const auto i = static_cast<std::size_t>(item.ImageIndex);
+      if (!GeneralImages || item.ImageIndex < 0 || i >= GeneralImages->size()) return {};
+      return (*GeneralImages)[i];
+    }
+    case Qt::TextAlignmentRole:
+      if (index.column() == 1 || index.column() == 2)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+      return {};
+    case ShareBarRole: {
+      if (Page != TPage::Detail || index.column() != 0) return {};
+      const TNodeId first = Tree->FirstChild(NoNode);
+      const std::uint64_t whole = first == NoNode ? 0 : Tree->Data(first).Size;
+      if (whole == 0) return {};
+      return ShareBarWidth(item.Size, whole);
+    }
+    default:
+      return {};
+  }
+}
+
+QVariant TSummaryTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  switch (section) {
+    case 0:
+      return QString::fromStdString(LoadResString(IDS_COLUMN_NAME));
+    case 1:
+      return QString::fromStdString(LoadResString(IDS_COLUMN_SIZE));
+    case 2:
+      return QStringLiteral("Last Access Time");
+    default:
+      return QStringLiteral("Location");
+  }
+}
+
+std::string TSummaryTreeModel::FilePath(TNodeId node, std::string_view separator) const {
+  if (!Tree || node == NoNode) return {};
+  const TSummaryNodeData& item = Tree->Data(node);
+  if (item.Location.Empty()) return {};
+  std::string location = item.Location.Str();
+  if (location.empty() || location.back() != separator.front()) location += separator;
+  return location + item.Name;
+}
+
+}  // namespace Vellumetric

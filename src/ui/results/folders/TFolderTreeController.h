@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <QTreeView>
+#include <functional>
+#include <string>
+
+#include "model/TFolderData.h"
+#include "ui/models/TFolderTreeModel.h"
+#include "ui/services/TDesktopShell.h"
+
+namespace Vellumetric {
+
+// The folder tree of the results view: its model and share-bar delegate, sorting by size (a left
+// click on either header flips the direction), the first column fitted to the view, and the
+// folder actions (double-click opens the folder, "Open Folder Location" shows it selected in its
+// parent).
+class TFolderTreeController final : public QObject {
+ public:
+  TFolderTreeController(QTreeView* tree, TDesktopShell& shell, int dpi);
+
+  // Shows a finished scan's tree, largest first, the roots expanded.
+  void Attach(TFolderTree* tree);
+  // Hides the tree before a scan refills it.
+  void Detach();
+  // A left click on a header: the other direction, column 0 stays the sort column.
+  void HeaderClick(Qt::MouseButton button);
+  void SelectFirstNode();
+  void FitFirstColumn();
+  void OpenSelectedFolder();
+  void OpenSelectedFolderLocation();
+
+  [[nodiscard]] const std::string& SelectedFolderPath() const noexcept { return SelectedFolder; }
+  [[nodiscard]] Qt::SortOrder SortDirection() const noexcept { return Direction; }
+
+  // Runs on every focus change with the newly focused node (ShowFolderInfo of the analyzer).
+  std::function<void(const TFolderData& node, bool topLevel)> FocusChanged;
+
+  TFolderTreeModel* Model = nullptr;
+  QMenu* PopupMenu4 = nullptr;
+  QAction* OpenFileLocation2 = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void NodeFocused(const QModelIndex& current);
+
+  QTreeView* Tree;
+  TDesktopShell& Shell;
+  std::string SelectedFolder;
+  Qt::SortOrder Direction = Qt::DescendingOrder;
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,270 @@
+#include "ui/results/map/TTreemapView.h"
+
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QHelpEvent>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <cmath>
+
+#include "system/Formatting.h"
+#include "ui/paint/TreemapLegend.h"
+
+namespace Vellumetric {
+namespace {
+
+QString SizeText(std::uint64_t bytes) {
+  const std::string text = FormatSize(bytes, 2, QLocale::system().decimalPoint().toStdString());
+  return QString::fromStdString(text).trimmed() + QStringLiteral(" (") +
+         QLocale::system().toString(static_cast<qulonglong>(bytes)) + QStringLiteral(" bytes)");
+}
+
+}  // namespace
+
+TTreemapView::TTreemapView(QWidget* parent) : QWidget(parent) {
+  setMinimumSize(120, 80);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  // A path under the pointer helps even while another window has the focus.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
+}
+
+TTreemapView::~TTreemapView() {
+  WaitForWorker();
+}
+
+void TTreemapView::SetScan(const TFolderTree* tree, const TFileRecordStore* files, TNodeId root,
+                           const TFileExtDescList& groups, TPathStyle style) {
+  WaitForWorker();
+  Tree = tree;
+  Files = files;
+  Root = root;
+  Style = style;
+  Colours = TTreemapColours(groups);
+  Outlined = NoNode;
+  Shown.reset();
+  updateGeometry();
+  RequestRender();
+}
+
+void TTreemapView::ClearScan() {
+  WaitForWorker();
+  Tree = nullptr;
+  Files = nullptr;
+  Root = NoNode;
+  Outlined = NoNode;
+  Shown.reset();
+  Dirty = false;
+  Paused = false;
+  ++Generation;
+  update();
+}
+
+void TTreemapView::SetOutlinedFolder(TNodeId folder) {
+  if (folder == Outlined) return;
+  Outlined = folder;
+  update();
+}
+
+void TTreemapView::PauseRendering() {
+  // A worker cut short here has its result dropped (its generation no longer matches).
+  if (Worker.joinable()) Dirty = true;
+  WaitForWorker();
+  Paused = true;
+}
+
+void TTreemapView::ResumeRendering() {
+  Paused = false;
+  if (Dirty) RequestRender();
+}
+
+// The strip below the map holds the legend; the map takes the rest.
+QRect TTreemapView::MapRect() const {
+  return QRect(0, 0, width(), std::max(0, height() - LegendHeight()));
+}
+
+int TTreemapView::LegendHeight() const {
+  return TreemapLegendHeight(fontMetrics(), Colours, width());
+}
+
+void TTreemapView::RequestRender() {
+  ++Generation;
+  if (Tree == nullptr || Files == nullptr) {
+    Shown.reset();
+    update();
+    return;
+  }
+  if (Worker.joinable() || Paused) {
+    Dirty = true;  // started again when the running one reports, or on resuming
+    return;
+  }
+  StartWorker();
+}
+
+void TTreemapView::StartWorker() {
+  Dirty = false;
+  const qreal dpr = devicePixelRatioF();
+  const QSize size(static_cast<int>(std::lround(MapRect().width() * dpr)),
+                   static_cast<int>(std::lround(MapRect().height() * dpr)));
+  auto result = std::make_shared<TResult>();
+  result->Generation = Generation;
+  WorkerGeneration = Generation;
+  Worker = std::thread([this, result, size, dpr, tree = Tree, files = Files, root = Root,
+                        colours = Colours] {
+    result->Layout.Build(*tree, *files, root, {0, 0, double(size.width()), double(size.height())});
+    result->Picture = RenderTreemap(result->Layout, colours, size);
+    result->Picture.Image.setDevicePixelRatio(dpr);
+    // Delivered on the interface thread; dropped by Qt if this view is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this, result] { Accept(result); }, Qt::QueuedConnection);
+  });
+}
+
+void TTreemapView::Accept(std::shared_ptr<TResult> result) {
+  if (result->Generation != WorkerGeneration) return;  // from a worker already joined
+  WaitForWorker();
+  if (result->Generation == Generation) {
+    Shown = std::move(result);
+    update();
+  }
+  if (Dirty && !Paused) StartWorker();
+}
+
+void TTreemapView::WaitForWorker() {
+  if (Worker.joinable()) Worker.join();
+  WorkerGeneration = 0;
+}
+
+const TTreemapTile* TTreemapView::TileAt(QPoint pos) const {
+  const QRect map = MapRect();
+  if (!Shown || !map.contains(pos) || Shown->Picture.Image.isNull()) return nullptr;
+  // The picture may still be the one made for the previous size: scale into it.
+  const QImage& image = Shown->Picture.Image;
+  const int x = static_cast<int>((pos.x() - map.x()) * std::int64_t{image.width()} / map.width());
+  const int y = static_cast<int>((pos.y() - map.y()) * std::int64_t{image.height()} / map.height());
+  const std::uint32_t index = Shown->Picture.TileIndex(x, y);
+  return index == NoTile ? nullptr : &Shown->Layout.Tiles()[index];
+}
+
+std::string TTreemapView::FilePath(TFileId file) const {
+  const TFileRecord& r = Files->Record(file);
+  const TPathText& folder = Tree->Data(r.Folder).Path;
+  return folder.Str() + std::string(ChildSeparator(Style, folder.Back())) +
+         std::string(Files->Name(file));
+}
+
+QString TTreemapView::TileText(const TTreemapTile& tile) const {
+  if (tile.Kind == TTreemapTileKind::File) {
+    return QString::fromStdString(FilePath(tile.Id)) + QLatin1Char('\n') +
+           SizeText(Files->Record(tile.Id).Size);
+  }
+  const auto index = static_cast<std::size_t>(&tile - Shown->Layout.Tiles().data());
+  return QString::fromStdString(Tree->Data(tile.Id).Path.Str()) + QLatin1Char('\n') +
+         QStringLiteral("Small files together: ") + SizeText(Shown->Layout.TileBytes(index));
+}
+
+bool TTreemapView::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(e);
+    if (const TTreemapTile* tile = TileAt(help->pos())) {
+      QToolTip::showText(help->globalPos(), TileText(*tile), this);
+    } else {
+      QToolTip::hideText();
+      e->ignore();
+    }
+    return true;
+  }
+  return QWidget::event(e);
+}
+
+void TTreemapView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QRect map = MapRect();
+  painter.fillRect(rect(), palette().window());
+  if (Shown && !Shown->Picture.Image.isNull()) {
+    painter.drawImage(map, Shown->Picture.Image);
+    TTreemapRect r;
+    if (Outlined != NoNode && Shown->Layout.FolderRect(Outlined, r)) {
+      const QImage& image = Shown->Picture.Image;
+      const double sx = map.width() / static_cast<double>(image.width());
+      const double sy = map.height() / static_cast<double>(image.height());
+      const QRectF frame(map.x() + r.X0 * sx, map.y() + r.Y0 * sy, r.Width() * sx, r.Height() * sy);
+      // Black inside white, so the frame shows on every tile colour.
+      painter.setPen(QPen(Qt::white, 3));
+      painter.drawRect(frame.adjusted(1, 1, -1, -1));
+      painter.setPen(QPen(Qt::black, 1));
+      painter.drawRect(frame.adjusted(1, 1, -1, -1));
+    }
+  }
+  PaintTreemapLegend(painter, QRect(0, map.bottom() + 1, width(), height() - map.height()), Colours,
+                     palette().color(QPalette::WindowText));
+}
+
+void TTreemapView::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  if (Tree != nullptr) RequestRender();
+}
+
+void TTreemapView::mousePressEvent(QMouseEvent* e) {
+  const TTreemapTile* tile = e->button() == Qt::LeftButton ? TileAt(e->pos()) : nullptr;
+  if (tile == nullptr) return QWidget::mousePressEvent(e);
+  const TNodeId folder =
+      tile->Kind == TTreemapTileKind::File ? Files->Record(tile->Id).Folder : tile->Id;
+  SetOutlinedFolder(folder);
+  if (OnFolderClicked) OnFolderClicked(folder);
+}
+
+void TTreemapView::mouseDoubleClickEvent(QMouseEvent* e) {
+  const TTreemapTile* tile = e->button() == Qt::LeftButton ? TileAt(e->pos()) : nullptr;
+  if (tile == nullptr || tile->Kind != TTreemapTileKind::File) {
+    return QWidget::mouseDoubleClickEvent(e);
+  }
+  if (OnOpenFileLocation) OnOpenFileLocation(FilePath(tile->Id));
+}
+
+void TTreemapView::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu menu(this);
+  QAction* save = menu.addAction(QStringLiteral("Save Map as Image..."));
+  save->setEnabled(Shown != nullptr && !Shown->Picture.Image.isNull());
+  if (menu.exec(e->globalPos()) == save) SaveWithDialog();
+}
+
+QImage TTreemapView::Snapshot() const {
+  if (!Shown || Shown->Picture.Image.isNull()) return {};
+  const QImage& map = Shown->Picture.Image;
+  const qreal dpr = map.devicePixelRatio();
+  const int mapWidth = static_cast<int>(std::lround(map.width() / dpr));
+  const int mapHeight = static_cast<int>(std::lround(map.height() / dpr));
+  QImage out(map.width(), static_cast<int>(std::lround((mapHeight + LegendHeight()) * dpr)),
+             QImage::Format_RGB32);
+  out.setDevicePixelRatio(dpr);
+  out.fill(palette().color(QPalette::Window));
+  QPainter painter(&out);
+  painter.setFont(font());
+  painter.drawImage(QPoint(0, 0), map);
+  PaintTreemapLegend(painter, QRect(0, mapHeight, mapWidth, LegendHeight()), Colours,
+                     palette().color(QPalette::WindowText));
+  return out;
+}
+
+bool TTreemapView::SaveImage(const QString& fileName) const {
+  const QImage image = Snapshot();
+  return !image.isNull() && image.save(fileName, "PNG");
+}
+
+void TTreemapView::SaveWithDialog() {
+  QString name =
+      QFileDialog::getSaveFileName(this, QStringLiteral("Save Map as Image"),
+                                   QStringLiteral("map.png"), QStringLiteral("PNG image (*.png)"));
+  if (name.isEmpty()) return;
+  if (!name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) name += QStringLiteral(".png");
+  if (!SaveImage(name)) {
+    QMessageBox::warning(this, QStringLiteral("Save Map as Image"),
+                         QStringLiteral("The map could not be saved as %1.").arg(name));
+  }
+}
+
+}  // namespace Vellumetric

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "model/TFileExtDescData.h"
+#include "model/TFileRecordStore.h"
+#include "model/TFolderData.h"
+#include "system/PathRules.h"
+#include "treemap/TTreemapLayout.h"
+#include "ui/paint/TTreemapColours.h"
+#include "ui/paint/TreemapRendering.h"
+
+namespace Vellumetric {
+
+// The map of a finished scan: every file as a cushion-shaded tile coloured by its group, with a
+// legend strip below. Layout and painting run on a worker thread and the picture replaces the
+// old one when ready, so the window never waits; a resize asks for a new one. Hover shows a
+// tile's path and size; a click reports the tile's folder, a double-click a file's path; the
+// context menu saves the picture as a PNG file.
+class TTreemapView final : public QWidget {
+ public:
+  explicit TTreemapView(QWidget* parent = nullptr);
+  ~TTreemapView() override;
+
+  // Shows `root` of a finished scan. The tree and records must stay unchanged until ClearScan()
+  // or the next SetScan(), which wait for a render still reading them.
+  void SetScan(const TFolderTree* tree, const TFileRecordStore* files, TNodeId root,
+               const TFileExtDescList& groups, TPathStyle style);
+  void ClearScan();
+  // Draws a frame around a folder's area (NoNode: none).
+  void SetOutlinedFolder(TNodeId folder);
+  // Around a reordering of the tree's sibling chains (a sort of the folder view): waits for a
+  // render still reading them and starts none until ResumeRendering(), which renders again if
+  // anything was cut short or asked for meanwhile. The layout does not depend on sibling order,
+  // so the picture shown stays valid.
+  void PauseRendering();
+  void ResumeRendering();
+
+  // A click on a tile: the folder holding the file, or the folder of a block.
+  std::function<void(TNodeId)> OnFolderClicked;
+  // A double-click on a file tile: the file's full path.
+  std::function<void(const std::string&)> OnOpenFileLocation;
+
+  // The map and its legend as one image; false when there is nothing to save or writing fails.
+  [[nodiscard]] bool SaveImage(const QString& fileName) const;
+  [[nodiscard]] QImage Snapshot() const;
+  [[nodiscard]] bool RenderPending() const noexcept { return Worker.joinable() || Dirty; }
+
+  // What the pointer at `pos` (widget coordinates) shows; for the tooltip and for tests.
+  [[nodiscard]] const TTreemapTile* TileAt(QPoint pos) const;
+  [[nodiscard]] QString TileText(const TTreemapTile& tile) const;
+  [[nodiscard]] const TTreemapLayout* CurrentLayout() const {
+    return Shown ? &Shown->Layout : nullptr;
+  }
+  [[nodiscard]] QRect MapRect() const;
+
+ protected:
+  bool event(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+
+ private:
+  struct TResult {
+    TTreemapLayout Layout;
+    TTreemapPicture Picture;
+    std::uint64_t Generation = 0;
+  };
+
+  void RequestRender();
+  void StartWorker();
+  void Accept(std::shared_ptr<TResult> result);
+  void WaitForWorker();
+  [[nodiscard]] int LegendHeight() const;
+  [[nodiscard]] std::string FilePath(TFileId file) const;
+  void SaveWithDialog();
+
+  const TFolderTree* Tree = nullptr;
+  const TFileRecordStore* Files = nullptr;
+  TNodeId Root = NoNode;
+  TPathStyle Style = TPathStyle::Posix;
+  TTreemapColours Colours;
+  TNodeId Outlined = NoNode;
+
+  std::thread Worker;
+  std::uint64_t Generation = 0;        // of the picture wanted now
+  std::uint64_t WorkerGeneration = 0;  // of the one the running worker makes
+  bool Dirty = false;                  // asked for while a worker was busy
+  bool Paused = false;                 // between PauseRendering() and ResumeRendering()
+  std::shared_ptr<TResult> Shown;
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,241 @@
+#include "ui/results/summary/TSummaryViewController.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+
+#include "scan/SummaryPages.h"
+#include "system/NativePlatform.h"
+#include "system/PathRules.h"
+#include "system/SystemFolders.h"
+#include "ui/common/UiMetrics.h"
+#include "ui/results/TShareBarDelegate.h"
+#include "ui/services/TIconSet.h"
+
+namespace Vellumetric {
+namespace {
+
+const auto SortDoneEvent = static_cast<QEvent::Type>(QEvent::User + 1501);
+
+std::string Separator() {
+  return NativePathStyle() == TPathStyle::Windows ? "\\" : "/";
+}
+
+}  // namespace
+
+TSummaryViewController::TSummaryViewController(QObject* parent, const TSummaryControls& controls,
+                                               TDesktopShell& shell, int dpi)
+    : QObject(parent), Controls(controls), Shell(shell), Dpi(dpi) {
+  GeneralModel = new TSummaryTreeModel(this, TSummaryTreeModel::TPage::General, &GeneralImages);
+  DetailModel = new TSummaryTreeModel(this, TSummaryTreeModel::TPage::Detail, nullptr);
+  PopupMenu3 = new QMenu(Controls.GeneralTree);
+  PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
+  OpenFile1 =
+      PopupMenu3->addAction(QStringLiteral("Open File"), this, [this] { OpenSelectedFile(); });
+  OpenFileLocation1 = PopupMenu3->addAction(QStringLiteral("Open Folder Location"), this,
+                                            [this] { OpenSelectedFileLocation(); });
+  OpenFile1->setEnabled(false);
+  OpenFileLocation1->setEnabled(false);
+  PrepareTree(Controls.GeneralTree, GeneralModel, 0);
+  PrepareTree(Controls.DetailTree, DetailModel, 1);
+  Controls.DetailTree->setItemDelegate(new TShareBarDelegate(Controls.DetailTree));
+}
+
+TSummaryViewController::~TSummaryViewController() {
+  StopWorker();
+}
+
+void TSummaryViewController::PrepareTree(QTreeView* tree, TSummaryTreeModel* model,
+                                         int sortColumn) {
+  tree->setModel(model);
+  tree->setUniformRowHeights(true);
+  tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+  tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tree->setContextMenuPolicy(Qt::CustomContextMenu);
+  QHeaderView* header = tree->header();
+  header->setSectionsMovable(true);
+  header->setSortIndicatorShown(true);
+  header->setSortIndicator(sortColumn, Qt::DescendingOrder);
+  header->setSectionsClickable(false);  // these pages are never re-sorted by the user
+  header->setStretchLastSection(false);
+  const int widths[] = {550, 250, 250, 250};
+  for (int c = 0; c < 4; ++c) header->resizeSection(c, Scaled(widths[c], Dpi, 96));
+  connect(tree, &QWidget::customContextMenuRequested, this,
+          [this, tree](const QPoint& at) { PopupMenu3->popup(tree->viewport()->mapToGlobal(at)); });
+  connect(tree, &QAbstractItemView::doubleClicked, this, [this] { OpenSelectedFile(); });
+  connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this, model](const QModelIndex& current) { FocusChanged(model, current); });
+}
+
+void TSummaryViewController::FocusChanged(const TSummaryTreeModel* model,
+                                          const QModelIndex& current) {
+  if (!current.isValid()) return;
+  SelectedFile = model->FilePath(model->NodeOf(current), Separator());
+  OpenFile1->setEnabled(!SelectedFile.empty());
+  OpenFileLocation1->setEnabled(!SelectedFile.empty());
+}
+
+void TSummaryViewController::OpenSelectedFile() {
+  if (!SelectedFile.empty()) Shell.OpenPath(SelectedFile);
+}
+
+void TSummaryViewController::OpenSelectedFileLocation() {
+  if (!SelectedFile.empty()) Shell.ShowItemInFolder(SelectedFile);
+}
+
+void TSummaryViewController::ClearGeneral() {
+  GeneralModel->Detach();
+  GeneralNodes.Clear();
+  GeneralImages.clear();
+}
+
+// Read from the end of the ascending list: largest first without any sort. The first file's
+// icon stands in for any later file that has none.
+void TSummaryViewController::BuildBiggestFilesSection(const TBiggestFileList& biggest) {
+  GeneralModel->Detach();
+  const TNodeId section = Vellumetric::BuildBiggestFilesSection(
+      GeneralNodes, biggest, NativePathStyle(),
+      [this](const std::string& path) { return AddGeneralIcon(path); }, -1);
+  // The section's image comes after the files' so image 0 stays the first file's icon.
+  GeneralImages.push_back(TIconSet::Icon(QStringLiteral("drive"), 16));
+  GeneralNodes.Data(section).ImageIndex = static_cast<std::int32_t>(GeneralImages.size() - 1);
+  GeneralModel->Attach(&GeneralNodes);
+  Controls.GeneralTree->expand(GeneralModel->IndexOf(section));
+}
+
+void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileExtDescList& groups,
+                                          const std::string& sourcePath, std::atomic<bool>& busy,
+                                          QObject* notify) {
+  StopWorker();
+  DetailModel->Detach();
+  DetailNodes.Clear();
+  Controls.ProgressBar->setRange(0, static_cast<int>(files.size()));
+  Controls.ProgressBar->setValue(0);
+  Controls.ProgressLabel->setText(QStringLiteral("0 of %1").arg(files.size()));
+  Loading = false;
+  Bridge = std::make_unique<TQtThreadBridge>();
+  Worker = std::make_unique<TVLMSummaryThread>(*Bridge, NativePathStyle());
+  Worker->FileTotal = static_cast<std::int32_t>(files.size());
+  Worker->SourcePath = sourcePath;
+  Worker->DetailTree = &DetailNodes;
+  Worker->TypedFiles = &files;
+  Worker->Groups = &groups;
+  StartWorker(busy, notify);
+}
+
+void TSummaryViewController::StartLoad(const std::string& path, std::atomic<bool>& busy,
+                                       QObject* notify) {
+  StopWorker();
+  GeneralModel->Detach();
+  DetailModel->Detach();
+  GeneralNodes.Clear();
+  DetailNodes.Clear();
+  GeneralImages.clear();
+  Controls.ProgressBar->setValue(0);
+  Controls.ProgressLabel->clear();  // the file's entry count comes with its first line
+  Loading = true;
+  Bridge = std::make_unique<TQtThreadBridge>();
+  Worker = std::make_unique<TVLMSummaryThread>(*Bridge, NativePathStyle());
+  Worker->LoadMode = true;
+  Worker->SourcePath = path;
+  Worker->OtherTree = &GeneralNodes;
+  Worker->DetailTree = &DetailNodes;
+  StartWorker(busy, notify);
+}
+
+void TSummaryViewController::StartWorker(std::atomic<bool>& busy, QObject* notify) {
+  Worker->ProgressBar = this;
+  Worker->Busy = &busy;
+  Busy = &busy;
+  Worker->NotifyWindow = HandleOf(notify);
+  busy.store(true);  // up before the worker starts, so Back and closing wait for it
+  Worker->Resume();
+}
+
+void TSummaryViewController::StopWorker() {
+  if (Sorter.joinable()) Sorter.join();  // a sort always ends on its own, and soon
+  if (!Worker) return;
+  Worker->Terminate();
+  Bridge->WaitForEndMessage();
+  Worker.reset();
+  Bridge.reset();
+}
+
+void TSummaryViewController::CancelSummary() {
+  if (Worker) Worker->Terminate();
+}
+
+void TSummaryViewController::SummaryFinished(bool fromScan, const std::string& firstRoot) {
+  // Only the end of the worker now running counts: a late message of one that was stopped and
+  // replaced must not end its successor.
+  if (!Worker || !Bridge->EndMessagePosted()) return;
+  StopWorker();
+  FromScan = fromScan;
+  FirstRoot = firstRoot;
+  Busy->store(true);
+  Sorter = std::thread([this] {
+    DetailNodes.SortAllByKey([](const TSummaryNodeData& n) { return n.Size; }, true);
+    QCoreApplication::postEvent(this, new QEvent(SortDoneEvent));
+  });
+}
+
+bool TSummaryViewController::event(QEvent* event) {
+  if (event->type() != SortDoneEvent) return QObject::event(event);
+  ShowSortedDetail();
+  return true;
+}
+
+void TSummaryViewController::ShowSortedDetail() {
+  if (Sorter.joinable()) Sorter.join();
+  if (Loading) {
+    GeneralModel->Attach(&GeneralNodes);
+    const QModelIndex section = GeneralModel->index(0, 0, {});
+    if (section.isValid()) Controls.GeneralTree->expand(section);
+  }
+  DetailModel->Attach(&DetailNodes);
+  Controls.ProgressBar->hide();
+  Controls.ProgressLabel->hide();
+  Controls.TitleBar->SetTitle(QStringLiteral("Summary"), FromScan);
+  if (FromScan) Controls.RootCaption->setText(QString::fromStdString(FirstRoot));
+  const QModelIndex first = DetailModel->index(0, 0, {});
+  if (first.isValid()) Controls.DetailTree->setCurrentIndex(first);
+  Controls.ProgressStrip->hide();
+  Busy->store(false);
+}
+
+void TSummaryViewController::EnableTrees(bool enabled) {
+  Controls.GeneralTree->setEnabled(enabled);
+  Controls.DetailTree->setEnabled(enabled);
+}
+
+void TSummaryViewController::ProgressTick() {
+  QProgressBar* bar = Controls.ProgressBar;
+  bar->setValue(std::min(bar->value() + 200, bar->maximum()));
+  Controls.ProgressLabel->setText(QStringLiteral("%1 of %2").arg(bar->value()).arg(bar->maximum()));
+}
+
+void TSummaryViewController::SetLoadTotal(std::int32_t total) {
+  Controls.ProgressBar->setRange(0, total);
+  Controls.ProgressBar->setValue(0);
+  Controls.ProgressLabel->setText(QStringLiteral("0 of %1").arg(total));
+}
+
+void TSummaryViewController::SetTitleText(const std::string& text) {
+  Controls.RootCaption->setText(QString::fromStdString(text));
+}
+
+std::int32_t TSummaryViewController::ResetGeneralImages() {
+  GeneralImages.clear();
+  GeneralImages.push_back(TIconSet::Icon(QStringLiteral("drive"), 16));
+  return 0;
+}
+
+std::int32_t TSummaryViewController::AddGeneralIcon(const std::string& path) {
+  const QIcon icon = Shell.FileIcon(path);
+  if (icon.isNull()) return -1;
+  GeneralImages.push_back(icon);
+  return static_cast<std::int32_t>(GeneralImages.size() - 1);
+}
+
+void TSummaryViewController::ExpandGeneralSection(TNodeId) {}
+
+}  // namespace Vellumetric

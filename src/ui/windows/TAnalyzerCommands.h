@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/TFileExtData.h"
+#include "model/TFileExtDescData.h"
+#include "model/TSummaryNodeData.h"
+#include "ui/dialogs/TDialogPrompts.h"
+#include "ui/dialogs/TVLMHelpForm.h"
+
+class QEvent;
+class QToolButton;
+class QWidget;
+
+namespace Vellumetric {
+
+// The maker's page about the suite product, opened by Upgrade.
+inline constexpr const char* UpgradeWebAddress = "https://www.quendrix.example/gildercase/";
+
+// Where the commands find the program's files; the defaults are the data folder set up at
+// start-up. Tests point them into a temporary folder.
+struct TCommandFolders {
+  std::function<std::string()> BackupFolder;
+  std::function<std::string()> DatabasePath;
+  [[nodiscard]] static TCommandFolders Standard();
+};
+
+// What the saved-summary commands read from the analyzer's result views: the scanned roots and
+// the two summary trees. Set once the views exist.
+struct TSummarySource {
+  const std::vector<std::string>* Roots = nullptr;
+  const TSummaryTree* General = nullptr;
+  const TSummaryTree* Detail = nullptr;
+};
+
+// The parts of the analyzer its commands work on. The commands are given these rather than the
+// analyzer itself, so the window that owns them is no dependency of theirs.
+struct TCommandTargets {
+  QWidget* Window = nullptr;  // the dialogs' owner and the receiver of their messages
+  QToolButton* UpgradeButton = nullptr;
+  QToolButton* OptionsButton = nullptr;
+  QToolButton* HelpButton = nullptr;
+  QToolButton* OpenButton = nullptr;
+  TFileExtDescList* Groups = nullptr;
+  TFileExtList* Extensions = nullptr;
+  const std::string* CurrentPath = nullptr;
+  std::string* SaveNameText = nullptr;
+  std::string* OpenPathText = nullptr;
+  int LayoutDpi = 96;
+  const bool* Compact = nullptr;  // the compact toolbar is the analyzer's "not above 100 ppi"
+};
+
+// The analyzer's saved-summary, options, upgrade and help commands, wired to its toolbar
+// buttons and to its messages 2031-2033.
+class TAnalyzerCommands final : public QObject {
+ public:
+  explicit TAnalyzerCommands(const TCommandTargets& targets,
+                             TCommandFolders folders = TCommandFolders::Standard(),
+                             TDialogPrompts prompts = TDialogPrompts::Standard());
+
+  void ToolButton5Click();   // Upgrade
+  void ToolButton7Click();   // Options
+  void ToolButton9Click();   // Help
+  void ToolButton10Click();  // Open Saved Summary
+  // WM_SHOW_SAVE_SUMMARY: the save window for the current path.
+  void ShowSaveSummary();
+  // WM_SAVE_SUMMARY: writes the save-name file into the Backup folder; a failure is shown.
+  bool WriteSummary(const std::string& root, const TSummaryTree& general,
+                    const TSummaryTree& detail);
+  // Loads the group and extension lists when the group list is empty: the one loader of the
+  // scan and of the options dialog. From GroupSource when set, else from the group database.
+  void LoadGroupsIfEmpty();
+  // Messages 2031-2033; true when handled.
+  bool HandleMessage(QEvent* event);
+
+  // Set by the analyzer once its summary views exist: what a save writes and how a chosen file
+  // is loaded (the open-path text holds its path).
+  TSummarySource Summary;
+  std::function<void(const std::string& path)> LoadSummary;
+  std::function<void(TFileExtDescList&, TFileExtList&)> GroupSource;
+
+  THelpService Help;
+  bool OpenSortAscending = false;  // the open window's sort direction, kept for the run
+  TCommandFolders Folders;
+  TDialogPrompts Prompts;
+
+ private:
+  TCommandTargets Targets;
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,172 @@
+#include "ui/windows/TVLMAnalyzerForm.h"
+
+#include <QGridLayout>
+#include <QLocale>
+
+#include "model/VLMMessages.h"
+#include "system/SystemFolders.h"
+#include "system/SystemInfo.h"
+#include "ui/common/TVLMMessageEvent.h"
+#include "ui/common/UiMetrics.h"
+#include "ui/dialogs/TVLMAboutForm.h"
+#include "ui/windows/TAnalyzerCommands.h"
+
+namespace Vellumetric {
+
+TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices services)
+    : QWidget(parent),
+      DriveInfoCache(services.GatherDrive),
+      Dpi(dpi),
+      Services(std::move(services)) {
+  setObjectName(QStringLiteral("VLMAnalyzerForm"));
+  SetupControls(this, Dpi);
+  connect(ToolButton4, &QToolButton::clicked, this, [this] { ShowAbout(); });
+  Commands = new TAnalyzerCommands({.Window = this,
+                                    .UpgradeButton = ToolButton5,
+                                    .OptionsButton = ToolButton7,
+                                    .HelpButton = ToolButton9,
+                                    .OpenButton = ToolButton10,
+                                    .Groups = &Groups,
+                                    .Extensions = &Extensions,
+                                    .CurrentPath = &CurrentPath,
+                                    .SaveNameText = &SaveNameText,
+                                    .OpenPathText = &OpenPathText,
+                                    .LayoutDpi = Dpi,
+                                    .Compact = &Compact});
+  Shell = new TDesktopShell(this, Services.BusAddress);
+  FolderView = new TFolderTreeController(VirtualStringTree, *Shell, Dpi);
+  FolderView->FocusChanged = [this](const TFolderData& node, bool topLevel) {
+    ShowFolderInfo(node, topLevel);
+  };
+  TSummaryControls controls;
+  controls.GeneralTree = VirtualStringTree1;
+  controls.DetailTree = VirtualStringTree2;
+  controls.ProgressBar = ProgressBar1;
+  controls.ProgressLabel = Label1;
+  controls.ProgressStrip = Panel5;
+  controls.RootCaption = StaticText1;
+  controls.TitleBar = SummaryTitleBar;
+  Summary = new TSummaryViewController(this, controls, *Shell, Dpi);
+  WireSavedSummaries();
+  MapTab = std::make_unique<TMapTabController>(PageControl1, VirtualStringTree, *FolderView->Model,
+                                               *Shell);
+  History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
+                                               Services.HistoryDatabase);
+  SummaryThreadTimer = new QTimer(this);
+  SummaryThreadTimer->setInterval(200);
+  connect(SummaryThreadTimer, &QTimer::timeout, this, [this] { SummaryThreadTimerTimer(); });
+  connect(ToolButton1, &QToolButton::clicked, this, [this] { ScanDriveButtonClick(); });
+  connect(ToolButton2, &QToolButton::clicked, this, [this] { BrowseForFolder(); });
+  connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
+}
+
+// The workers write into this window's lists: they are stopped before any list goes.
+TVLMAnalyzerForm::~TVLMAnalyzerForm() {
+  DestroyProgressForm();
+  MapTab.reset();  // its renderer may still read the folder tree
+  delete Summary;
+  Summary = nullptr;
+}
+
+void TVLMAnalyzerForm::Initialize() {
+  ToolBar1->setFixedHeight(ToolButton1->sizeHint().height() + 2);
+  SummaryPanelHeight = Scaled(297, Dpi);
+  GatherSystemInfo(WindowsInfo, WindowsFolder);
+  Services.BuildDisks(DiskList);
+  ShowStartView();
+  BuildScanDriveMenu(DiskList, [this](std::size_t i) { ScanDriveMenuItem(i); });
+  SpecialFolders[0] = GetProfileFolder();
+  SpecialFolders[1] = GetDocumentsFolder();
+  SpecialFolders[2] = GetMusicFolder();
+  SpecialFolders[3] = GetPicturesFolder();
+  SpecialFolders[4] = GetVideosFolder();
+  BuildScanFolderMenu(
+      SpecialFolders, [this](std::size_t i) { ScanSpecialFolder(i); },
+      [this] { BrowseForFolder(); });
+  SummaryTitleBar->SetTitle(QStringLiteral("Summary"), true);
+  SummaryTitleBar->show();
+  PageControl1->setCurrentIndex(0);
+}
+
+void TVLMAnalyzerForm::ShowStartView() {
+  SetButtonShown(ToolButton6, false);
+  Splitter1->widget(0)->show();  // hidden by the saved-summary view
+  Splitter1->handle(1)->hide();
+  Panel4->hide();
+  DestroyProgressForm();
+  if (!QuickInfo) {
+    QuickInfo = new TVLMQuickInfoForm(Panel2, DiskList, this, Dpi, Services.VolumeQuery);
+    static_cast<QGridLayout*>(Panel2->layout())->addWidget(QuickInfo, 0, 0);
+    QuickInfo->ShowDriveList();
+    QuickInfo->show();
+    QuickInfo->raise();
+    // Without a fixed drive the page stays empty.
+    if (!DiskList.empty()) ShowDriveInfo(DiskList.front().RootPath);
+  }
+  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10}) {
+    SetButtonShown(b, true);
+  }
+  Panel1->show();
+  Panel2->show();
+  TypedFiles.clear();
+  update();
+}
+
+void TVLMAnalyzerForm::ShowDriveInfo(const std::string& root) {
+  const TDriveInfo& drive = DriveInfoCache.Get(root);
+  CurrentPath = root;
+  ListView1->ShowRows(DrivePageRows(drive), 200, 160);
+}
+
+void TVLMAnalyzerForm::ShowFolderDetails(const std::string& path, const TFolderData* node) {
+  ListView1->ShowRows(FolderPageRows(path, node, QLocale::system().decimalPoint().toStdString()),
+                      100, 270);
+}
+
+void TVLMAnalyzerForm::CancelSummary() {
+  ++SummaryStopRequests;
+  Summary->CancelSummary();
+}
+
+bool TVLMAnalyzerForm::WorkPending() const {
+  return Scanning.load() || SummaryBusy.load() || ProgressForm || Summary->HasWorker();
+}
+
+void TVLMAnalyzerForm::CancelScan() {
+  ++ScanCancelRequests;
+  if (ProgressForm) ProgressForm->CancelScan();
+}
+
+void TVLMAnalyzerForm::ShowAbout() {
+  TVLMAboutForm about(this, window()->windowTitle(), WindowsInfo);
+  about.exec();
+}
+
+bool TVLMAnalyzerForm::event(QEvent* event) {
+  const auto message = static_cast<std::uint32_t>(event->type());
+  if (message < WM_DRIVE_SELECTED || message > WM_OPEN_SUMMARY) return QWidget::event(event);
+  const auto index = static_cast<TVLMMessageEvent*>(event)->WParam;
+  switch (message) {
+    case WM_DRIVE_SELECTED:
+      if (index < DiskList.size()) ShowDriveInfo(DiskList[index].RootPath);
+      return true;
+    case WM_DRIVE_OPEN:
+      DriveOpen(index);
+      return true;
+    case WM_SCAN_FINISHED:
+      ScanFinished();
+      return true;
+    case WM_SCAN_CANCELLED:
+      ScanCancelled();
+      return true;
+    case WM_SUMMARY_FINISHED:
+      SummaryFinished();
+      return true;
+    default:
+      // 2031-2033: the saved-summary commands
+      if (Commands->HandleMessage(event)) return true;
+      return QWidget::event(event);
+  }
+}
+
+}  // namespace Vellumetric

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/TBiggestFileList.h"
+#include "model/TFileExtData.h"
+#include "model/TFileExtDescData.h"
+#include "model/TFileRecordStore.h"
+#include "model/TFileTypeData.h"
+#include "model/TFolderData.h"
+#include "system/TDiskInfo.h"
+#include "system/TDriveInfoCache.h"
+#include "system/TWindowsInfo.h"
+#include "ui/progress/TVLMDiskScanProgressForm.h"
+#include "ui/results/TScanHistoryHook.h"
+#include "ui/results/folders/TFolderTreeController.h"
+#include "ui/results/map/TMapTabController.h"
+#include "ui/results/summary/TSummaryViewController.h"
+#include "ui/services/TDesktopShell.h"
+#include "ui/start/TVLMDriveListForm.h"
+#include "ui/start/TVLMQuickInfoForm.h"
+#include "ui/windows/TAnalyzerControls.h"
+#include "ui/windows/TAnalyzerServices.h"
+
+namespace Vellumetric {
+
+class TAnalyzerCommands;
+
+// The working window: toolbar, the start view with the drive tiles and the drive page, and (with
+// the scan commands) the results views. Owns every list of the program's data. Its controls and
+// their layout are inherited from TAnalyzerControls; this class wires the flows.
+class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
+ public:
+  TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices services = {});
+  ~TVLMAnalyzerForm() override;
+
+  void Initialize();
+  void ShowStartView();
+  void ShowDriveInfo(const std::string& root);
+  void ShowFolderDetails(const std::string& path, const TFolderData* node);
+  // Stop requests of the closing main window and of Back.
+  void CancelSummary();
+  void CancelScan();
+
+  // The scan commands.
+  void ScanDriveButtonClick();
+  void ScanDriveMenuItem(std::size_t index);
+  void DriveOpen(std::size_t index);
+  void ScanSpecialFolder(std::size_t index);
+  void BrowseForFolder();
+  // A folder-mode scan of `path` (Browse after the dialog, and the command line).
+  void ScanFolder(const std::string& path);
+  // Load a saved summary: the saved-summary view filled from the summary file at `path`.
+  void LoadSavedSummary(const std::string& path);
+  void BackClick();
+  void SummaryThreadTimerTimer();
+  void ShowFolderInfo(const TFolderData& node, bool topLevel);
+
+  std::atomic<bool> Scanning{false};
+  std::atomic<bool> SummaryBusy{false};
+  // True from the start of a scan or summary until its end message has been handled: a worker
+  // clears its flag before that message arrives, and the message may start the next step.
+  [[nodiscard]] bool WorkPending() const;
+  int SummaryStopRequests = 0;
+  int ScanCancelRequests = 0;
+
+  TVLMQuickInfoForm* QuickInfo = nullptr;
+  TVLMDiskScanProgressForm* ProgressForm = nullptr;
+  QTimer* SummaryThreadTimer = nullptr;
+  TDesktopShell* Shell = nullptr;
+  TFolderTreeController* FolderView = nullptr;
+  TSummaryViewController* Summary = nullptr;
+
+  TDiskList DiskList;
+  TDriveInfoCache DriveInfoCache;
+  std::string CurrentPath;
+  TWindowsInfo WindowsInfo;
+  std::string WindowsFolder;
+  std::string SpecialFolders[5];  // profile, documents, music, pictures, videos
+  int SummaryPanelHeight = 0;
+  std::vector<std::string> ScanRoots;
+  TFolderTree FolderTree;
+  TTypedFileList TypedFiles;
+  TBiggestFileList BiggestFiles;
+  TFileExtDescList Groups;
+  TFileExtList Extensions;
+  std::string SaveNameText;
+  std::string OpenPathText;
+  TAnalyzerCommands* Commands = nullptr;  // saved summaries, options, upgrade, help
+  TFileRecordStore FileRecords;           // the scan's files, for the map
+  std::unique_ptr<TMapTabController> MapTab;
+  std::unique_ptr<TScanHistoryHook> History;
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  void ShowAbout();
+  void EnterScanView();
+  void StartScan(bool drives);
+  void ScanFinished();
+  void ScanCancelled();
+  void StartSummary();
+  void SummaryFinished();
+  void DestroyProgressForm();
+  void DestroyQuickInfo();
+  void WireSavedSummaries();
+
+  int Dpi;
+  TAnalyzerServices Services;
+};
+
+}  // namespace Vellumetric
