@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "model/VLMMessages.h"
+#include "ui/common/SchemeColours.h"
 #include "ui/common/TVLMMessageEvent.h"
 #include "ui/common/UiMetrics.h"
 #include "ui/services/TIconSet.h"
@@ -55,7 +56,8 @@ void TVLMDriveListForm::Setup() {
 
 void TVLMDriveListForm::Paint() {
   ++Paints;
-  OffScreen.fill(Qt::white);
+  const TSchemeColours colours = TSchemeColours::For(palette());
+  OffScreen.fill(colours.Panel);
   QPainter p(&OffScreen);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
@@ -81,7 +83,7 @@ void TVLMDriveListForm::PaintTile(QPainter& p, std::size_t i, int y) {
   const QString name = QString::fromStdString(disk.Name);
   const QFontMetricsF small(SmallFont);
   const int h1 = static_cast<int>(small.boundingRect(name).height());
-  p.setPen(Qt::black);
+  p.setPen(TSchemeColours::For(palette()).PanelText);
   p.setFont(BoldFont);
   p.drawText(QRectF(80, y + 10, 10000, 1000), Qt::AlignLeft | Qt::AlignTop, name);
   const TVolumeFacts facts = Query(disk.RootPath);
@@ -136,7 +138,7 @@ void TVLMDriveListForm::paintEvent(QPaintEvent*) {
   if (PaintedOnce) {
     p.drawImage(0, 0, OffScreen);
   } else {
-    p.fillRect(rect(), Qt::white);
+    p.fillRect(rect(), TSchemeColours::For(palette()).Panel);
   }
 }
 
