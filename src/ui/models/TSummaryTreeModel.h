@@ -31,6 +31,7 @@ class TSummaryTreeModel final : public TNodeTreeModel<TSummaryNodeData> {
 
  private:
   QString CellText(const TSummaryNodeData& item, int column) const;
+  [[nodiscard]] QString SpokenText(TNodeId node, int role) const;
 
   TPage Page;
   const std::vector<QIcon>* GeneralImages;

@@ -9,6 +9,7 @@
 #include "system/TApplicationInfo.h"
 #include "ui/common/UiMetrics.h"
 #include "ui/services/TIconSet.h"
+#include "ui/windows/TWidgetAccess.h"
 
 namespace Vellumetric {
 namespace {
@@ -34,6 +35,7 @@ TMainForm::TMainForm(std::optional<int> dpi, TAnalyzerServices services)
       LayoutDpi(static_cast<int>(std::lround(ScreenDpi / PixelRatio()))),
       Services(std::move(services)) {
   setObjectName(QStringLiteral("MainForm"));
+  TWidgetAccess::Install();  // keys and names for every widget of the program
   setWindowTitle(QStringLiteral("Quendrix Vellumetric"));
   setWindowIcon(TIconSet::Icon(QStringLiteral("app"), 128));
   setFont(TahomaFont(8));

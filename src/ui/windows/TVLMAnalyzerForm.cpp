@@ -58,6 +58,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton1, &QToolButton::clicked, this, [this] { ScanDriveButtonClick(); });
   connect(ToolButton2, &QToolButton::clicked, this, [this] { BrowseForFolder(); });
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
+  connect(ScanAgainButton, &QToolButton::clicked, this, [this] { ScanAgainClick(); });
 }
 
 // The workers write into this window's lists: they are stopped before any list goes.
@@ -90,6 +91,7 @@ void TVLMAnalyzerForm::Initialize() {
 
 void TVLMAnalyzerForm::ShowStartView() {
   SetButtonShown(ToolButton6, false);
+  SetButtonShown(ScanAgainButton, false);
   Splitter1->widget(0)->show();  // hidden by the saved-summary view
   Splitter1->handle(1)->hide();
   Panel4->hide();
@@ -100,6 +102,8 @@ void TVLMAnalyzerForm::ShowStartView() {
     QuickInfo->ShowDriveList();
     QuickInfo->show();
     QuickInfo->raise();
+    // Covered, the folder tree is out of the way of Tab and of screen readers too.
+    VirtualStringTree->hide();
     // Without a fixed drive the page stays empty.
     if (!DiskList.empty()) ShowDriveInfo(DiskList.front().RootPath);
   }

@@ -59,6 +59,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   // Load a saved summary: the saved-summary view filled from the summary file at `path`.
   void LoadSavedSummary(const std::string& path);
   void BackClick();
+  // Scan Again: the root of the results shown scanned once more in the same mode, once a summary
+  // still being made has stopped.
+  void ScanAgainClick();
   void SummaryThreadTimerTimer();
   void ShowFolderInfo(const TFolderData& node, bool topLevel);
 
@@ -104,6 +107,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void ShowAbout();
   void EnterScanView();
   void StartScan(bool drives);
+  void ScanAgain();
   void ScanFinished();
   void ScanCancelled();
   void StartSummary();
@@ -114,6 +118,8 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
 
   int Dpi;
   TAnalyzerServices Services;
+  bool LastScanDrives = false;    // the mode of the scan whose results are shown
+  bool ScanAgainPending = false;  // Scan Again waits for the summary to stop
 };
 
 }  // namespace Vellumetric

@@ -34,6 +34,7 @@ void TVLMAnalyzerForm::LoadSavedSummary(const std::string& path) {
   Panel5->show();
   Summary->StartLoad(path, SummaryBusy, this);
   EnterScanView();
+  SetButtonShown(ScanAgainButton, false);  // nothing to scan: the summary has no folder tree
   ToolButton6->setEnabled(true);
 }
 

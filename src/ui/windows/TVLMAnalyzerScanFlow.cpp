@@ -2,6 +2,7 @@
 // summary and Back.
 #include <QFileDialog>
 #include <QGridLayout>
+#include <utility>
 
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
@@ -26,6 +27,8 @@ void TVLMAnalyzerForm::EnterScanView() {
   }
   SetButtonShown(ToolButton6, true);
   ToolButton6->setEnabled(false);
+  SetButtonShown(ScanAgainButton, true);
+  ScanAgainButton->setEnabled(false);
 }
 
 void TVLMAnalyzerForm::ScanDriveButtonClick() {
@@ -88,6 +91,8 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   Summary->ClearGeneral();
   if (ProgressForm) return;
   FolderView->Detach();  // the worker clears and refills the tree; no view may read it meanwhile
+  VirtualStringTree->hide();  // covered by the scan view
+  LastScanDrives = drives;
   MapTab->ScanStarting();
   History->ScanStarting(drives);
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
@@ -113,8 +118,10 @@ void TVLMAnalyzerForm::ScanFinished() {
   if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());  // before sorting
   PageControl1->setCurrentIndex(0);
   DestroyProgressForm();
+  VirtualStringTree->show();
   FolderView->Attach(&FolderTree);
   ToolButton6->setEnabled(true);
+  ScanAgainButton->setEnabled(true);
   FolderView->SelectFirstNode();
   MapTab->ScanFinished(FolderTree, FileRecords, Groups);
   Summary->BuildBiggestFilesSection(BiggestFiles);
@@ -162,7 +169,37 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
   }
   if (WorkPending()) return;  // the end message is still on its way
   SummaryThreadTimer->stop();
-  ShowStartView();
+  if (std::exchange(ScanAgainPending, false)) {
+    ScanAgain();
+  } else {
+    ShowStartView();
+  }
+}
+
+// Only the results of a scan can be scanned again: a saved summary has no root to walk.
+void TVLMAnalyzerForm::ScanAgainClick() {
+  if (ScanRoots.empty() || ProgressForm || SummaryThreadTimer->isActive()) return;
+  if (WorkPending()) {
+    ScanAgainPending = true;
+    SummaryThreadTimer->start();
+  } else {
+    ScanAgain();
+  }
+}
+
+// The results make way for the scan view, as from the start view; the summary panel comes back
+// with the new summary.
+void TVLMAnalyzerForm::ScanAgain() {
+  Panel4->hide();
+  Splitter1->handle(1)->hide();
+  EnterScanView();
+  if (LastScanDrives) {
+    ShowDriveInfo(ScanRoots.front());
+  } else {
+    ShowFolderDetails(ScanRoots.front(), nullptr);
+  }
+  CurrentPath = ScanRoots.front();
+  StartScan(LastScanDrives);
 }
 
 void TVLMAnalyzerForm::ShowFolderInfo(const TFolderData& node, bool topLevel) {

@@ -1,6 +1,7 @@
 #include "ui/results/folders/TFolderTreeController.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 
@@ -96,8 +97,16 @@ void TFolderTreeController::OpenSelectedFolderLocation() {
   if (!SelectedFolder.empty()) Shell.ShowItemInFolder(SelectedFolder);
 }
 
+// Return on a folder opens it, as a double-click does.
 bool TFolderTreeController::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Tree && event->type() == QEvent::Resize) FitFirstColumn();
+  if (watched == Tree && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Tree->currentIndex().isValid()) {
+      OpenSelectedFolder();
+      return true;
+    }
+  }
   return QObject::eventFilter(watched, event);
 }
 

@@ -83,6 +83,7 @@ class TTreemapView final : public QWidget {
   [[nodiscard]] int LegendHeight() const;
   [[nodiscard]] std::string FilePath(TFileId file) const;
   void SaveWithDialog();
+  void Describe();
 
   const TFolderTree* Tree = nullptr;
   const TFileRecordStore* Files = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 #include "scan/SummaryPages.h"
 #include "system/NativePlatform.h"
@@ -62,8 +63,21 @@ void TSummaryViewController::PrepareTree(QTreeView* tree, TSummaryTreeModel* mod
   connect(tree, &QWidget::customContextMenuRequested, this,
           [this, tree](const QPoint& at) { PopupMenu3->popup(tree->viewport()->mapToGlobal(at)); });
   connect(tree, &QAbstractItemView::doubleClicked, this, [this] { OpenSelectedFile(); });
+  tree->installEventFilter(this);  // Return opens the file, as a double-click does
   connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this, model](const QModelIndex& current) { FocusChanged(model, current); });
+}
+
+bool TSummaryViewController::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      (watched == Controls.GeneralTree || watched == Controls.DetailTree)) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !SelectedFile.empty()) {
+      OpenSelectedFile();
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void TSummaryViewController::FocusChanged(const TSummaryTreeModel* model,

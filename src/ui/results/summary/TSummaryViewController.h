@@ -91,6 +91,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   TSummaryControls Controls;
