@@ -10,6 +10,7 @@
 #include "ui/common/UiMetrics.h"
 #include "ui/services/TIconSet.h"
 #include "ui/windows/TWidgetAccess.h"
+#include "ui/windows/TWindowMemory.h"
 
 namespace Vellumetric {
 namespace {
@@ -71,11 +72,19 @@ void TMainForm::FormShow() {
   }
   Analyzer->SetCompactToolbar(!IsLargeResolution(ScreenDpi));
   Analyzer->Initialize();
+  if (!Memory) {
+    Memory = new TWindowMemory(
+        *this, *Analyzer,
+        Services.WindowStateFolder ? Services.WindowStateFolder() : std::string());
+    Analyzer->ShowSummaryPage = [this] { Memory->ShowLastSummaryPage(); };
+    Memory->Restore();
+  }
   Analyzer->show();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (FormCloseQuery()) {
+    if (Memory) static_cast<void>(Memory->Save());  // a failure is only reported on stderr
     event->accept();
   } else {
     event->ignore();

@@ -59,6 +59,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton2, &QToolButton::clicked, this, [this] { BrowseForFolder(); });
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
   connect(ScanAgainButton, &QToolButton::clicked, this, [this] { ScanAgainClick(); });
+  ShowSummaryPage = [this] { PageControl1->setCurrentIndex(0); };
 }
 
 // The workers write into this window's lists: they are stopped before any list goes.

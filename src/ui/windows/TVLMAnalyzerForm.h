@@ -4,6 +4,7 @@
 #include <QToolButton>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -99,6 +100,8 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TFileRecordStore FileRecords;           // the scan's files, for the map
   std::unique_ptr<TMapTabController> MapTab;
   std::unique_ptr<TScanHistoryHook> History;
+  // Shows the summary page the results open on; the first unless the window remembers another.
+  std::function<void()> ShowSummaryPage;
 
  protected:
   bool event(QEvent* event) override;

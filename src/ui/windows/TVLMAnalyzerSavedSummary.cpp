@@ -26,7 +26,7 @@ void TVLMAnalyzerForm::LoadSavedSummary(const std::string& path) {
   Panel1->hide();
   Splitter1->widget(0)->hide();
   Splitter1->handle(1)->hide();
-  PageControl1->setCurrentIndex(0);
+  ShowSummaryPage();
   SummaryTitleBar->SetTitle(QStringLiteral("Summary (Please wait...)"), false);
   ProgressBar1->setValue(0);
   ProgressBar1->show();

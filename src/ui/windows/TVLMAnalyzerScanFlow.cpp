@@ -116,7 +116,6 @@ void TVLMAnalyzerForm::DestroyQuickInfo() {
 
 void TVLMAnalyzerForm::ScanFinished() {
   if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());  // before sorting
-  PageControl1->setCurrentIndex(0);
   DestroyProgressForm();
   VirtualStringTree->show();
   FolderView->Attach(&FolderTree);
@@ -124,6 +123,7 @@ void TVLMAnalyzerForm::ScanFinished() {
   ScanAgainButton->setEnabled(true);
   FolderView->SelectFirstNode();
   MapTab->ScanFinished(FolderTree, FileRecords, Groups);
+  ShowSummaryPage();  // after the map's tab is back, as it may be the page to show
   Summary->BuildBiggestFilesSection(BiggestFiles);
   StartSummary();
 }
@@ -136,7 +136,9 @@ void TVLMAnalyzerForm::ScanCancelled() {
 void TVLMAnalyzerForm::StartSummary() {
   Panel4->show();
   Splitter1->handle(1)->show();
-  Splitter1->setSizes({std::max(0, Splitter1->height() - SummaryPanelHeight), SummaryPanelHeight});
+  // The handle between them takes its own height, so the summary panel gets its height in full.
+  const int above = Splitter1->height() - Splitter1->handleWidth() - SummaryPanelHeight;
+  Splitter1->setSizes({std::max(0, above), SummaryPanelHeight});
   ProgressBar1->show();
   Label1->show();
   SummaryTitleBar->SetTitle(QStringLiteral("Summary (Please wait...)"), false);

@@ -43,9 +43,9 @@ TFolderTreeController::TFolderTreeController(QTreeView* tree, TDesktopShell& she
   Tree->installEventFilter(this);
 }
 
+// In the order the user chose last: largest first unless a header click turned it round.
 void TFolderTreeController::Attach(TFolderTree* tree) {
   Model->Attach(tree);
-  Direction = Qt::DescendingOrder;
   Model->sort(0, Direction);
   Tree->header()->setSortIndicator(0, Direction);
   for (int row = 0; row < Model->rowCount({}); ++row) Tree->expand(Model->index(row, 0, {}));
@@ -58,6 +58,12 @@ void TFolderTreeController::Detach() {
 void TFolderTreeController::HeaderClick(Qt::MouseButton button) {
   if (button != Qt::LeftButton) return;
   Direction = Direction == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
+  Model->sort(0, Direction);
+  Tree->header()->setSortIndicator(0, Direction);
+}
+
+void TFolderTreeController::SetDirection(Qt::SortOrder order) {
+  Direction = order;
   Model->sort(0, Direction);
   Tree->header()->setSortIndicator(0, Direction);
 }

@@ -84,6 +84,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
 
  private:
   void PrepareTree(QTreeView* tree, TSummaryTreeModel* model, int sortColumn);
+  static void FitColumns(QTreeView* tree, const TSummaryTreeModel& model);
   void FocusChanged(const TSummaryTreeModel* model, const QModelIndex& current);
   void StopWorker();
   void ShowSortedDetail();
