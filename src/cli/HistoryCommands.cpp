@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "cli/HistoryReport.h"
+#include "history/ScanComparison.h"
 #include "history/THistoryDatabase.h"
 #include "history/TScanDiff.h"
 #include "system/NativePlatform.h"
@@ -43,45 +44,6 @@ std::unique_ptr<THistoryDatabase> OpenHistory(bool forWriting) {
     return nullptr;
   }
   return db;
-}
-
-// The two scans to compare, older first, or false with the reason printed.
-bool PickScans(THistoryDatabase& db, const TDiffArgs& args, TScanSnapshot& from,
-               TScanSnapshot& to) {
-  std::int64_t fromId = args.FromId;
-  std::int64_t toId = args.ToId;
-  if (fromId == 0) {
-    std::vector<TScanSnapshot> scans;
-    const std::string root = args.Path.empty() ? std::string() : NormalizeScanRoot(args.Path);
-    if (!db.ListScans(root, scans)) {
-      Warn("cannot read the scan history: " + db.Error());
-      return false;
-    }
-    if (root.empty() && !scans.empty()) {
-      // Without a PATH: the folder scanned last.
-      const std::string newest = scans.front().Root;
-      std::erase_if(scans, [&](const TScanSnapshot& s) { return s.Root != newest; });
-    }
-    if (scans.size() < 2) {
-      const std::string which =
-          root.empty() ? (scans.empty() ? "any folder" : scans[0].Root) : root;
-      Warn("the history holds " + std::to_string(scans.size()) + " scan" +
-           (scans.size() == 1 ? "" : "s") + " of " + which + "; scan it again to see what changed");
-      return false;
-    }
-    fromId = scans[1].Id;
-    toId = scans[0].Id;
-  }
-  if (!db.LoadScan(fromId, from) || !db.LoadScan(toId, to)) {
-    Warn(db.Error());
-    return false;
-  }
-  if (from.Root != to.Root) {
-    Warn("scans " + std::to_string(fromId) + " and " + std::to_string(toId) +
-         " are of different folders (" + from.Root + ", " + to.Root + ")");
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -172,7 +134,12 @@ int RunDiffCommand(const TDiffArgs& args) {
   if (!db) return 1;
   TScanSnapshot from;
   TScanSnapshot to;
-  if (!PickScans(*db, args, from, to)) return 1;
+  std::string error;
+  const std::string root = args.Path.empty() ? std::string() : NormalizeScanRoot(args.Path);
+  if (!LoadScansToCompare(*db, root, args.FromId, args.ToId, from, to, error)) {
+    Warn(error);
+    return 1;
+  }
   const TScanDiff diff = DiffScans(from, to, args.Top, NativePathStyle());
   WriteAll(args.Json ? DiffJson(from, to, diff) : DiffText(from, to, diff));
   return 0;

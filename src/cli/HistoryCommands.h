@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/SummaryCommands.h"
+#include "history/ScanComparison.h"
 #include "history/TScanHistoryRecorder.h"
 #include "model/TFolderData.h"
 
@@ -22,7 +23,7 @@ struct TDiffArgs {
   std::string Path;  // PATH's root; the newest scan's root when empty and no ids are given
   std::int64_t FromId = 0;
   std::int64_t ToId = 0;  // both set when two scans are given by id
-  std::size_t Top = 20;
+  std::size_t Top = DefaultChangeListLength;
   bool Json = false;
 };
 

@@ -96,18 +96,6 @@ void AppendChangesJson(std::string& out, const char* key, const std::vector<TFol
 
 }  // namespace
 
-std::string FormatSizeChange(std::int64_t change) {
-  const std::uint64_t magnitude =
-      change < 0 ? 0 - static_cast<std::uint64_t>(change) : static_cast<std::uint64_t>(change);
-  std::string text = FormatSize(magnitude, 2);
-  if (change == 0) return text;
-  const char sign = change > 0 ? '+' : '-';
-  const std::size_t digits = text.find_first_not_of(' ');
-  if (digits == 0 || digits == std::string::npos) return sign + text;
-  text[digits - 1] = sign;
-  return text;
-}
-
 std::string HistoryText(const std::vector<TScanSnapshot>& scans, const std::string& root) {
   if (scans.empty()) {
     return root.empty() ? "no scans in the history\n" : "no scans of " + root + " in the history\n";

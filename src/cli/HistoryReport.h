@@ -20,7 +20,4 @@ namespace Vellumetric {
 [[nodiscard]] std::string DiffJson(const TScanSnapshot& from, const TScanSnapshot& to,
                                    const TScanDiff& diff);
 
-// A change of size as FormatSize shows sizes, with its sign: "   +1.50 GB", "  -12.0 KB".
-[[nodiscard]] std::string FormatSizeChange(std::int64_t change);
-
 }  // namespace Vellumetric

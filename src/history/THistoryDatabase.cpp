@@ -309,21 +309,39 @@ int THistoryDatabase::PruneRoot(const std::string& root, int keep, int& removed)
     while ((rc = select.Step()) == SQLITE_ROW) old.push_back(select.Int(0));
     if (rc != SQLITE_DONE) return rc;
   }
+  return DeleteRows(old, removed);
+}
+
+int THistoryDatabase::DeleteRows(const std::vector<std::int64_t>& ids, int& removed) {
   TSqlStatement folders(Db, "delete from folder_block where scan = ?");
   TSqlStatement scans(Db, "delete from scan where id = ?");
   if (!folders.Ok() || !scans.Ok())
     return folders.Ok() ? scans.PrepareCode() : folders.PrepareCode();
-  for (const std::int64_t id : old) {
+  for (const std::int64_t id : ids) {
     folders.Bind(1, id);
     scans.Bind(1, id);
     int rc = folders.Step();
     if (rc == SQLITE_DONE) rc = scans.Step();
     if (rc != SQLITE_DONE) return rc;
+    removed += sqlite3_changes(Db);
     folders.Reset();
     scans.Reset();
-    ++removed;
   }
   return SQLITE_OK;
+}
+
+bool THistoryDatabase::DeleteScans(const std::vector<std::int64_t>& ids, int& removed) {
+  removed = 0;
+  if (!Db && !Open()) return false;
+  int rc = Exec("begin immediate");
+  if (rc == SQLITE_OK) rc = DeleteRows(ids, removed);
+  rc = CommitOrRollback(rc);
+  if (rc != SQLITE_OK) {
+    removed = 0;
+    return Fail(rc);
+  }
+  if (removed > 0) VacuumIfMostlyFree();
+  return true;
 }
 
 void THistoryDatabase::VacuumIfMostlyFree() {

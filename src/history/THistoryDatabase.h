@@ -39,6 +39,9 @@ class THistoryDatabase {
   [[nodiscard]] bool ListScans(const std::string& root, std::vector<TScanSnapshot>& scans);
   // One scan with all its folders; false when there is no scan of that id.
   [[nodiscard]] bool LoadScan(std::int64_t id, TScanSnapshot& scan);
+  // Removes the scans of these ids in one transaction (all or none); ids the history does not
+  // hold are passed over. `removed` counts the scans that were there.
+  [[nodiscard]] bool DeleteScans(const std::vector<std::int64_t>& ids, int& removed);
   // Sets the number of scans kept per root and prunes every root to it.
   [[nodiscard]] bool SetKeep(int keep, int& removedScans);
   [[nodiscard]] int Keep();
@@ -53,6 +56,7 @@ class THistoryDatabase {
   [[nodiscard]] int StoreOnce(const TScanSnapshot& scan);
   [[nodiscard]] int InsertFolders(std::int64_t scanId, const TScanSnapshot& scan);
   [[nodiscard]] int PruneRoot(const std::string& root, int keep, int& removed);
+  [[nodiscard]] int DeleteRows(const std::vector<std::int64_t>& ids, int& removed);
   [[nodiscard]] int Exec(const char* sql);
   [[nodiscard]] int CommitOrRollback(int rc);
   [[nodiscard]] bool Fail(int code);

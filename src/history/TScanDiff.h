@@ -16,6 +16,8 @@ struct TFolderChange {
   std::string Path;
   std::uint64_t Before = 0;
   std::uint64_t After = 0;
+  // The folder's index in the newer scan's folders; NoNode for a gone folder.
+  std::uint32_t AfterIndex = NoNode;
   [[nodiscard]] std::int64_t Change() const noexcept {
     return static_cast<std::int64_t>(After) - static_cast<std::int64_t>(Before);
   }
@@ -36,6 +38,9 @@ struct TScanDiff {
   std::size_t ShrinkCount = 0;
   std::size_t AddedCount = 0;
   std::size_t RemovedCount = 0;
+  // For each folder of the newer scan, its index in the older scan's folders (NoNode when it is
+  // new): what a window needs to show any folder's change, not only the listed ones.
+  std::vector<std::uint32_t> BeforeIndex;
 };
 
 // Both snapshots need their folders, in pre-order (as the history stores them).

@@ -24,16 +24,28 @@ TScanHistoryRecorder::~TScanHistoryRecorder() {
 }
 
 void TScanHistoryRecorder::Record(TScanSnapshot snapshot) {
+  Record(std::make_shared<const TScanSnapshot>(std::move(snapshot)));
+}
+
+void TScanHistoryRecorder::Record(std::shared_ptr<const TScanSnapshot> snapshot) {
   {
     std::lock_guard<std::mutex> guard(Lock);
-    Queue.push_back(std::move(snapshot));
+    Queue.push_back([this, snapshot = std::move(snapshot)] { Write(*snapshot); });
+  }
+  Changed.notify_all();
+}
+
+void TScanHistoryRecorder::Post(TTask task) {
+  {
+    std::lock_guard<std::mutex> guard(Lock);
+    Queue.push_back([this, task = std::move(task)] { task(DatabasePath); });
   }
   Changed.notify_all();
 }
 
 void TScanHistoryRecorder::WaitIdle() {
   std::unique_lock<std::mutex> guard(Lock);
-  Changed.wait(guard, [this] { return Queue.empty() && !Writing; });
+  Changed.wait(guard, [this] { return Queue.empty() && !Busy; });
 }
 
 std::vector<std::string> TScanHistoryRecorder::TakeWarnings() {
@@ -51,13 +63,13 @@ void TScanHistoryRecorder::Run() {
   for (;;) {
     Changed.wait(guard, [this] { return Stopping || !Queue.empty(); });
     if (Queue.empty()) return;  // stopping, and everything queued is written
-    TScanSnapshot next = std::move(Queue.front());
+    const std::function<void()> next = std::move(Queue.front());
     Queue.pop_front();
-    Writing = true;
+    Busy = true;
     guard.unlock();
-    Write(next);
+    next();
     guard.lock();
-    Writing = false;
+    Busy = false;
     Changed.notify_all();
   }
 }

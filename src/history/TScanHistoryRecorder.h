@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -22,10 +23,16 @@ namespace Vellumetric {
 // (not cancelled) scan and before anything reorders or clears the tree, calls
 //   recorder.Record(MakeScanSnapshot(tree, root, asDrive, startedAt, SecondsSinceEpoch()));
 // The copy takes a few tens of milliseconds for 100,000 folders; the database is written here.
+//
+// Reads of the history that must not overtake a write (or be overtaken by one) are posted to the
+// same thread: the window compares a finished scan with the earlier ones just before it is
+// recorded, so the comparison sees exactly the scans that came before it.
 class TScanHistoryRecorder {
  public:
   // Called after each snapshot: whether it was stored, and a warning line (empty when none).
   using TNotify = std::function<void(bool stored, const std::string& warning)>;
+  // A piece of work on the history, given the database's path.
+  using TTask = std::function<void(const std::string& databasePath)>;
 
   explicit TScanHistoryRecorder(std::string databasePath, TNotify notify = {},
                                 int busyMilliseconds = 500);
@@ -34,7 +41,12 @@ class TScanHistoryRecorder {
   TScanHistoryRecorder& operator=(const TScanHistoryRecorder&) = delete;
 
   void Record(TScanSnapshot snapshot);
-  // Blocks until every queued snapshot is written (the command line uses it before it exits).
+  // The same, for a snapshot that is also read elsewhere (it is never changed).
+  void Record(std::shared_ptr<const TScanSnapshot> snapshot);
+  // Runs `task` on the recorder's thread, after everything queued before it.
+  void Post(TTask task);
+  // Blocks until every queued snapshot is written and every posted task has run (the command line
+  // uses it before it exits).
   void WaitIdle();
   [[nodiscard]] std::vector<std::string> TakeWarnings();
   // Seconds the last write took on the recorder's thread (for the timings report).
@@ -49,8 +61,8 @@ class TScanHistoryRecorder {
   int BusyMilliseconds;
   std::mutex Lock;
   std::condition_variable Changed;
-  std::deque<TScanSnapshot> Queue;
-  bool Writing = false;
+  std::deque<std::function<void()>> Queue;
+  bool Busy = false;
   bool Stopping = false;
   std::vector<std::string> Warnings;
   double WriteSeconds = 0;

@@ -10,12 +10,14 @@
 namespace Vellumetric {
 
 TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root, bool asDrive,
-                               std::int64_t started, std::int64_t finished) {
+                               std::int64_t started, std::int64_t finished,
+                               std::vector<TNodeId>* nodes) {
   TScanSnapshot snap;
   snap.Root = NormalizeScanRoot(root);
   snap.Mode = asDrive ? FolderKindDrive : FolderKindFolder;
   snap.Started = started;
   snap.Finished = finished;
+  if (nodes) nodes->clear();
   const TNodeId top = tree.FirstChild(NoNode);
   if (top == NoNode) return snap;
   const TFolderData& r = tree.Data(top);
@@ -25,6 +27,7 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
   // The walk marks every folder it could not list and counts them on each ancestor.
   snap.Unreadable = r.UnreadableBelow + (r.ReadError != 0 ? 1u : 0u);
   snap.Folders.reserve(static_cast<std::size_t>(r.FolderCount) + 1);
+  if (nodes) nodes->reserve(snap.Folders.capacity());
   // Explicit stack of (node, its index in the snapshot): trees thousands of levels deep must
   // not overflow the call stack.
   std::vector<std::pair<TNodeId, std::uint32_t>> stack{{top, NoNode}};
@@ -35,6 +38,7 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
     const auto index = static_cast<std::uint32_t>(snap.Folders.size());
     snap.Folders.push_back(
         {parent, node == top ? std::string() : d.Name, d.Size, d.FileCount, d.FolderCount});
+    if (nodes) nodes->push_back(node);
     for (TNodeId c = tree.FirstChild(node); c != NoNode; c = tree.NextSibling(c)) {
       stack.push_back({c, index});
     }

@@ -35,10 +35,12 @@ struct TScanSnapshot {
 };
 
 // Copies the folder totals below the first top-level node of `tree`. `root` is the scanned
-// path as given; it is made absolute for the history.
+// path as given; it is made absolute for the history. `nodes`, when given, receives the tree
+// node of each snapshot folder, so a window can find a compared folder in its tree again.
 [[nodiscard]] TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
                                              bool asDrive, std::int64_t started,
-                                             std::int64_t finished);
+                                             std::int64_t finished,
+                                             std::vector<TNodeId>* nodes = nullptr);
 
 // Now, in the form the history stores times.
 [[nodiscard]] std::int64_t SecondsSinceEpoch();

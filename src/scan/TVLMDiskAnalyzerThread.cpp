@@ -212,6 +212,7 @@ void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {
 void TVLMDiskAnalyzerThread::DoTerminate() {
   Scanning->store(false);
   if (!Cancelled()) {
+    if (Finishing) Finishing(*FolderTree);
     Sync([this] {
       ProgressBar->SelectNode(FolderTree->FirstChild(NoNode));
       ProgressBar->StepProgress();

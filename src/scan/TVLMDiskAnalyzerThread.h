@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   // Optional: what could not be read, cleared with the folder tree at the start. Each folder
   // node also keeps its own ReadError and the count of unreadable folders below it.
   TUnreadableList* Unreadable = nullptr;
+  // Optional: runs on the worker with the finished tree, just before the end message is posted
+  // (never after a cancel). Work on the whole tree that must not hold up the window goes here:
+  // the worker is still its only user.
+  std::function<void(const TFolderTree& tree)> Finishing;
   // Threads that list folders; 0 lets the engine choose, 1 is the plain one-thread walk. The
   // result is the same whatever the number.
   int Threads = 0;

@@ -161,4 +161,16 @@ std::string FormatSize(std::uint64_t size, int decimals, std::string_view decima
   return FormatPattern(pattern, {double{k}}, decimalSeparator) + " KB";
 }
 
+std::string FormatSizeChange(std::int64_t change, std::string_view decimalSeparator) {
+  const std::uint64_t magnitude =
+      change < 0 ? 0 - static_cast<std::uint64_t>(change) : static_cast<std::uint64_t>(change);
+  std::string text = FormatSize(magnitude, 2, decimalSeparator);
+  if (change == 0) return text;
+  const char sign = change > 0 ? '+' : '-';
+  const std::size_t digits = text.find_first_not_of(' ');
+  if (digits == 0 || digits == std::string::npos) return sign + text;
+  text[digits - 1] = sign;
+  return text;
+}
+
 }  // namespace Vellumetric

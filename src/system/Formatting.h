@@ -39,4 +39,9 @@ class TFormatArg {
 [[nodiscard]] std::string FormatSize(std::uint64_t size, int decimals,
                                      std::string_view decimalSeparator = ".");
 
+// A change of size as FormatSize shows sizes (2 decimals), with its sign in the padding:
+// "   +1.50 GB", "  -12.00 KB"; no change has no sign.
+[[nodiscard]] std::string FormatSizeChange(std::int64_t change,
+                                           std::string_view decimalSeparator = ".");
+
 }  // namespace Vellumetric

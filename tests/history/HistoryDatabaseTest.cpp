@@ -102,6 +102,47 @@ TEST(HistoryDatabase, LoweringKeepPrunesAndVacuumsWhenMostOfTheFileIsFree) {
   EXPECT_EQ(scans.size(), 2u);
 }
 
+TEST(HistoryDatabase, DeletingScansTakesTheirFoldersAndNothingElseAndALockLosesNothing) {
+  TTempDir tmp;
+  const std::string path = tmp / "history.sqlite";
+  THistoryDatabase db(path, 50);
+  for (std::uint64_t i = 1; i <= 3; ++i) ASSERT_TRUE(db.Store(WideSnapshot("/a", 3000, i)));
+  ASSERT_TRUE(db.Store(WideSnapshot("/b", 10, 4)));
+  std::vector<TScanSnapshot> scans;
+  ASSERT_TRUE(db.ListScans("", scans));
+  ASSERT_EQ(scans.size(), 4u);  // ids: /b, then /a newest first
+
+  // Held by another program: refused as a whole.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
+  int removed = -1;
+  EXPECT_FALSE(db.DeleteScans({scans[1].Id}, removed));
+  EXPECT_EQ(removed, 0);
+  sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+
+  ASSERT_TRUE(db.DeleteScans({scans[1].Id, scans[3].Id, 999}, removed)) << db.Error();
+  EXPECT_EQ(removed, 2);
+  std::vector<TScanSnapshot> left;
+  ASSERT_TRUE(db.ListScans("", left));
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_EQ(left[0].Id, scans[0].Id);
+  EXPECT_EQ(left[1].Id, scans[2].Id);
+  TScanSnapshot back;
+  EXPECT_TRUE(db.LoadScan(scans[2].Id, back));
+  EXPECT_EQ(back.Folders.size(), 3001u);
+  sqlite3_stmt* count = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(other,
+                               "select count(*) from folder_block where scan not in "
+                               "(select id from scan)",
+                               -1, &count, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(count, 0), 0);  // no folders left behind
+  sqlite3_finalize(count);
+  sqlite3_close(other);
+}
+
 TEST(HistoryDatabase, DamagedFileIsMovedAsideAndANewHistoryStarted) {
   TTempDir tmp;
   const std::string path = tmp / "history.sqlite";
@@ -165,12 +206,22 @@ TEST(ScanHistoryRecorder, WritesEveryQueuedScanOnItsOwnThreadAndReportsFailures)
   TTempDir tmp;
   const std::thread::id caller = std::this_thread::get_id();
   std::vector<std::thread::id> writers;
+  std::vector<std::size_t> seenBetween;
   {
     TScanHistoryRecorder recorder(tmp / "history.sqlite", [&](bool stored, const std::string&) {
       if (stored) writers.push_back(std::this_thread::get_id());
     });
-    for (std::uint64_t i = 1; i <= 3; ++i) recorder.Record(WideSnapshot("/q", 100, i));
+    for (std::uint64_t i = 1; i <= 3; ++i) {
+      recorder.Record(WideSnapshot("/q", 100, i));
+      // A read posted between two scans sees the first and not the second.
+      recorder.Post([&](const std::string& database) {
+        THistoryDatabase reader(database);
+        std::vector<TScanSnapshot> seen;
+        if (reader.ListScans("/q", seen)) seenBetween.push_back(seen.size());
+      });
+    }
   }  // the destructor writes what is queued before it joins
+  EXPECT_EQ(seenBetween, (std::vector<std::size_t>{1, 2, 3}));
   ASSERT_EQ(writers.size(), 3u);
   EXPECT_NE(writers[0], caller);
   THistoryDatabase db(tmp / "history.sqlite");

@@ -23,7 +23,17 @@ constexpr unsigned long long kMB = 1024 * 1024;
 std::int64_t ScanAndStore(THistoryDatabase& db, const std::string& root) {
   TScanHarness scan;
   scan.Run(root);
-  EXPECT_TRUE(db.Store(MakeScanSnapshot(scan.Tree, root, false, 0, 0))) << db.Error();
+  std::vector<TNodeId> nodes;
+  const TScanSnapshot snapshot = MakeScanSnapshot(scan.Tree, root, false, 0, 0, &nodes);
+  // Each folder of the snapshot names its node of the scan's tree.
+  EXPECT_EQ(nodes.size(), snapshot.Folders.size());
+  for (std::size_t i = 0; i < nodes.size() && i < snapshot.Folders.size(); ++i) {
+    EXPECT_EQ(scan.Tree.Data(nodes[i]).Size, snapshot.Folders[i].Size);
+    if (i > 0) {
+      EXPECT_EQ(scan.Tree.Data(nodes[i]).Name, snapshot.Folders[i].Name);
+    }
+  }
+  EXPECT_TRUE(db.Store(snapshot)) << db.Error();
   std::vector<TScanSnapshot> scans;
   EXPECT_TRUE(db.ListScans(NormalizeScanRoot(root), scans));
   return scans.empty() ? 0 : scans.front().Id;

@@ -90,6 +90,18 @@ TEST(ScanDiff, RenamesAndDeletionsShowAsGoneAndNewSubtreesAndListsAreCut) {
   EXPECT_EQ(diff.Added[1].Path, "/r/keep/n3");
   ASSERT_EQ(diff.RemovedCount, 2u);
   EXPECT_EQ(Listed(diff.Removed), (TListed{{"/r/old", -3000}, {"/r/keep/tmp", -900}}));
+  // Each listed folder leads back to its folder of the newer scan (a gone one to none), and each
+  // folder of the newer scan to its counterpart in the older one.
+  for (const auto* list : {&diff.Growth, &diff.Added}) {
+    for (const TFolderChange& c : *list) {
+      ASSERT_LT(c.AfterIndex, after.Folders.size());
+      EXPECT_EQ("/" + after.Folders[c.AfterIndex].Name, c.Path.substr(c.Path.rfind('/')));
+      EXPECT_EQ(after.Folders[c.AfterIndex].Size, c.After);
+    }
+  }
+  EXPECT_EQ(diff.Removed[0].AfterIndex, NoNode);
+  EXPECT_EQ(diff.BeforeIndex,
+            (std::vector<std::uint32_t>{0, NoNode, NoNode, 3, NoNode, NoNode, NoNode}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Numbered.h"
@@ -127,10 +128,17 @@ TEST(TVLMDiskAnalyzerThread, ProgressAndEndMessageFollowTheWrittenOrder) {
   AddSampleDrive(*run.Fs);
   bool scanningSeen = false;
   run.Bridge.OnStep = [&] { scanningSeen = scanningSeen || run.Scanning.load(); };
+  // The finishing work sees the complete tree on the worker, before the window hears of the end.
+  const std::thread::id caller = std::this_thread::get_id();
+  run.Thread->Finishing = [&](const TFolderTree& tree) {
+    run.Bridge.Log.push_back(
+        "finishing on " + std::string(std::this_thread::get_id() == caller ? "caller" : "worker") +
+        (tree.Data(tree.FirstChild(NoNode)).Complete ? ", complete" : ""));
+  };
   run.Run({"C:"}, true);
-  EXPECT_EQ(run.Bridge.Log,
-            (std::vector<std::string>{"range 0..3", "pos 0", "step", "step", "expand 0", "select 0",
-                                      "step", "post 2026 to 77"}));
+  EXPECT_EQ(run.Bridge.Log, (std::vector<std::string>{"range 0..3", "pos 0", "step", "step",
+                                                      "expand 0", "finishing on worker, complete",
+                                                      "select 0", "step", "post 2026 to 77"}));
   EXPECT_TRUE(scanningSeen);
   EXPECT_FALSE(run.Scanning.load());
   EXPECT_EQ(run.Subfolders.load(), 2);
@@ -210,11 +218,15 @@ TEST(TVLMDiskAnalyzerThread, CancelMidWalkCompletesEveryNodeAndSkipsTheFinalTick
   run.Fs->OnEnter = [&](const std::string& path) {
     if (path == "C:\\A\\B\\C") run.Thread->CancelScan();
   };
+  run.Thread->Finishing = [&](const TFolderTree&) { run.Bridge.Log.push_back("finishing"); };
   run.Run({"C:", "G:"}, true);
 
   EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SCAN_CANCELLED}));
   EXPECT_EQ(run.Bridge.Log.back(), "post 2027 to 77");
-  for (const auto& line : run.Bridge.Log) EXPECT_NE(line.rfind("select", 0), 0u) << line;
+  for (const auto& line : run.Bridge.Log) {
+    EXPECT_NE(line.rfind("select", 0), 0u) << line;
+    EXPECT_NE(line, "finishing");
+  }
   for (TNodeId id = 0; id < run.Tree.Count(); ++id) EXPECT_TRUE(run.Tree.Data(id).Complete);
   // Totals gathered up to the stop: the file before the subfolder counts, nothing after it.
   EXPECT_EQ(run.Node("C:\\A").Size, 1u);

@@ -1,7 +1,9 @@
 #pragma once
 
+#ifndef _WIN32
 #include <sys/mount.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -15,6 +17,10 @@ namespace Vellumetric::Testing {
 class TTmpfsMount {
  public:
   TTmpfsMount(std::string folder, unsigned kib) : Folder(std::move(folder)) {
+#ifdef _WIN32
+    (void)kib;
+    Why = "a small file system to fill is mounted on Linux only (tmpfs)";
+#else
     if (::geteuid() != 0) {
       Why = "needs root to mount a small tmpfs";
       return;
@@ -25,9 +31,12 @@ class TTmpfsMount {
       return;
     }
     IsMounted = true;
+#endif
   }
   ~TTmpfsMount() {
+#ifndef _WIN32
     if (IsMounted) ::umount2(Folder.c_str(), MNT_DETACH);
+#endif
   }
   TTmpfsMount(const TTmpfsMount&) = delete;
   TTmpfsMount& operator=(const TTmpfsMount&) = delete;

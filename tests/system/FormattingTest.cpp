@@ -38,6 +38,16 @@ TEST(FormatSize, WideValuesAndLocaleSeparator) {
             "5 KB");
 }
 
+// The sign takes the padding's last blank, so signed and plain sizes line up in one column; the
+// most negative change has no positive counterpart and must not overflow.
+TEST(FormatSizeChange, SignInThePaddingAndTheExtremes) {
+  EXPECT_EQ(FormatSizeChange(1536), "   +1.50 KB");
+  EXPECT_EQ(FormatSizeChange(-(5LL << 30), ","), "   -5,00 GB");
+  EXPECT_EQ(FormatSizeChange(0), "    0.00 KB");
+  EXPECT_EQ(FormatSizeChange(100000LL << 30), "+100000.00 GB");
+  EXPECT_EQ(FormatSizeChange(INT64_MIN), "-8589934592.00 GB");
+}
+
 // Every Qt program sets the C locale from the environment; the separator must still be the one
 // asked for, or the CLI's JSON and the window would differ by machine.
 TEST(FormatPattern, IgnoresTheProcessLocale) {

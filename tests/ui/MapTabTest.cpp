@@ -67,8 +67,9 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
   ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
-  ASSERT_EQ(a.PageControl1->count(), 3);
+  ASSERT_EQ(a.PageControl1->count(), 4);  // General, Detail, Map, and Changes (hidden here)
   EXPECT_EQ(a.PageControl1->tabText(2), "Map");
+  EXPECT_FALSE(a.PageControl1->isTabVisible(3));
   a.PageControl1->setCurrentIndex(2);
   TTreemapView& map = *a.MapTab->Map;
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));

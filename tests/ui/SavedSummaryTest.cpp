@@ -1,10 +1,10 @@
 // The save and open windows and the analyzer's saved-summary commands, on real files.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -167,6 +167,18 @@ TEST(SavedSummary, ConfirmReplaceNoKeepsTheWindowAndTheFile) {
   EXPECT_EQ(analyzer.Messages, (std::vector<std::pair<int, std::uintptr_t>>{{WM_SAVE_SUMMARY, 0}}));
 }
 
+// The names in a folder, one a line in byte order (a symbolic link by its own name).
+std::string SortedNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  std::string text;
+  for (const std::string& name : names) text += name + "\n";
+  return text;
+}
+
 TEST(SavedSummary, SaveOnAFullDiskKeepsTheOldFileAndSaysWhy) {
   TAnalyzerFixture f;
   TTmpfsMount disk(f.Backup.Path(), 64);
@@ -184,7 +196,7 @@ TEST(SavedSummary, SaveOnAFullDiskKeepsTheOldFileAndSaysWhy) {
             std::vector<std::string>{"Save Summary|The summary could not be saved as \"" + kName +
                                      ".sbf\": " + std::strerror(ENOSPC) + "."});
   EXPECT_EQ(ReadAll(file), before);
-  EXPECT_EQ(RunCommand("ls -A " + ShellQuote(f.Backup.Path())), kName + ".sbf\n");
+  EXPECT_EQ(SortedNames(f.Backup.Path()), kName + ".sbf\n");
 }
 
 struct TOpenFixture {
@@ -201,8 +213,9 @@ struct TOpenFixture {
     for (const char* name : {"b.sbf", "A.SBF", "c.sbf", "desktop.ini", "notes.txt"}) {
       std::ofstream(Backup / name) << name;
     }
-    ::mkdir((Backup / "dir.sbf").c_str(), 0755);
-    static_cast<void>(::symlink("b.sbf", (Backup / "link.sbf").c_str()));
+    std::error_code ec;
+    std::filesystem::create_directory(Backup / "dir.sbf", ec);
+    std::filesystem::create_symlink("b.sbf", Backup / "link.sbf", ec);
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
@@ -271,7 +284,7 @@ TEST(OpenSummary, DeleteAsksAndGoesOnPastAFileThatCannotBeDeleted) {
   EXPECT_EQ(f.Names().size(), 3u);
   EXPECT_EQ(f.Script.Shown.back(), "Confirm Delete|Are you sure you want to delete \"c.sbf\"?");
 
-  ::unlink((f.Backup / "b.sbf").c_str());  // gone before the delete: it cannot be deleted
+  std::filesystem::remove(f.Backup / "b.sbf");  // gone before the delete: it cannot be deleted
   f.Select({"A.SBF", "b.sbf", "c.sbf"});
   f.Open.DeleteButtonClick();
   EXPECT_EQ(f.Script.Shown[1],
@@ -281,8 +294,7 @@ TEST(OpenSummary, DeleteAsksAndGoesOnPastAFileThatCannotBeDeleted) {
             "Cannot Delete|Backup file cannot be deleted at this time. Please try again later.");
   EXPECT_EQ(f.Names(), std::vector<std::string>{"b.sbf"});
   // Only the selected summaries went; the folder, the link and the other files stay.
-  EXPECT_EQ(RunCommand("cd " + ShellQuote(f.Backup.Path()) + " && ls -A | LC_ALL=C sort"),
-            "desktop.ini\ndir.sbf\nlink.sbf\nnotes.txt\n");
+  EXPECT_EQ(SortedNames(f.Backup.Path()), "desktop.ini\ndir.sbf\nlink.sbf\nnotes.txt\n");
 }
 
 }  // namespace

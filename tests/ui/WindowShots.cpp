@@ -1,20 +1,25 @@
 // Renders the save, open, options (list and edit panel) and help windows with sample content
-// into PNG files, for scripts/screenshots: `window-shots OUTPUT_FOLDER SUFFIX [TREE]`; or, with
-// `window-shots OUTPUT_FOLDER SUFFIX --results BIG_TREE TREE`, the scan view and the results
-// view's pages in the program's window (see ResultsShots). With TREE, the program's window scans
-// it and the whole screen is saved with the Map tab open (the summary panel made half the
-// window's height) and the pointer's tooltip on the biggest file (map-SUFFIX), then after a
-// click on that file (map-click-SUFFIX). The data folder is whatever XDG_DATA_HOME says; the
-// script points it into a temporary folder.
+// into PNG files, for scripts/screenshots: `window-shots OUTPUT_FOLDER SUFFIX [TREE]`. With TREE,
+// the program's window scans it and the whole screen is saved with the Map tab open (the summary
+// panel made half the window's height) and the pointer's tooltip on the biggest file
+// (map-SUFFIX), then after a click on that file (map-click-SUFFIX). Then, as a user would, a big
+// file is added three levels down and TREE scanned again: the screen with the Changes tab open
+// (changes-SUFFIX), after a click on its first growth spot (changes-click-SUFFIX), and the Scan
+// History window (history-SUFFIX); the file is removed again afterwards. With
+// `window-shots OUTPUT_FOLDER SUFFIX --results BIG_TREE TREE` instead, the scan view and the
+// results view's pages in the program's window (see ResultsShots). The data folder is whatever
+// XDG_DATA_HOME says; the script points it into a temporary folder.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "filetypes/VLMOptions.h"
@@ -24,6 +29,7 @@
 #include "system/TDirectoryLister.h"
 #include "ui/dialogs/TOpenSummaryForm.h"
 #include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/dialogs/TScanHistoryForm.h"
 #include "ui/dialogs/TVLMHelpForm.h"
 #include "ui/dialogs/options/TVLMOptionsForm.h"
 #include "ui/windows/TMainForm.h"
@@ -167,6 +173,57 @@ bool ResultsShots(const std::string& big, const std::string& tree, const QString
   return true;
 }
 
+// The folder three levels below `tree` whose path sorts first: the same on every run.
+std::string ThreeLevelsDown(const std::string& tree) {
+  namespace fs = std::filesystem;
+  std::string first;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(tree, ec), end; it != end; it.increment(ec)) {
+    if (it.depth() > 2) {
+      it.disable_recursion_pending();
+    } else if (it.depth() == 2 && it->is_directory(ec) &&
+               (first.empty() || it->path().string() < first)) {
+      first = it->path().string();
+    }
+  }
+  return first;
+}
+
+// A second scan of `tree` with a big file added three levels down, on the Changes tab, and the
+// history window with both scans.
+bool ChangesShots(const std::string& tree, const QString& out, const QString& suffix) {
+  const std::string folder = ThreeLevelsDown(tree);
+  if (folder.empty()) return false;
+  const std::string big = folder + "/big-" + suffix.toStdString() + ".iso";
+  std::ofstream(big, std::ios::binary).close();
+  std::error_code ec;
+  std::filesystem::resize_file(big, 3ull << 30, ec);  // sparse: no disk space taken
+  if (ec) return false;
+  TMainForm form;
+  form.setGeometry(QApplication::primaryScreen()->availableGeometry().adjusted(0, 30, 0, 0));
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  a.ScanFolder(tree);
+  TChangesTab& tab = *a.ChangesTab;
+  const bool done = RunUntil([&] { return !a.WorkPending() && tab.ShownDiff(); });
+  std::filesystem::remove(big, ec);
+  if (!done) return false;
+  const int height = a.Splitter1->height();
+  a.Splitter1->setSizes({height / 2, height - height / 2});
+  a.PageControl1->setCurrentWidget(tab.TabSheet);
+  SaveScreen(out + "/changes-" + suffix + ".png");
+  const QModelIndex first = tab.Model->index(1, 0, {});
+  QTest::mouseClick(tab.List->viewport(), Qt::LeftButton, {}, tab.List->visualRect(first).center());
+  SaveScreen(out + "/changes-click-" + suffix + ".png");
+  TScanHistoryForm history(
+      &a, [&a](TScanHistoryRecorder::TTask task) { return a.History->Post(std::move(task)); },
+      nullptr);
+  history.show();
+  if (!RunUntil([&] { return !history.IsLoading(); })) return false;
+  history.grab().save(out + "/history-" + suffix + ".png");
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -214,5 +271,6 @@ int main(int argc, char** argv) {
   TVLMHelpForm help(nullptr, HelpFolder());
   Shot(help, out, "help-" + suffix);
   if (argc > 3 && !MapShots(argv[3], out, suffix)) return 1;
+  if (argc > 3 && !ChangesShots(argv[3], out, suffix)) return 1;
   return 0;
 }

@@ -55,6 +55,15 @@ void TVLMHelpForm::ShowWelcome() {
   }
 }
 
+void TVLMHelpForm::ShowPage(const QString& page) {
+  const QString path = QDir(Folder).filePath(page);
+  if (!QFileInfo::exists(path)) {
+    ShowWelcome();
+  } else if (Browser->source() != QUrl::fromLocalFile(path)) {
+    Browser->setSource(QUrl::fromLocalFile(path));
+  }
+}
+
 QString HelpFolder() {
   const QString installed = QDir(QCoreApplication::applicationDirPath())
                                 .filePath(QStringLiteral("../share/quendrix-vellumetric/help"));
@@ -64,13 +73,26 @@ QString HelpFolder() {
   return QStringLiteral(VLM_SOURCE_HELP_DIR);
 }
 
+namespace {
+
+// The "helpPage" property of `object` or of the nearest of its parents that has one.
+QString HelpPageOf(const QObject* object) {
+  for (; object; object = object->parent()) {
+    const QString page = object->property("helpPage").toString();
+    if (!page.isEmpty()) return page;
+  }
+  return {};
+}
+
+}  // namespace
+
 THelpService::THelpService(QString folder) : Folder(std::move(folder)) {}
 
 THelpService::~THelpService() {
   if (HelpWindow && !HelpWindow->parentWidget()) delete HelpWindow.data();
 }
 
-void THelpService::ShowHelp() {
+void THelpService::ShowHelp(const QString& page) {
   QWidget* modal = QApplication::activeModalWidget();
   if (modal == HelpWindow.data()) modal = nullptr;
   if (!HelpWindow) {
@@ -82,6 +104,7 @@ void THelpService::ShowHelp() {
   } else if (!HelpWindow->isVisible()) {
     HelpWindow->ShowWelcome();
   }
+  if (!page.isEmpty()) HelpWindow->ShowPage(page);
   HelpWindow->show();
   HelpWindow->raise();
   HelpWindow->activateWindow();
@@ -97,7 +120,11 @@ bool THelpService::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_F1 && !key->isAutoRepeat() && watched->isWidgetType()) {
-      ShowHelp();
+      // The press is offered to each parent in turn: the page follows the focus first, so
+      // every offer opens the same page.
+      QString page = HelpPageOf(QApplication::focusWidget());
+      if (page.isEmpty()) page = HelpPageOf(watched);
+      ShowHelp(page);
     }
   }
   return QObject::eventFilter(watched, event);

@@ -15,6 +15,8 @@ class TVLMHelpForm final : public QWidget {
 
   // Shows the welcome page again.
   void ShowWelcome();
+  // Shows the page of that file name in the help folder (the welcome page when it is missing).
+  void ShowPage(const QString& page);
 
   QTextBrowser* Browser = nullptr;
   QToolButton* BackButton = nullptr;
@@ -30,13 +32,14 @@ class TVLMHelpForm final : public QWidget {
 
 // Opens the one help window: from the Help button, and from F1 anywhere in the application.
 // While a modal dialog is open the window is made that dialog's own window, so it takes input
-// instead of being blocked by the dialog.
+// instead of being blocked by the dialog. F1 opens the page named by the "helpPage" property of
+// the focused widget or the nearest of its parents that has one, else the welcome page.
 class THelpService final : public QObject {
  public:
   explicit THelpService(QString folder = HelpFolder());
   ~THelpService() override;
 
-  void ShowHelp();
+  void ShowHelp(const QString& page = QString());
   // Watches every key press of the application for F1; the key still reaches its target.
   void InstallF1Key();
 

@@ -87,6 +87,7 @@ void TVLMDiskScanProgressForm::StartScanThread(const std::vector<std::string>& r
   Thread->Extensions = Targets.Extensions;
   Thread->BiggestFiles = Targets.BiggestFiles;
   Thread->FileRecords = Targets.FileRecords;
+  Thread->Finishing = Targets.Finishing;
   Thread->NotifyWindow = HandleOf(this);
   // The flag is up from the first moment, so a close request made before the worker has
   // started already waits for it.

@@ -32,6 +32,8 @@ struct TScanTargets {
   const TFileExtList* Extensions = nullptr;
   std::atomic<bool>* Scanning = nullptr;
   TFileRecordStore* FileRecords = nullptr;  // one record per file, for the map; may be null
+  // Optional: runs on the scan's worker with the finished tree, before the end message.
+  std::function<void(const TFolderTree& tree)> Finishing = nullptr;
 };
 
 // The scan view: title bar, the sweep and the progress strip with Cancel. Owns the scan thread

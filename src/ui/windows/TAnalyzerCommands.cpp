@@ -13,6 +13,7 @@
 #include "system/TApplicationInfo.h"
 #include "ui/dialogs/TOpenSummaryForm.h"
 #include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/dialogs/TScanHistoryForm.h"
 #include "ui/dialogs/options/TVLMOptionsForm.h"
 
 namespace Vellumetric {
@@ -36,6 +37,9 @@ TAnalyzerCommands::TAnalyzerCommands(const TCommandTargets& targets, TCommandFol
   connect(Targets.OptionsButton, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
   connect(Targets.HelpButton, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
   connect(Targets.OpenButton, &QToolButton::clicked, this, [this] { ToolButton10Click(); });
+  if (Targets.HistoryButton) {
+    connect(Targets.HistoryButton, &QToolButton::clicked, this, [this] { ToolButton11Click(); });
+  }
   Help.InstallF1Key();
 }
 
@@ -73,6 +77,11 @@ void TAnalyzerCommands::ToolButton10Click() {
                         Targets.OpenButton->text(), Folders.BackupFolder(), OpenSortAscending,
                         Prompts);
   open.exec();
+}
+
+void TAnalyzerCommands::ToolButton11Click() {
+  TScanHistoryForm history(Targets.Window, PostToHistory, CompareScans, Prompts);
+  history.exec();
 }
 
 void TAnalyzerCommands::ShowSaveSummary() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "history/TScanHistoryRecorder.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
 #include "model/TSummaryNodeData.h"
@@ -44,6 +46,7 @@ struct TCommandTargets {
   QToolButton* OptionsButton = nullptr;
   QToolButton* HelpButton = nullptr;
   QToolButton* OpenButton = nullptr;
+  QToolButton* HistoryButton = nullptr;
   TFileExtDescList* Groups = nullptr;
   TFileExtList* Extensions = nullptr;
   const std::string* CurrentPath = nullptr;
@@ -65,6 +68,7 @@ class TAnalyzerCommands final : public QObject {
   void ToolButton7Click();   // Options
   void ToolButton9Click();   // Help
   void ToolButton10Click();  // Open Saved Summary
+  void ToolButton11Click();  // Scan History...
   // WM_SHOW_SAVE_SUMMARY: the save window for the current path.
   void ShowSaveSummary();
   // WM_SAVE_SUMMARY: writes the save-name file into the Backup folder; a failure is shown.
@@ -81,6 +85,10 @@ class TAnalyzerCommands final : public QObject {
   TSummarySource Summary;
   std::function<void(const std::string& path)> LoadSummary;
   std::function<void(TFileExtDescList&, TFileExtList&)> GroupSource;
+  // Set by the analyzer once its history exists: the history window reads and changes the
+  // history on its thread, and shows two scans' changes in the analyzer.
+  std::function<bool(TScanHistoryRecorder::TTask task)> PostToHistory;
+  std::function<void(std::int64_t fromId, std::int64_t toId)> CompareScans;
 
   THelpService Help;
   bool OpenSortAscending = false;  // the open window's sort direction, kept for the run

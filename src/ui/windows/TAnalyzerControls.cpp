@@ -40,14 +40,15 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   ToolButton7 = AddButton(QStringLiteral("    Options    "), QStringLiteral("options"));
   ToolButton10 =
       AddButton(QStringLiteral("  Open Saved Summary  "), QStringLiteral("open_summary"));
+  ToolButton11 = AddButton(QStringLiteral("  Scan History...  "), QStringLiteral("scan_history"));
   ToolButton8 = ToolBar1->addSeparator();
   ToolButton5 = AddButton(QStringLiteral("    Upgrade    "), QStringLiteral("upgrade"));
   ToolButton9 = AddButton(QStringLiteral("      Help      "), QStringLiteral("help"));
   ToolButton4 = AddButton(QStringLiteral("      About      "), QStringLiteral("about"));
   const std::pair<QToolButton*, const char*> names[] = {
-      {ToolButton1, "ToolButton1"}, {ToolButton2, "ToolButton2"},  {ToolButton4, "ToolButton4"},
-      {ToolButton5, "ToolButton5"}, {ToolButton6, "ToolButton6"},  {ToolButton7, "ToolButton7"},
-      {ToolButton9, "ToolButton9"}, {ToolButton10, "ToolButton10"}};
+      {ToolButton1, "ToolButton1"}, {ToolButton2, "ToolButton2"},   {ToolButton4, "ToolButton4"},
+      {ToolButton5, "ToolButton5"}, {ToolButton6, "ToolButton6"},   {ToolButton7, "ToolButton7"},
+      {ToolButton9, "ToolButton9"}, {ToolButton10, "ToolButton10"}, {ToolButton11, "ToolButton11"}};
   for (const auto& [button, name] : names) button->setObjectName(QString::fromLatin1(name));
   SetButtonShown(ToolButton6, false);
   SetButtonShown(ScanAgainButton, false);

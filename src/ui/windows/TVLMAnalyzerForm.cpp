@@ -26,6 +26,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
                                     .OptionsButton = ToolButton7,
                                     .HelpButton = ToolButton9,
                                     .OpenButton = ToolButton10,
+                                    .HistoryButton = ToolButton11,
                                     .Groups = &Groups,
                                     .Extensions = &Extensions,
                                     .CurrentPath = &CurrentPath,
@@ -35,8 +36,8 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
                                     .Compact = &Compact});
   Shell = new TDesktopShell(this, Services.BusAddress);
   FolderView = new TFolderTreeController(VirtualStringTree, *Shell, Dpi);
-  FolderView->FocusChanged = [this](const TFolderData& node, bool topLevel) {
-    ShowFolderInfo(node, topLevel);
+  FolderView->FocusChanged = [this](TNodeId id, const TFolderData& node, bool topLevel) {
+    ShowFolderInfo(id, node, topLevel);
   };
   TSummaryControls controls;
   controls.GeneralTree = VirtualStringTree1;
@@ -52,6 +53,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
                                                *Shell);
   History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
                                                Services.HistoryDatabase);
+  WireHistory();
   SummaryThreadTimer = new QTimer(this);
   SummaryThreadTimer->setInterval(200);
   connect(SummaryThreadTimer, &QTimer::timeout, this, [this] { SummaryThreadTimerTimer(); });
@@ -65,6 +67,10 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
 // The workers write into this window's lists: they are stopped before any list goes.
 TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   DestroyProgressForm();
+  // The history's thread is joined while the Changes tab lives; what it queued for the tab is
+  // skipped.
+  ChangesTab->Clear();
+  History.reset();
   MapTab.reset();  // its renderer may still read the folder tree
   delete Summary;
   Summary = nullptr;
@@ -108,7 +114,7 @@ void TVLMAnalyzerForm::ShowStartView() {
     // Without a fixed drive the page stays empty.
     if (!DiskList.empty()) ShowDriveInfo(DiskList.front().RootPath);
   }
-  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10}) {
+  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
     SetButtonShown(b, true);
   }
   Panel1->show();
@@ -123,9 +129,14 @@ void TVLMAnalyzerForm::ShowDriveInfo(const std::string& root) {
   ListView1->ShowRows(DrivePageRows(drive), 200, 160);
 }
 
-void TVLMAnalyzerForm::ShowFolderDetails(const std::string& path, const TFolderData* node) {
-  ListView1->ShowRows(FolderPageRows(path, node, QLocale::system().decimalPoint().toStdString()),
-                      100, 270);
+void TVLMAnalyzerForm::ShowFolderDetails(const std::string& path, const TFolderData* node,
+                                         TNodeId id) {
+  std::vector<TInfoPageRow> rows =
+      FolderPageRows(path, node, QLocale::system().decimalPoint().toStdString());
+  if (node && id != NoNode) {
+    if (auto change = ChangesTab->FolderPageRow(id)) rows.push_back(std::move(*change));
+  }
+  ListView1->ShowRows(rows, 100, 270);
 }
 
 void TVLMAnalyzerForm::CancelSummary() {

@@ -20,6 +20,7 @@
 #include "system/TWindowsInfo.h"
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
+#include "ui/results/changes/TChangesTab.h"
 #include "ui/results/folders/TFolderTreeController.h"
 #include "ui/results/map/TMapTabController.h"
 #include "ui/results/summary/TSummaryViewController.h"
@@ -44,7 +45,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void Initialize();
   void ShowStartView();
   void ShowDriveInfo(const std::string& root);
-  void ShowFolderDetails(const std::string& path, const TFolderData* node);
+  // The folder page; `id`, the node's id in the folder tree, adds its change since the compared
+  // scan when there is one.
+  void ShowFolderDetails(const std::string& path, const TFolderData* node, TNodeId id = NoNode);
   // Stop requests of the closing main window and of Back.
   void CancelSummary();
   void CancelScan();
@@ -64,7 +67,10 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   // still being made has stopped.
   void ScanAgainClick();
   void SummaryThreadTimerTimer();
-  void ShowFolderInfo(const TFolderData& node, bool topLevel);
+  void ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel);
+  // Two stored scans of one folder in the Changes tab, without a scan (the history window's
+  // Compare); Back returns to the start view.
+  void ShowStoredComparison(std::int64_t fromId, std::int64_t toId);
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
@@ -100,6 +106,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TFileRecordStore FileRecords;           // the scan's files, for the map
   std::unique_ptr<TMapTabController> MapTab;
   std::unique_ptr<TScanHistoryHook> History;
+  std::unique_ptr<TChangesTab> ChangesTab;
   // Shows the summary page the results open on; the first unless the window remembers another.
   std::function<void()> ShowSummaryPage;
 
@@ -118,6 +125,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void DestroyProgressForm();
   void DestroyQuickInfo();
   void WireSavedSummaries();
+  void WireHistory();
+  // The General and Detail pages: shown for a scan and a saved summary, not for two stored scans.
+  void ShowSummaryTabs(bool shown);
 
   int Dpi;
   TAnalyzerServices Services;

@@ -17,7 +17,9 @@ void TVLMAnalyzerForm::LoadSavedSummary(const std::string& path) {
   if (ProgressForm || Scanning.load() || path.empty()) return;
   OpenPathText = path;
   MapTab->ScanStarting();  // nothing of the last scan stays on the map
-  ScanRoots.clear();       // a loaded summary is not saved again
+  ChangesTab->Clear();     // nor on the Changes tab
+  ShowSummaryTabs(true);
+  ScanRoots.clear();  // a loaded summary is not saved again
   // A hidden panel has no height worth keeping: the results view's last height stays.
   if (Panel4->isVisible()) SummaryPanelHeight = Panel4->height();
   Panel4->show();

@@ -22,7 +22,7 @@ std::string DriveScanRoot(std::string root) {
 }  // namespace
 
 void TVLMAnalyzerForm::EnterScanView() {
-  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10}) {
+  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
     SetButtonShown(b, false);
   }
   SetButtonShown(ToolButton6, true);
@@ -94,9 +94,16 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   VirtualStringTree->hide();  // covered by the scan view
   LastScanDrives = drives;
   MapTab->ScanStarting();
+  ChangesTab->Clear();
+  ShowSummaryTabs(true);
   History->ScanStarting(drives);
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
   targets.FileRecords = &FileRecords;  // what the map draws
+  if (!ScanRoots.empty()) {
+    // The history's copy of the tree is made on the worker, not in the window's event loop.
+    targets.Finishing = [history = History.get(), root = ScanRoots.front()](
+                            const TFolderTree& tree) { history->CopyFinishedTree(tree, root); };
+  }
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
@@ -204,11 +211,11 @@ void TVLMAnalyzerForm::ScanAgain() {
   StartScan(LastScanDrives);
 }
 
-void TVLMAnalyzerForm::ShowFolderInfo(const TFolderData& node, bool topLevel) {
+void TVLMAnalyzerForm::ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel) {
   if (topLevel && node.Kind == FolderKindDrive) {
     ShowDriveInfo(node.Name + (NativePathStyle() == TPathStyle::Windows ? "\\" : ""));
   } else {
-    ShowFolderDetails(node.Path.Str(), &node);
+    ShowFolderDetails(node.Path.Str(), &node, id);
   }
   CurrentPath = node.Path.Str();
 }

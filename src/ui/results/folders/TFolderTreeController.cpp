@@ -76,12 +76,16 @@ void TFolderTreeController::SelectFirstNode() {
   NodeFocused(first);  // also when it was current already: the page must show it
 }
 
+void TFolderTreeController::RefreshFocusedNode() {
+  NodeFocused(Tree->currentIndex());
+}
+
 void TFolderTreeController::NodeFocused(const QModelIndex& current) {
   TFolderTree* tree = Model->AttachedTree();
   if (!current.isValid() || !tree) return;
   const TNodeId node = Model->NodeOf(current);
   const TFolderData& data = tree->Data(node);
-  if (FocusChanged) FocusChanged(data, tree->Parent(node) == NoNode);
+  if (FocusChanged) FocusChanged(node, data, tree->Parent(node) == NoNode);
   if (!data.Path.Empty()) {
     SelectedFolder = data.Path.Str();
     OpenFileLocation2->setEnabled(true);

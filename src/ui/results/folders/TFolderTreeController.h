@@ -28,6 +28,8 @@ class TFolderTreeController final : public QObject {
   // A left click on a header: the other direction, column 0 stays the sort column.
   void HeaderClick(Qt::MouseButton button);
   void SelectFirstNode();
+  // Runs FocusChanged for the current node again (its page has more to show).
+  void RefreshFocusedNode();
   void FitFirstColumn();
   void OpenSelectedFolder();
   void OpenSelectedFolderLocation();
@@ -39,7 +41,7 @@ class TFolderTreeController final : public QObject {
   void SetDirection(Qt::SortOrder order);
 
   // Runs on every focus change with the newly focused node (ShowFolderInfo of the analyzer).
-  std::function<void(const TFolderData& node, bool topLevel)> FocusChanged;
+  std::function<void(TNodeId id, const TFolderData& node, bool topLevel)> FocusChanged;
 
   TFolderTreeModel* Model = nullptr;
   QMenu* PopupMenu4 = nullptr;
