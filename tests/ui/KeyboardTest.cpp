@@ -107,6 +107,8 @@ TEST(Keys, EveryCommandOfTheMainWindowRunsFromItsKey) {
     d = FakeDisks();
     d[0].RootPath = root;
   };
+  TTempDir data;  // the scan history, so a second scan has a Changes page
+  services.HistoryDatabase = [&] { return data / "history.sqlite"; };
   int browsed = 0;
   services.ChooseFolder = [&](QWidget*) {
     ++browsed;
@@ -122,6 +124,7 @@ TEST(Keys, EveryCommandOfTheMainWindowRunsFromItsKey) {
   // The start view's windows.
   EXPECT_EQ(DialogOf(&form, "Open Saved Summary"), "TOpenSummaryForm");
   EXPECT_EQ(DialogOf(&form, "Options"), "TVLMOptionsForm");
+  EXPECT_EQ(DialogOf(&form, "Scan History"), "TScanHistoryForm");
   Press(&form, "Help");
   ASSERT_TRUE(RunUntil([&] { return a.Commands->Help.Window() != nullptr; }));
   TVLMHelpForm* help = a.Commands->Help.Window();
@@ -151,6 +154,9 @@ TEST(Keys, EveryCommandOfTheMainWindowRunsFromItsKey) {
   EXPECT_EQ(a.FolderTree.Data(TopFolder(a)).Size, before + (1 << 20));
   EXPECT_EQ(a.FolderTree.Data(TopFolder(a)).Kind, FolderKindFolder);
   EXPECT_EQ(browsed, 1);  // the same folder: nobody was asked again
+  ASSERT_TRUE(RunUntil([&] { return a.ChangesTab->IsShown(); }));
+  Press(&form, "Changes");
+  EXPECT_EQ(a.PageControl1->currentWidget()->objectName(), "ChangesTabSheet");
 
   // Back; Scan Drive (the selected tile's); Scan Again keeps a drive scan a drive scan.
   Press(&form, "Back");
@@ -191,7 +197,7 @@ TEST(Keys, EscapeTabReturnAndTheDialogs) {
   a.ToolButton1->setFocus();
   EXPECT_EQ(TabRound(&form),
             (std::vector<std::string>{"ToolButton1", "ToolButton2", "ToolButton7", "ToolButton10",
-                                      "ToolButton5", "ToolButton9", "ToolButton4",
+                                      "ToolButton11", "ToolButton5", "ToolButton9", "ToolButton4",
                                       "TVLMDriveListForm", "ListView1"}));
   a.QuickInfo->DriveList->setFocus();
   Key(&form, Qt::Key_Down);  // the tiles follow the arrows, and the page follows the tile

@@ -91,7 +91,7 @@ TEST(ResultsLayout, WhatTheUserMadeOfTheWindowComesBackUnlessItIsDamaged) {
     form.setGeometry(placed);
     TVLMAnalyzerForm& a = *form.Analyzer;
     ScanAndWait(a, tree.Path());
-    a.Splitter1->setSizes({200, a.Splitter1->height() - 200});
+    a.Splitter1->setSizes({150, a.Splitter1->height() - 150});  // the summary panel made taller
     QCoreApplication::processEvents();
     summaryHeight = a.Panel4->height();
     a.VirtualStringTree2->header()->resizeSection(1, 123);

@@ -14,6 +14,7 @@
 #include "UiWait.h"
 #include "ui/dialogs/TOpenSummaryForm.h"
 #include "ui/dialogs/TSaveSummaryForm.h"
+#include "ui/dialogs/TScanHistoryForm.h"
 #include "ui/dialogs/TVLMAboutForm.h"
 #include "ui/dialogs/TVLMHelpForm.h"
 #include "ui/dialogs/options/TVLMOptionsForm.h"
@@ -92,8 +93,9 @@ std::shared_ptr<TFakeDirectoryLister> FakeTree(std::shared_ptr<std::atomic<bool>
   return fake;
 }
 
-TAnalyzerServices Services(std::shared_ptr<TFakeDirectoryLister> fake) {
+TAnalyzerServices Services(std::shared_ptr<TFakeDirectoryLister> fake, std::string history = {}) {
   TAnalyzerServices services = ServicesWithDefaults();
+  services.HistoryDatabase = [history] { return history; };
   services.Listers = [fake] { return std::make_unique<TFakeDirectoryLister>(*fake); };
   return services;
 }
@@ -104,7 +106,8 @@ bool InResults(const TVLMAnalyzerForm& a) {
 
 TEST(ScreenReader, EveryInteractiveElementOfEveryWindowHasAName) {
   auto hold = std::make_shared<std::atomic<bool>>(true);
-  TMainForm form(120, Services(FakeTree(hold)));
+  TTempDir folder;
+  TMainForm form(120, Services(FakeTree(hold), folder / "history.sqlite"));
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   TVLMAnalyzerForm& a = *form.Analyzer;
@@ -115,15 +118,24 @@ TEST(ScreenReader, EveryInteractiveElementOfEveryWindowHasAName) {
   ExpectAllNamed(&form, "scan view");
   hold->store(false);
   ASSERT_TRUE(RunUntil([&] { return InResults(a); }));
+  a.ScanAgainClick();  // a second scan of the folder: the Changes page has something to show
+  ASSERT_TRUE(RunUntil([&] { return InResults(a) && a.ChangesTab->IsShown(); }));
   for (int page = 0; page < a.PageControl1->count(); ++page) {
+    if (!a.PageControl1->isTabVisible(page)) continue;
     a.PageControl1->setCurrentIndex(page);
     ExpectAllNamed(&form,
                    qPrintable(QStringLiteral("results, page ") + a.PageControl1->tabText(page)));
   }
 
+  TScanHistoryForm history(
+      &form, [&a](TScanHistoryRecorder::TTask task) { return a.History->Post(std::move(task)); },
+      nullptr);
+  history.show();
+  ASSERT_TRUE(RunUntil([&] { return !history.IsLoading(); }));
+  ExpectAllNamed(&history, "scan history");
+  history.close();
   TFileExtDescList groups = DefaultGroupList();
   TFileExtList extensions = DefaultExtensionList();
-  TTempDir folder;
   TVLMOptionsForm options(&form, groups, extensions, folder / "groups.sqlite", 120, 120);
   options.show();
   ExpectAllNamed(&options, "options");

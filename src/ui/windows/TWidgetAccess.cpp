@@ -13,6 +13,8 @@ namespace Vellumetric {
 namespace {
 
 constexpr auto kNoStandardKey = QKeySequence::UnknownKey;
+// The property that records for which window a widget has had its row applied.
+constexpr const char* kAppliedFor = "vlmAccessAppliedFor";
 
 // One widget of one window. `Widget` is its object name, or "Parent/Name" where the name alone
 // is not unique in the window. A button with a key gets it as its shortcut and in its tooltip; a
@@ -43,6 +45,8 @@ constexpr TAccessRow kRows[] = {
    QKeySequence::Preferences, "Ctrl+,"},
   {"MainForm", "ToolBar1/ToolButton10", "Open Saved Summary", "Opens a summary saved earlier",
    QKeySequence::Open, "Ctrl+O"},
+  {"MainForm", "ToolBar1/ToolButton11", "Scan History",
+   "Lists the stored scans of your folders and compares two of them", kNoStandardKey, "Ctrl+H"},
   {"MainForm", "ToolBar1/ToolButton5", "Upgrade", "Opens the maker's web page"},
   {"MainForm", "ToolBar1/ToolButton9", "Help", "Opens the help", QKeySequence::HelpContents, "F1"},
   {"MainForm", "ToolBar1/ToolButton4", "About", "Shows the version and your system"},
@@ -65,6 +69,10 @@ constexpr TAccessRow kRows[] = {
   {"MainForm", "VirtualStringTree2", "Files by type",
    "Each file-type group with its files, largest first, with its share of the largest group"},
   {"MainForm", "Map", "Map", nullptr},
+  {"MainForm", "ChangesChooser", "Earlier scan", "The earlier scan of the folder to compare with"},
+  {"MainForm", "ChangesList", "Changes",
+   "The folders where the space grew or shrank since the earlier scan, and those new or gone"},
+  {"MainForm", "SizeChart", "Size over the stored scans", nullptr},
   // A window's own row: its key closes it.
   {"MainForm", "MainForm", "Quit", nullptr, QKeySequence::Quit, "Ctrl+Q"},
 
@@ -87,6 +95,10 @@ constexpr TAccessRow kRows[] = {
   {"TSaveSummaryForm", "Edit1", "Name", "The name of the summary file"},
   // About.
   {"TVLMAboutForm", "CloseButton", nullptr, nullptr, kNoStandardKey, nullptr, true},
+  // Scan History.
+  {"TScanHistoryForm", "ListView1", "Stored scans", "Each stored scan with its folder and totals"},
+  {"TScanHistoryForm", "DeleteButton", nullptr, "Deletes the selected scans",
+   QKeySequence::Delete, "Del"},
   // Help.
   {"TVLMHelpForm", "TVLMHelpForm", "Close Help", nullptr, QKeySequence::Cancel, "Esc"},
   {"TVLMHelpForm", "Browser", "Help page", nullptr},
@@ -106,11 +118,12 @@ struct TPageKey {
 
 // clang-format off
 constexpr TPageKey kPageKeys[] = {
-  // The summary's pages, Ctrl+1 onwards in the order of the tabs. The "Changes" page takes
-  // Ctrl+4 here, and the "Find" page QKeySequence::Find (Ctrl+F), once they exist.
+  // The summary's pages, Ctrl+1 onwards in the order of the tabs. The "Find" page takes
+  // QKeySequence::Find (Ctrl+F) here once it exists.
   {"PageControl1", "TabSheet1", "General", kNoStandardKey, "Ctrl+1"},
   {"PageControl1", "TabSheet2", "Detail", kNoStandardKey, "Ctrl+2"},
   {"PageControl1", "MapTabSheet", "Map", kNoStandardKey, "Ctrl+3"},
+  {"PageControl1", "ChangesTabSheet", "Changes", kNoStandardKey, "Ctrl+4"},
 };
 // clang-format on
 
@@ -121,8 +134,9 @@ const std::vector<std::vector<const char*>> kTabChains = {
     // The main window: toolbar, the drives or the scan's Cancel or the folder tree (whichever the
     // left side shows), the information page, the summary's pages.
     {"MainForm", "ToolButton1", "ToolButton2", "ToolButton6", "ScanAgainButton", "ToolButton7",
-     "ToolButton10", "ToolButton5", "ToolButton9", "ToolButton4", "TVLMDriveListForm",
-     "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree", "ListView1", "PageControl1"},
+     "ToolButton10", "ToolButton11", "ToolButton5", "ToolButton9", "ToolButton4",
+     "TVLMDriveListForm", "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree", "ListView1",
+     "PageControl1"},
     // Options' group panel, top to bottom.
     {"TVLMOptionsForm", "Edit1", "Edit2", "Button3", "ListBox1", "Button4", "SaveButton",
      "Button1"},
@@ -284,11 +298,20 @@ void TWidgetAccess::Apply(QWidget* widget) {
   ApplyTabChains(widget);
 }
 
+// Once per widget and window: a widget may be polished while it has no window yet (a tab's page
+// is built before it is added), so it is looked at again when it is first shown in a window.
 bool TWidgetAccess::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Polish && watched->isWidgetType()) {
-    Apply(static_cast<QWidget*>(watched));
-  } else if (event->type() == QEvent::Show) {
-    if (auto* tabs = qobject_cast<QTabWidget*>(watched)) ApplyPageToolTips(tabs);
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::Polish || type == QEvent::Show) && watched->isWidgetType()) {
+    auto* widget = static_cast<QWidget*>(watched);
+    const QString window = WindowName(widget);
+    if (widget->property(kAppliedFor).toString() != window) {
+      widget->setProperty(kAppliedFor, window);
+      Apply(widget);
+    }
+    if (type == QEvent::Show) {
+      if (auto* tabs = qobject_cast<QTabWidget*>(widget)) ApplyPageToolTips(tabs);
+    }
   }
   return QObject::eventFilter(watched, event);
 }
