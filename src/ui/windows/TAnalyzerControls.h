@@ -43,7 +43,7 @@ class TAnalyzerControls {
   QAction* ToolButton8 = nullptr;  // the separator
   QToolButton* ToolButton9 = nullptr;
   QToolButton* ToolButton10 = nullptr;
-  QToolButton* ToolButton11 = nullptr;  // Scan History...
+  QToolButton* ToolButton11 = nullptr;     // Scan History...
   QToolButton* ScanAgainButton = nullptr;  // the results view's: the same root once more
   QMenu* PopupMenu1 = nullptr;
   QMenu* PopupMenu2 = nullptr;
