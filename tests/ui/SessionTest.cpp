@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "TScriptedPrompts.h"
 #include "TTempDir.h"
@@ -14,6 +15,7 @@
 #include "ui/dialogs/options/TVLMOptionsForm.h"
 #include "ui/windows/TAnalyzerCommands.h"
 #include "ui/windows/TMainForm.h"
+#include "ui/windows/TWindowMemory.h"
 
 namespace Vellumetric {
 namespace {
@@ -38,6 +40,11 @@ class TDataHome {
   std::string Old;
 };
 
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   TTempDir home;
   RunCommand("mkdir -p " + ShellQuote(home / ".local/share") + " " + ShellQuote(home / "tree/sub") +
@@ -46,7 +53,9 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   MakeFile(home / "tree/photo.JPG", 300);
   MakeFile(home / "tree/fileExtData.sqlite", 10);
   const TDataHome env(home / ".local/share");
-  TMainForm form(120, FakeServices());
+  TAnalyzerServices services = FakeServices();
+  services.WindowStateFolder = TAnalyzerServices().WindowStateFolder;  // the program's own
+  TMainForm form(120, services);
   form.FormShow();  // sets up the data folder under the temporary home
   const std::string before = Listing(home.Path());
   TVLMAnalyzerForm& a = *form.Analyzer;
@@ -93,7 +102,11 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   });
   a.ToolButton10->click();
 
-  // Reset to the default groups.
+  // Reset to the default groups: the window's state, kept beside the groups, is not touched.
+  const std::string stateFile = home / ".local/share/Quendrix Vellumetric/window-state.ini";
+  ASSERT_TRUE(form.Memory->Save());
+  const std::string state = FileBytes(stateFile);
+  ASSERT_NE(state.find("Main.Geometry="), std::string::npos);
   WhenModal([](QWidget* w) {
     auto* options = static_cast<TVLMOptionsForm*>(w);
     options->Reset_ToolButton->click();
@@ -102,11 +115,15 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   a.ToolButton7->click();
   EXPECT_EQ(a.Groups.size(), 11u);
   EXPECT_EQ(script.Shown.size(), 2u);  // the delete and reset questions, no error
+  EXPECT_EQ(FileBytes(stateFile), state);
 
+  // Closing writes the window's state, in the data folder too.
+  form.show();
+  form.close();
   EXPECT_EQ(Listing(home.Path()), before);
   EXPECT_EQ(RunCommand("cd " + ShellQuote(home / ".local/share/Quendrix Vellumetric") +
                        " && find . | LC_ALL=C sort"),
-            ".\n./Backup\n./Temp\n./fileExtData.sqlite\n");
+            ".\n./Backup\n./Temp\n./fileExtData.sqlite\n./window-state.ini\n");
 }
 
 }  // namespace

@@ -59,7 +59,8 @@ inline TAnalyzerServices FakeServices() {
   TAnalyzerServices s;
   s.BuildDisks = [](TDiskList& d) { d = FakeDisks(); };
   s.VolumeQuery = FakeFacts;
-  s.HistoryDatabase = [] { return std::string(); };  // a test that wants one names its own
+  s.HistoryDatabase = [] { return std::string(); };    // a test that wants one names its own
+  s.WindowStateFolder = [] { return std::string(); };  // no test's window lays out the next
   s.GatherDrive = [](std::string_view root) {
     return FormatDriveInfo(root, FakeFacts(std::string(root)),
                            QLocale::system().decimalPoint().toStdString());

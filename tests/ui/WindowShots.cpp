@@ -7,8 +7,9 @@
 // a user would, a big file is added three levels down and TREE scanned again: the screen with the
 // Changes tab open (changes-SUFFIX), after a click on its first growth spot
 // (changes-click-SUFFIX), and the Scan History window (history-SUFFIX); the file is removed again
-// afterwards. The data folder is whatever XDG_DATA_HOME says; the script points it into a
-// temporary folder.
+// afterwards. With `window-shots OUTPUT_FOLDER SUFFIX --results BIG_TREE TREE` instead, the scan
+// view and the results view's pages in the program's window (see ResultsShots). The data folder
+// is whatever XDG_DATA_HOME says; the script points it into a temporary folder.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpEvent>
@@ -18,13 +19,16 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "filetypes/VLMOptions.h"
+#include "system/NativePlatform.h"
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
+#include "system/TDirectoryLister.h"
 #include "ui/dialogs/TOpenSummaryForm.h"
 #include "ui/dialogs/TSaveSummaryForm.h"
 #include "ui/dialogs/TScanHistoryForm.h"
@@ -154,6 +158,72 @@ bool MapShots(const std::string& tree, const QString& out, const QString& suffix
   return FindShots(a, out, suffix);
 }
 
+// The disk's own lister, held at the first folder below the root until let go: the scan view stays
+// up for its picture however fast the disk answers.
+class THeldLister final : public TDirectoryLister {
+ public:
+  THeldLister(std::unique_ptr<TDirectoryLister> inner, const std::atomic<bool>& hold)
+      : Inner(std::move(inner)), Hold(hold) {}
+  TPathStyle Style() const override { return Inner->Style(); }
+  bool ListsByFullPath() const override { return Inner->ListsByFullPath(); }
+  bool EnterRoot(std::string_view path, bool stay) override { return Inner->EnterRoot(path, stay); }
+  bool EnterChild(std::string_view name, std::string_view fullPath) override {
+    while (Hold.load()) QThread::msleep(5);
+    return Inner->EnterChild(name, fullPath);
+  }
+  bool Next(TDirEntry& entry) override { return Inner->Next(entry); }
+  void Leave() override { Inner->Leave(); }
+  std::int32_t LastError() const override { return Inner->LastError(); }
+
+ private:
+  std::unique_ptr<TDirectoryLister> Inner;
+  const std::atomic<bool>& Hold;
+};
+
+// The program's window at its own size and place: the scan view while `big` is scanned, then the
+// results of `tree` with the folders opened two levels down and the General, Detail (its largest
+// group opened) and Map pages, each saved as results-PAGE-SUFFIX; the scan view as scan-SUFFIX.
+bool ResultsShots(const std::string& big, const std::string& tree, const QString& out,
+                  const QString& suffix) {
+  std::atomic<bool> hold{true};
+  TAnalyzerServices services;
+  services.Listers = [&hold] {
+    return std::make_unique<THeldLister>(CreateDirectoryLister(), hold);
+  };
+  TMainForm form(std::nullopt, services);
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  a.ScanFolder(big);
+  // Some turns of the sweep, with the walk held in its first folder.
+  RunUntil([clock = QElapsedTimer()]() mutable {
+    if (!clock.isValid()) clock.start();
+    return clock.elapsed() > 1500;
+  });
+  SaveScreen(out + "/scan-" + suffix + ".png");
+  hold = false;
+  const auto done = [&] { return !a.ProgressForm && !a.SummaryBusy && !a.WorkPending(); };
+  if (!RunUntil(done)) return false;
+  a.BackClick();
+  if (!RunUntil([&] { return a.QuickInfo != nullptr; })) return false;
+  a.ScanFolder(tree);
+  TTreemapView& map = *a.MapTab->Map;
+  if (!RunUntil([&] { return done() && map.CurrentLayout() && !map.RenderPending(); })) {
+    return false;
+  }
+  a.VirtualStringTree->expandToDepth(1);
+  // The root keeps the selection (it has no bar); the folders below it show theirs.
+  a.VirtualStringTree->setCurrentIndex(a.FolderView->Model->index(0, 0, {}));
+  a.PageControl1->setCurrentIndex(0);
+  SaveScreen(out + "/results-general-" + suffix + ".png");
+  a.PageControl1->setCurrentIndex(1);
+  a.VirtualStringTree2->expand(a.Summary->DetailModel->index(0, 0, {}));
+  SaveScreen(out + "/results-detail-" + suffix + ".png");
+  a.PageControl1->setCurrentIndex(2);
+  if (!RunUntil([&] { return !map.RenderPending(); })) return false;
+  SaveScreen(out + "/results-map-" + suffix + ".png");
+  return true;
+}
+
 // The folder three levels below `tree` whose path sorts first: the same on every run.
 std::string ThreeLevelsDown(const std::string& tree) {
   namespace fs = std::filesystem;
@@ -212,6 +282,11 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const QString out = QString::fromLocal8Bit(argv[1]);
   const QString suffix = QString::fromLocal8Bit(argv[2]);
+  if (argc == 6 && std::string(argv[3]) == "--results") {
+    std::string message;
+    if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
+    return ResultsShots(argv[4], argv[5], out, suffix) ? 0 : 1;
+  }
   std::string message;
   if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
   const std::string backup = GetBackupFolder();

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "model/VLMMessages.h"
+#include "ui/common/SchemeColours.h"
 #include "ui/common/TVLMMessageEvent.h"
 #include "ui/common/UiMetrics.h"
 
@@ -71,7 +72,7 @@ void TVLMTitleBarForm::Draw() {
   QPainter p(&Buffer);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
-  p.fillRect(Buffer.rect(), Qt::white);
+  p.fillRect(Buffer.rect(), TSchemeColours::For(palette()).Panel);
   p.fillRect(QRectF(0, 0, w - 1, h), QColor(100, 100, 100));
   p.setPen(QPen(QColor(178, 178, 178), 1));
   p.drawRect(QRectF(0, 0, w - 1, h));
@@ -88,7 +89,7 @@ void TVLMTitleBarForm::paintEvent(QPaintEvent*) {
   if (ReadyFlag) {
     p.drawImage(0, 0, Buffer);
   } else {
-    p.fillRect(rect(), Qt::white);
+    p.fillRect(rect(), TSchemeColours::For(palette()).Panel);
   }
 }
 

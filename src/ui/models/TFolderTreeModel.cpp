@@ -78,9 +78,44 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
       if (whole == 0) return {};
       return ShareBarWidth(folder.Size, whole);
     }
+    case Qt::AccessibleTextRole:
+    case Qt::AccessibleDescriptionRole:
+      return index.column() == 0 ? SpokenText(node, role) : QVariant();
     default:
       return {};
   }
+}
+
+// What a screen reader says of a row: its name, its size and what its share bar shows, so the
+// row is understood without the other column; the description repeats the share and says why a
+// folder could not be read.
+QString TFolderTreeModel::SpokenText(TNodeId node, int role) const {
+  const TFolderData& folder = Tree->Data(node);
+  QString share;
+  const TNodeId parent = Tree->Parent(node);
+  if (parent != NoNode && folder.ParentComplete && Tree->Data(parent).Size != 0) {
+    const double percent =
+        100.0 * static_cast<double>(folder.Size) / static_cast<double>(Tree->Data(parent).Size);
+    share = QString::number(percent, 'f', 1).replace(QLatin1Char('.'), DecimalSeparator) +
+            QStringLiteral(" % of ") + QString::fromStdString(Tree->Data(parent).Name);
+  }
+  if (role == Qt::AccessibleDescriptionRole) {
+    QString text = share;
+    if (folder.ReadError != 0) {
+      if (!text.isEmpty()) text += QStringLiteral("; ");
+      text += QStringLiteral("could not be read: ") +
+              QString::fromStdString(SystemErrorText(folder.ReadError));
+    }
+    return text;
+  }
+  const QString size =
+      folder.Complete
+          ? QString::fromStdString(FormatSize(folder.Size, 2, DecimalSeparator.toStdString()))
+                .trimmed()
+          : QString::fromStdString(LoadResString(IDS_ANALYZING));
+  QString text = QString::fromStdString(folder.Name) + QStringLiteral(", ") + size;
+  if (!share.isEmpty()) text += QStringLiteral(", ") + share;
+  return text;
 }
 
 QVariant TFolderTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {

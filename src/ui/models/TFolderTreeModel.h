@@ -21,6 +21,8 @@ class TFolderTreeModel final : public TNodeTreeModel<TFolderData> {
   void sort(int column, Qt::SortOrder order) override;
 
  private:
+  [[nodiscard]] QString SpokenText(TNodeId node, int role) const;
+
   QString DecimalSeparator;
   QIcon Images[3];        // folder, other, drive: by Kind
   QIcon LockedImages[3];  // the same with a lock: the folder could not be read

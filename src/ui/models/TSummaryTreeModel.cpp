@@ -61,6 +61,9 @@ QVariant TSummaryTreeModel::data(const QModelIndex& index, int role) const {
       if (whole == 0) return {};
       return ShareBarWidth(item.Size, whole);
     }
+    case Qt::AccessibleTextRole:
+    case Qt::AccessibleDescriptionRole:
+      return index.column() == 0 ? SpokenText(node, role) : QVariant();
     default:
       return {};
   }
@@ -78,6 +81,28 @@ QVariant TSummaryTreeModel::headerData(int section, Qt::Orientation orientation,
     default:
       return QStringLiteral("Location");
   }
+}
+
+// What a screen reader says of a row: every column in one sentence, and on the Detail page what
+// the share bar shows (the row's size against the largest group's).
+QString TSummaryTreeModel::SpokenText(TNodeId node, int role) const {
+  const TSummaryNodeData& item = Tree->Data(node);
+  QString share;
+  const TNodeId first = Tree->FirstChild(NoNode);
+  if (Page == TPage::Detail && first != NoNode && Tree->Data(first).Size != 0) {
+    const double percent =
+        100.0 * static_cast<double>(item.Size) / static_cast<double>(Tree->Data(first).Size);
+    share = QString::number(percent, 'f', 1).replace(QLatin1Char('.'), Locale.decimalPoint()) +
+            QStringLiteral(" % of the largest group");
+  }
+  if (role == Qt::AccessibleDescriptionRole) return share;
+  QString text = CellText(node, 0) + QStringLiteral(", ") + CellText(node, 1).trimmed();
+  if (!share.isEmpty()) text += QStringLiteral(", ") + share;
+  const QString accessed = CellText(node, 2);
+  if (!accessed.isEmpty()) text += QStringLiteral(", last accessed ") + accessed;
+  const QString location = CellText(node, 3);
+  if (!location.isEmpty()) text += QStringLiteral(", in ") + location;
+  return text;
 }
 
 std::string TSummaryTreeModel::FilePath(TNodeId node, std::string_view separator) const {

@@ -38,6 +38,7 @@ class TSummaryTreeModel final : public TNodeTreeModel<TSummaryNodeData> {
 
  private:
   QString CellText(TNodeId node, int column) const;
+  [[nodiscard]] QString SpokenText(TNodeId node, int role) const;
 
   const TSummaryTree* Summary = nullptr;
   TPage Page;

@@ -5,14 +5,15 @@
 
 namespace Vellumetric {
 
-void PaintScanSweep(QPainter& painter, double width, double height, int angle) {
+void PaintScanSweep(QPainter& painter, double width, double height, int angle,
+                    const QColor& background) {
   const int x0 = static_cast<int>((width - 250) * 0.5);
   const int y0 = static_cast<int>((height - 250) * 0.5);
   const QRect disc(x0, y0, 250, 250);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  painter.fillRect(QRect(0, 0, static_cast<int>(width), static_cast<int>(height)), Qt::white);
+  painter.fillRect(QRect(0, 0, static_cast<int>(width), static_cast<int>(height)), background);
 
   const int midX = static_cast<int>(width * 0.5);
   QLinearGradient gradient(midX, 0, midX, static_cast<int>(height));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPainter>
 #include <QRect>
 #include <cstdint>
@@ -11,8 +12,12 @@ namespace Vellumetric {
 inline constexpr int ShareBarRole = Qt::UserRole + 1;
 
 // The share bar in a cell's content rectangle `cell`, `width` pixels long: a grey outline filled
-// light green, with one vertical line per pixel column whose blue rises by one up to 254.
-void PaintShareBar(QPainter& painter, const QRect& cell, double width);
+// light green, with one vertical line per pixel column whose blue rises by one up to 254. The
+// row's text is drawn over it in `text`: where that colour is too light to read on these colours
+// (a dark scheme's white), the whole bar is darkened by one share, just enough that the text
+// keeps a contrast of 4.5:1 on every part of it. Black text leaves the bar as it is.
+void PaintShareBar(QPainter& painter, const QRect& cell, double width,
+                   const QColor& text = Qt::black);
 
 // Width of the bar of a part `size` of `whole` (extended precision, then single as the bar
 // maths has always been done); whole must not be 0.

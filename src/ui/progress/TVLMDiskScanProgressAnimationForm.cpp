@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "ui/common/SchemeColours.h"
 #include "ui/common/UiMetrics.h"
 #include "ui/paint/ScanSweepPainter.h"
 
@@ -17,7 +18,7 @@ TVLMDiskScanProgressAnimationForm::TVLMDiskScanProgressAnimationForm(QWidget* pa
   setFixedSize(static_cast<int>(ClientWidth), static_cast<int>(ClientHeight));
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
-  Buffer.fill(Qt::white);
+  Buffer.fill(TSchemeColours::For(palette()).Panel);
   Timer1 = new QTimer(this);
   Timer1->setInterval(600);
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
@@ -29,7 +30,8 @@ TVLMDiskScanProgressAnimationForm::~TVLMDiskScanProgressAnimationForm() = defaul
 void TVLMDiskScanProgressAnimationForm::DrawFrame() {
   {
     QPainter painter(&Buffer);
-    PaintScanSweep(painter, ClientWidth, ClientHeight, SweepAngle);
+    PaintScanSweep(painter, ClientWidth, ClientHeight, SweepAngle,
+                   TSchemeColours::For(palette()).Panel);
   }
   FrameDrawn = true;
   update();

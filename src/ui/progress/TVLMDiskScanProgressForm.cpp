@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "model/VLMMessages.h"
+#include "ui/common/SchemeColours.h"
 #include "ui/common/TVLMMessageEvent.h"
 #include "ui/common/UiMetrics.h"
 
@@ -33,9 +34,9 @@ TVLMDiskScanProgressForm::TVLMDiskScanProgressForm(QWidget* parent, QObject* ana
   ++LiveForms;
   setObjectName(QStringLiteral("VLMDiskScanProgressForm"));
   setAutoFillBackground(true);
-  QPalette white = palette();
-  white.setColor(QPalette::Window, Qt::white);
-  setPalette(white);
+  QPalette panel = palette();
+  panel.setColor(QPalette::Window, TSchemeColours::For(palette()).Panel);
+  setPalette(panel);
   setFont(TahomaFont(8));
   InfoStrip = new TVLMDiskScanProgressInfoForm(this, this, dpi);
   Panel2 = new QWidget(this);

@@ -1,6 +1,9 @@
 #include "ui/progress/TVLMDiskScanProgressInfoForm.h"
 
+#include <QApplication>
+
 #include "model/VLMMessages.h"
+#include "ui/common/SchemeColours.h"
 #include "ui/common/TVLMMessageEvent.h"
 #include "ui/common/UiMetrics.h"
 
@@ -11,9 +14,10 @@ TVLMDiskScanProgressInfoForm::TVLMDiskScanProgressInfoForm(QWidget* parent, QObj
     : QWidget(parent), ProgressWindow(progressWindow), Margin(Scaled(8, dpi, 96)) {
   setObjectName(QStringLiteral("VLMDiskScanProgressInfoForm"));
   setAutoFillBackground(true);
-  QPalette grey = palette();
-  grey.setColor(QPalette::Window, QColor(240, 240, 240));
-  setPalette(grey);
+  QPalette strip = palette();
+  // The scheme's own window colour, not the scan view's panel colour this strip sits on.
+  strip.setColor(QPalette::Window, TSchemeColours::For(QApplication::palette(this)).Strip);
+  setPalette(strip);
   Button1 = new QPushButton(QStringLiteral("Cancel"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setFixedSize(Scaled(75, dpi, 96), Scaled(25, dpi, 96));

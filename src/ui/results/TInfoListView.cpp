@@ -54,6 +54,10 @@ void TInfoListView::ShowRows(const std::vector<TInfoPageRow>& rows, int fieldWid
     item->setText(0, QString::fromStdString(row.Field));
     item->setText(1, QString::fromStdString(row.Value));
     item->setData(0, kIndentRole, row.Indent);
+    // The blank line between two sections is read out as what it is.
+    if (row.Field.empty() && row.Value.empty()) {
+      item->setData(0, Qt::AccessibleTextRole, QStringLiteral("End of section"));
+    }
     if (row.Image >= 0 && row.Image <= 2) item->setIcon(0, TIconSet::Icon(kImages[row.Image], 16));
   }
   // The page's widths are a minimum: a caption that the font of this system draws wider than

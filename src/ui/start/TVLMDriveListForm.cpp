@@ -1,11 +1,14 @@
 #include "ui/start/TVLMDriveListForm.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "model/VLMMessages.h"
+#include "ui/common/SchemeColours.h"
 #include "ui/common/TVLMMessageEvent.h"
 #include "ui/common/UiMetrics.h"
 #include "ui/services/TIconSet.h"
@@ -36,6 +39,7 @@ TVLMDriveListForm::TVLMDriveListForm(QWidget* parent, TDiskList& disks, QObject*
   ++gLiveDriveLists;
   setObjectName(QStringLiteral("TVLMDriveListForm"));
   setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   DriveIcon = TIconSet::Pixmap(QStringLiteral("drive"), IconSize).toImage();
 }
@@ -55,7 +59,9 @@ void TVLMDriveListForm::Setup() {
 
 void TVLMDriveListForm::Paint() {
   ++Paints;
-  OffScreen.fill(Qt::white);
+  const TSchemeColours colours = TSchemeColours::For(palette());
+  OffScreen.fill(colours.Panel);
+  TileTexts.assign(Disks.size(), QString());
   QPainter p(&OffScreen);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
@@ -67,7 +73,17 @@ void TVLMDriveListForm::Paint() {
     if (HotIndex != -1) PaintHighlight(p, HotIndex, Argb(0x19, 0x62C2E8), Argb(0x32, 0x2FB0E1));
     y += 51;
   }
+  if (hasFocus() && SelectedIndex >= 0 && static_cast<std::size_t>(SelectedIndex) < Disks.size()) {
+    const TDiskInfo& s = Disks[static_cast<std::size_t>(SelectedIndex)];
+    p.setPen(QPen(colours.PanelText, 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(13.5, s.Top + 2.5, width() - 18, s.Bottom - s.Top - 5));
+  }
   p.end();
+  if (SelectedIndex >= 0 && static_cast<std::size_t>(SelectedIndex) < TileTexts.size()) {
+    setAccessibleDescription(TileTexts[static_cast<std::size_t>(SelectedIndex)] +
+                             QStringLiteral(". Up and Down choose a drive, Return scans it."));
+  }
   PaintedOnce = true;
   update();
 }
@@ -81,7 +97,7 @@ void TVLMDriveListForm::PaintTile(QPainter& p, std::size_t i, int y) {
   const QString name = QString::fromStdString(disk.Name);
   const QFontMetricsF small(SmallFont);
   const int h1 = static_cast<int>(small.boundingRect(name).height());
-  p.setPen(Qt::black);
+  p.setPen(TSchemeColours::For(palette()).PanelText);
   p.setFont(BoldFont);
   p.drawText(QRectF(80, y + 10, 10000, 1000), Qt::AlignLeft | Qt::AlignTop, name);
   const TVolumeFacts facts = Query(disk.RootPath);
@@ -91,6 +107,8 @@ void TVLMDriveListForm::PaintTile(QPainter& p, std::size_t i, int y) {
   const QString freeText = QStringLiteral("%1 GB free of %2 GB")
                                .arg(facts.UserFreeBytes >> 30)
                                .arg(facts.TotalBytes >> 30);
+  TileTexts[i] = name + QStringLiteral(", ") + QString::fromStdString(facts.FileSystem) +
+                 QStringLiteral(", ") + freeText;
   const QRectF freeBox = small.boundingRect(freeText);
   p.drawText(QRectF(540 - freeBox.width(), y + h1 + 12, freeBox.width() + 1, 1000),
              Qt::AlignLeft | Qt::AlignTop, freeText);
@@ -136,7 +154,7 @@ void TVLMDriveListForm::paintEvent(QPaintEvent*) {
   if (PaintedOnce) {
     p.drawImage(0, 0, OffScreen);
   } else {
-    p.fillRect(rect(), Qt::white);
+    p.fillRect(rect(), TSchemeColours::For(palette()).Panel);
   }
 }
 
@@ -169,6 +187,52 @@ void TVLMDriveListForm::mouseReleaseEvent(QMouseEvent* event) {
 
 void TVLMDriveListForm::mouseDoubleClickEvent(QMouseEvent*) {
   if (HotIndex >= 0) PostVLMMessage(Notify, WM_DRIVE_OPEN, static_cast<std::uintptr_t>(HotIndex));
+}
+
+// A tile chosen from the keyboard is selected as a click selects it.
+void TVLMDriveListForm::Select(int index) {
+  if (Disks.empty()) return;
+  index = std::clamp(index, 0, static_cast<int>(Disks.size()) - 1);
+  if (index == SelectedIndex) return;
+  SelectedIndex = index;
+  Paint();
+  PostVLMMessage(Notify, WM_DRIVE_SELECTED, static_cast<std::uintptr_t>(index));
+}
+
+void TVLMDriveListForm::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Up:
+      Select(SelectedIndex - 1);
+      break;
+    case Qt::Key_Down:
+      Select(SelectedIndex + 1);
+      break;
+    case Qt::Key_Home:
+      Select(0);
+      break;
+    case Qt::Key_End:
+      Select(static_cast<int>(Disks.size()) - 1);
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (SelectedIndex >= 0 && static_cast<std::size_t>(SelectedIndex) < Disks.size()) {
+        PostVLMMessage(Notify, WM_DRIVE_OPEN, static_cast<std::uintptr_t>(SelectedIndex));
+      }
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+// The selected tile shows a focus frame while the tiles have the focus.
+void TVLMDriveListForm::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  Paint();
+}
+
+void TVLMDriveListForm::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  Paint();
 }
 
 }  // namespace Vellumetric

@@ -7,6 +7,7 @@
 #include <QtGui/QtEvents>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfo.h"
@@ -15,7 +16,9 @@ namespace Vellumetric {
 
 // The drive tiles: every fixed drive with its icon, name, file system, a usage bar and
 // "N GB free of M GB", painted into an off-screen image. A click posts WM_DRIVE_SELECTED and a
-// double-click WM_DRIVE_OPEN to the notify window, with the drive's index.
+// double-click WM_DRIVE_OPEN to the notify window, with the drive's index; from the keyboard, Up
+// and Down (Home, End) select a tile and Return opens it. The selected tile is what a screen
+// reader reads as the list's description.
 class TVLMDriveListForm final : public QWidget {
  public:
   // Reads a drive's free space and file system at each paint.
@@ -43,10 +46,14 @@ class TVLMDriveListForm final : public QWidget {
   void leaveEvent(QEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void PaintTile(QPainter& p, std::size_t i, int y);
   void PaintHighlight(QPainter& p, int index, QColor fill, QColor outline);
+  void Select(int index);
 
   TDiskList& Disks;
   QObject* Notify;
@@ -58,6 +65,7 @@ class TVLMDriveListForm final : public QWidget {
   QFont BoldFont;
   QImage OffScreen;
   QImage DriveIcon;
+  std::vector<QString> TileTexts;  // what each tile says, for a screen reader
   bool PaintedOnce = false;
   int Paints = 0;
 };

@@ -3,6 +3,8 @@
 #include <QPalette>
 #include <QResizeEvent>
 
+#include "ui/common/SchemeColours.h"
+
 namespace Vellumetric {
 namespace {
 int gLiveQuickInfo = 0;
@@ -15,7 +17,7 @@ TVLMQuickInfoForm::TVLMQuickInfoForm(QWidget* parent, TDiskList& disks, QObject*
   setObjectName(QStringLiteral("TVLMQuickInfoForm"));
   setAutoFillBackground(true);
   QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, Qt::white);
+  palette.setColor(QPalette::Window, TSchemeColours::For(palette).Panel);
   setPalette(palette);
 }
 

@@ -35,6 +35,8 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   ToolButton1 = AddButton(QStringLiteral("  Scan Drive  "), QStringLiteral("scan_drive"));
   ToolButton2 = AddButton(QStringLiteral("  Scan Folder  "), QStringLiteral("scan_folder"));
   ToolButton6 = AddButton(QStringLiteral("      Back      "), QStringLiteral("back"));
+  ScanAgainButton = AddButton(QStringLiteral("  Scan Again  "), QStringLiteral("scan_again"));
+  ScanAgainButton->setObjectName(QStringLiteral("ScanAgainButton"));
   ToolButton7 = AddButton(QStringLiteral("    Options    "), QStringLiteral("options"));
   ToolButton10 =
       AddButton(QStringLiteral("  Open Saved Summary  "), QStringLiteral("open_summary"));
@@ -52,6 +54,7 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   for (const auto& [button, name] : names) button->setObjectName(QString::fromLatin1(name));
   SetButtonShown(ToolButton6, false);
   SetButtonShown(ExportButton, false);
+  SetButtonShown(ScanAgainButton, false);
   SetToolbarImages(48);
 }
 
@@ -91,9 +94,13 @@ void TAnalyzerControls::BuildPanels(QWidget* form, int dpi) {
   PageControl1 = new QTabWidget(Panel4);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
   TabSheet1 = new QWidget;
+  TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
   TabSheet2 = new QWidget;
+  TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
   VirtualStringTree1 = new QTreeView(TabSheet1);
+  VirtualStringTree1->setObjectName(QStringLiteral("VirtualStringTree1"));
   VirtualStringTree2 = new QTreeView(TabSheet2);
+  VirtualStringTree2->setObjectName(QStringLiteral("VirtualStringTree2"));
   (new QVBoxLayout(TabSheet1))->addWidget(VirtualStringTree1);
   (new QVBoxLayout(TabSheet2))->addWidget(VirtualStringTree2);
   PageControl1->addTab(TabSheet1, QStringLiteral("General"));
@@ -101,6 +108,7 @@ void TAnalyzerControls::BuildPanels(QWidget* form, int dpi) {
   Panel5 = new QWidget(Panel4);
   Panel5->setObjectName(QStringLiteral("Panel5"));
   ProgressBar1 = new QProgressBar(Panel5);
+  ProgressBar1->setObjectName(QStringLiteral("SummaryProgressBar"));
   Label1 = new QLabel(Panel5);
   auto* panel5Layout = new QHBoxLayout(Panel5);
   panel5Layout->addWidget(ProgressBar1, 1);

@@ -9,6 +9,7 @@
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
 #include "system/NativePlatform.h"
+#include "system/TApplicationInfo.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfo.h"
 #include "system/TDriveInfoCache.h"
@@ -40,6 +41,9 @@ struct TAnalyzerServices {
   std::function<std::string()> HistoryDatabase = [] {
     return TScanHistoryHook::StandardDatabasePath();
   };
+  // Where the window's size, splitter, columns and last page are kept between runs, asked when
+  // the window is first shown; empty keeps them for the run only.
+  std::function<std::string()> WindowStateFolder = [] { return ApplicationInfo().DataFolder(); };
 };
 
 }  // namespace Vellumetric

@@ -9,6 +9,8 @@
 #include "system/TApplicationInfo.h"
 #include "ui/common/UiMetrics.h"
 #include "ui/services/TIconSet.h"
+#include "ui/windows/TWidgetAccess.h"
+#include "ui/windows/TWindowMemory.h"
 
 namespace Vellumetric {
 namespace {
@@ -34,6 +36,7 @@ TMainForm::TMainForm(std::optional<int> dpi, TAnalyzerServices services)
       LayoutDpi(static_cast<int>(std::lround(ScreenDpi / PixelRatio()))),
       Services(std::move(services)) {
   setObjectName(QStringLiteral("MainForm"));
+  TWidgetAccess::Install();  // keys and names for every widget of the program
   setWindowTitle(QStringLiteral("Quendrix Vellumetric"));
   setWindowIcon(TIconSet::Icon(QStringLiteral("app"), 128));
   setFont(TahomaFont(8));
@@ -69,11 +72,19 @@ void TMainForm::FormShow() {
   }
   Analyzer->SetCompactToolbar(!IsLargeResolution(ScreenDpi));
   Analyzer->Initialize();
+  if (!Memory) {
+    Memory = new TWindowMemory(
+        *this, *Analyzer,
+        Services.WindowStateFolder ? Services.WindowStateFolder() : std::string());
+    Analyzer->ShowSummaryPage = [this] { Memory->ShowLastSummaryPage(); };
+    Memory->Restore();
+  }
   Analyzer->show();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (FormCloseQuery()) {
+    if (Memory) static_cast<void>(Memory->Save());  // a failure is only reported on stderr
     event->accept();
   } else {
     event->ignore();

@@ -10,6 +10,8 @@
 
 namespace Vellumetric {
 
+class TWindowMemory;
+
 // The frame of the program: hosts the analyzer window, sets up the data folders when first shown,
 // and closes only once no worker runs.
 class TMainForm final : public QMainWindow {
@@ -22,6 +24,7 @@ class TMainForm final : public QMainWindow {
 
   TVLMAnalyzerForm* Analyzer = nullptr;
   QTimer* AppCloseTimer = nullptr;
+  TWindowMemory* Memory = nullptr;  // size, place, splitter, columns and page, between runs
 
   // The first-show steps; run by showEvent, public so tests can drive them without a screen.
   void FormShow();

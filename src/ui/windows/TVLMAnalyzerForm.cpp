@@ -66,6 +66,8 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton2, &QToolButton::clicked, this, [this] { BrowseForFolder(); });
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
   connect(ExportButton, &QToolButton::clicked, this, [this] { ShowExport(); });
+  connect(ScanAgainButton, &QToolButton::clicked, this, [this] { ScanAgainClick(); });
+  ShowSummaryPage = [this] { PageControl1->setCurrentIndex(0); };
 }
 
 // The workers write into this window's lists: they are stopped before any list goes.
@@ -105,6 +107,7 @@ void TVLMAnalyzerForm::Initialize() {
 void TVLMAnalyzerForm::ShowStartView() {
   SetButtonShown(ToolButton6, false);
   SetButtonShown(ExportButton, false);
+  SetButtonShown(ScanAgainButton, false);
   Splitter1->widget(0)->show();  // hidden by the saved-summary view
   Splitter1->handle(1)->hide();
   Panel4->hide();
@@ -115,6 +118,8 @@ void TVLMAnalyzerForm::ShowStartView() {
     QuickInfo->ShowDriveList();
     QuickInfo->show();
     QuickInfo->raise();
+    // Covered, the folder tree is out of the way of Tab and of screen readers too.
+    VirtualStringTree->hide();
     // Without a fixed drive the page stays empty.
     if (!DiskList.empty()) ShowDriveInfo(DiskList.front().RootPath);
   }

@@ -4,6 +4,7 @@
 #include <QToolButton>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +64,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   // Load a saved summary: the saved-summary view filled from the summary file at `path`.
   void LoadSavedSummary(const std::string& path);
   void BackClick();
+  // Scan Again: the root of the results shown scanned once more in the same mode, once a summary
+  // still being made has stopped.
+  void ScanAgainClick();
   void SummaryThreadTimerTimer();
   void ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel);
   // Two stored scans of one folder in the Changes tab, without a scan (the history window's
@@ -109,6 +113,8 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   std::unique_ptr<TFindTabController> FindTab;
   std::unique_ptr<TScanHistoryHook> History;
   std::unique_ptr<TChangesTab> ChangesTab;
+  // Shows the summary page the results open on; the first unless the window remembers another.
+  std::function<void()> ShowSummaryPage;
 
  protected:
   bool event(QEvent* event) override;
@@ -117,6 +123,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void ShowAbout();
   void EnterScanView();
   void StartScan(bool drives);
+  void ScanAgain();
   void ScanFinished();
   void ScanCancelled();
   void StartSummary();
@@ -130,7 +137,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
 
   int Dpi;
   TAnalyzerServices Services;
-  bool EndTurnsPending = false;  // the end of a scan has turns of the event loop still to come
+  bool EndTurnsPending = false;   // the end of a scan has turns of the event loop still to come
+  bool LastScanDrives = false;    // the mode of the scan whose results are shown
+  bool ScanAgainPending = false;  // Scan Again waits for the summary to stop
 };
 
 }  // namespace Vellumetric

@@ -29,7 +29,7 @@ void TVLMAnalyzerForm::LoadSavedSummary(const std::string& path) {
   Panel1->hide();
   Splitter1->widget(0)->hide();
   Splitter1->handle(1)->hide();
-  PageControl1->setCurrentIndex(0);
+  ShowSummaryPage();
   SummaryTitleBar->SetTitle(QStringLiteral("Summary (Please wait...)"), false);
   ProgressBar1->setValue(0);
   ProgressBar1->show();
@@ -37,6 +37,7 @@ void TVLMAnalyzerForm::LoadSavedSummary(const std::string& path) {
   Panel5->show();
   Summary->StartLoad(path, SummaryBusy, this);
   EnterScanView();
+  SetButtonShown(ScanAgainButton, false);  // nothing to scan: the summary has no folder tree
   ToolButton6->setEnabled(true);
 }
 

@@ -2,6 +2,7 @@
 // summary and Back.
 #include <QFileDialog>
 #include <QGridLayout>
+#include <utility>
 
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
@@ -27,6 +28,8 @@ void TVLMAnalyzerForm::EnterScanView() {
   SetButtonShown(ToolButton6, true);
   SetButtonShown(ExportButton, false);
   ToolButton6->setEnabled(false);
+  SetButtonShown(ScanAgainButton, true);
+  ScanAgainButton->setEnabled(false);
 }
 
 void TVLMAnalyzerForm::ScanDriveButtonClick() {
@@ -90,6 +93,8 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   if (ProgressForm) return;
   Summary->ClearDetail();  // its files name records that the worker clears
   FolderView->Detach();    // the worker clears and refills the tree; no view may read it meanwhile
+  VirtualStringTree->hide();  // covered by the scan view
+  LastScanDrives = drives;
   MapTab->ScanStarting();
   FindTab->ScanStarting();
   ChangesTab->Clear();
@@ -127,16 +132,18 @@ void TVLMAnalyzerForm::DestroyQuickInfo() {
 void TVLMAnalyzerForm::ScanFinished() {
   // Hands the worker's copy on to the recorder.
   if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());
-  PageControl1->setCurrentIndex(0);
   DestroyProgressForm();
+  VirtualStringTree->show();
   FolderView->Attach(&FolderTree, true);  // sorted by the worker
   ToolButton6->setEnabled(true);
+  ScanAgainButton->setEnabled(true);
   SetButtonShown(ExportButton, true);
   FolderView->SelectFirstNode();
   EndTurnsPending = true;
   QTimer::singleShot(0, this, [this] {
     MapTab->ScanFinished(FolderTree, FileRecords, Groups);
     FindTab->ScanFinished(FolderTree, FileRecords, Groups);
+    ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
     Summary->BuildBiggestFilesSection(BiggestFiles);
     QTimer::singleShot(0, this, [this] {
       EndTurnsPending = false;
@@ -153,7 +160,9 @@ void TVLMAnalyzerForm::ScanCancelled() {
 void TVLMAnalyzerForm::StartSummary() {
   Panel4->show();
   Splitter1->handle(1)->show();
-  Splitter1->setSizes({std::max(0, Splitter1->height() - SummaryPanelHeight), SummaryPanelHeight});
+  // The handle between them takes its own height, so the summary panel gets its height in full.
+  const int above = Splitter1->height() - Splitter1->handleWidth() - SummaryPanelHeight;
+  Splitter1->setSizes({std::max(0, above), SummaryPanelHeight});
   ProgressBar1->show();
   Label1->show();
   SummaryTitleBar->SetTitle(QStringLiteral("Summary (Please wait...)"), false);
@@ -187,7 +196,37 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
   }
   if (WorkPending()) return;  // the end message is still on its way
   SummaryThreadTimer->stop();
-  ShowStartView();
+  if (std::exchange(ScanAgainPending, false)) {
+    ScanAgain();
+  } else {
+    ShowStartView();
+  }
+}
+
+// Only the results of a scan can be scanned again: a saved summary has no root to walk.
+void TVLMAnalyzerForm::ScanAgainClick() {
+  if (ScanRoots.empty() || ProgressForm || SummaryThreadTimer->isActive()) return;
+  if (WorkPending()) {
+    ScanAgainPending = true;
+    SummaryThreadTimer->start();
+  } else {
+    ScanAgain();
+  }
+}
+
+// The results make way for the scan view, as from the start view; the summary panel comes back
+// with the new summary.
+void TVLMAnalyzerForm::ScanAgain() {
+  Panel4->hide();
+  Splitter1->handle(1)->hide();
+  EnterScanView();
+  if (LastScanDrives) {
+    ShowDriveInfo(ScanRoots.front());
+  } else {
+    ShowFolderDetails(ScanRoots.front(), nullptr);
+  }
+  CurrentPath = ScanRoots.front();
+  StartScan(LastScanDrives);
 }
 
 bool TVLMAnalyzerForm::ShowFind() {

@@ -1,6 +1,7 @@
 #include "ui/dialogs/options/TGroupEditPanel.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <algorithm>
 
 #include "system/PathRules.h"
@@ -39,6 +40,7 @@ TGroupEditPanel::TGroupEditPanel(QWidget* dialog, int dpi, const TFileExtDescLis
           [this] { Button3->setEnabled(!Edit2->text().isEmpty()); });
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
   connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+  Edit2->installEventFilter(this);
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, Scaled(8, dpi), 0, 0);
   grid->addWidget(Label1, 0, 0, 1, 2);
@@ -134,6 +136,17 @@ void TGroupEditPanel::Button4Click() {
   } else {
     NotifyChanged();  // nothing left to save
   }
+}
+
+bool TGroupEditPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Edit2 && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (Button3->isEnabled()) Button3->click();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace Vellumetric

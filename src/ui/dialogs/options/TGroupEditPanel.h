@@ -47,6 +47,10 @@ class TGroupEditPanel final : public QWidget {
   QPushButton* Button3 = nullptr;
   QPushButton* Button4 = nullptr;
 
+ protected:
+  // Return in the extension box adds the extension instead of pressing the dialog's Save.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void NotifyChanged();
 

@@ -58,6 +58,7 @@ TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFile
   Button1->setObjectName(QStringLiteral("Button1"));
   connect(SaveButton, &QPushButton::clicked, this, [this] { SaveButtonClick(); });
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  Button1->setDefault(true);  // Return closes the list; in the edit panel it saves
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -151,6 +152,7 @@ void TVLMOptionsForm::EnterPanel() {
   Pages->setCurrentWidget(Panel1);
   ButtonActions.at(ToolButton2)->setVisible(true);
   SaveButton->show();
+  SaveButton->setDefault(true);
   for (QToolButton* b : {ToolButton3, ToolButton6, ToolButton1, Reset_ToolButton}) {
     ButtonActions.at(b)->setVisible(false);
   }
@@ -160,6 +162,7 @@ void TVLMOptionsForm::LeavePanel() {
   Pages->setCurrentIndex(0);
   ButtonActions.at(ToolButton2)->setVisible(false);
   SaveButton->hide();
+  Button1->setDefault(true);
   for (QToolButton* b : {ToolButton3, ToolButton6, ToolButton1, Reset_ToolButton}) {
     ButtonActions.at(b)->setVisible(true);
   }

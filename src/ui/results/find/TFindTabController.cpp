@@ -82,6 +82,7 @@ void TFindTabController::BuildControls(int dpi) {
   NameEdit->setPlaceholderText(QStringLiteral("*.iso, report, IMG_????.jpg"));
   NameEdit->setClearButtonEnabled(true);
   addField(QStringLiteral("&Name:"), NameEdit, 3);
+  TabSheet->setFocusProxy(NameEdit);  // the page's key goes straight to typing a name
   MinEdit = new QLineEdit(TabSheet);
   MinEdit->setObjectName(QStringLiteral("FindMinSize"));
   MinEdit->setPlaceholderText(QStringLiteral("e.g. 10M"));

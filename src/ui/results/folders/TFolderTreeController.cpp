@@ -1,6 +1,7 @@
 #include "ui/results/folders/TFolderTreeController.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 
@@ -42,10 +43,10 @@ TFolderTreeController::TFolderTreeController(QTreeView* tree, TDesktopShell& she
   Tree->installEventFilter(this);
 }
 
+// In the order the user chose last: largest first unless a header click turned it round.
 void TFolderTreeController::Attach(TFolderTree* tree, bool sorted) {
   Model->Attach(tree);
-  Direction = Qt::DescendingOrder;
-  if (!sorted) Model->sort(0, Direction);
+  if (!sorted || Direction != Qt::DescendingOrder) Model->sort(0, Direction);
   Tree->header()->setSortIndicator(0, Direction);
   for (int row = 0; row < Model->rowCount({}); ++row) Tree->expand(Model->index(row, 0, {}));
 }
@@ -57,6 +58,12 @@ void TFolderTreeController::Detach() {
 void TFolderTreeController::HeaderClick(Qt::MouseButton button) {
   if (button != Qt::LeftButton) return;
   Direction = Direction == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
+  Model->sort(0, Direction);
+  Tree->header()->setSortIndicator(0, Direction);
+}
+
+void TFolderTreeController::SetDirection(Qt::SortOrder order) {
+  Direction = order;
   Model->sort(0, Direction);
   Tree->header()->setSortIndicator(0, Direction);
 }
@@ -100,8 +107,16 @@ void TFolderTreeController::OpenSelectedFolderLocation() {
   if (!SelectedFolder.empty()) Shell.ShowItemInFolder(SelectedFolder);
 }
 
+// Return on a folder opens it, as a double-click does.
 bool TFolderTreeController::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Tree && event->type() == QEvent::Resize) FitFirstColumn();
+  if (watched == Tree && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Tree->currentIndex().isValid()) {
+      OpenSelectedFolder();
+      return true;
+    }
+  }
   return QObject::eventFilter(watched, event);
 }
 

@@ -20,9 +20,9 @@ class TFolderTreeController final : public QObject {
  public:
   TFolderTreeController(QTreeView* tree, TDesktopShell& shell, int dpi);
 
-  // Shows a finished scan's tree, largest first, the roots expanded.
-  // Shows `tree` largest first; `sorted`: it is in that order already (the scan's worker sorted
-  // it), which spares the window a pass over every folder.
+  // Shows a finished scan's tree in the sort direction chosen last (largest first unless the
+  // user turned it round), the roots expanded; `sorted`: the tree is largest first already (the
+  // scan's worker sorted it), which spares the window a pass over every folder.
   void Attach(TFolderTree* tree, bool sorted = false);
   // Hides the tree before a scan refills it.
   void Detach();
@@ -37,6 +37,9 @@ class TFolderTreeController final : public QObject {
 
   [[nodiscard]] const std::string& SelectedFolderPath() const noexcept { return SelectedFolder; }
   [[nodiscard]] Qt::SortOrder SortDirection() const noexcept { return Direction; }
+  // The order the next finished scan is shown in (the one kept from the last run), and this
+  // tree's now.
+  void SetDirection(Qt::SortOrder order);
 
   // Runs on every focus change with the newly focused node (ShowFolderInfo of the analyzer).
   std::function<void(TNodeId id, const TFolderData& node, bool topLevel)> FocusChanged;

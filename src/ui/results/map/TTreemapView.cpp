@@ -30,6 +30,7 @@ TTreemapView::TTreemapView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   // A path under the pointer helps even while another window has the focus.
   setAttribute(Qt::WA_AlwaysShowToolTips);
+  Describe();
 }
 
 TTreemapView::~TTreemapView() {
@@ -66,12 +67,14 @@ void TTreemapView::ClearScan() {
   Dirty = false;
   Paused = false;
   ++Generation;
+  Describe();
   update();
 }
 
 void TTreemapView::SetOutlinedFolder(TNodeId folder) {
   if (folder == Outlined) return;
   Outlined = folder;
+  Describe();
   update();
 }
 
@@ -158,6 +161,17 @@ void TTreemapView::Accept(std::shared_ptr<TResult> result) {
 void TTreemapView::WaitForWorker() {
   if (Worker.joinable()) Worker.join();
   WorkerGeneration = 0;
+}
+
+// The map's value for a screen reader: what it shows, and the folder its frame marks.
+void TTreemapView::Describe() {
+  QString text = QStringLiteral("Every file as a tile sized by its bytes, coloured by its type");
+  if (Tree != nullptr && Outlined != NoNode) {
+    const TFolderData& data = Tree->Data(Outlined);
+    text += QStringLiteral(". Outlined: ") + QString::fromStdString(data.Path.Str()) +
+            QStringLiteral(", ") + SizeText(data.Size);
+  }
+  setAccessibleDescription(text);
 }
 
 const TTreemapTile* TTreemapView::TileAt(QPoint pos) const {

@@ -94,6 +94,7 @@ class TTreemapView final : public QWidget {
   [[nodiscard]] std::string FilePath(TFileId file) const;
   void SaveWithDialog();
   void PaintFrames(QPainter& painter, const QRect& map) const;
+  void Describe();
 
   const TFolderTree* Tree = nullptr;
   const TFileRecordStore* Files = nullptr;

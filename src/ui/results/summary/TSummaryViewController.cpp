@@ -1,13 +1,19 @@
 #include "ui/results/summary/TSummaryViewController.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyle>
+#include <algorithm>
 
 #include "scan/SummaryPages.h"
+#include "system/Formatting.h"
 #include "system/NativePlatform.h"
 #include "system/PathRules.h"
 #include "system/SystemFolders.h"
 #include "ui/common/UiMetrics.h"
+#include "ui/models/LastAccessText.h"
 #include "ui/results/TShareBarDelegate.h"
 #include "ui/services/TIconSet.h"
 
@@ -15,6 +21,12 @@ namespace Vellumetric {
 namespace {
 
 const auto SortDoneEvent = static_cast<QEvent::Type>(QEvent::User + 1501);
+
+// A moment as the scan records it: 100 ns units since 1601-01-01 UTC.
+std::uint64_t FileTimeOf(const QDateTime& moment) {
+  constexpr std::int64_t kUnixEpochInMs = 11644473600000LL;
+  return static_cast<std::uint64_t>(moment.toMSecsSinceEpoch() + kUnixEpochInMs) * 10000;
+}
 
 std::string Separator() {
   return NativePathStyle() == TPathStyle::Windows ? "\\" : "/";
@@ -57,13 +69,52 @@ void TSummaryViewController::PrepareTree(QTreeView* tree, TSummaryTreeModel* mod
   header->setSortIndicator(sortColumn, Qt::DescendingOrder);
   header->setSectionsClickable(false);  // these pages are never re-sorted by the user
   header->setStretchLastSection(false);
-  const int widths[] = {550, 250, 250, 250};
-  for (int c = 0; c < 4; ++c) header->resizeSection(c, Scaled(widths[c], Dpi, 96));
+  FitColumns(tree, *model);
   connect(tree, &QWidget::customContextMenuRequested, this,
           [this, tree](const QPoint& at) { PopupMenu3->popup(tree->viewport()->mapToGlobal(at)); });
   connect(tree, &QAbstractItemView::doubleClicked, this, [this] { OpenSelectedFile(); });
+  tree->installEventFilter(this);  // Return opens the file, as a double-click does
   connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this, model](const QModelIndex& current) { FocusChanged(model, current); });
+}
+
+// Name takes what the other columns leave. Size and Last Access Time are as wide as their
+// widest texts in this font and locale (or their headers), so they are never cut; Location starts
+// as wide as a path of some 36 letters. The user may widen any column but Name.
+void TSummaryViewController::FitColumns(QTreeView* tree, const TSummaryTreeModel& model) {
+  QHeaderView* header = tree->header();
+  const QFontMetrics metrics(tree->font());
+  const int padding = 2 * metrics.averageCharWidth() +
+                      2 * tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree);
+  const auto fit = [&](int column, const QStringList& samples) {
+    int width = header->sectionSizeHint(column);
+    for (const QString& text : samples) width = std::max(width, metrics.horizontalAdvance(text));
+    header->resizeSection(column, width + padding);
+  };
+  const QString decimal = model.Locale.decimalPoint();
+  fit(1, {QString::fromStdString(FormatSize(99999ULL << 30, 1, decimal.toStdString())).trimmed()});
+  // Late in the year, with two-digit days and hours, before and after noon.
+  QStringList dates;
+  for (const int hour : {10, 22}) {
+    const QDateTime at(QDate(2028, 12, 28), QTime(hour, 58, 58), model.Zone);
+    dates.push_back(LastAccessText(FileTimeOf(at), model.Locale, model.Zone));
+  }
+  fit(2, dates);
+  header->resizeSection(3, std::max(header->sectionSizeHint(3), 36 * metrics.averageCharWidth()));
+  header->setMinimumSectionSize(8 * metrics.averageCharWidth());
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
+bool TSummaryViewController::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      (watched == Controls.GeneralTree || watched == Controls.DetailTree)) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !SelectedFile.empty()) {
+      OpenSelectedFile();
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void TSummaryViewController::FocusChanged(const TSummaryTreeModel* model,

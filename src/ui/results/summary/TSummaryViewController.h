@@ -90,6 +90,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
 
  private:
   void PrepareTree(QTreeView* tree, TSummaryTreeModel* model, int sortColumn);
+  static void FitColumns(QTreeView* tree, const TSummaryTreeModel& model);
   void FocusChanged(const TSummaryTreeModel* model, const QModelIndex& current);
   void StopWorker();
   void ShowSortedDetail();
@@ -97,6 +98,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   TSummaryControls Controls;
