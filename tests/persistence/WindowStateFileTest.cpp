@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "TTempDir.h"
 #include "persistence/TWindowStateFile.h"
@@ -27,7 +29,10 @@ TEST(WindowStateFile, WhatIsSavedReadsBackAndTheFolderHoldsOnlyTheFile) {
   ASSERT_TRUE(state.Save(dir.Path(), error)) << error;
   state.SetText("Results.Tab", "Map");
   ASSERT_TRUE(state.Save(dir.Path(), error)) << error;  // replaces the first
-  EXPECT_EQ(RunCommand("cd " + ShellQuote(dir.Path()) + " && ls -A"), "window-state.ini\n");
+  std::vector<std::string> names;  // no temporary file is left beside it
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"window-state.ini"});
 
   TWindowStateFile read;
   ASSERT_TRUE(read.Load(dir / TWindowStateFile::FileName));

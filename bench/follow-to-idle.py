@@ -1,0 +1,85 @@
+"""Follows desktop programs from their start until they are idle, for bench/compare-gui and
+bench/window-wine.
+
+    follow-to-idle.py WORK RUNS ENTRIES NAME=ARGV-AS-JSON [NAME=ARGV-AS-JSON ...]
+
+Starts each program in turn (RUNS runs each, alternating), each with a fresh home and data
+folder under WORK, and follows its process until it is idle: no more than 10 ms of CPU time in
+one second. Prints, per program, the median of the runs of its peak memory (VmHWM), its CPU
+seconds (user + system, all threads) and its wall time to idle (up to the last second that used
+CPU), and the first program's figures as a ratio of each other's.
+"""
+import json, os, statistics, subprocess, sys, time
+
+work, runs, entries = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+programs = [(arg.split("=", 1)[0], json.loads(arg.split("=", 1)[1])) for arg in sys.argv[4:]]
+tick = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / tick  # utime, stime of every thread
+
+
+def peak_kib(pid):
+    for line in open(f"/proc/{pid}/status"):
+        if line.startswith("VmHWM:"):
+            return int(line.split()[1])
+    return 0
+
+
+def run_once(name, argv, n):
+    home = os.path.join(work, f"{name}-{n}")
+    os.makedirs(home)
+    env = dict(os.environ, HOME=home, XDG_DATA_HOME=os.path.join(home, "data"),
+               XDG_CONFIG_HOME=os.path.join(home, "config"),
+               XDG_CACHE_HOME=os.path.join(home, "cache"))
+    start = time.monotonic()
+    proc = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    last_cpu, last_busy, window = 0.0, start, []
+    try:
+        while proc.poll() is None:
+            time.sleep(0.02)
+            now = time.monotonic()
+            cpu, peak = cpu_seconds(proc.pid), peak_kib(proc.pid)
+            if cpu > last_cpu:
+                last_busy = now
+            last_cpu = cpu
+            window.append((now, cpu))
+            while window and window[0][0] < now - 1.0:
+                window.pop(0)
+            idle = now - start > 1.5 and window[-1][1] - window[0][1] <= 0.01
+            if idle and now - window[0][0] >= 0.95:
+                return peak, cpu, last_busy - start
+            if now - start > 600:
+                raise SystemExit(f"{name} was not idle after 600 s")
+        raise SystemExit(f"{name} ended by itself (status {proc.returncode})")
+    finally:
+        if proc.poll() is None:
+            proc.terminate()
+            try:
+                proc.wait(10)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+
+
+results = {name: [] for name, _ in programs}
+for n in range(runs):
+    for name, argv in programs:
+        results[name].append(run_once(name, argv, n))
+        peak, cpu, wall = results[name][-1]
+        print(f"  run {n + 1} {name:<16} {peak / 1024:7.1f} MiB  {cpu:6.2f} s CPU  "
+              f"{wall:6.2f} s to idle", flush=True)
+
+medians = {name: [statistics.median(r[i] for r in rows) for i in range(3)]
+           for name, rows in results.items()}
+print(f"\n{'median of ' + str(runs):<20}{'peak memory':>16}{'CPU seconds':>14}{'wall to idle':>14}")
+for name, (peak, cpu, wall) in medians.items():
+    print(f"{name:<20}{peak / 1024:12.1f} MiB{cpu:12.2f} s{wall:12.2f} s"
+          f"   ({peak * 1024 / entries:.0f} bytes per entry)")
+first_name, first = programs[0][0], medians[programs[0][0]]
+for name, other in list(medians.items())[1:]:
+    ratios = [a / b if b else float("nan") for a, b in zip(first, other)]
+    label = f"{first_name}/{name}"
+    print(f"{label:<20}{ratios[0]:14.2f}x{ratios[1]:13.2f}x{ratios[2]:13.2f}x")
