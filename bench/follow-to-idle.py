@@ -1,7 +1,11 @@
 """Follows desktop programs from their start until they are idle, for bench/compare-gui and
 bench/window-wine.
 
-    follow-to-idle.py WORK RUNS ENTRIES NAME=ARGV-AS-JSON [NAME=ARGV-AS-JSON ...]
+    follow-to-idle.py WORK RUNS ENTRIES NAME=SPEC [NAME=SPEC ...]
+
+SPEC is a JSON list, the command line, or an object {"argv": [...], "follow": TEXT}: then the
+process followed is the newest one whose program name (its first argument) holds TEXT (a
+program that Wine's launcher starts in a process of its own), not the one started.
 
 Starts each program in turn (RUNS runs each, alternating), each with a fresh home and data
 folder under WORK, and follows its process until it is idle: no more than 10 ms of CPU time in
@@ -12,7 +16,11 @@ CPU), and the first program's figures as a ratio of each other's.
 import json, os, statistics, subprocess, sys, time
 
 work, runs, entries = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-programs = [(arg.split("=", 1)[0], json.loads(arg.split("=", 1)[1])) for arg in sys.argv[4:]]
+programs = []
+for arg in sys.argv[4:]:
+    name, spec = arg.split("=", 1)
+    spec = json.loads(spec)
+    programs.append((name, spec if isinstance(spec, dict) else {"argv": spec}))
 tick = os.sysconf("SC_CLK_TCK")
 
 
@@ -28,7 +36,24 @@ def peak_kib(pid):
     return 0
 
 
-def run_once(name, argv, n):
+def find_process(text, started):
+    """The newest process other than `started` whose first argument holds `text`, or None."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == started:
+            continue
+        try:
+            program = open(f"/proc/{entry}/cmdline", "rb").read().split(b"\0")[0]
+            begun = int(open(f"/proc/{entry}/stat").read().rsplit(")", 1)[1].split()[19])
+        except OSError:
+            continue
+        if text.encode() in program:
+            found.append((begun, int(entry)))
+    return max(found)[1] if found else None
+
+
+def run_once(name, spec, n):
+    argv, follow = spec["argv"], spec.get("follow")
     home = os.path.join(work, f"{name}-{n}")
     os.makedirs(home)
     env = dict(os.environ, HOME=home, XDG_DATA_HOME=os.path.join(home, "data"),
@@ -37,11 +62,20 @@ def run_once(name, argv, n):
     start = time.monotonic()
     proc = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     last_cpu, last_busy, window = 0.0, start, []
+    pid = None if follow else proc.pid
     try:
-        while proc.poll() is None:
+        while pid is None:
+            time.sleep(0.02)
+            pid = find_process(follow, proc.pid)
+            if time.monotonic() - start > 60:
+                raise SystemExit(f"{name}: no process with {follow!r} after 60 s")
+        while proc.poll() is None or pid != proc.pid:
             time.sleep(0.02)
             now = time.monotonic()
-            cpu, peak = cpu_seconds(proc.pid), peak_kib(proc.pid)
+            try:
+                cpu, peak = cpu_seconds(pid), peak_kib(pid)
+            except OSError:
+                raise SystemExit(f"{name} ended by itself")
             if cpu > last_cpu:
                 last_busy = now
             last_cpu = cpu
@@ -55,6 +89,11 @@ def run_once(name, argv, n):
                 raise SystemExit(f"{name} was not idle after 600 s")
         raise SystemExit(f"{name} ended by itself (status {proc.returncode})")
     finally:
+        if pid is not None and pid != proc.pid:
+            try:
+                os.kill(pid, 15)
+            except OSError:
+                pass
         if proc.poll() is None:
             proc.terminate()
             try:
@@ -66,8 +105,8 @@ def run_once(name, argv, n):
 
 results = {name: [] for name, _ in programs}
 for n in range(runs):
-    for name, argv in programs:
-        results[name].append(run_once(name, argv, n))
+    for name, spec in programs:
+        results[name].append(run_once(name, spec, n))
         peak, cpu, wall = results[name][-1]
         print(f"  run {n + 1} {name:<16} {peak / 1024:7.1f} MiB  {cpu:6.2f} s CPU  "
               f"{wall:6.2f} s to idle", flush=True)
