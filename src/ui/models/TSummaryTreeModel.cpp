@@ -1,7 +1,7 @@
 #include "ui/models/TSummaryTreeModel.h"
 
 #include "system/Formatting.h"
-#include "system/StringTable.h"
+#include "ui/models/FileListHeader.h"
 #include "ui/models/LastAccessText.h"
 #include "ui/paint/ShareBarPainter.h"
 #include "ui/services/TIconSet.h"
@@ -70,17 +70,7 @@ QVariant TSummaryTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TSummaryTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  switch (section) {
-    case 0:
-      return QString::fromStdString(LoadResString(IDS_COLUMN_NAME));
-    case 1:
-      return QString::fromStdString(LoadResString(IDS_COLUMN_SIZE));
-    case 2:
-      return QStringLiteral("Last Access Time");
-    default:
-      return QStringLiteral("Location");
-  }
+  return FileListHeader(section, orientation, role);
 }
 
 // What a screen reader says of a row: every column in one sentence, and on the Detail page what
