@@ -81,7 +81,7 @@ TEST(ExportDialog, TablesReadBackAsTheCommandLineReportsThemAndAFailedWriteLeave
   MakeFile(root + "/plain/big.bin", 5 << 20);
   const std::string out = tmp / "out";
   RunCommand("mkdir -p " + ShellQuote(out) + " " + ShellQuote(tmp / "data"));
-  const std::string cli = "XDG_DATA_HOME=" + ShellQuote(tmp / "data") + " " + VLM_CLI_PATH;
+  const std::string cli = "XDG_DATA_HOME=" + ShellQuote(tmp / "data") + " " + ShellQuote(VLM_CLI_PATH);
 
   TMainForm form(96, ServicesWithDefaults());
   form.resize(1200, 900);
