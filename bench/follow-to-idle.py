@@ -1,9 +1,9 @@
 """Follows desktop programs from their start until they are idle, for bench/compare-gui and
 bench/window-wine.
 
-    follow-to-idle.py WORK RUNS ENTRIES NAME=SPEC [NAME=SPEC ...]
+    follow-to-idle.py WORK RUNS ENTRIES NAME=PROGRAM [NAME=PROGRAM ...]
 
-SPEC is a JSON list, the command line, or an object {"argv": [...], "follow": TEXT}: then the
+PROGRAM is a JSON list, the command line, or an object {"argv": [...], "follow": TEXT}: then the
 process followed is the newest one whose program name (its first argument) holds TEXT (a
 program that Wine's launcher starts in a process of its own), not the one started.
 
@@ -18,9 +18,9 @@ import json, os, statistics, subprocess, sys, time
 work, runs, entries = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 programs = []
 for arg in sys.argv[4:]:
-    name, spec = arg.split("=", 1)
-    spec = json.loads(spec)
-    programs.append((name, spec if isinstance(spec, dict) else {"argv": spec}))
+    name, program = arg.split("=", 1)
+    program = json.loads(program)
+    programs.append((name, program if isinstance(program, dict) else {"argv": program}))
 tick = os.sysconf("SC_CLK_TCK")
 
 
@@ -52,8 +52,8 @@ def find_process(text, started):
     return max(found)[1] if found else None
 
 
-def run_once(name, spec, n):
-    argv, follow = spec["argv"], spec.get("follow")
+def run_once(name, program, n):
+    argv, follow = program["argv"], program.get("follow")
     home = os.path.join(work, f"{name}-{n}")
     os.makedirs(home)
     env = dict(os.environ, HOME=home, XDG_DATA_HOME=os.path.join(home, "data"),
@@ -105,8 +105,8 @@ def run_once(name, spec, n):
 
 results = {name: [] for name, _ in programs}
 for n in range(runs):
-    for name, spec in programs:
-        results[name].append(run_once(name, spec, n))
+    for name, program in programs:
+        results[name].append(run_once(name, program, n))
         peak, cpu, wall = results[name][-1]
         print(f"  run {n + 1} {name:<16} {peak / 1024:7.1f} MiB  {cpu:6.2f} s CPU  "
               f"{wall:6.2f} s to idle", flush=True)
