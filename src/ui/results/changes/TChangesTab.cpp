@@ -12,7 +12,7 @@
 #include "system/Formatting.h"
 #include "system/NativePlatform.h"
 #include "ui/common/UiMetrics.h"
-#include "ui/results/TShareBarDelegate.h"
+#include "ui/results/ShareBarList.h"
 
 namespace Vellumetric {
 
@@ -79,14 +79,7 @@ void TChangesTab::BuildWidgets(int dpi) {
   Chart->setMinimumWidth(Scaled(260, dpi, 96));
 
   Model = new TChangesModel(this, QLocale::system().decimalPoint());
-  List = new QTreeView(TabSheet);
-  List->setObjectName(QStringLiteral("ChangesList"));
-  List->setModel(Model);
-  List->setItemDelegate(new TShareBarDelegate(List));
-  List->setRootIsDecorated(false);
-  List->setUniformRowHeights(true);
-  List->setSelectionBehavior(QAbstractItemView::SelectRows);
-  List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  List = MakeShareBarList(TabSheet, QStringLiteral("ChangesList"), Model);
   List->setTextElideMode(Qt::ElideMiddle);
   List->header()->setStretchLastSection(false);
   List->header()->setSectionResizeMode(0, QHeaderView::Stretch);

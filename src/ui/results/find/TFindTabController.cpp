@@ -10,7 +10,7 @@
 #include "system/Formatting.h"
 #include "system/NativePlatform.h"
 #include "ui/common/UiMetrics.h"
-#include "ui/results/TShareBarDelegate.h"
+#include "ui/results/ShareBarList.h"
 
 namespace Vellumetric {
 namespace {
@@ -102,15 +102,8 @@ void TFindTabController::BuildControls(int dpi) {
   addField(QStringLiteral("&Last access over"), OlderSpin, 0);
   FillGroups({});
 
-  List = new QTreeView(TabSheet);
-  List->setObjectName(QStringLiteral("FindResults"));
   Model = new TFindResultsModel(this);
-  List->setModel(Model);
-  List->setItemDelegate(new TShareBarDelegate(List));
-  List->setRootIsDecorated(false);
-  List->setUniformRowHeights(true);
-  List->setSelectionBehavior(QAbstractItemView::SelectRows);
-  List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  List = MakeShareBarList(TabSheet, QStringLiteral("FindResults"), Model);
   QHeaderView* header = List->header();
   header->setStretchLastSection(true);
   const int widths[] = {300, 100, 170};
