@@ -29,6 +29,7 @@
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
 #include "system/TDirectoryLister.h"
+#include "system/TextEncoding.h"
 #include "ui/dialogs/TOpenSummaryForm.h"
 #include "ui/dialogs/TSaveSummaryForm.h"
 #include "ui/dialogs/TScanHistoryForm.h"
@@ -291,7 +292,7 @@ int main(int argc, char** argv) {
   if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
   const std::string backup = GetBackupFolder();
   for (const char* name : {"Drive_root.sbf", "Photos.sbf", "Ann's Fotos \xc3\xa9t\xc3\xa9.sbf"}) {
-    std::ofstream(JoinNativePath(backup, name)) << "0\r\n/\r\n";
+    std::ofstream(Utf8Path(JoinNativePath(backup, name))) << "0\r\n/\r\n";
   }
   // Qt scales the windows by the device pixel ratio; the screen's own resolution picks images.
   const QScreen* screen = app.primaryScreen();
@@ -301,7 +302,11 @@ int main(int argc, char** argv) {
   QObject analyzer;
   std::string text;
   bool ascending = false;
-  TSaveSummaryForm save(nullptr, QStringLiteral("/home/ann/Photos"), text, &analyzer, backup);
+  // The folder a user of each system would have scanned.
+  const QString scanned = NativePathStyle() == TPathStyle::Windows
+                              ? QStringLiteral("C:\\Users\\Ann\\Photos")
+                              : QStringLiteral("/home/ann/Photos");
+  TSaveSummaryForm save(nullptr, scanned, text, &analyzer, backup);
   Shot(save, out, "save-" + suffix);
   TOpenSummaryForm open(nullptr, &analyzer, text, QStringLiteral("  Open Saved Summary  "), backup,
                         ascending);
