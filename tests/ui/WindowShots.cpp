@@ -8,8 +8,9 @@
 // Changes tab open (changes-SUFFIX), after a click on its first growth spot
 // (changes-click-SUFFIX), and the Scan History window (history-SUFFIX); the file is removed again
 // afterwards. With `window-shots OUTPUT_FOLDER SUFFIX --results BIG_TREE TREE` instead, the scan
-// view and the results view's pages in the program's window (see ResultsShots). The data folder
-// is whatever XDG_DATA_HOME says; the script points it into a temporary folder.
+// view and the results view's pages in the program's window (see ResultsShots). With
+// `window-shots --totals TREE`, only the root's totals after the window's scan of TREE. The data
+// folder is whatever XDG_DATA_HOME says; the script points it into a temporary folder.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpEvent>
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -225,6 +227,24 @@ bool ResultsShots(const std::string& big, const std::string& tree, const QString
   return true;
 }
 
+// Scans `tree` through the program's window and prints the root's totals as the window holds
+// them: bytes, files and folders, for comparing one build's window with another's.
+bool PrintWindowTotals(const std::string& tree) {
+  TMainForm form;
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  a.ScanFolder(tree);
+  if (!RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy && !a.WorkPending(); })) {
+    return false;
+  }
+  const TNodeId root = a.FolderTree.FirstChild(NoNode);
+  if (root == NoNode) return false;
+  const TFolderData& d = a.FolderTree.Data(root);
+  std::printf("%llu bytes, %u files, %u folders\n", static_cast<unsigned long long>(d.Size),
+              d.FileCount, d.FolderCount);
+  return d.Complete;
+}
+
 // The folder three levels below `tree` whose path sorts first: the same on every run.
 std::string ThreeLevelsDown(const std::string& tree) {
   namespace fs = std::filesystem;
@@ -280,6 +300,11 @@ bool ChangesShots(const std::string& tree, const QString& out, const QString& su
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  if (argc == 3 && std::string(argv[1]) == "--totals") {
+    std::string message;
+    if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
+    return PrintWindowTotals(argv[2]) ? 0 : 1;
+  }
   if (argc < 3) return 2;
   const QString out = QString::fromLocal8Bit(argv[1]);
   const QString suffix = QString::fromLocal8Bit(argv[2]);
