@@ -94,12 +94,20 @@ class TFlowWatch final : public QObject {
   qint64 ScanEnd = -1;
   qint64 TreePainted = -1;
   qint64 SummaryEnd = -1;
+  long PeakAtScanEnd = -1;
+  long PeakAtSummaryEnd = -1;
   QWidget* Viewport = nullptr;
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     const auto type = static_cast<std::uint32_t>(event->type());
-    if (type == Vellumetric::WM_SCAN_FINISHED && ScanEnd < 0) ScanEnd = Clock.elapsed();
-    if (type == Vellumetric::WM_SUMMARY_FINISHED && SummaryEnd < 0) SummaryEnd = Clock.elapsed();
+    if (type == Vellumetric::WM_SCAN_FINISHED && ScanEnd < 0) {
+      ScanEnd = Clock.elapsed();
+      PeakAtScanEnd = PeakKiB();
+    }
+    if (type == Vellumetric::WM_SUMMARY_FINISHED && SummaryEnd < 0) {
+      SummaryEnd = Clock.elapsed();
+      PeakAtSummaryEnd = PeakKiB();
+    }
     if (watched == Viewport && event->type() == QEvent::Paint && ScanEnd >= 0 && TreePainted < 0) {
       // Taken when the loop is back, so the paint itself is counted.
       QTimer::singleShot(0, this, [this] { TreePainted = Clock.elapsed(); });
@@ -129,6 +137,8 @@ int main(int argc, char** argv) {
 
   // A 1 ms heartbeat: the longest gap between beats is the longest stall of the loop.
   qint64 lastBeat = 0, scanStall = 0, summaryStall = 0, mapShown = -1, mapAskedAt = -1;
+  long peakBeforeMap = -1;
+  const bool stopAtScanEnd = std::getenv("VLM_BENCH_STOP_AT_SCAN_END") != nullptr;
   bool mapAsked = false;
   const Vellumetric::TTreemapView& map = *analyzer.MapTab->Map;
   QTimer beat;
@@ -143,10 +153,13 @@ int main(int argc, char** argv) {
     }
     if (watch.ScanEnd < 0) {
       scanStall = std::max(scanStall, gap);
+    } else if (stopAtScanEnd) {
+      app.quit();  // a heap profile of the scan alone
     } else if (watch.TreePainted >= 0 && !mapAsked) {
       // Up to the sorted Detail page shown (the busy flag goes down then).
       summaryStall = std::max(summaryStall, gap);
       if (watch.SummaryEnd >= 0 && !analyzer.SummaryBusy.load()) {
+        peakBeforeMap = PeakKiB();
         analyzer.PageControl1->setCurrentIndex(2);  // the Map tab, as the user opens it
         mapAsked = true;
         mapAskedAt = now;
@@ -171,10 +184,18 @@ int main(int argc, char** argv) {
               map.CurrentLayout() ? map.CurrentLayout()->Tiles().size() : 0);
   std::printf("map rendered in          %lld ms\n", static_cast<long long>(mapShown - mapAskedAt));
   std::printf("peak memory              %ld KiB\n", PeakKiB());
+  std::printf("  by the scan's end        %ld KiB\n", watch.PeakAtScanEnd);
+  std::printf("  by the summary's end     %ld KiB\n", watch.PeakAtSummaryEnd);
+  std::printf("  before the map           %ld KiB\n", peakBeforeMap);
   std::printf("Detail page nodes        %zu\n", analyzer.Summary->DetailNodes.Count());
   for (const TWatchedApplication::TSlice& slice : app.Longest) {
     std::printf("long slice %5lld ms at %6lld ms: %s\n", static_cast<long long>(slice.Ms),
                 static_cast<long long>(slice.At), slice.What.c_str());
+  }
+  if (const char* f = std::getenv("VLM_BENCH_SMAPS")) {
+    std::ifstream in("/proc/self/smaps");
+    std::ofstream out(f);
+    out << in.rdbuf();
   }
   return 0;
 }

@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Compares `vellumetric-cli scan --json` of one tree from the Linux and the Windows builds.
+"""Compares `vellumetric-cli scan --json` of one tree from the Linux and the Windows builds, or
+with `--totals LINUX WINDOWS DIR` the root totals the two builds' windows printed
+(`window-shots --totals`: "N bytes, F files, D folders").
 
 Paths aside, everything must agree, except that Windows reports directory entries with size 0:
 each folder's Linux total is larger by the own sizes of the folders below it, which the script
@@ -38,7 +40,23 @@ def compare(lin, win, disk_path, where, problems):
         compare(a, b, os.path.join(disk_path, a["name"]), where + "/" + a["name"], problems)
 
 
+def compare_totals(lin_text, win_text, root):
+    def parse(text):
+        n, f, d = (int(part.split()[0]) for part in text.strip().split(","))
+        return n, f, d
+    (ln, lf, ld), (wn, wf, wd) = parse(lin_text), parse(win_text)
+    expected = ln - dir_sizes_below(root)
+    if (lf, ld, expected) != (wf, wd, wn):
+        print(f"the windows disagree: linux {lf}/{ld}/{expected} windows {wf}/{wd}/{wn}")
+        sys.exit(1)
+    print(f"linux and windows windows agree: {wf} files, {wd} folders, {wn} bytes "
+          f"(without directory entry sizes)")
+
+
 def main():
+    if sys.argv[1] == "--totals":
+        compare_totals(sys.argv[2], sys.argv[3], sys.argv[4])
+        return
     lin, win, root = load(sys.argv[1]), load(sys.argv[2]), sys.argv[3]
     problems = []
     compare(lin["tree"], win["tree"], root, ".", problems)

@@ -35,7 +35,6 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   Tree = &tree;
   Files = &files;
   TileList.clear();
-  Sizes.clear();
   SumBytes();
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
   Folders.assign(tree.Count(), TPlaced{kNaN, kNaN, kNaN, kNaN});
@@ -220,12 +219,11 @@ void TTreemapLayout::SliceAndDice(const TTreemapRect& rect, double scale, bool h
 
 void TTreemapLayout::EmitTile(const TTreemapRect& rect, const TCushion& cushion,
                               const TItem& item) {
-  Sizes.push_back(static_cast<std::uint64_t>(item.Weight));
   TileList.push_back({static_cast<float>(rect.X0), static_cast<float>(rect.Y0),
                       static_cast<float>(rect.X1), static_cast<float>(rect.Y1),
                       static_cast<float>(cushion.S1x), static_cast<float>(cushion.S2x),
                       static_cast<float>(cushion.S1y), static_cast<float>(cushion.S2y), item.Id,
-                      item.Kind, item.Group});
+                      item.Kind, item.Group, static_cast<std::uint64_t>(item.Weight)});
 }
 
 }  // namespace Vellumetric

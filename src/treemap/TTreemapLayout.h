@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "model/TFileRecordStore.h"
@@ -30,8 +31,14 @@ struct TTreemapTile {
   float S1x, S2x, S1y, S2y;
   std::uint32_t Id;
   TTreemapTileKind Kind;
-  std::int16_t Group;  // a file's group id (TFileRecordStore::NoGroup for a block)
+  std::int16_t Group;   // a file's group id (TFileRecordStore::NoGroup for a block)
+  std::uint64_t Bytes;  // its file's size, or all the files of a block
 };
+
+// Grown in blocks: a vector's doubling would hold the old and the new array at once, three
+// times the final list at its peak, while the window keeps the shown map beside the one being
+// laid out.
+using TTreemapTiles = std::deque<TTreemapTile>;
 
 struct TTreemapOptions {
   // Anything that would get less area than this (square pixels) is not laid out on its own: it
@@ -54,9 +61,7 @@ class TTreemapLayout {
   void Build(const TFolderTree& tree, const TFileRecordStore& files, TNodeId root,
              const TTreemapRect& bounds, const TTreemapOptions& options = {});
 
-  [[nodiscard]] const std::vector<TTreemapTile>& Tiles() const noexcept { return TileList; }
-  // The bytes a tile stands for: its file's size, or all the files of a block.
-  [[nodiscard]] std::uint64_t TileBytes(std::size_t tile) const { return Sizes[tile]; }
+  [[nodiscard]] const TTreemapTiles& Tiles() const noexcept { return TileList; }
   [[nodiscard]] const TTreemapRect& Bounds() const noexcept { return Area; }
   // The records the last Build() laid out (null before the first).
   [[nodiscard]] const TFileRecordStore* FileRecords() const noexcept { return Files; }
@@ -104,8 +109,7 @@ class TTreemapLayout {
   TTreemapRect Area;
   std::vector<std::uint64_t> Bytes;
   std::vector<TPlaced> Folders;
-  std::vector<TTreemapTile> TileList;
-  std::vector<std::uint64_t> Sizes;     // per tile
+  TTreemapTiles TileList;
   std::vector<double> RidgeHeights;     // per depth
   std::vector<TItem> Items;             // the folder being split, largest first
   std::vector<TTreemapRect> ItemRects;  // what Squarify/SliceAndDice gave each item

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "TRecordingBridge.h"
@@ -22,9 +23,11 @@ struct TScanHarness {
   std::atomic<bool> Scanning{false};
   std::atomic<std::int32_t> Subfolders{0};
   int Threads = 0;
+  // The platform's listing unless a test puts another in its place.
+  std::function<std::unique_ptr<TDirectoryLister>()> MakeLister = CreateDirectoryLister;
 
   void Run(const std::string& root, bool drive = false) {
-    TVLMDiskAnalyzerThread thread(Bridge, CreateDirectoryLister());
+    TVLMDiskAnalyzerThread thread(Bridge, MakeLister());
     thread.Roots = {root};
     thread.FolderTree = &Tree;
     thread.ProgressBar = &Bridge;

@@ -26,7 +26,7 @@ double Aspect(const TTreemapTile& t) {
 }
 
 // Tiles cover the bounds exactly when each lies inside, no two overlap, and their areas add up.
-void ExpectExactCover(const std::vector<TTreemapTile>& tiles, const TTreemapRect& b) {
+void ExpectExactCover(const TTreemapTiles& tiles, const TTreemapRect& b) {
   double total = 0;
   for (const TTreemapTile& t : tiles) {
     ASSERT_LE(t.X0, t.X1);
@@ -139,12 +139,12 @@ TEST(TTreemapLayout, TinyFilesAndFoldersBecomeTheirFoldersBlock) {
     if (t.Kind == TTreemapTileKind::File) {
       EXPECT_EQ(t.Id, big);
       EXPECT_NEAR(Area(t), 10000.0 * 1000000 / 1100005, 1.0);
-      EXPECT_EQ(layout.TileBytes(i), 1000000u);
+      EXPECT_EQ(layout.Tiles()[i].Bytes, 1000000u);
     } else {
       ++blocks;
       // The crowd is one block of all its files; the speck joins the root's block.
       ASSERT_TRUE(t.Id == crowd || t.Id == root) << t.Id;
-      EXPECT_EQ(layout.TileBytes(i), t.Id == crowd ? 100000u : 5u);
+      EXPECT_EQ(layout.Tiles()[i].Bytes, t.Id == crowd ? 100000u : 5u);
     }
   }
   EXPECT_EQ(blocks, 2);

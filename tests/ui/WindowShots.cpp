@@ -8,8 +8,9 @@
 // Changes tab open (changes-SUFFIX), after a click on its first growth spot
 // (changes-click-SUFFIX), and the Scan History window (history-SUFFIX); the file is removed again
 // afterwards. With `window-shots OUTPUT_FOLDER SUFFIX --results BIG_TREE TREE` instead, the scan
-// view and the results view's pages in the program's window (see ResultsShots). The data folder
-// is whatever XDG_DATA_HOME says; the script points it into a temporary folder.
+// view and the results view's pages in the program's window (see ResultsShots). With
+// `window-shots --totals TREE`, only the root's totals after the window's scan of TREE. The data
+// folder is whatever XDG_DATA_HOME says; the script points it into a temporary folder.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpEvent>
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -29,6 +31,7 @@
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
 #include "system/TDirectoryLister.h"
+#include "system/TextEncoding.h"
 #include "ui/dialogs/TOpenSummaryForm.h"
 #include "ui/dialogs/TSaveSummaryForm.h"
 #include "ui/dialogs/TScanHistoryForm.h"
@@ -224,6 +227,24 @@ bool ResultsShots(const std::string& big, const std::string& tree, const QString
   return true;
 }
 
+// Scans `tree` through the program's window and prints the root's totals as the window holds
+// them: bytes, files and folders, for comparing one build's window with another's.
+bool PrintWindowTotals(const std::string& tree) {
+  TMainForm form;
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  a.ScanFolder(tree);
+  if (!RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy && !a.WorkPending(); })) {
+    return false;
+  }
+  const TNodeId root = a.FolderTree.FirstChild(NoNode);
+  if (root == NoNode) return false;
+  const TFolderData& d = a.FolderTree.Data(root);
+  std::printf("%llu bytes, %u files, %u folders\n", static_cast<unsigned long long>(d.Size),
+              d.FileCount, d.FolderCount);
+  return d.Complete;
+}
+
 // The folder three levels below `tree` whose path sorts first: the same on every run.
 std::string ThreeLevelsDown(const std::string& tree) {
   namespace fs = std::filesystem;
@@ -279,6 +300,11 @@ bool ChangesShots(const std::string& tree, const QString& out, const QString& su
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  if (argc == 3 && std::string(argv[1]) == "--totals") {
+    std::string message;
+    if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
+    return PrintWindowTotals(argv[2]) ? 0 : 1;
+  }
   if (argc < 3) return 2;
   const QString out = QString::fromLocal8Bit(argv[1]);
   const QString suffix = QString::fromLocal8Bit(argv[2]);
@@ -291,7 +317,7 @@ int main(int argc, char** argv) {
   if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
   const std::string backup = GetBackupFolder();
   for (const char* name : {"Drive_root.sbf", "Photos.sbf", "Ann's Fotos \xc3\xa9t\xc3\xa9.sbf"}) {
-    std::ofstream(JoinNativePath(backup, name)) << "0\r\n/\r\n";
+    std::ofstream(Utf8Path(JoinNativePath(backup, name))) << "0\r\n/\r\n";
   }
   // Qt scales the windows by the device pixel ratio; the screen's own resolution picks images.
   const QScreen* screen = app.primaryScreen();
@@ -301,7 +327,11 @@ int main(int argc, char** argv) {
   QObject analyzer;
   std::string text;
   bool ascending = false;
-  TSaveSummaryForm save(nullptr, QStringLiteral("/home/ann/Photos"), text, &analyzer, backup);
+  // The folder a user of each system would have scanned.
+  const QString scanned = NativePathStyle() == TPathStyle::Windows
+                              ? QStringLiteral("C:\\Users\\Ann\\Photos")
+                              : QStringLiteral("/home/ann/Photos");
+  TSaveSummaryForm save(nullptr, scanned, text, &analyzer, backup);
   Shot(save, out, "save-" + suffix);
   TOpenSummaryForm open(nullptr, &analyzer, text, QStringLiteral("  Open Saved Summary  "), backup,
                         ascending);

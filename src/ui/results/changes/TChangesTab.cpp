@@ -24,7 +24,8 @@ struct TChangesTab::TListing {
 };
 
 struct TChangesTab::TComparison {
-  TScanSnapshot From;  // with its folders
+  TScanSnapshot From;  // without its folders once compared: a copy of a whole tree
+  std::vector<std::uint64_t> FromSizes;  // the size of each of From's folders
   std::shared_ptr<const TScanDiff> Diff;
   std::string Error;
 };
@@ -167,6 +168,11 @@ void TChangesTab::Compare(THistoryDatabase& db, const TTicket& ticket, std::int6
   if (CompareWithStoredScan(db, fromId, *to, DefaultChangeListLength, NativePathStyle(),
                             comparison->From, *diff, comparison->Error)) {
     comparison->Diff = std::move(diff);
+    // A folder's page shows its change from these sizes; the rest of the older tree goes.
+    std::vector<TSnapshotFolder> folders = std::move(comparison->From.Folders);
+    comparison->From.Folders = {};
+    comparison->FromSizes.reserve(folders.size());
+    for (const TSnapshotFolder& f : folders) comparison->FromSizes.push_back(f.Size);
   }
   Deliver(ticket, [comparison](TChangesTab& tab) { tab.ShowComparison(comparison); });
 }
@@ -322,7 +328,7 @@ std::optional<TInfoPageRow> TChangesTab::FolderPageRow(TNodeId node) const {
   const std::string date = DateText(Shown->From.Started).toStdString();
   if (before[folder] == NoNode) return TInfoPageRow{"Change", "new since " + date, -1, 1};
   const std::int64_t change = static_cast<std::int64_t>(Newer->Folders[folder].Size) -
-                              static_cast<std::int64_t>(Shown->From.Folders[before[folder]].Size);
+                              static_cast<std::int64_t>(Shown->FromSizes[before[folder]]);
   return TInfoPageRow{"Change since " + date, ChangeText(change).toStdString(), -1, 1};
 }
 

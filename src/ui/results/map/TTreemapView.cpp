@@ -197,9 +197,8 @@ QString TTreemapView::TileText(const TTreemapTile& tile) const {
     return QString::fromStdString(FilePath(tile.Id)) + QLatin1Char('\n') +
            SizeText(Files->Record(tile.Id).Size);
   }
-  const auto index = static_cast<std::size_t>(&tile - Shown->Layout.Tiles().data());
   return QString::fromStdString(Tree->Data(tile.Id).Path.Str()) + QLatin1Char('\n') +
-         QStringLiteral("Small files together: ") + SizeText(Shown->Layout.TileBytes(index));
+         QStringLiteral("Small files together: ") + SizeText(tile.Bytes);
 }
 
 bool TTreemapView::event(QEvent* e) {
