@@ -114,7 +114,7 @@ TEST(ExportDialog, TablesReadBackAsTheCommandLineReportsThemAndAFailedWriteLeave
   TScriptedPrompts prompts;
   a.Commands->Prompts = prompts.Prompts();
   a.ScanFolder(root);
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   ASSERT_TRUE(a.IsButtonShown(a.ExportButton));
 
   // The whole folder tree as CSV.

@@ -68,7 +68,7 @@ TEST(FindTab, TypedPatternAndSizesListWhatGnuFindFindsAndAClickFocusesTheFolder)
   form.show();
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   ASSERT_TRUE(a.ShowFind());
   TFindTabController& find = *a.FindTab;
   EXPECT_EQ(a.PageControl1->currentWidget(), find.TabSheet);

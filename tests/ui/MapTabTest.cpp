@@ -65,7 +65,7 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   form.show();
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   ASSERT_EQ(a.PageControl1->count(), 5);  // General, Detail, Map, Find, Changes (hidden here)
   EXPECT_EQ(a.PageControl1->tabText(2), "Map");
   EXPECT_FALSE(a.PageControl1->isTabVisible(a.PageControl1->indexOf(a.ChangesTab->TabSheet)));
@@ -113,7 +113,7 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   ASSERT_TRUE(RunUntil([&] { return a.QuickInfo != nullptr; }));
   a.ScanFolder(tree / "b");
   EXPECT_EQ(map.CurrentLayout(), nullptr);
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   a.PageControl1->setCurrentIndex(2);
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));
   EXPECT_TRUE(map.MapRect().contains(TileCentre(map, tree / "b/d.mp3")));
@@ -147,7 +147,7 @@ TEST(MapTab, FilesOfNoGroupTakeTheColoursOfTheirExtensionsWhichTheLegendListsWit
   form.show();
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   a.PageControl1->setCurrentIndex(a.PageControl1->indexOf(a.MapTab->TabSheet));
   TTreemapView& map = *a.MapTab->Map;
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));
