@@ -18,7 +18,8 @@ TTempDir::TTempDir() {
     const auto candidate = base / ("vlm-test-" + std::to_string(GetCurrentProcessId()) + "-" +
                                    std::to_string(counter++));
     if (std::filesystem::create_directory(candidate)) {
-      Root = candidate.string();
+      const std::u8string text = candidate.u8string();  // UTF-8, as the tests write paths
+      Root.assign(text.begin(), text.end());
       return;
     }
   }
@@ -27,12 +28,13 @@ TTempDir::TTempDir() {
 
 TTempDir::~TTempDir() {
   std::error_code ec;
-  std::filesystem::remove_all(Root, ec);
+  std::filesystem::remove_all(PathOf(Root), ec);
 }
 
 std::string RunCommand(const std::string& command, int* status) {
   std::string out;
-  FILE* pipe = _popen(command.c_str(), "r");
+  // cmd /c drops the first and the last quote of the line: a pair around it keeps the rest.
+  FILE* pipe = _popen(("\"" + command + "\"").c_str(), "r");
   if (!pipe) throw std::runtime_error("_popen failed: " + command);
   char buf[4096];
   std::size_t n;
@@ -47,8 +49,8 @@ std::string ShellQuote(const std::string& text) {
 }
 
 void MakeFile(const std::string& path, unsigned long long size) {
-  { std::ofstream file(path, std::ios::binary | std::ios::trunc); }
-  std::filesystem::resize_file(path, size);
+  { std::ofstream file(PathOf(path), std::ios::binary | std::ios::trunc); }
+  std::filesystem::resize_file(PathOf(path), size);
 }
 
 }  // namespace Vellumetric::Testing

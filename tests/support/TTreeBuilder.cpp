@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <sstream>
 #include <stdexcept>
 
 #include "TTempDir.h"
@@ -40,6 +42,21 @@ TDiskTruth MeasureWithDuAndFind(const std::string& root) {
   const std::string entries = RunCommand("find " + q + " -xdev -mindepth 1 -printf . | wc -c");
   if (status != 0 || du.empty()) throw std::runtime_error("du failed on " + root);
   return {std::stoull(du) - std::stoull(own), std::stoull(entries)};
+}
+
+std::vector<TFileFact> FindRegularFiles(const std::string& root, const std::string& findTests,
+                                        const std::function<bool(const TFileFact&)>&) {
+  std::istringstream lines(RunCommand("LC_ALL=C find " + ShellQuote(root) + " -type f " +
+                                      findTests + " -printf '%s %p\\n'"));
+  std::vector<TFileFact> files;
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::size_t blank = line.find(' ');
+    const std::string path = line.substr(blank + 1);
+    files.push_back({path, path.substr(path.rfind('/') + 1), std::stoull(line.substr(0, blank))});
+  }
+  std::sort(files.begin(), files.end(), [](auto& a, auto& b) { return a.Path < b.Path; });
+  return files;
 }
 
 }  // namespace Vellumetric::Testing

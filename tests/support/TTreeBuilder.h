@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace Vellumetric::Testing {
 
@@ -16,5 +18,17 @@ struct TDiskTruth {
   unsigned long long Entries = 0;  // find -xdev -mindepth 1
 };
 TDiskTruth MeasureWithDuAndFind(const std::string& root);
+
+// A regular file as the platform's own tools list it.
+struct TFileFact {
+  std::string Path;  // in the platform's form, as the program shows it
+  std::string Name;
+  unsigned long long Size = 0;
+};
+// The regular files below `root`, sorted by path. Linux asks GNU find in the C locale, with
+// `findTests` (such as "-iname '*.so'") added; Windows has no find, so there a std::filesystem
+// walk lists them and `keep`, which must ask what `findTests` asks, picks among them.
+std::vector<TFileFact> FindRegularFiles(const std::string& root, const std::string& findTests = "",
+                                        const std::function<bool(const TFileFact&)>& keep = {});
 
 }  // namespace Vellumetric::Testing

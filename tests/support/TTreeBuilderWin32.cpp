@@ -1,9 +1,11 @@
 // Windows: the same helpers through std::filesystem, which walks the tree independently of the
 // program's own lister (folders have no size of their own there).
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "TTempDir.h"
 #include "TTreeBuilder.h"
 
 namespace Vellumetric::Testing {
@@ -26,11 +28,24 @@ bool MakeNestedChain(const std::string& parent, const std::string& name, int dep
 
 TDiskTruth MeasureWithDuAndFind(const std::string& root) {
   TDiskTruth truth;
-  for (const auto& entry : fs::recursive_directory_iterator(fs::u8path(root))) {
+  for (const auto& entry : fs::recursive_directory_iterator(PathOf(root))) {
     ++truth.Entries;
     if (entry.is_regular_file()) truth.Size += entry.file_size();
   }
   return truth;
+}
+
+std::vector<TFileFact> FindRegularFiles(const std::string& root, const std::string&,
+                                        const std::function<bool(const TFileFact&)>& keep) {
+  std::vector<TFileFact> files;
+  for (const auto& entry : fs::recursive_directory_iterator(PathOf(root))) {
+    if (!entry.is_regular_file()) continue;
+    const std::u8string path = entry.path().u8string(), name = entry.path().filename().u8string();
+    TFileFact file{{path.begin(), path.end()}, {name.begin(), name.end()}, entry.file_size()};
+    if (!keep || keep(file)) files.push_back(std::move(file));
+  }
+  std::sort(files.begin(), files.end(), [](auto& a, auto& b) { return a.Path < b.Path; });
+  return files;
 }
 
 }  // namespace Vellumetric::Testing

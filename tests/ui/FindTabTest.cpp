@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <random>
 #include <set>
-#include <sstream>
 
 #include "TTempDir.h"
+#include "TTreeBuilder.h"
 #include "UiTestSupport.h"
 #include "UiWait.h"
 #include "ui/windows/TMainForm.h"
@@ -20,30 +20,30 @@ struct TFoundByFind {
   std::uint64_t Bytes = 0;
 };
 
-// `find ROOT -type f ARGS -printf '%s %p\n'` in the C locale, so case folding is ASCII only.
-TFoundByFind FindWithGnuFind(const std::string& root, const std::string& args) {
-  const std::string out =
-      RunCommand("LC_ALL=C find " + ShellQuote(root) + " -type f " + args + " -printf '%s %p\\n'");
+// GNU find's answer to `findTests` (in the C locale, so case folding is ASCII only); on Windows
+// the same question asked through `keep`.
+TFoundByFind Find(const std::string& root, const std::string& findTests,
+                  const std::function<bool(const TFileFact&)>& keep) {
   TFoundByFind found;
-  std::istringstream lines(out);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const std::size_t blank = line.find(' ');
-    found.Bytes += std::stoull(line.substr(0, blank));
-    found.Paths.push_back(line.substr(blank + 1));
+  for (const TFileFact& file : FindRegularFiles(root, findTests, keep)) {
+    found.Bytes += file.Size;
+    found.Paths.push_back(file.Path);
   }
-  std::sort(found.Paths.begin(), found.Paths.end());
   return found;
 }
 
+std::string AsciiLower(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return text;
+}
+
 std::string FolderOf(const std::string& path) {
-  return path.substr(0, path.rfind('/'));
+  return path.substr(0, path.rfind(kSeparator));
 }
 
 TEST(FindTab, TypedPatternAndSizesListWhatGnuFindFindsAndAClickFocusesTheFolder) {
   TTempDir tree;
-  RunCommand("mkdir -p " + ShellQuote(tree / "lib/x86") + " " + ShellQuote(tree / "deep/a/b") +
-             " " + ShellQuote(tree / "other"));
+  for (const char* folder : {"lib/x86", "deep/a/b", "other"}) MakeFolders(tree / folder);
   // The edges of the size range: 10 MiB and 20 MiB - 1 are in, one byte less and 20 MiB out.
   MakeFile(tree / "lib/libten.so", 10 << 20);
   MakeFile(tree / "lib/libjustunder.so", (10 << 20) - 1);
@@ -68,7 +68,7 @@ TEST(FindTab, TypedPatternAndSizesListWhatGnuFindFindsAndAClickFocusesTheFolder)
   form.show();
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   ASSERT_TRUE(a.ShowFind());
   TFindTabController& find = *a.FindTab;
   EXPECT_EQ(a.PageControl1->currentWidget(), find.TabSheet);
@@ -88,7 +88,11 @@ TEST(FindTab, TypedPatternAndSizesListWhatGnuFindFindsAndAClickFocusesTheFolder)
   ASSERT_TRUE(RunUntil([&] { return !find.Searching(); }));
 
   const TFoundByFind truth =
-      FindWithGnuFind(tree.Path(), "-iname '*.so' -size +10485759c -size -20971520c");
+      Find(tree.Path(), "-iname '*.so' -size +10485759c -size -20971520c", [](const TFileFact& f) {
+        const std::string name = AsciiLower(f.Name);
+        return name.size() >= 3 && name.compare(name.size() - 3, 3, ".so") == 0 &&
+               f.Size >= (10u << 20) && f.Size < (20u << 20);
+      });
   ASSERT_GT(truth.Paths.size(), 5u);
   const int rows = find.Model->rowCount({});
   std::vector<std::string> listed;
@@ -139,7 +143,9 @@ TEST(FindTab, TypedPatternAndSizesListWhatGnuFindFindsAndAClickFocusesTheFolder)
   QTest::keyClicks(find.NameEdit, QStringLiteral("UPPER"));
   ASSERT_TRUE(RunUntil([&] { return !find.Searching(); }));
   EXPECT_EQ(find.Model->rowCount({}),
-            static_cast<int>(FindWithGnuFind(tree.Path(), "-iname '*upper*'").Paths.size()));
+            static_cast<int>(Find(tree.Path(), "-iname '*upper*'", [](const TFileFact& f) {
+                               return AsciiLower(f.Name).find("upper") != std::string::npos;
+                             }).Paths.size()));
   EXPECT_EQ(find.Model->PathAt(0), tree / "lib/x86/LIBUPPER.SO");
 }
 

@@ -52,8 +52,7 @@ bool OutlinedAt(TTreemapView& map, TNodeId folder) {
 
 TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   TTempDir tree;
-  RunCommand("mkdir -p " + ShellQuote(tree / "a/sub/deep") + " " + ShellQuote(tree / "b/e") + " " +
-             ShellQuote(tree / "many"));
+  for (const char* folder : {"a/sub/deep", "b/e", "many"}) MakeFolders(tree / folder);
   MakeFile(tree / "a/sub/deep/big.mp4", 5 << 20);
   MakeFile(tree / "a/x.txt", 100);
   MakeFile(tree / "b/d.mp3", 2 << 20);
@@ -66,7 +65,7 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   form.show();
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   ASSERT_EQ(a.PageControl1->count(), 5);  // General, Detail, Map, Find, Changes (hidden here)
   EXPECT_EQ(a.PageControl1->tabText(2), "Map");
   EXPECT_FALSE(a.PageControl1->isTabVisible(a.PageControl1->indexOf(a.ChangesTab->TabSheet)));
@@ -78,9 +77,10 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   // A click on the biggest file: its folder, three levels down, becomes the tree's current
   // node (its parents opened) and its page is shown.
   const std::string deep = tree / "a/sub/deep";
-  const QPoint big = TileCentre(map, deep + "/big.mp4");
-  ASSERT_TRUE(map.MapRect().contains(big));
-  QTest::mouseClick(&map, Qt::LeftButton, Qt::NoModifier, big);
+  const std::string big = tree / "a/sub/deep/big.mp4";
+  const QPoint bigAt = TileCentre(map, big);
+  ASSERT_TRUE(map.MapRect().contains(bigAt));
+  QTest::mouseClick(&map, Qt::LeftButton, Qt::NoModifier, bigAt);
   const TFolderTreeModel& folders = *a.FolderView->Model;
   const QModelIndex current = a.VirtualStringTree->currentIndex();
   const TNodeId deepNode = folders.NodeOf(current);
@@ -104,20 +104,20 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   map.resize(map.width() - 20, map.height());  // starts a render at the new size
   a.FolderView->HeaderClick(Qt::LeftButton);
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));
-  const TTreemapTile* tile = map.TileAt(TileCentre(map, deep + "/big.mp4"));
+  const TTreemapTile* tile = map.TileAt(TileCentre(map, big));
   ASSERT_TRUE(tile);
-  EXPECT_TRUE(map.TileText(*tile).startsWith(QString::fromStdString(deep + "/big.mp4\n")));
+  EXPECT_TRUE(map.TileText(*tile).startsWith(QString::fromStdString(big + "\n")));
 
   // A new scan clears the map before the worker refills the tree, then shows the new one.
   a.BackClick();
   ASSERT_TRUE(RunUntil([&] { return a.QuickInfo != nullptr; }));
   a.ScanFolder(tree / "b");
   EXPECT_EQ(map.CurrentLayout(), nullptr);
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   a.PageControl1->setCurrentIndex(2);
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));
   EXPECT_TRUE(map.MapRect().contains(TileCentre(map, tree / "b/d.mp3")));
-  EXPECT_FALSE(map.MapRect().contains(TileCentre(map, deep + "/big.mp4")));
+  EXPECT_FALSE(map.MapRect().contains(TileCentre(map, big)));
 }
 
 // Shading scales every channel of a colour by the same factor.
@@ -131,7 +131,8 @@ bool IsShadeOf(QRgb pixel, QRgb base) {
 
 TEST(MapTab, FilesOfNoGroupTakeTheColoursOfTheirExtensionsWhichTheLegendListsWithTheirShare) {
   TTempDir tree;
-  RunCommand("mkdir -p " + ShellQuote(tree / "lib") + " " + ShellQuote(tree / "video"));
+  MakeFolders(tree / "lib");
+  MakeFolders(tree / "video");
   // No default group knows .so, .a or .xyz; .mp4 is a video. Extension case does not matter.
   MakeFile(tree / "lib/libbig.so", 4 << 20);
   MakeFile(tree / "lib/LIBSMALL.SO", 1 << 20);
@@ -146,7 +147,7 @@ TEST(MapTab, FilesOfNoGroupTakeTheColoursOfTheirExtensionsWhichTheLegendListsWit
   form.show();
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   a.PageControl1->setCurrentIndex(a.PageControl1->indexOf(a.MapTab->TabSheet));
   TTreemapView& map = *a.MapTab->Map;
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));

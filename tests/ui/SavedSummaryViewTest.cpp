@@ -22,7 +22,7 @@ namespace Vellumetric::Testing {
 namespace {
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
@@ -43,11 +43,12 @@ std::vector<std::string> DetailSections(const TVLMAnalyzerForm& a) {
 
 TEST(SavedSummaryView, ScanWithANewGroupThenSaveAndOpenThroughBothWindows) {
   TTempDir folder;
-  const std::string root = folder / "Ann's Fotos \xc3\xa9t\xc3\xa9";
-  RunCommand("mkdir -p " + ShellQuote(root + "/sub"));
-  MakeFile(root + "/movie.mkv", 7000);
-  MakeFile(root + "/Caf\xc3\xa9 d'\xc3\xa9t\xc3\xa9.jpg", 300);
-  MakeFile(root + "/sub/clip.avi", 9000);
+  const std::string name = "Ann's Fotos \xc3\xa9t\xc3\xa9";
+  const std::string root = folder / name;
+  MakeFolders(folder / (name + "/sub"));
+  MakeFile(folder / (name + "/movie.mkv"), 7000);
+  MakeFile(folder / (name + "/Caf\xc3\xa9 d'\xc3\xa9t\xc3\xa9.jpg"), 300);
+  MakeFile(folder / (name + "/sub/clip.avi"), 9000);
   TTempDir backup;
   TMainForm form(96, FakeServices());
   form.show();
@@ -124,7 +125,7 @@ TEST(SavedSummaryView, ScanWithANewGroupThenSaveAndOpenThroughBothWindows) {
 TEST(SavedSummaryView, CommandLineOpensASummaryFileAndScansAFolder) {
   TTempDir folder;
   MakeFile(folder / "June.SBF", 10);
-  RunCommand("mkdir -p " + ShellQuote(folder / "dir.sbf"));
+  MakeFolders(folder / "dir.sbf");
   TStartTarget target;
   std::string message;
   ASSERT_TRUE(ResolveStartArgument(folder / "./June.SBF", target, message));

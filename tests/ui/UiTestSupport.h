@@ -30,6 +30,12 @@ inline QString Localized(QString text) {
   return text.replace(QLatin1Char('.'), QLocale::system().decimalPoint());
 }
 
+// The scan, the turns of the event loop that end it (later ones on Windows, whose event loop runs
+// zero-time timers on a later turn) and the summary are all over.
+inline bool Settled(const TVLMAnalyzerForm& a) {
+  return !a.WorkPending();
+}
+
 inline void DeliverPosted() {
   QCoreApplication::sendPostedEvents();
 }

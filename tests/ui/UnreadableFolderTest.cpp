@@ -92,7 +92,7 @@ TEST(UnreadableFolders, ShowTheirReasonALockAndTheCountBelow) {
   form.show();
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(root);
-  ASSERT_TRUE(RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; }));
+  ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
   const TFolderTreeModel& model = *a.FolderView->Model;
   const QModelIndex top = model.index(0, 0, {});
   const QModelIndex locked = ChildNamed(model, top, QStringLiteral("locked"));

@@ -50,6 +50,12 @@ class TMappedDrive {
   std::string Drive;
 };
 
+// Wine's ntdll answers to wine_get_version; Windows' does not.
+bool RunningOnWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 void MakeSampleTree(const std::string& root) {
   std::filesystem::create_directories(Utf8Path(root + "/Data/\xe5\x86\x99\xe7\x9c\x9f"));
   std::ofstream(Utf8Path(root + "/Data/\xe5\x86\x99\xe7\x9c\x9f/a.jpg"), std::ios::binary)
@@ -62,10 +68,16 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
   MakeSampleTree(tmp.Path());
   TMappedDrive mapped(tmp.Path());
   ASSERT_FALSE(mapped.Drive.empty()) << "no free drive letter could be mapped";
+  if (GetDriveTypeW(Widen(mapped.Drive + "\\").c_str()) == DRIVE_NO_ROOT_DIR && RunningOnWine()) {
+    GTEST_SKIP() << "Wine maps " << mapped.Drive << " (QueryDosDevice lists it) but opens no path "
+                 << "on it: it finds drive letters only in the prefix's dosdevices folder";
+  }
 
   TScan drive;
   drive.Run(mapped.Drive, true);
   const TNodeId root = drive.Tree.FirstChild(NoNode);
+  ASSERT_NE(root, NoNode);
+  ASSERT_NE(drive.Tree.FirstChild(root), NoNode) << "nothing listed on " << mapped.Drive;
   EXPECT_EQ(drive.Tree.Data(root).Name, mapped.Drive);
   EXPECT_EQ(drive.Tree.Data(root).Kind, 2);
   EXPECT_EQ(drive.FirstChildPath(root), mapped.Drive + "\\Data");
@@ -76,11 +88,14 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
   TScan folder;
   folder.Run(mapped.Drive + "\\", false);
   const TNodeId froot = folder.Tree.FirstChild(NoNode);
+  ASSERT_NE(froot, NoNode);
+  ASSERT_NE(folder.Tree.FirstChild(froot), NoNode) << "nothing listed on " << mapped.Drive << "\\";
   EXPECT_EQ(folder.Tree.Data(froot).Name, "");
   EXPECT_EQ(folder.FirstChildPath(froot), mapped.Drive + "\\\\Data");
   EXPECT_EQ(NormalizeLocation(TPathStyle::Windows, folder.FirstChildPath(froot), ""),
             mapped.Drive + "\\Data");
   const TNodeId data = folder.Tree.FirstChild(froot);
+  ASSERT_NE(folder.Tree.FirstChild(data), NoNode);
   EXPECT_EQ(folder.Tree.Data(folder.Tree.FirstChild(data)).Name, "\xe5\x86\x99\xe7\x9c\x9f");
 }
 

@@ -26,11 +26,14 @@ void TQtThreadBridge::Synchronize(const std::function<void()>& call) {
   Changed.wait(guard, [&] { return Done >= ticket; });
 }
 
+// The flag goes up with the post, under the lock: the window may handle the message before this
+// thread runs again, and a message found without its flag was dropped as a stale one, which
+// left the summary's worker unjoined and Back and closing waiting for it for good.
 void TQtThreadBridge::PostMessage(TWindowHandle window, std::uint32_t message,
                                   std::uintptr_t wParam, std::intptr_t lParam) {
-  PostVLMMessage(reinterpret_cast<QObject*>(window), message, wParam, lParam);
   const std::lock_guard<std::mutex> guard(Lock);
   Posted = true;
+  PostVLMMessage(reinterpret_cast<QObject*>(window), message, wParam, lParam);
   Changed.notify_all();
 }
 
