@@ -12,6 +12,7 @@
 
 #include "export/ExportTables.h"
 #include "system/PathRules.h"
+#include "ui/common/PathQText.h"
 #include "ui/common/UiMetrics.h"
 
 namespace Vellumetric {
@@ -50,7 +51,7 @@ std::string TableText(const TExportSources& s, TExportTable table, const TExport
 }
 
 QString FileSystemText(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
+  return PathToQt(path);
 }
 
 }  // namespace
@@ -200,7 +201,7 @@ void TExportDialog::ExportClick() {
     return;
   }
   FileEdit->setText(name);
-  StartWriting(QFile::encodeName(name).toStdString());
+  StartWriting(PathFromQt(name));
 }
 
 void TExportDialog::StartWriting(const std::string& path) {

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLocale>
@@ -14,9 +13,9 @@
 
 #include "model/VLMMessages.h"
 #include "persistence/SummaryNames.h"
-#include "system/NativePlatform.h"
 #include "system/SystemFolders.h"
 #include "system/TextEncoding.h"
+#include "ui/common/PathQText.h"
 #include "ui/common/TVLMMessageEvent.h"
 #include "ui/common/UiMetrics.h"
 
@@ -127,12 +126,8 @@ void TOpenSummaryForm::FormShow() {
     auto* item = new QTreeWidgetItem(ListView1);
     item->setText(0, entry.fileName());
     item->setText(1, DateText(entry.lastModified()));
-    // The name's own bytes, so a name that is not valid UTF-8 is still addressed exactly. Windows
-    // names are UTF-16, kept as UTF-8 like every path here: encodeName gives the ANSI code page
-    // there, which named another file (or none) as soon as a letter was not ASCII.
-    item->setData(0, kRawNameRole,
-                  NativePathStyle() == TPathStyle::Windows ? entry.fileName().toUtf8()
-                                                           : QFile::encodeName(entry.fileName()));
+    // The name's own bytes, so a name that is not valid UTF-8 is still addressed exactly.
+    item->setData(0, kRawNameRole, QByteArray::fromStdString(PathFromQt(entry.fileName())));
   }
 }
 

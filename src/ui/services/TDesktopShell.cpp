@@ -1,17 +1,17 @@
 #include "ui/services/TDesktopShell.h"
 
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 
+#include "ui/common/PathQText.h"
 #include "ui/services/TIconSet.h"
 #include "ui/services/TPlatformShell.h"
 
 namespace Vellumetric {
 
 QUrl LocalFileUrl(const std::string& path) {
-  return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
+  return QUrl::fromLocalFile(PathToQt(path));
 }
 
 TDesktopShell::TDesktopShell(QObject* parent, QString busAddress)
@@ -39,8 +39,7 @@ void TDesktopShell::ShowItemInFolder(const std::string& path) {
 
 QIcon TDesktopShell::FileIcon(const std::string& path) {
   static const QMimeDatabase mimes;
-  const QMimeType type = mimes.mimeTypeForFile(QFile::decodeName(QByteArray::fromStdString(path)),
-                                               QMimeDatabase::MatchExtension);
+  const QMimeType type = mimes.mimeTypeForFile(PathToQt(path), QMimeDatabase::MatchExtension);
   const QString name = type.name();
   const auto found = IconsByType.constFind(name);
   if (found != IconsByType.constEnd()) return *found;

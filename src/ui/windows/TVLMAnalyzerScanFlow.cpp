@@ -7,6 +7,7 @@
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
+#include "ui/common/PathQText.h"
 #include "ui/windows/TAnalyzerCommands.h"
 #include "ui/windows/TVLMAnalyzerForm.h"
 
@@ -71,7 +72,7 @@ void TVLMAnalyzerForm::BrowseForFolder() {
   } else {
     const QString dir = QFileDialog::getExistingDirectory(
         this, QString::fromStdString(LoadResString(IDS_SELECT_DIRECTORY)), QString());
-    chosen = QFile::encodeName(dir).toStdString();
+    chosen = PathFromQt(dir);
   }
   if (!chosen.empty()) ScanFolder(chosen);
 }
