@@ -3,15 +3,27 @@
 // that cannot be read; and two stored scans compared and deleted from the history window.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 #include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 
+#ifdef _WIN32
+#include "TDataHome.h"
+#include "cli/HistoryCommands.h"
+#else
 #include "../cli/CliRunner.h"
+#endif
 #include "TScriptedPrompts.h"
 #include "TTempDir.h"
 #include "TTreeBuilder.h"
@@ -47,10 +59,12 @@ void ScanAndSettle(TVLMAnalyzerForm& a, const std::string& root) {
   ASSERT_TRUE(RunUntil([&] { return !a.ChangesTab->IsComparing(); }));
 }
 
+namespace fs = std::filesystem;
+
 long long Du(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0 ? static_cast<long long>(MeasureWithDuAndFind(path).Size)
-                                         : 0;
+  return fs::exists(fs::symlink_status(fs::u8path(path)))
+             ? static_cast<long long>(MeasureWithDuAndFind(path).Size)
+             : 0;
 }
 
 // The list as the tab shows it: heading -> (path, exact change) in order.
@@ -78,36 +92,61 @@ TShownList ShownList(const TChangesTab& tab) {
   return out;
 }
 
-// The same from `vellumetric-cli diff --json`, read with python.
+// `vellumetric-cli diff --json` for the data folder `data`; `status` is its exit status.
+#ifdef _WIN32
+// A child process finds its data folder in the user's registry, which cannot be pointed
+// elsewhere for it alone: the command line's own diff command runs in this process instead,
+// with its standard output caught in a file.
+std::string CliDiffJson(const std::string& data, int& status) {
+  const TDataHome home(data);
+  const TTempDir caught;
+  const std::string file = caught / "diff.json";
+  std::fflush(stdout);
+  const int saved = _dup(_fileno(stdout));
+  FILE* out = std::fopen(file.c_str(), "wb");
+  if (saved < 0 || !out || _dup2(_fileno(out), _fileno(stdout)) != 0) {
+    ADD_FAILURE() << "cannot catch the standard output";
+    if (out) std::fclose(out);
+    if (saved >= 0) _close(saved);
+    return {};
+  }
+  TDiffArgs args;
+  args.Json = true;
+  status = RunDiffCommand(args);
+  std::fflush(stdout);
+  _dup2(saved, _fileno(stdout));
+  _close(saved);
+  std::fclose(out);
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+#else
+std::string CliDiffJson(const std::string& data, int& status) {
+  return RunCommand("XDG_DATA_HOME=" + ShellQuote(data) + " " + ShellQuote(kCli) + " diff --json",
+                    &status);
+}
+#endif
+
+// The same list from the command line's diff of the history in `data`.
 TShownList CliList(const std::string& data) {
-  const std::string script =
-      "import json,sys\n"
-      "d=json.load(sys.stdin)\n"
-      "for key,title in (('growth','Growth spots'),('shrink','Shrink spots'),"
-      "('new','New folders'),('gone','Gone folders')):\n"
-      "  if d[key+'_count']: print(title)\n"
-      "  for c in d[key]: print('\\t'+c['path']+'\\t'+str(c['change']))\n";
-  std::ofstream(data + "/list.py") << script;
   int status = -1;
-  const std::string text = RunCommand("XDG_DATA_HOME=" + ShellQuote(data) + " " + ShellQuote(kCli) +
-                                          " diff --json | python3 " + ShellQuote(data + "/list.py"),
-                                      &status);
+  const std::string text = CliDiffJson(data, status);
   EXPECT_EQ(status, 0) << text;
+  QJsonParseError error{};
+  const QJsonObject diff =
+      QJsonDocument::fromJson(QByteArray::fromStdString(text), &error).object();
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
   TShownList out;
-  std::string heading;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    const std::string line = text.substr(start, end - start);
-    start = end == std::string::npos ? text.size() : end + 1;
-    if (line.empty()) continue;
-    if (line[0] != '\t') {
-      heading = line;
-      out[heading];
-      continue;
+  for (const auto& [key, title] : {std::pair{"growth", "Growth spots"},
+                                   {"shrink", "Shrink spots"},
+                                   {"new", "New folders"},
+                                   {"gone", "Gone folders"}}) {
+    if (diff.value(QString::fromLatin1(key) + QStringLiteral("_count")).toInteger() == 0) continue;
+    auto& list = out[title];
+    for (const QJsonValue& change : diff.value(QString::fromLatin1(key)).toArray()) {
+      list.emplace_back(change[QStringLiteral("path")].toString().toStdString(),
+                        change[QStringLiteral("change")].toInteger());
     }
-    const std::size_t tab = line.rfind('\t');
-    out[heading].emplace_back(line.substr(1, tab - 1), std::stoll(line.substr(tab + 1)));
   }
   return out;
 }
@@ -119,7 +158,7 @@ TEST(ChangesTab, ASecondScanShowsWhatDuSaysChangedAndTheSameListAsTheCli) {
   for (const char* dir :
        {"data", "data/Quendrix Vellumetric", "tree", "tree/a", "tree/a/b", "tree/a/b/c", "tree/d",
         "tree/e", "tree/s", "tree/s/t", "tree/gone", "tree/gone/inner"}) {
-    ASSERT_EQ(::mkdir((tmp / dir).c_str(), 0755), 0);
+    ASSERT_TRUE(fs::create_directory(tmp / dir)) << dir;
   }
   MakeFile(root + "/a/b/c/grows.bin", 1 * kMB);
   MakeFile(root + "/a/other.txt", 10000);
@@ -136,14 +175,14 @@ TEST(ChangesTab, ASecondScanShowsWhatDuSaysChangedAndTheSameListAsTheCli) {
   std::map<std::string, long long> before;
   for (const std::string& w : watched) before[w] = Du(root + w);
   const long long totalBefore = Du(root);
-  const std::string gone = NormalizeScanRoot(root) + "/gone";
+  const std::string gone = NormalizeScanRoot(root) + NativePath("/gone");
   const auto goneBefore = static_cast<std::uint64_t>(Du(root + "/gone"));
   MakeFile(root + "/a/b/c/grows.bin", 6 * kMB);  // grown three levels down
   MakeFile(root + "/d/new.bin", 3 * kMB);        // a new file one level down
-  RunCommand("mkdir -p " + ShellQuote(root + "/e/new/deeper"));
+  fs::create_directories(root + "/e/new/deeper");
   MakeFile(root + "/e/new/deeper/blob", 2 * kMB);  // a new subtree
   MakeFile(root + "/s/t/shrinks.iso", 1 * kMB);    // shrunk
-  RunCommand("rm -r " + ShellQuote(root + "/gone"));
+  fs::remove_all(root + "/gone");
   a.BackClick();
   ASSERT_TRUE(RunUntil([&] { return a.QuickInfo != nullptr; }));
   ScanAndSettle(a, root);
@@ -162,13 +201,13 @@ TEST(ChangesTab, ASecondScanShowsWhatDuSaysChangedAndTheSameListAsTheCli) {
     if (c.Change() > 64 * 1024) shown[c.Path.substr(NormalizeScanRoot(root).size())] = c.Change();
   }
   const auto duChange = [&](const std::string& w) { return Du(root + w) - before[w]; };
-  EXPECT_EQ(shown,
-            (std::map<std::string, long long>{{"/a/b/c", duChange("/a/b/c")},
-                                              {"/d", duChange("/d")},
-                                              {"/e/new/deeper", duChange("/e/new/deeper")}}));
+  EXPECT_EQ(shown, (std::map<std::string, long long>{
+                       {NativePath("/a/b/c"), duChange("/a/b/c")},
+                       {NativePath("/d"), duChange("/d")},
+                       {NativePath("/e/new/deeper"), duChange("/e/new/deeper")}}));
   // The first growth spot is the folder that grew most: a/b/c.
   EXPECT_EQ(tab.Model->index(1, 0, {}).data(TChangesModel::PathRole).toString().toStdString(),
-            NormalizeScanRoot(root) + "/a/b/c");
+            NormalizeScanRoot(root) + NativePath("/a/b/c"));
   EXPECT_EQ(ShownList(tab), CliList(data));
 
   // A click on a spot makes it the tree's current folder; its page tells its change.
@@ -177,7 +216,7 @@ TEST(ChangesTab, ASecondScanShowsWhatDuSaysChangedAndTheSameListAsTheCli) {
   const QModelIndex spot = tab.Model->index(1, 0, {});
   tab.List->scrollTo(spot);
   QTest::mouseClick(tab.List->viewport(), Qt::LeftButton, {}, tab.List->visualRect(spot).center());
-  EXPECT_EQ(a.FolderView->SelectedFolderPath(), root + "/a/b/c");
+  EXPECT_EQ(a.FolderView->SelectedFolderPath(), root + NativePath("/a/b/c"));  // the root as given
   const QString change =
       QString::fromStdString(FormatSizeChange(duChange("/a/b/c"), Localized(".").toStdString()))
           .trimmed();
@@ -209,7 +248,8 @@ TEST(ChangesTab, AHistoryThatCannotBeReadHidesTheTabWithAQuietNote) {
   TTempDir tmp;
   const std::string data = tmp / "data";
   const std::string folder = data + "/Quendrix Vellumetric";
-  RunCommand("mkdir -p " + ShellQuote(folder) + " " + ShellQuote(tmp / "tree/sub"));
+  fs::create_directories(folder);
+  fs::create_directories(tmp / "tree/sub");
   MakeFile(tmp / "tree/sub/file.bin", 5000);
   const std::string database = folder + "/history.sqlite";
   TMainForm form(96, Services(data));
@@ -255,7 +295,7 @@ TEST(ChangesTab, AHistoryThatCannotBeReadHidesTheTabWithAQuietNote) {
 TEST(ScanHistoryForm, ListsComparesAndDeletesStoredScans) {
   TTempDir tmp;
   const std::string data = tmp / "data";
-  RunCommand("mkdir -p " + ShellQuote(data + "/Quendrix Vellumetric"));
+  fs::create_directories(data + "/Quendrix Vellumetric");
   {
     THistoryDatabase db(data + "/Quendrix Vellumetric/history.sqlite");
     const auto scan = [](const std::string& root, std::uint64_t size, std::int64_t started) {

@@ -1,6 +1,8 @@
 // Help (also F1 inside a modal dialog), Upgrade and the About window's memory line.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/utsname.h>
+#endif
 
 #include <QDesktopServices>
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QUrl>
 
 #include "TScriptedPrompts.h"
+#include "TTempDir.h"
 #include "UiTestSupport.h"
 #include "ui/dialogs/TVLMAboutForm.h"
 #include "ui/dialogs/options/TVLMOptionsForm.h"
@@ -43,7 +46,8 @@ TEST(Help, F1FromTheMainWindowAndFromInsideAModalDialog) {
   TAnalyzerCommands& c = *form.Analyzer->Commands;
   TScriptedPrompts script;
   c.Prompts = script.Prompts();
-  c.Folders.DatabasePath = [] { return std::string(std::getenv("XDG_DATA_HOME")) + "/f.sqlite"; };
+  const TTempDir data;
+  c.Folders.DatabasePath = [&data] { return data / "f.sqlite"; };
 
   QTest::keyClick(form.Analyzer->ToolBar1, Qt::Key_F1);
   ASSERT_NE(c.Help.Window(), nullptr);
@@ -77,7 +81,7 @@ class TUrlRecorder final : public QObject {
   void Open(const QUrl& url) { Urls.push_back(url); }
 };
 
-TEST(Help, UpgradeOpensTheMakersPageAndAboutNamesTheKernel) {
+TEST(Help, UpgradeOpensTheMakersPageAndAboutNamesTheSystem) {
   TUrlRecorder browser;
   QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "Open");
   TMainForm form(120, FakeServices());
@@ -86,13 +90,17 @@ TEST(Help, UpgradeOpensTheMakersPageAndAboutNamesTheKernel) {
   QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
   EXPECT_EQ(browser.Urls, QList<QUrl>{QUrl(QString::fromLatin1(UpgradeWebAddress))});
 
+#ifdef _WIN32
+  const QString system = QStringLiteral("Windows");
+#else
   struct utsname u {};
   ASSERT_EQ(::uname(&u), 0);
+  const QString system = QString::fromLatin1(u.sysname);
+#endif
   TVLMAboutForm about(nullptr, QStringLiteral("Quendrix Vellumetric"), TWindowsInfo{});
   EXPECT_TRUE(about.TotalRAMLabel->text().contains(
       QRegularExpression(QStringLiteral("^Physical memory available to ") +
-                         QRegularExpression::escape(QString::fromLatin1(u.sysname)) +
-                         QStringLiteral(": [1-9][0-9]* MB$"))))
+                         QRegularExpression::escape(system) + QStringLiteral(": [1-9][0-9]* MB$"))))
       << about.TotalRAMLabel->text().toStdString();
 }
 

@@ -6,7 +6,9 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <filesystem>
 #include <functional>
+#include <set>
 
 #include "../scan/TFakeDirectoryLister.h"
 #include "TScriptedPrompts.h"
@@ -76,6 +78,21 @@ std::string DialogOf(QWidget* window, std::string_view command) {
   return name;
 }
 
+// The names in `folder`, one a line: from ls, or on Windows from the file system's own listing.
+std::string FolderListing(const std::string& folder) {
+#ifdef _WIN32
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder))) {
+    names.insert(entry.path().filename().string());
+  }
+  std::string listing;
+  for (const std::string& name : names) listing += name + "\n";
+  return listing;
+#else
+  return RunCommand("ls " + ShellQuote(folder));
+#endif
+}
+
 bool InResults(const TVLMAnalyzerForm& a) {
   return !a.ProgressForm && !a.SummaryBusy && a.Summary->DetailModel->AttachedTree();
 }
@@ -98,7 +115,7 @@ std::vector<std::string> TabRound(QWidget* window) {
 
 TEST(Keys, EveryCommandOfTheMainWindowRunsFromItsKey) {
   TTempDir tree;
-  RunCommand("mkdir -p " + ShellQuote(tree / "a/b"));
+  std::filesystem::create_directories(tree / "a/b");
   MakeFile(tree / "a/b/film.mp4", 3 << 20);
   MakeFile(tree / "a/notes.doc", 10 << 10);
   TAnalyzerServices services = ServicesWithDefaults();
@@ -195,16 +212,23 @@ TEST(Keys, EveryCommandOfTheMainWindowRunsFromItsKey) {
 // Escape stops a scan; Tab goes through the start view and the results in the order they are
 // seen in; Return and Escape do in each dialog what its buttons say.
 TEST(Keys, EscapeTabReturnAndTheDialogs) {
+  // A folder written as the system writes it, so the save window proposes its plain name.
+#ifdef _WIN32
+  const std::string root = "C:\\fake";
+  auto fake = std::make_shared<TFakeDirectoryLister>(TPathStyle::Windows);
+#else
+  const std::string root = "/fake";
   auto fake = std::make_shared<TFakeDirectoryLister>(TPathStyle::Posix);
-  fake->Add("/fake", {{"d", true, 0, 0}, {"song.mp3", false, 5000, 1}});
-  fake->Add("/fake/d", {{"film.mp4", false, 90000, 1}});
+#endif
+  fake->Add(root, {{"d", true, 0, 0}, {"song.mp3", false, 5000, 1}});
+  fake->Add(root + NativePath("/d"), {{"film.mp4", false, 90000, 1}});
   auto hold = std::make_shared<std::atomic<bool>>(true);
   fake->OnEnter = [hold](const std::string&) {
     while (hold->load()) QThread::msleep(1);
   };
   TAnalyzerServices services = ServicesWithDefaults();
   services.Listers = [fake] { return std::make_unique<TFakeDirectoryLister>(*fake); };
-  services.ChooseFolder = [](QWidget*) { return std::string("/fake"); };
+  services.ChooseFolder = [root](QWidget*) { return root; };
   TMainForm form(120, services);
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -261,7 +285,7 @@ TEST(Keys, EscapeTabReturnAndTheDialogs) {
   hold->store(false);
   ASSERT_TRUE(RunUntil([&] { return a.QuickInfo != nullptr && !a.ProgressForm; }));
   EXPECT_EQ(a.FolderView->Model->AttachedTree(), nullptr);  // no results: it was cancelled
-  a.ScanFolder("/fake");
+  a.ScanFolder(root);
   ASSERT_TRUE(RunUntil([&] { return InResults(a); }));
   a.ScanAgainButton->setFocus();
   EXPECT_EQ(TabRound(&form), (std::vector<std::string>{
@@ -280,7 +304,7 @@ TEST(Keys, EscapeTabReturnAndTheDialogs) {
   Press(&form, "Save Summary");
   ASSERT_TRUE(RunUntil([&] { return saves == 1; }));
   DeliverPosted();
-  EXPECT_EQ(RunCommand("ls " + ShellQuote(backup.Path())), "fake.sbf\n");
+  EXPECT_EQ(FolderListing(backup.Path()), "fake.sbf\n");
   bool aboutClosed = false;
   WhenModalAppears([&](QWidget* dialog) {
     Key(dialog, Qt::Key_Return);

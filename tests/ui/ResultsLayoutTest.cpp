@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 
 #include "TTempDir.h"
@@ -22,8 +23,8 @@ bool InResults(const TVLMAnalyzerForm& a) {
 
 // Files with long names, in folders with long names.
 void MakeTree(const TTempDir& tree) {
-  RunCommand("mkdir -p " + ShellQuote(tree / "Holiday photographs of the summer/raw") + " " +
-             ShellQuote(tree / "music"));
+  std::filesystem::create_directories(tree / "Holiday photographs of the summer/raw");
+  std::filesystem::create_directories(tree / "music");
   MakeFile(tree / "Holiday photographs of the summer/raw/IMG_20260712_183255_HDR.JPG", 7 << 20);
   MakeFile(tree / "music/a quite long title of a song - the artist.mp3", 5 << 20);
   MakeFile(tree / "music/short.mp3", 900);

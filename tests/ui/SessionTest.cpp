@@ -1,10 +1,14 @@
 // A whole session in a temporary home: nothing outside the data folder may change.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <vector>
 
+#include "TDataHome.h"
 #include "TScriptedPrompts.h"
 #include "TTempDir.h"
 #include "UiTestSupport.h"
@@ -22,23 +26,43 @@ namespace {
 
 using namespace Testing;
 
-// Every path below `home` except the data folder, with its size, mode and modification time.
-std::string Listing(const std::string& home) {
-  return RunCommand("cd " + ShellQuote(home) +
-                    " && find . -path './.local/share/Quendrix Vellumetric' -prune -o"
-                    " -printf '%p %s %m %T@\\n' | LC_ALL=C sort");
-}
+namespace fs = std::filesystem;
 
-class TDataHome {
- public:
-  explicit TDataHome(const std::string& dataHome) : Old(std::getenv("XDG_DATA_HOME")) {
-    ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+// Every path below `root` with its size, mode and modification time, one a line, sorted; the
+// folder `skipped` (relative, with '/') is left out with all it holds. From find, or on Windows
+// from the file system's own walk.
+std::string Listing(const std::string& root, const std::string& skipped = {}) {
+#ifdef _WIN32
+  const fs::path top = fs::u8path(root);
+  std::vector<std::string> lines;
+  const auto add = [&lines](const fs::path& path, const std::string& name) {
+    const fs::file_status status = fs::symlink_status(path);
+    const std::uintmax_t size = fs::is_regular_file(status) ? fs::file_size(path) : 0;
+    lines.push_back(name + " " + std::to_string(size) + " " +
+                    std::to_string(static_cast<unsigned>(status.permissions())) + " " +
+                    std::to_string(fs::last_write_time(path).time_since_epoch().count()));
+  };
+  add(top, ".");
+  for (auto it = fs::recursive_directory_iterator(top); it != fs::recursive_directory_iterator();
+       ++it) {
+    const std::string name = it->path().lexically_relative(top).generic_string();
+    if (name == skipped) {
+      it.disable_recursion_pending();
+      continue;
+    }
+    add(it->path(), "./" + name);
   }
-  ~TDataHome() { ::setenv("XDG_DATA_HOME", Old.c_str(), 1); }
-
- private:
-  std::string Old;
-};
+  std::sort(lines.begin(), lines.end());
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+#else
+  const std::string prune =
+      skipped.empty() ? std::string() : "-path " + ShellQuote("./" + skipped) + " -prune -o ";
+  return RunCommand("cd " + ShellQuote(root) + " && find . " + prune +
+                    "-printf '%p %s %m %T@\\n' | LC_ALL=C sort");
+#endif
+}
 
 std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -47,17 +71,19 @@ std::string FileBytes(const std::string& path) {
 
 TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   TTempDir home;
-  RunCommand("mkdir -p " + ShellQuote(home / ".local/share") + " " + ShellQuote(home / "tree/sub") +
-             " && echo notes > " + ShellQuote(home / "notes.txt"));
+  fs::create_directories(home / ".local/share");
+  fs::create_directories(home / "tree/sub");
+  std::ofstream(home / "notes.txt") << "notes\n";
   MakeFile(home / "tree/sub/clip.avi", 9000);
   MakeFile(home / "tree/photo.JPG", 300);
   MakeFile(home / "tree/fileExtData.sqlite", 10);
   const TDataHome env(home / ".local/share");
+  const std::string dataFolder = ".local/share/Quendrix Vellumetric";
   TAnalyzerServices services = FakeServices();
   services.WindowStateFolder = TAnalyzerServices().WindowStateFolder;  // the program's own
   TMainForm form(120, services);
   form.FormShow();  // sets up the data folder under the temporary home
-  const std::string before = Listing(home.Path());
+  const std::string before = Listing(home.Path(), dataFolder);
   TVLMAnalyzerForm& a = *form.Analyzer;
   TAnalyzerCommands& c = *a.Commands;
   TScriptedPrompts script;
@@ -67,14 +93,16 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   WhenOptionsAddGroup(QStringLiteral("Mine"), QStringLiteral(".mine"));
   a.ToolButton7->click();
   ASSERT_EQ(a.Groups.size(), 12u);
+  // The folder as the system writes it, as the folder dialog gives it.
+  const std::string tree = NativePath(home / "tree");
   TCliSession scan(a.Groups, a.Extensions, false);
-  ASSERT_TRUE(scan.Scan(home / "tree", false));
-  scan.Summarise(home / "tree");
-  const std::vector<std::string> roots{home / "tree"};
+  ASSERT_TRUE(scan.Scan(tree, false));
+  scan.Summarise(tree);
+  const std::vector<std::string> roots{tree};
   c.Summary = {&roots, &scan.General(), &scan.Detail()};
 
   // Save twice under the proposed names, open one, delete both.
-  a.CurrentPath = home / "tree";
+  a.CurrentPath = tree;
   for (int i = 0; i < 2; ++i) {
     PostVLMMessage(&a, WM_SHOW_SAVE_SUMMARY);
     WhenModal([](QWidget* w) { static_cast<TSaveSummaryForm*>(w)->Button1->click(); });
@@ -90,7 +118,9 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   });
   a.ToolButton10->click();
   DeliverPosted();
-  EXPECT_NE(loaded.find("/.local/share/Quendrix Vellumetric/Backup/tree"), std::string::npos);
+  EXPECT_NE(loaded.find(NativePath(env.Path() + "/Quendrix Vellumetric/Backup/tree")),
+            std::string::npos)
+      << loaded;
   script.Answers = {true, true};
   WhenModal([](QWidget* w) {
     auto* open = static_cast<TOpenSummaryForm*>(w);
@@ -120,10 +150,11 @@ TEST(Session, ScanSaveOpenDeleteAndOptionsWriteOnlyTheDataFolder) {
   // Closing writes the window's state, in the data folder too.
   form.show();
   form.close();
-  EXPECT_EQ(Listing(home.Path()), before);
-  EXPECT_EQ(RunCommand("cd " + ShellQuote(home / ".local/share/Quendrix Vellumetric") +
-                       " && find . | LC_ALL=C sort"),
-            ".\n./Backup\n./Temp\n./fileExtData.sqlite\n./window-state.ini\n");
+  EXPECT_EQ(Listing(home.Path(), dataFolder), before);
+  std::istringstream lines(Listing(home / dataFolder));
+  std::string names;
+  for (std::string line; std::getline(lines, line);) names += line.substr(0, line.find(' ')) + "\n";
+  EXPECT_EQ(names, ".\n./Backup\n./Temp\n./fileExtData.sqlite\n./window-state.ini\n");
 }
 
 }  // namespace

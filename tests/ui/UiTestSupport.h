@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QLocale>
 #include <QObject>
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "filetypes/DefaultFileTypes.h"
@@ -28,6 +30,14 @@ class TMessageRecorder final : public QObject {
 // The text with the user's decimal separator in place of '.', as the window shows numbers.
 inline QString Localized(QString text) {
   return text.replace(QLatin1Char('.'), QLocale::system().decimalPoint());
+}
+
+// `path` with the system's own separators, as the program gives paths back.
+inline std::string NativePath(std::string path) {
+#ifdef _WIN32
+  std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+  return path;
 }
 
 // The scan, the turns of the event loop that end it (later ones on Windows, whose event loop runs
