@@ -4,8 +4,6 @@
 #include <chrono>
 #include <utility>
 
-#include "system/NativePlatform.h"
-
 namespace Vellumetric {
 namespace {
 
@@ -22,14 +20,12 @@ constexpr std::size_t kChunksPerStream = 32;
 constexpr std::size_t kBufferedRecords = std::size_t{1} << 18;
 // Every wait is bounded, so a stop request is seen within this time even without a wake-up.
 constexpr auto kPoll = 10ms;
-// Listing from the cache takes a few microseconds per entry; well above that, and with the
-// worker waiting again and again (a cold disk makes it wait a hundred times in a stretch, a busy
-// machine that takes its core away a few times), the remaining workers join. Judged over
-// stretches of this many records.
+// Listing from the cache takes a few microseconds per entry; well above that, the worker waits
+// on the disk and the remaining workers join. Judged over stretches of this many records.
 constexpr auto kSlowRecord = 15us;
 constexpr std::size_t kJudgedRecords = 256;
-constexpr std::int64_t kWaitsOfASlowDisk = 32;
-// Slow stretches in a row, counted over every worker, that bring the others in.
+// A worker that lost its core for a moment is slow once; a cold disk is slow stretch after
+// stretch. Counted over every worker, reset by a stretch at cache speed.
 constexpr int kSlowStretches = 3;
 
 enum : std::uint8_t { KindEntry, KindEnter, KindEnd };
@@ -177,20 +173,16 @@ void TParallelDirectoryLister::Produce(TTask& task) {
   int depth = 1;
   TDirEntry e;
   auto judgedFrom = std::chrono::steady_clock::now();
-  std::int64_t waitsFrom = ThreadWaitCount();
   std::size_t judged = 0;
   while (depth > 0 && !Stop.load(std::memory_order_relaxed)) {
     if (++judged == kJudgedRecords && !AllEngaged.load(std::memory_order_relaxed)) {
       const auto now = std::chrono::steady_clock::now();
-      const std::int64_t waits = ThreadWaitCount();
-      const bool waited = waits < 0 || waits - waitsFrom >= kWaitsOfASlowDisk;
-      if (now - judgedFrom <= kSlowRecord * kJudgedRecords || !waited) {
+      if (now - judgedFrom <= kSlowRecord * kJudgedRecords) {
         SlowStretches.store(0, std::memory_order_relaxed);
       } else if (SlowStretches.fetch_add(1, std::memory_order_relaxed) + 1 >= kSlowStretches) {
         EngageAll();
       }
       judgedFrom = now;
-      waitsFrom = waits;
       judged = 0;
     }
     if (!lister.Next(e)) {
@@ -253,7 +245,6 @@ void TParallelDirectoryLister::Produce(TTask& task) {
       if (Publish(task, chunk, false)) {
         // Time spent waiting for the walk says nothing of the disk.
         judgedFrom = std::chrono::steady_clock::now();
-        waitsFrom = ThreadWaitCount();
         judged = 0;
       }
     }

@@ -21,10 +21,6 @@ namespace Vellumetric {
 // the program, which grows in large steps, instead of a per-thread heap that glibc grows one
 // page (one mprotect call) at a time.
 void PrepareMemoryForScans();
-// How often the calling thread has given up its core to wait (for the disk, a lock, a timer)
-// since it started; -1 where the system does not count it. A thread that merely lost its core to
-// another is not counted.
-[[nodiscard]] std::int64_t ThreadWaitCount();
 
 // The program's arguments as UTF-8 (on Windows they are read as wide text, not from argv).
 [[nodiscard]] std::vector<std::string> CommandLineArguments(int argc, char** argv);

@@ -1,6 +1,5 @@
 #include "system/NativePlatform.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -52,14 +51,6 @@ std::int32_t LocalUtcOffset(std::int64_t unixSeconds) {
   struct tm local {};
   if (::localtime_r(&t, &local) == nullptr) return 0;
   return static_cast<std::int32_t>(local.tm_gmtoff);
-}
-
-std::int64_t ThreadWaitCount() {
-#if defined(RUSAGE_THREAD)
-  rusage usage{};
-  if (getrusage(RUSAGE_THREAD, &usage) == 0) return usage.ru_nvcsw;
-#endif
-  return -1;
 }
 
 void PrepareMemoryForScans() {

@@ -26,11 +26,6 @@ std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
 
 void PrepareMemoryForScans() {}
 
-// Windows keeps no count of a thread's waits apart from its switches.
-std::int64_t ThreadWaitCount() {
-  return -1;
-}
-
 std::string SystemErrorText(std::int32_t code) {
   wchar_t* text = nullptr;
   const DWORD n = FormatMessageW(
