@@ -138,7 +138,6 @@ int main(int argc, char** argv) {
   // A 1 ms heartbeat: the longest gap between beats is the longest stall of the loop.
   qint64 lastBeat = 0, scanStall = 0, summaryStall = 0, mapShown = -1, mapAskedAt = -1;
   long peakBeforeMap = -1;
-  const bool stopAtScanEnd = std::getenv("VLM_BENCH_STOP_AT_SCAN_END") != nullptr;
   bool mapAsked = false;
   const Vellumetric::TTreemapView& map = *analyzer.MapTab->Map;
   QTimer beat;
@@ -153,8 +152,6 @@ int main(int argc, char** argv) {
     }
     if (watch.ScanEnd < 0) {
       scanStall = std::max(scanStall, gap);
-    } else if (stopAtScanEnd) {
-      app.quit();  // a heap profile of the scan alone
     } else if (watch.TreePainted >= 0 && !mapAsked) {
       // Up to the sorted Detail page shown (the busy flag goes down then).
       summaryStall = std::max(summaryStall, gap);

@@ -20,13 +20,6 @@ constexpr std::size_t kChunksPerStream = 32;
 constexpr std::size_t kBufferedRecords = std::size_t{1} << 18;
 // Every wait is bounded, so a stop request is seen within this time even without a wake-up.
 constexpr auto kPoll = 10ms;
-// Listing from the cache takes a few microseconds per entry; well above that, the worker waits
-// on the disk and the remaining workers join. Judged over stretches of this many records.
-constexpr auto kSlowRecord = 15us;
-constexpr std::size_t kJudgedRecords = 256;
-// A worker that lost its core for a moment is slow once; a cold disk is slow stretch after
-// stretch. Counted over every worker, reset by a stretch at cache speed.
-constexpr int kSlowStretches = 3;
 
 enum : std::uint8_t { KindEntry, KindEnter, KindEnd };
 
@@ -77,7 +70,7 @@ struct TParallelDirectoryLister::TReader {
 
 TParallelDirectoryLister::TParallelDirectoryLister(const TDirectoryLister& prototype, int threads,
                                                    std::size_t descriptorBudget,
-                                                   std::function<bool()> stop, int threadsAtStart)
+                                                   std::function<bool()> stop)
     : Prototype(prototype),
       PathStyle(prototype.Style()),
       FullPaths(prototype.ListsByFullPath()),
@@ -85,10 +78,7 @@ TParallelDirectoryLister::TParallelDirectoryLister(const TDirectoryLister& proto
       // Each running lister and the walk's own share the budget; a queued task holds one more
       // descriptor, and there are never more queued tasks than idle workers.
       ListerBudget(std::max<std::size_t>(8, descriptorBudget / (2 * (ThreadCount + 1)))),
-      StopRequested(std::move(stop)),
-      Engaged(threadsAtStart > 0 ? std::min(threadsAtStart, ThreadCount) : ThreadCount) {
-  AllEngaged.store(Engaged == ThreadCount);
-}
+      StopRequested(std::move(stop)) {}
 
 TParallelDirectoryLister::~TParallelDirectoryLister() {
   Abandon();
@@ -102,7 +92,6 @@ void TParallelDirectoryLister::Abandon() {
   WorkReady.notify_all();
   ChunkReady.notify_all();
   SpaceFreed.notify_all();
-  Engage.notify_all();
 }
 
 bool TParallelDirectoryLister::Stopping() {
@@ -116,26 +105,11 @@ bool TParallelDirectoryLister::Stopping() {
 
 void TParallelDirectoryLister::StartWorkers() {
   if (!Workers.empty()) return;
-  IdleWorkers.store(Engaged);
-  for (int i = 0; i < ThreadCount; ++i) Workers.emplace_back([this, i] { WorkerLoop(i); });
+  IdleWorkers.store(ThreadCount);
+  for (int i = 0; i < ThreadCount; ++i) Workers.emplace_back([this] { WorkerLoop(); });
 }
 
-void TParallelDirectoryLister::EngageAll() {
-  {
-    std::lock_guard<std::mutex> lock(Lock);
-    if (Engaged == ThreadCount) return;
-    IdleWorkers += ThreadCount - Engaged;
-    Engaged = ThreadCount;
-    AllEngaged.store(true);
-  }
-  Engage.notify_all();
-}
-
-void TParallelDirectoryLister::WorkerLoop(int index) {
-  {
-    std::unique_lock<std::mutex> lock(Lock);
-    while (index >= Engaged && !Stop.load()) Engage.wait_for(lock, kPoll);
-  }
+void TParallelDirectoryLister::WorkerLoop() {
   for (;;) {
     std::shared_ptr<TTask> task;
     {
@@ -172,19 +146,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
   std::vector<std::size_t> lengths;
   int depth = 1;
   TDirEntry e;
-  auto judgedFrom = std::chrono::steady_clock::now();
-  std::size_t judged = 0;
   while (depth > 0 && !Stop.load(std::memory_order_relaxed)) {
-    if (++judged == kJudgedRecords && !AllEngaged.load(std::memory_order_relaxed)) {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - judgedFrom <= kSlowRecord * kJudgedRecords) {
-        SlowStretches.store(0, std::memory_order_relaxed);
-      } else if (SlowStretches.fetch_add(1, std::memory_order_relaxed) + 1 >= kSlowStretches) {
-        EngageAll();
-      }
-      judgedFrom = now;
-      judged = 0;
-    }
     if (!lister.Next(e)) {
       add(KindEnd, false, lister.LastError());
       lister.Leave();
@@ -242,11 +204,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
         kWantedRecords << std::min<std::uint32_t>(task.Waits.load(std::memory_order_relaxed), 3);
     if (held >= kChunkRecords || (held > 0 && task.Wanted.load(std::memory_order_relaxed) &&
                                   (held >= early || chunk->Records.back().TaskIndex >= 0))) {
-      if (Publish(task, chunk, false)) {
-        // Time spent waiting for the walk says nothing of the disk.
-        judgedFrom = std::chrono::steady_clock::now();
-        judged = 0;
-      }
+      Publish(task, chunk, false);
     }
   }
   while (depth-- > 0) lister.Leave();  // stopped part way
@@ -256,7 +214,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
 
 // Hands the chunk to the walk; then, unless the walk is reading this very stream, waits while
 // this stream or all of them together are too far ahead.
-bool TParallelDirectoryLister::Publish(TTask& task, std::unique_ptr<TChunk>& chunk, bool last) {
+void TParallelDirectoryLister::Publish(TTask& task, std::unique_ptr<TChunk>& chunk, bool last) {
   auto fresh = last ? nullptr : std::make_unique<TChunk>();
   if (fresh) fresh->Records.reserve(kChunkRecords);
   std::unique_lock<std::mutex> lock(Lock);
@@ -268,16 +226,11 @@ bool TParallelDirectoryLister::Publish(TTask& task, std::unique_ptr<TChunk>& chu
   if (last) task.Done = true;
   // Only the walk waits for chunks, and it says so first: a wake-up costs a system call.
   if (task.Wanted.load()) ChunkReady.notify_one();
-  if (last) return false;
-  bool waited = false;
+  if (last) return;
   while (!Stop.load() && (task.Chunks.size() > kChunksPerStream ||
                           (Buffered.load() > kBufferedRecords && Current.load() != &task))) {
-    waited = true;
-    ++BlockedWorkers;
     SpaceFreed.wait_for(lock, kPoll);
-    --BlockedWorkers;
   }
-  return waited;
 }
 
 // The next record of the reader's stream, waiting for it if need be; null once stopped.
@@ -290,7 +243,7 @@ const TParallelDirectoryLister::TRecord* TParallelDirectoryLister::NextRecord(TR
   if (task.Chunks.empty() && !task.Done) task.Waits.fetch_add(1, std::memory_order_relaxed);
   while (task.Chunks.empty() && !task.Done) {
     if (Stopping()) return nullptr;
-    if (!task.Started && BlockedWorkers == Engaged) {
+    if (!task.Started && BlockedWorkers == ThreadCount) {
       // Every worker waits for the walk to catch up, so none will start this task: the walk
       // lists it itself, from its very start.
       Queue.erase(

@@ -30,18 +30,12 @@ namespace Vellumetric {
 // catches up. When the walk needs a task that no worker has started while every worker waits
 // so, it lists that task itself, so the walk never waits on a worker that waits on the walk.
 // Descriptors stay within the budget: each lister holds a share of it, and a queued task holds one.
-//
-// Only `threadsAtStart` workers take tasks at first; the others join once listing turns out to
-// wait on the disk. From the cache, more threads than cores only add thread switches; from a
-// cold disk, more outstanding reads finish the walk sooner.
 class TParallelDirectoryLister final : public TDirectoryLister {
  public:
   // `prototype` is the back end's lister that listed the root; it is only cloned. `stop` is
   // polled while the walk waits, so a stop request ends every wait within milliseconds.
-  // `threadsAtStart` of 0 (or more than `threads`) starts every worker at once.
   TParallelDirectoryLister(const TDirectoryLister& prototype, int threads,
-                           std::size_t descriptorBudget, std::function<bool()> stop,
-                           int threadsAtStart = 0);
+                           std::size_t descriptorBudget, std::function<bool()> stop);
   ~TParallelDirectoryLister() override;
   TParallelDirectoryLister(const TParallelDirectoryLister&) = delete;
   TParallelDirectoryLister& operator=(const TParallelDirectoryLister&) = delete;
@@ -61,12 +55,10 @@ class TParallelDirectoryLister final : public TDirectoryLister {
   struct TReader;
 
   void StartWorkers();
-  void WorkerLoop(int index);
+  void WorkerLoop();
   void Produce(TTask& task);
   bool ShouldHandOff(TDirectoryLister& lister) const;
-  // True when it had to wait for the walk to catch up.
-  bool Publish(TTask& task, std::unique_ptr<TChunk>& chunk, bool last);
-  void EngageAll();
+  void Publish(TTask& task, std::unique_ptr<TChunk>& chunk, bool last);
   const TRecord* NextRecord(TReader& reader);
   void PushReader(std::shared_ptr<TTask> task);
   void PopReader();
@@ -84,10 +76,6 @@ class TParallelDirectoryLister final : public TDirectoryLister {
   std::condition_variable WorkReady;   // a task was queued, or the walk stops
   std::condition_variable ChunkReady;  // a stream grew or ended
   std::condition_variable SpaceFreed;  // the walk took a chunk or moved to another stream
-  std::condition_variable Engage;      // the waiting workers may take tasks now
-  int Engaged = 0;                     // under Lock: workers that take tasks
-  std::atomic<bool> AllEngaged{false};
-  std::atomic<int> SlowStretches{0};  // slow stretches of listing in a row, over all workers
   std::deque<std::shared_ptr<TTask>> Queue;
   std::atomic<int> IdleWorkers{0};
   int BlockedWorkers = 0;  // under Lock: workers waiting for the walk to catch up

@@ -28,12 +28,6 @@ int TVLMDiskAnalyzerThread::DefaultThreads() {
   return static_cast<int>(std::clamp(cores * 4, 4U, 16U));
 }
 
-int TVLMDiskAnalyzerThread::StartingThreads() {
-  // From the cache, one worker per core lists as fast as eight on two cores, without their
-  // thread switches; the rest join when the disk turns out to be slow.
-  return static_cast<int>(std::max(std::thread::hardware_concurrency(), 2U));
-}
-
 TVLMDiskAnalyzerThread::TVLMDiskAnalyzerThread(TThreadBridge& bridge,
                                                std::unique_ptr<TDirectoryLister> lister)
     : Bridge(bridge),
@@ -77,10 +71,8 @@ void TVLMDiskAnalyzerThread::ScanRoot(const std::string& root, const TExtensionI
   });
   const int threads = Threads > 0 ? Threads : DefaultThreads();
   if (threads > 1 && Lister->CloneEmpty(2)) {
-    // A count the caller chose runs from the start.
-    TParallelDirectoryLister parallel(
-        *Lister, threads, kDescriptorBudget, [this] { return Terminated(); },
-        Threads > 0 ? threads : StartingThreads());
+    TParallelDirectoryLister parallel(*Lister, threads, kDescriptorBudget,
+                                      [this] { return Terminated(); });
     Walk(node, index, parallel);
   } else {
     Walk(node, index, *Lister);

@@ -62,8 +62,6 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   int Threads = 0;
   // The engine's choice: cold disks gain from more outstanding reads than there are cores.
   [[nodiscard]] static int DefaultThreads();
-  // Of those, the ones that list from the start.
-  [[nodiscard]] static int StartingThreads();
 
   // The stop request of a cancel: the end message becomes WM_SCAN_CANCELLED.
   void CancelScan() noexcept;

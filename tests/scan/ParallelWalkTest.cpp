@@ -8,10 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <memory>
-#include <mutex>
 #include <random>
-#include <set>
 #include <string>
 #include <thread>
 
@@ -60,85 +57,13 @@ TEST(ParallelWalk, TreeListsAndProgressEqualTheOneThreadWalk) {
     one.Threads = 1;
     one.Run(tmp.Path());
     ASSERT_GT(one.Tree.Count(), 1u);
-    // 0: the engine's own choice, which starts fewer workers than it may use.
-    for (int threads : {0, 2, 4, 8}) {
+    for (int threads : {2, 4, 8}) {
       TScanHarness many;
       many.Threads = threads;
       many.Run(tmp.Path());
       EXPECT_TRUE(Everything(many) == Everything(one))
           << "seed " << seed << ", threads " << threads;
     }
-  }
-}
-
-// The platform's listing, slowed down as a cold disk would be, noting which threads list.
-class TSlowLister final : public TDirectoryLister {
- public:
-  struct TShared {
-    std::mutex Lock;
-    std::set<std::thread::id> Threads;
-  };
-  TSlowLister(std::unique_ptr<TDirectoryLister> inner, std::shared_ptr<TShared> shared)
-      : Inner(std::move(inner)), Shared(std::move(shared)) {}
-
-  [[nodiscard]] TPathStyle Style() const override { return Inner->Style(); }
-  [[nodiscard]] bool ListsByFullPath() const override { return Inner->ListsByFullPath(); }
-  [[nodiscard]] bool EnterRoot(std::string_view path, bool stay) override {
-    return Inner->EnterRoot(path, stay);
-  }
-  [[nodiscard]] bool EnterChild(std::string_view name, std::string_view full) override {
-    return Inner->EnterChild(name, full);
-  }
-  [[nodiscard]] bool Next(TDirEntry& entry) override {
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-    {
-      std::lock_guard<std::mutex> lock(Shared->Lock);
-      Shared->Threads.insert(std::this_thread::get_id());
-    }
-    return Inner->Next(entry);
-  }
-  void Leave() override { Inner->Leave(); }
-  [[nodiscard]] std::int32_t LastError() const override { return Inner->LastError(); }
-  [[nodiscard]] std::unique_ptr<TDirectoryLister> CloneEmpty(std::size_t budget) const override {
-    auto inner = Inner->CloneEmpty(budget);
-    return inner ? std::make_unique<TSlowLister>(std::move(inner), Shared) : nullptr;
-  }
-  [[nodiscard]] bool HandOff(std::string_view name, std::string_view full,
-                             TDirectoryLister& other) override {
-    return Inner->HandOff(name, full, *static_cast<TSlowLister&>(other).Inner);
-  }
-  [[nodiscard]] bool HasMore() const override { return Inner->HasMore(); }
-
- private:
-  std::unique_ptr<TDirectoryLister> Inner;
-  std::shared_ptr<TShared> Shared;
-};
-
-// When listing waits on the disk, the workers held back at the start join in, and the result
-// stays the one-thread walk's.
-TEST(ParallelWalk, ASlowDiskBringsInEveryWorker) {
-  TTempDir tmp;
-  for (int d = 0; d < 60; ++d) {
-    const std::string dir = tmp.Path() + "/d" + std::to_string(d);
-    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
-    for (int f = 0; f < 30; ++f)
-      MakeFile(dir + "/f" + std::to_string(f), static_cast<unsigned long long>(f));
-  }
-  TScanHarness one;
-  one.Threads = 1;
-  one.Run(tmp.Path());
-  auto shared = std::make_shared<TSlowLister::TShared>();
-  TScanHarness slow;
-  slow.MakeLister = [shared] {
-    return std::make_unique<TSlowLister>(CreateDirectoryLister(), shared);
-  };
-  slow.Run(tmp.Path());
-  EXPECT_TRUE(Everything(slow) == Everything(one));
-  // The walk's own thread and the workers of the start would be at most this many.
-  const std::size_t atStart =
-      1 + static_cast<std::size_t>(TVLMDiskAnalyzerThread::StartingThreads());
-  if (TVLMDiskAnalyzerThread::DefaultThreads() > TVLMDiskAnalyzerThread::StartingThreads()) {
-    EXPECT_GT(shared->Threads.size(), atStart);
   }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <string>
 
 #include "TRecordingBridge.h"
@@ -23,11 +22,9 @@ struct TScanHarness {
   std::atomic<bool> Scanning{false};
   std::atomic<std::int32_t> Subfolders{0};
   int Threads = 0;
-  // The platform's listing unless a test puts another in its place.
-  std::function<std::unique_ptr<TDirectoryLister>()> MakeLister = CreateDirectoryLister;
 
   void Run(const std::string& root, bool drive = false) {
-    TVLMDiskAnalyzerThread thread(Bridge, MakeLister());
+    TVLMDiskAnalyzerThread thread(Bridge, CreateDirectoryLister());
     thread.Roots = {root};
     thread.FolderTree = &Tree;
     thread.ProgressBar = &Bridge;
