@@ -229,7 +229,11 @@ void TParallelDirectoryLister::Publish(TTask& task, std::unique_ptr<TChunk>& chu
   if (last) return;
   while (!Stop.load() && (task.Chunks.size() > kChunksPerStream ||
                           (Buffered.load() > kBufferedRecords && Current.load() != &task))) {
+    // Counted, so that the walk lists a task itself when every worker waits here, and wakes
+    // the waiting ones as soon as it takes a chunk.
+    ++BlockedWorkers;
     SpaceFreed.wait_for(lock, kPoll);
+    --BlockedWorkers;
   }
 }
 
