@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 
 #include "TTempDir.h"
 
@@ -33,8 +34,16 @@ TTempDir::~TTempDir() {
 
 std::string RunCommand(const std::string& command, int* status) {
   std::string out;
-  // cmd /c drops the first and the last quote of the line: a pair around it keeps the rest.
-  FILE* pipe = _popen(("\"" + command + "\"").c_str(), "r");
+  // cmd /c drops the first and the last quote of the line: a pair around it keeps the rest. The
+  // line goes as UTF-16: through _popen it would be read in the ANSI code page, and a build
+  // folder such as "CI Läufe" would name no program.
+  const std::string line = "\"" + command + "\"";
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(
+                        CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0)),
+                    L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(),
+                      static_cast<int>(wide.size()));
+  FILE* pipe = _wpopen(wide.c_str(), L"r");
   if (!pipe) throw std::runtime_error("_popen failed: " + command);
   char buf[4096];
   std::size_t n;
