@@ -38,9 +38,14 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   SumBytes();
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
   Folders.assign(tree.Count(), TPlaced{kNaN, kNaN, kNaN, kNaN});
-  if (root >= tree.Count() || Bytes[root] == 0 || bounds.Width() <= 0 || bounds.Height() <= 0) {
-    return;
+  if (root < tree.Count() && Bytes[root] > 0 && bounds.Width() > 0 && bounds.Height() > 0) {
+    LayOut(root, bounds);
   }
+  // The layout is kept as long as its map is shown; these sums are not needed by then.
+  std::vector<std::uint64_t>().swap(Bytes);
+}
+
+void TTreemapLayout::LayOut(TNodeId root, const TTreemapRect& bounds) {
   // An explicit stack: a chain of folders thousands deep must not exhaust the thread's stack.
   std::vector<TPending> stack;
   TItem rootItem{static_cast<double>(Bytes[root]), root, TTreemapTileKind::Folder, false, NoGroup};

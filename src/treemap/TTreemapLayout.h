@@ -68,10 +68,6 @@ class TTreemapLayout {
   // The rectangle a folder was given; false for a folder that got no area of its own (outside
   // the root, empty, or merged into its parent's block).
   [[nodiscard]] bool FolderRect(TNodeId folder, TTreemapRect& rect) const;
-  // Bytes of the files below a folder, at every depth.
-  [[nodiscard]] std::uint64_t FolderBytes(TNodeId folder) const {
-    return folder < Bytes.size() ? Bytes[folder] : 0;
-  }
 
  private:
   struct TItem {
@@ -95,6 +91,7 @@ class TTreemapLayout {
   };
 
   void SumBytes();
+  void LayOut(TNodeId root, const TTreemapRect& bounds);
   void GatherItems(TNodeId folder, double scale);
   void SplitFolder(const TPending& folder, std::vector<TPending>& stack);
   void Place(const TItem& item, const TTreemapRect& rect, const TPending& parent,
@@ -107,8 +104,9 @@ class TTreemapLayout {
   const TFileRecordStore* Files = nullptr;
   TTreemapOptions Options;
   TTreemapRect Area;
+  // Bytes of the files below each folder, at every depth: needed only while laying out.
   std::vector<std::uint64_t> Bytes;
-  std::vector<TPlaced> Folders;
+  std::vector<TPlaced> Folders;  // by node id; NaN for a folder that got no rectangle
   TTreemapTiles TileList;
   std::vector<double> RidgeHeights;     // per depth
   std::vector<TItem> Items;             // the folder being split, largest first

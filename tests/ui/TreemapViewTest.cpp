@@ -52,7 +52,7 @@ TEST(TreemapRendering, ThePixelShowsTheTileTheLayoutPutThere) {
     for (int x = 0; x < 640; x += 3) {
       const std::uint32_t want = TileByGeometry(layout, x + 0.5, y + 0.5);
       ASSERT_NE(want, NoTile) << x << "," << y;  // the map leaves no hole
-      ASSERT_EQ(picture.TileIndex(x, y), want) << x << "," << y;
+      ASSERT_EQ(TileIndexAt(layout, picture.Image.size(), x, y), want) << x << "," << y;
       const TTreemapTile& tile = layout.Tiles()[want];
       const QRgb base = TileColour(tile, colours, scan.Files);
       ASSERT_TRUE(IsShadeOf(picture.Image.pixel(x, y), base))

@@ -24,19 +24,17 @@ void PixelSpan(float lo, float hi, int from, int limit, int& first, int& end) {
   end = std::min(limit, static_cast<int>(std::ceil(hi - 0.5f)));
 }
 
-// The image's pixels and the tile index, taken once: QImage's own accessors may not be called
+// The image's pixels, taken once: QImage's own accessors may not be called
 // from two threads at once.
 struct TCanvas {
   uchar* Bits;
   qsizetype BytesPerLine;
-  std::uint32_t* TileAt;
   int Width;
   int Height;
 };
 
 // Paints the rows [rowFrom, rowTo) of one tile.
-void PaintTile(const TTreemapTile& t, std::uint32_t index, QRgb colour, int rowFrom, int rowTo,
-               const TCanvas& out) {
+void PaintTile(const TTreemapTile& t, QRgb colour, int rowFrom, int rowTo, const TCanvas& out) {
   const int width = out.Width;
   int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
   PixelSpan(t.X0, t.X1, 0, width, x0, x1);
@@ -47,7 +45,6 @@ void PaintTile(const TTreemapTile& t, std::uint32_t index, QRgb colour, int rowF
   const float b = static_cast<float>(qBlue(colour));
   for (int y = y0; y < y1; ++y) {
     auto* line = reinterpret_cast<QRgb*>(out.Bits + y * out.BytesPerLine);
-    std::uint32_t* ids = out.TileAt + static_cast<std::size_t>(y) * width;
     const float ny = -(2.0f * t.S2y * (static_cast<float>(y) + 0.5f) + t.S1y);
     const float lightY = ny * kLy + kLz;
     const float ny2 = ny * ny + 1.0f;
@@ -57,7 +54,6 @@ void PaintTile(const TTreemapTile& t, std::uint32_t index, QRgb colour, int rowF
       const float light = std::min(1.0f, kGain * (kAmbient + kDiffuse * std::max(0.0f, cosine)));
       line[x] = qRgb(static_cast<int>(r * light), static_cast<int>(g * light),
                      static_cast<int>(b * light));
-      ids[x] = index;
     }
   }
 }
@@ -68,12 +64,24 @@ void PaintRows(const TTreemapLayout& layout, const TTreemapColours& colours, int
   for (std::size_t i = 0; i < tiles.size(); ++i) {
     const TTreemapTile& t = tiles[i];
     if (t.Y1 < static_cast<float>(rowFrom) || t.Y0 > static_cast<float>(rowTo)) continue;
-    PaintTile(t, static_cast<std::uint32_t>(i), TileColour(t, colours, *layout.FileRecords()),
-              rowFrom, rowTo, out);
+    PaintTile(t, TileColour(t, colours, *layout.FileRecords()), rowFrom, rowTo, out);
   }
 }
 
 }  // namespace
+
+std::uint32_t TileIndexAt(const TTreemapLayout& layout, QSize size, int x, int y) {
+  if (x < 0 || y < 0 || x >= size.width() || y >= size.height()) return NoTile;
+  const auto& tiles = layout.Tiles();
+  for (std::size_t i = tiles.size(); i-- > 0;) {
+    const TTreemapTile& t = tiles[i];
+    int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    PixelSpan(t.X0, t.X1, 0, size.width(), x0, x1);
+    PixelSpan(t.Y0, t.Y1, 0, size.height(), y0, y1);
+    if (x >= x0 && x < x1 && y >= y0 && y < y1) return static_cast<std::uint32_t>(i);
+  }
+  return NoTile;
+}
 
 QRgb TileColour(const TTreemapTile& tile, const TTreemapColours& colours,
                 const TFileRecordStore& files) {
@@ -89,10 +97,8 @@ TTreemapPicture RenderTreemap(const TTreemapLayout& layout, const TTreemapColour
   if (size.isEmpty() || layout.FileRecords() == nullptr) return out;
   out.Image = QImage(size, QImage::Format_RGB32);
   out.Image.fill(QColor(Qt::white));
-  out.TileAt.assign(static_cast<std::size_t>(size.width()) * size.height(), NoTile);
   // Each thread owns whole rows, so no pixel is written by both.
-  const TCanvas canvas{out.Image.bits(), out.Image.bytesPerLine(), out.TileAt.data(), size.width(),
-                       size.height()};
+  const TCanvas canvas{out.Image.bits(), out.Image.bytesPerLine(), size.width(), size.height()};
   const int middle = size.height() / 2;
   std::thread lower([&] { PaintRows(layout, colours, middle, size.height(), canvas); });
   PaintRows(layout, colours, 0, middle, canvas);

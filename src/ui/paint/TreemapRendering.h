@@ -4,7 +4,6 @@
 #include <QSize>
 #include <cstdint>
 #include <limits>
-#include <vector>
 
 #include "treemap/TTreemapLayout.h"
 #include "ui/paint/TTreemapColours.h"
@@ -13,17 +12,9 @@ namespace Vellumetric {
 
 inline constexpr std::uint32_t NoTile = std::numeric_limits<std::uint32_t>::max();
 
-// A rendered map: the shaded image and, for every pixel, the index of the layout tile painted
-// there (NoTile where none is), so a pointer position finds its file in constant time.
+// A rendered map: the shaded image.
 struct TTreemapPicture {
   QImage Image;
-  std::vector<std::uint32_t> TileAt;
-
-  [[nodiscard]] std::uint32_t TileIndex(int x, int y) const {
-    if (x < 0 || y < 0 || x >= Image.width() || y >= Image.height()) return NoTile;
-    return TileAt[static_cast<std::size_t>(y) * static_cast<std::size_t>(Image.width()) +
-                  static_cast<std::size_t>(x)];
-  }
 };
 
 // Paints every tile of `layout` into an image of `size` pixels (the layout's bounds are in the
@@ -33,6 +24,12 @@ struct TTreemapPicture {
 // two threads. Safe on any thread: touches no shared Qt state.
 [[nodiscard]] TTreemapPicture RenderTreemap(const TTreemapLayout& layout,
                                             const TTreemapColours& colours, QSize size);
+
+// The index of the tile that RenderTreemap paints at pixel (x, y) of a picture of `size` made
+// from `layout`, or NoTile. Found by the painter's own rule (the tile holding the pixel's centre,
+// the later one where two meet) with a walk over the tiles: an index per pixel would cost as much
+// memory as the picture, and a pixel is looked up only for a click or a tooltip.
+[[nodiscard]] std::uint32_t TileIndexAt(const TTreemapLayout& layout, QSize size, int x, int y);
 
 // The colour a tile is painted in before shading; `files` are the records the layout was built
 // from.

@@ -120,22 +120,29 @@ void TTreemapView::RequestRender() {
 
 void TTreemapView::StartWorker() {
   Dirty = false;
-  const qreal dpr = devicePixelRatioF();
-  const QSize size(static_cast<int>(std::lround(MapRect().width() * dpr)),
-                   static_cast<int>(std::lround(MapRect().height() * dpr)));
   auto result = std::make_shared<TResult>();
   result->Generation = Generation;
   WorkerGeneration = Generation;
   result->Colours = TileColours;
   const bool pick = !ExtensionsPicked;
-  Worker = std::thread([this, result, size, dpr, pick, tree = Tree, files = Files, root = Root,
+  // The worker sizes the map itself, after the colours are picked: their legend may need another
+  // line, and a map laid out for the old strip would only be laid out again (twice the work, and
+  // two layouts held at once).
+  Worker = std::thread([this, result, widget = size(), dpr = devicePixelRatioF(),
+                        metrics = fontMetrics(), pick, tree = Tree, files = Files, root = Root,
                         style = Style, groups = Groups,
                         decimalPoint = QLocale::system().decimalPoint()] {
     // One pass over every file record: done once per scan, beside the window.
     if (pick)
       result->Colours = TTreemapColours(groups, TExtensionColours(*files, style), decimalPoint);
-    result->Layout.Build(*tree, *files, root, {0, 0, double(size.width()), double(size.height())});
-    result->Picture = RenderTreemap(result->Layout, result->Colours, size);
+    result->MapSize = QSize(
+        widget.width(), std::max(0, widget.height() - TreemapLegendHeight(metrics, result->Colours,
+                                                                          widget.width())));
+    const QSize pixels(static_cast<int>(std::lround(result->MapSize.width() * dpr)),
+                       static_cast<int>(std::lround(result->MapSize.height() * dpr)));
+    result->Layout.Build(*tree, *files, root,
+                         {0, 0, double(pixels.width()), double(pixels.height())});
+    result->Picture = RenderTreemap(result->Layout, result->Colours, pixels);
     result->Picture.Image.setDevicePixelRatio(dpr);
     // Delivered on the interface thread; dropped by Qt if this view is gone by then.
     QMetaObject::invokeMethod(
@@ -147,13 +154,12 @@ void TTreemapView::Accept(std::shared_ptr<TResult> result) {
   if (result->Generation != WorkerGeneration) return;  // from a worker already joined
   WaitForWorker();
   if (result->Generation == Generation) {
-    const int legendHeight = LegendHeight();
     TileColours = result->Colours;
     ExtensionsPicked = true;
+    // Resized while the worker ran: shown scaled until the one for the new size is ready.
+    if (result->MapSize != MapRect().size()) Dirty = true;
     Shown = std::move(result);
     update();
-    // The extensions' legend entries may take another line: the map gets the rest.
-    if (LegendHeight() != legendHeight) Dirty = true;
   }
   if (Dirty && !Paused) StartWorker();
 }
@@ -181,7 +187,7 @@ const TTreemapTile* TTreemapView::TileAt(QPoint pos) const {
   const QImage& image = Shown->Picture.Image;
   const int x = static_cast<int>((pos.x() - map.x()) * std::int64_t{image.width()} / map.width());
   const int y = static_cast<int>((pos.y() - map.y()) * std::int64_t{image.height()} / map.height());
-  const std::uint32_t index = Shown->Picture.TileIndex(x, y);
+  const std::uint32_t index = TileIndexAt(Shown->Layout, image.size(), x, y);
   return index == NoTile ? nullptr : &Shown->Layout.Tiles()[index];
 }
 

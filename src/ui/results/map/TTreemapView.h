@@ -84,6 +84,7 @@ class TTreemapView final : public QWidget {
     TTreemapPicture Picture;
     std::uint64_t Generation = 0;
     TTreemapColours Colours;  // what the picture was painted with
+    QSize MapSize;            // in device-independent pixels, the legend's strip left out
   };
 
   void RequestRender();
