@@ -13,20 +13,21 @@ enum : std::int32_t { FolderKindFolder = 0, FolderKindDrive = 2 };
 // One node of the folder tree. Totals cover every depth below the node; `Complete` says they are
 // final, `ParentComplete` that the parent's are too (so a share of the parent may be shown).
 struct TFolderData {
+  // Ordered so that no padding is left between the fields: a big scan holds a few hundred
+  // thousand of these.
   std::string Name;
-  std::int32_t Kind = FolderKindFolder;
   TPathText Path;
   std::uint64_t Size = 0;
+  std::int32_t Kind = FolderKindFolder;
   std::uint32_t FolderCount = 0;
   std::uint32_t FileCount = 0;
-  bool Complete = false;
-  bool ParentComplete = false;
-  // Kept after the written fields so records built field by field keep their meaning.
   // The system's error code when the folder could not be opened or listed to its end (its
   // totals then cover only what was read), else 0. SystemErrorText() turns it into words.
   std::int32_t ReadError = 0;
   // Folders below this one (not counting itself) whose ReadError is set.
   std::uint32_t UnreadableBelow = 0;
+  bool Complete = false;
+  bool ParentComplete = false;
 };
 
 using TFolderTree = TNodeTree<TFolderData>;

@@ -63,14 +63,33 @@ TEST(ShareBar, FullHalfAndZeroShares) {
 
 TFolderTree SmallTree() {
   TFolderTree tree;
-  const TNodeId root =
-      tree.AddChild(NoNode, {"root", FolderKindFolder, TPathText("/r"), 300, 0, 0, true, false});
-  tree.AddChild(root, {"small", 0, TPathText("/r/small"), 100, 0, 0, true, true});
-  const TNodeId big = tree.AddChild(root, {"big", 0, TPathText("/r/big"), 200, 0, 0, true, true});
-  tree.AddChild(big, {"zero", 0, TPathText("/r/big/zero"), 0, 0, 0, true, true});
-  const TNodeId empty =
-      tree.AddChild(root, {"empty", 0, TPathText("/r/empty"), 0, 0, 0, true, true});
-  tree.AddChild(empty, {"inside", 0, TPathText("/r/empty/inside"), 0, 0, 0, true, true});
+  const TNodeId root = tree.AddChild(
+      NoNode, {.Name = "root", .Path = TPathText("/r"), .Size = 300, .Complete = true});
+  tree.AddChild(root, {.Name = "small",
+                       .Path = TPathText("/r/small"),
+                       .Size = 100,
+                       .Complete = true,
+                       .ParentComplete = true});
+  const TNodeId big = tree.AddChild(root, {.Name = "big",
+                                           .Path = TPathText("/r/big"),
+                                           .Size = 200,
+                                           .Complete = true,
+                                           .ParentComplete = true});
+  tree.AddChild(big, {.Name = "zero",
+                      .Path = TPathText("/r/big/zero"),
+                      .Size = 0,
+                      .Complete = true,
+                      .ParentComplete = true});
+  const TNodeId empty = tree.AddChild(root, {.Name = "empty",
+                                             .Path = TPathText("/r/empty"),
+                                             .Size = 0,
+                                             .Complete = true,
+                                             .ParentComplete = true});
+  tree.AddChild(empty, {.Name = "inside",
+                        .Path = TPathText("/r/empty/inside"),
+                        .Size = 0,
+                        .Complete = true,
+                        .ParentComplete = true});
   return tree;
 }
 
@@ -207,7 +226,8 @@ TEST(DesktopShell, OpenFolderLocationReachesTheFileManager) {
   ASSERT_TRUE(bus.registerService("org.freedesktop.FileManager1"));
 
   TFolderTree tree;
-  tree.AddChild(NoNode, {"x y", 0, TPathText("/tmp/x y/\xC3\xA4"), 1, 0, 0, true, false});
+  tree.AddChild(
+      NoNode, {.Name = "x y", .Path = TPathText("/tmp/x y/\xC3\xA4"), .Size = 1, .Complete = true});
   QTreeView view;
   TDesktopShell shell(nullptr, QString::fromStdString(address));
   QStringList opened;
