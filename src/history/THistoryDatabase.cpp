@@ -261,11 +261,13 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
     }
     rc = insert.Ok() ? insert.Step() : insert.PrepareCode();
   }
-  if (rc == SQLITE_DONE) rc = InsertFolders(sqlite3_last_insert_rowid(Db), scan);
+  const std::int64_t id = sqlite3_last_insert_rowid(Db);
+  if (rc == SQLITE_DONE) rc = InsertFolders(id, scan);
   int removed = 0;
   if (rc == SQLITE_DONE || rc == SQLITE_OK) rc = PruneRoot(scan.Root, keep, removed);
   rc = CommitOrRollback(rc);
   if (rc != SQLITE_OK) return rc;
+  LastStoredId = id;
   if (removed > 0) VacuumIfMostlyFree();
   return SQLITE_OK;
 }

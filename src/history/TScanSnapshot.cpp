@@ -46,6 +46,20 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
   return snap;
 }
 
+TScanSnapshot ScanHeader(const TScanSnapshot& scan) {
+  TScanSnapshot header;
+  header.Id = scan.Id;
+  header.Root = scan.Root;
+  header.Mode = scan.Mode;
+  header.Started = scan.Started;
+  header.Finished = scan.Finished;
+  header.Size = scan.Size;
+  header.Files = scan.Files;
+  header.FolderCount = scan.FolderCount;
+  header.Unreadable = scan.Unreadable;
+  return header;
+}
+
 std::int64_t SecondsSinceEpoch() {
   return std::chrono::duration_cast<std::chrono::seconds>(
              std::chrono::system_clock::now().time_since_epoch())

@@ -42,6 +42,9 @@ struct TScanSnapshot {
                                              std::int64_t finished,
                                              std::vector<TNodeId>* nodes = nullptr);
 
+// `scan` without its folders: what a listing of scans holds, for a fraction of the memory.
+[[nodiscard]] TScanSnapshot ScanHeader(const TScanSnapshot& scan);
+
 // Now, in the form the history stores times.
 [[nodiscard]] std::int64_t SecondsSinceEpoch();
 
