@@ -426,13 +426,17 @@ bool THistoryDatabase::LoadScan(std::int64_t id, TScanSnapshot& scan) {
     }
     scan = ReadScanRow(one);
   }
+  // Grown by doubling, the list would hold up to twice what it needs; a damaged count must not
+  // ask for more than a very large tree.
+  scan.Folders.reserve(std::min<std::uint64_t>(scan.FolderCount + 1ull, 1u << 22));
   TSqlStatement blocks(Db, "select data from folder_block where scan = ? order by id");
   blocks.Bind(1, id);
   int rc = SQLITE_ROW;
   bool intact = true;
   while (intact && (rc = blocks.Step()) == SQLITE_ROW) {
-    intact = DecodeFolderBlock(blocks.Text(0), scan.Folders);
+    intact = DecodeFolderBlock(blocks.Text(0), scan);
   }
+  scan.Names.shrink_to_fit();
   if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
     ErrorText = MessageOf(Db);
     return false;

@@ -9,6 +9,12 @@
 
 namespace Vellumetric {
 
+void TScanSnapshot::AddFolder(std::uint32_t parent, std::string_view name, std::uint64_t size,
+                              std::uint32_t files, std::uint32_t folders) {
+  Folders.push_back({parent, static_cast<std::uint32_t>(Names.size()), files, folders, size});
+  Names += name;
+}
+
 TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root, bool asDrive,
                                std::int64_t started, std::int64_t finished,
                                std::vector<TNodeId>* nodes) {
@@ -36,13 +42,14 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
     stack.pop_back();
     const TFolderData& d = tree.Data(node);
     const auto index = static_cast<std::uint32_t>(snap.Folders.size());
-    snap.Folders.push_back(
-        {parent, node == top ? std::string() : d.Name, d.Size, d.FileCount, d.FolderCount});
+    snap.AddFolder(parent, node == top ? std::string_view() : std::string_view(d.Name), d.Size,
+                   d.FileCount, d.FolderCount);
     if (nodes) nodes->push_back(node);
     for (TNodeId c = tree.FirstChild(node); c != NoNode; c = tree.NextSibling(c)) {
       stack.push_back({c, index});
     }
   }
+  snap.Names.shrink_to_fit();  // grown by doubling: up to half of it would be unused
   return snap;
 }
 

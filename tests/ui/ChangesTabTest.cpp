@@ -361,7 +361,8 @@ TEST(ScanHistoryForm, ListsComparesAndDeletesStoredScans) {
       s.Size = size + 100;
       s.Files = 3;
       s.FolderCount = 1;
-      s.Folders = {{NoNode, "", size + 100, 3, 1}, {0, "grows", size, 3, 0}};
+      s.AddFolder(NoNode, "", size + 100, 3, 1);
+      s.AddFolder(0, "grows", size, 3, 0);
       return s;
     };
     ASSERT_TRUE(db.Store(scan("/srv/a", 1000, 1700000000)));
