@@ -31,9 +31,10 @@ std::string EncodeFolderBlock(const TScanSnapshot& scan, std::size_t first, std:
   out.reserve(count * 24);
   for (std::size_t i = first; i < first + count; ++i) {
     const TSnapshotFolder& f = scan.Folders[i];
+    const std::string_view name = scan.Name(i);
     AppendNumber(out, f.Parent == NoNode ? 0 : i - f.Parent);
-    AppendNumber(out, f.Name.size());
-    out += f.Name;
+    AppendNumber(out, name.size());
+    out += name;
     AppendNumber(out, f.Size);
     AppendNumber(out, f.Files);
     AppendNumber(out, f.Folders);
@@ -41,10 +42,10 @@ std::string EncodeFolderBlock(const TScanSnapshot& scan, std::size_t first, std:
   return out;
 }
 
-bool DecodeFolderBlock(std::string_view block, std::vector<TSnapshotFolder>& folders) {
+bool DecodeFolderBlock(std::string_view block, TScanSnapshot& scan) {
   std::size_t at = 0;
   while (at < block.size()) {
-    const std::uint64_t index = folders.size();
+    const std::uint64_t index = scan.Folders.size();
     std::uint64_t distance = 0;
     std::uint64_t nameLength = 0;
     std::uint64_t size = 0;
@@ -54,15 +55,14 @@ bool DecodeFolderBlock(std::string_view block, std::vector<TSnapshotFolder>& fol
         !ReadNumber(block, at, nameLength) || nameLength > block.size() - at) {
       return false;
     }
-    std::string name(block.substr(at, nameLength));
+    const std::string_view name = block.substr(at, nameLength);
     at += nameLength;
     if (!ReadNumber(block, at, size) || !ReadNumber(block, at, files) ||
         !ReadNumber(block, at, subfolders) || files > UINT32_MAX || subfolders > UINT32_MAX) {
       return false;
     }
-    folders.push_back({distance == 0 ? NoNode : static_cast<std::uint32_t>(index - distance),
-                       std::move(name), size, static_cast<std::uint32_t>(files),
-                       static_cast<std::uint32_t>(subfolders)});
+    scan.AddFolder(distance == 0 ? NoNode : static_cast<std::uint32_t>(index - distance), name,
+                   size, static_cast<std::uint32_t>(files), static_cast<std::uint32_t>(subfolders));
   }
   return true;
 }

@@ -20,8 +20,8 @@ inline constexpr std::size_t FolderBlockSize = 2048;
 [[nodiscard]] std::string EncodeFolderBlock(const TScanSnapshot& scan, std::size_t first,
                                             std::size_t count);
 
-// Appends the folders of one block to `folders`. False when the block does not decode to
-// folders whose parents come before them (a damaged file); `folders` is then unspecified.
-[[nodiscard]] bool DecodeFolderBlock(std::string_view block, std::vector<TSnapshotFolder>& folders);
+// Appends the folders of one block to `scan`. False when the block does not decode to folders
+// whose parents come before them (a damaged file); its folders are then unspecified.
+[[nodiscard]] bool DecodeFolderBlock(std::string_view block, TScanSnapshot& scan);
 
 }  // namespace Vellumetric

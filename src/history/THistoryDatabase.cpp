@@ -261,11 +261,13 @@ int THistoryDatabase::StoreOnce(const TScanSnapshot& scan) {
     }
     rc = insert.Ok() ? insert.Step() : insert.PrepareCode();
   }
-  if (rc == SQLITE_DONE) rc = InsertFolders(sqlite3_last_insert_rowid(Db), scan);
+  const std::int64_t id = sqlite3_last_insert_rowid(Db);
+  if (rc == SQLITE_DONE) rc = InsertFolders(id, scan);
   int removed = 0;
   if (rc == SQLITE_DONE || rc == SQLITE_OK) rc = PruneRoot(scan.Root, keep, removed);
   rc = CommitOrRollback(rc);
   if (rc != SQLITE_OK) return rc;
+  LastStoredId = id;
   if (removed > 0) VacuumIfMostlyFree();
   return SQLITE_OK;
 }
@@ -424,13 +426,17 @@ bool THistoryDatabase::LoadScan(std::int64_t id, TScanSnapshot& scan) {
     }
     scan = ReadScanRow(one);
   }
+  // Grown by doubling, the list would hold up to twice what it needs; a damaged count must not
+  // ask for more than a very large tree.
+  scan.Folders.reserve(std::min<std::uint64_t>(scan.FolderCount + 1ull, 1u << 22));
   TSqlStatement blocks(Db, "select data from folder_block where scan = ? order by id");
   blocks.Bind(1, id);
   int rc = SQLITE_ROW;
   bool intact = true;
   while (intact && (rc = blocks.Step()) == SQLITE_ROW) {
-    intact = DecodeFolderBlock(blocks.Text(0), scan.Folders);
+    intact = DecodeFolderBlock(blocks.Text(0), scan);
   }
+  scan.Names.shrink_to_fit();
   if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
     ErrorText = MessageOf(Db);
     return false;

@@ -35,6 +35,8 @@ class THistoryDatabase {
 
   // Stores the scan in one transaction, then keeps only the newest Keep() scans of its root.
   [[nodiscard]] bool Store(const TScanSnapshot& scan);
+  // The id the last successful Store() gave its scan; 0 before one.
+  [[nodiscard]] std::int64_t StoredId() const noexcept { return LastStoredId; }
   // Newest first; every root when `root` is empty. The folders are not read.
   [[nodiscard]] bool ListScans(const std::string& root, std::vector<TScanSnapshot>& scans);
   // One scan with all its folders; false when there is no scan of that id.
@@ -68,6 +70,7 @@ class THistoryDatabase {
   sqlite3* Db = nullptr;
   std::string ErrorText;
   std::string NoticeText;
+  std::int64_t LastStoredId = 0;
 };
 
 }  // namespace Vellumetric

@@ -49,7 +49,7 @@ class TPathSpeller {
     }
     std::string path = After.Root;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-      path = ChildPath(Style, path, scan.Folders[*it].Name);
+      path = ChildPath(Style, path, scan.Name(*it));
     }
     return path;
   }
@@ -113,14 +113,15 @@ class TSiblingIndex {
     while (capacity < scan.Folders.size() * 2) capacity *= 2;
     Slots.assign(capacity, NoNode);
     for (std::size_t j = 1; j < scan.Folders.size(); ++j) {
-      const TSnapshotFolder& f = scan.Folders[j];
-      std::size_t slot = Hash(f.Parent, f.Name) & (Slots.size() - 1);
+      const std::uint32_t parent = scan.Folders[j].Parent;
+      const std::string_view name = scan.Name(j);
+      std::size_t slot = Hash(parent, name) & (Slots.size() - 1);
       for (;; slot = (slot + 1) & (Slots.size() - 1)) {
         if (Slots[slot] == NoNode) {
           Slots[slot] = static_cast<std::uint32_t>(j);
           break;
         }
-        if (Is(Slots[slot], f.Parent, f.Name)) break;  // the first of equal names is kept
+        if (Is(Slots[slot], parent, name)) break;  // the first of equal names is kept
       }
     }
   }
@@ -139,8 +140,7 @@ class TSiblingIndex {
            (static_cast<std::size_t>(parent) * 0x9E3779B97F4A7C15ull);
   }
   [[nodiscard]] bool Is(std::uint32_t index, std::uint32_t parent, std::string_view name) const {
-    const TSnapshotFolder& f = Scan.Folders[index];
-    return f.Parent == parent && f.Name == name;
+    return Scan.Folders[index].Parent == parent && Scan.Name(index) == name;
   }
 
   const TScanSnapshot& Scan;
@@ -168,7 +168,7 @@ TMatching MatchFolders(const TScanSnapshot& before, const TScanSnapshot& after) 
     if (f.Parent >= i) continue;  // not in pre-order: no match rather than a wild read
     const std::uint32_t parent = m.MatchA[f.Parent];
     if (parent == NoNode) continue;
-    const std::uint32_t match = indexB.Find(parent, f.Name);
+    const std::uint32_t match = indexB.Find(parent, after.Name(i));
     if (match == NoNode) continue;
     m.MatchA[i] = match;
     m.MatchB[match] = static_cast<std::uint32_t>(i);

@@ -27,10 +27,13 @@ void TScanHistoryRecorder::Record(TScanSnapshot snapshot) {
   Record(std::make_shared<const TScanSnapshot>(std::move(snapshot)));
 }
 
-void TScanHistoryRecorder::Record(std::shared_ptr<const TScanSnapshot> snapshot) {
+void TScanHistoryRecorder::Record(std::shared_ptr<const TScanSnapshot> snapshot, TStored stored) {
   {
     std::lock_guard<std::mutex> guard(Lock);
-    Queue.push_back([this, snapshot = std::move(snapshot)] { Write(*snapshot); });
+    Queue.push_back([this, snapshot = std::move(snapshot), stored = std::move(stored)] {
+      const std::int64_t id = Write(*snapshot);
+      if (stored) stored(id);
+    });
   }
   Changed.notify_all();
 }
@@ -63,18 +66,19 @@ void TScanHistoryRecorder::Run() {
   for (;;) {
     Changed.wait(guard, [this] { return Stopping || !Queue.empty(); });
     if (Queue.empty()) return;  // stopping, and everything queued is written
-    const std::function<void()> next = std::move(Queue.front());
+    std::function<void()> next = std::move(Queue.front());
     Queue.pop_front();
     Busy = true;
     guard.unlock();
     next();
+    next = nullptr;  // what it holds (a whole scan's copy) goes before anyone sees us idle
     guard.lock();
     Busy = false;
     Changed.notify_all();
   }
 }
 
-void TScanHistoryRecorder::Write(const TScanSnapshot& snapshot) {
+std::int64_t TScanHistoryRecorder::Write(const TScanSnapshot& snapshot) {
   const auto start = std::chrono::steady_clock::now();
   THistoryDatabase db(DatabasePath, BusyMilliseconds);
   const bool stored = db.Store(snapshot);
@@ -92,6 +96,7 @@ void TScanHistoryRecorder::Write(const TScanSnapshot& snapshot) {
     if (!warning.empty()) Warnings.push_back(warning);
   }
   if (Notify) Notify(stored, warning);
+  return stored ? db.StoredId() : 0;
 }
 
 }  // namespace Vellumetric

@@ -33,6 +33,9 @@ class TScanHistoryRecorder {
   using TNotify = std::function<void(bool stored, const std::string& warning)>;
   // A piece of work on the history, given the database's path.
   using TTask = std::function<void(const std::string& databasePath)>;
+  // Told on the recorder's thread, right after the write, the id the history gave the snapshot
+  // (0 when it was not stored): later tasks can read the scan back instead of keeping a copy.
+  using TStored = std::function<void(std::int64_t id)>;
 
   explicit TScanHistoryRecorder(std::string databasePath, TNotify notify = {},
                                 int busyMilliseconds = 500);
@@ -41,8 +44,9 @@ class TScanHistoryRecorder {
   TScanHistoryRecorder& operator=(const TScanHistoryRecorder&) = delete;
 
   void Record(TScanSnapshot snapshot);
-  // The same, for a snapshot that is also read elsewhere (it is never changed).
-  void Record(std::shared_ptr<const TScanSnapshot> snapshot);
+  // The same, for a snapshot that is also read elsewhere (it is never changed). The recorder lets
+  // go of it once it is written.
+  void Record(std::shared_ptr<const TScanSnapshot> snapshot, TStored stored = {});
   // Runs `task` on the recorder's thread, after everything queued before it.
   void Post(TTask task);
   // Blocks until every queued snapshot is written and every posted task has run (the command line
@@ -54,7 +58,8 @@ class TScanHistoryRecorder {
 
  private:
   void Run();
-  void Write(const TScanSnapshot& snapshot);
+  // The id the history gave the snapshot; 0 when it was not stored.
+  [[nodiscard]] std::int64_t Write(const TScanSnapshot& snapshot);
 
   std::string DatabasePath;
   TNotify Notify;

@@ -9,6 +9,12 @@
 
 namespace Vellumetric {
 
+void TScanSnapshot::AddFolder(std::uint32_t parent, std::string_view name, std::uint64_t size,
+                              std::uint32_t files, std::uint32_t folders) {
+  Folders.push_back({parent, static_cast<std::uint32_t>(Names.size()), files, folders, size});
+  Names += name;
+}
+
 TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root, bool asDrive,
                                std::int64_t started, std::int64_t finished,
                                std::vector<TNodeId>* nodes) {
@@ -36,14 +42,29 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
     stack.pop_back();
     const TFolderData& d = tree.Data(node);
     const auto index = static_cast<std::uint32_t>(snap.Folders.size());
-    snap.Folders.push_back(
-        {parent, node == top ? std::string() : d.Name, d.Size, d.FileCount, d.FolderCount});
+    snap.AddFolder(parent, node == top ? std::string_view() : std::string_view(d.Name), d.Size,
+                   d.FileCount, d.FolderCount);
     if (nodes) nodes->push_back(node);
     for (TNodeId c = tree.FirstChild(node); c != NoNode; c = tree.NextSibling(c)) {
       stack.push_back({c, index});
     }
   }
+  snap.Names.shrink_to_fit();  // grown by doubling: up to half of it would be unused
   return snap;
+}
+
+TScanSnapshot ScanHeader(const TScanSnapshot& scan) {
+  TScanSnapshot header;
+  header.Id = scan.Id;
+  header.Root = scan.Root;
+  header.Mode = scan.Mode;
+  header.Started = scan.Started;
+  header.Finished = scan.Finished;
+  header.Size = scan.Size;
+  header.Files = scan.Files;
+  header.FolderCount = scan.FolderCount;
+  header.Unreadable = scan.Unreadable;
+  return header;
 }
 
 std::int64_t SecondsSinceEpoch() {

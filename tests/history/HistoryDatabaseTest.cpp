@@ -24,9 +24,9 @@ TScanSnapshot WideSnapshot(const std::string& root, std::uint32_t folders, std::
   s.Root = root;
   s.Started = 1700000000 + static_cast<std::int64_t>(seed);
   s.Finished = s.Started + 3;
-  s.Folders.push_back({NoNode, "", 0, 0, 0});
+  s.AddFolder(NoNode, "", 0, 0, 0);
   for (std::uint32_t i = 1; i <= folders; ++i) {
-    s.Folders.push_back({i / 8, "folder_" + std::to_string(i), seed * 1000 + i, i % 7, 0});
+    s.AddFolder(i / 8, "folder_" + std::to_string(i), seed * 1000 + i, i % 7, 0);
   }
   s.Size = seed;
   s.FolderCount = folders;
@@ -43,9 +43,11 @@ TEST(HistoryDatabase, StoresEveryFolderAndKeepsTheNewestScansOfEachRoot) {
   TTempDir tmp;
   THistoryDatabase db(tmp / "history.sqlite");
   ASSERT_TRUE(db.Open()) << db.Error();
-  TScanSnapshot odd = WideSnapshot("/data", 3, 1);
-  odd.Folders[2].Name = "bad\xff\xfe name";  // not UTF-8: kept byte for byte
-  odd.Folders[3].Size = 1ull << 62;
+  TScanSnapshot odd = WideSnapshot("/data", 1, 1);
+  odd.AddFolder(0, "bad\xff\xfe name", 1002, 2, 0);  // not UTF-8: kept byte for byte
+  odd.AddFolder(0, "", 1ull << 62, 3, 0);            // an empty name between two others
+  odd.AddFolder(1, "folder_4", 1004, 4, 0);
+  odd.FolderCount = 4;
   odd.Mode = FolderKindDrive;
   odd.Unreadable = 4;
   ASSERT_TRUE(db.Store(odd)) << db.Error();
@@ -74,7 +76,7 @@ TEST(HistoryDatabase, StoresEveryFolderAndKeepsTheNewestScansOfEachRoot) {
   EXPECT_EQ(back.Started, odd.Started);
   ASSERT_EQ(back.Folders.size(), odd.Folders.size());
   for (std::size_t i = 0; i < odd.Folders.size(); ++i) {
-    EXPECT_EQ(back.Folders[i].Name, odd.Folders[i].Name);
+    EXPECT_EQ(back.Name(i), odd.Name(i));
     EXPECT_EQ(back.Folders[i].Parent, odd.Folders[i].Parent);
     EXPECT_EQ(back.Folders[i].Size, odd.Folders[i].Size);
     EXPECT_EQ(back.Folders[i].Files, odd.Folders[i].Files);

@@ -15,7 +15,8 @@ TScanSnapshot Scan(const std::string& root, std::uint64_t size) {
   TScanSnapshot s;
   s.Root = root;
   s.Size = size + 10;
-  s.Folders = {{NoNode, "", size + 10, 1, 1}, {0, "sub", size, 1, 0}};
+  s.AddFolder(NoNode, "", size + 10, 1, 1);
+  s.AddFolder(0, "sub", size, 1, 0);
   return s;
 }
 

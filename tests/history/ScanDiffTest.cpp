@@ -19,7 +19,7 @@ TScanSnapshot Snap(const std::vector<std::pair<std::string, std::uint64_t>>& fol
     const auto slash = path.rfind('/');
     const std::uint32_t parent = path == "/r" ? NoNode : index.at(path.substr(0, slash));
     index[path] = static_cast<std::uint32_t>(s.Folders.size());
-    s.Folders.push_back({parent, path == "/r" ? "" : path.substr(slash + 1), size, 0, 0});
+    s.AddFolder(parent, path == "/r" ? "" : path.substr(slash + 1), size, 0, 0);
   }
   s.Size = s.Folders[0].Size;
   return s;
@@ -95,7 +95,7 @@ TEST(ScanDiff, RenamesAndDeletionsShowAsGoneAndNewSubtreesAndListsAreCut) {
   for (const auto* list : {&diff.Growth, &diff.Added}) {
     for (const TFolderChange& c : *list) {
       ASSERT_LT(c.AfterIndex, after.Folders.size());
-      EXPECT_EQ("/" + after.Folders[c.AfterIndex].Name, c.Path.substr(c.Path.rfind('/')));
+      EXPECT_EQ("/" + std::string(after.Name(c.AfterIndex)), c.Path.substr(c.Path.rfind('/')));
       EXPECT_EQ(after.Folders[c.AfterIndex].Size, c.After);
     }
   }

@@ -1,6 +1,7 @@
 // The Changes tab and the history window as a user meets them: a real tree scanned, changed at
-// several depths and scanned again, checked against du and against the CLI's diff; a history
-// that cannot be read; and two stored scans compared and deleted from the history window.
+// several depths and scanned again (twice), checked against du and against the CLI's diff, also
+// after another earlier scan is picked; a history that cannot be read; and two stored scans
+// compared and deleted from the history window.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #ifdef _WIN32
@@ -51,12 +52,39 @@ bool InResults(const TVLMAnalyzerForm& a) {
   return !a.ProgressForm && !a.SummaryBusy && a.FolderView->Model->AttachedTree();
 }
 
-// Scans `root` in the window and waits for the results, the recording and the comparison.
+// Scans `root` in the window and waits for the results, the recording and the comparison. The
+// copy of the tree made for the history (a whole tree's worth of memory) must be gone by then.
 void ScanAndSettle(TVLMAnalyzerForm& a, const std::string& root) {
+  std::weak_ptr<const TScanSnapshot> copy;
+  const TScanHistoryHook::TBeforeRecording compare = a.History->BeforeRecording;
+  a.History->BeforeRecording = [&](std::shared_ptr<const TScanSnapshot> scan,
+                                   std::vector<TNodeId> nodes) {
+    copy = scan;
+    return compare(std::move(scan), std::move(nodes));
+  };
   a.ScanFolder(root);
   ASSERT_TRUE(RunUntil([&] { return InResults(a); }));
   a.History->WaitIdle();
   ASSERT_TRUE(RunUntil([&] { return !a.ChangesTab->IsComparing(); }));
+  a.History->BeforeRecording = compare;
+  EXPECT_TRUE(copy.expired()) << "the history's copy of the tree is still kept";
+}
+
+// Clicks row `row` of the tab's list, which makes that folder the tree's current one, and
+// answers the change its page tells (empty when it tells none).
+QString PageChangeOfRow(TVLMAnalyzerForm& a, int row) {
+  TChangesTab& tab = *a.ChangesTab;
+  a.PageControl1->setCurrentWidget(tab.TabSheet);
+  QApplication::processEvents();
+  const QModelIndex spot = tab.Model->index(row, 0, {});
+  tab.List->scrollTo(spot);
+  QTest::mouseClick(tab.List->viewport(), Qt::LeftButton, {}, tab.List->visualRect(spot).center());
+  for (int line = 0; line < a.ListView1->topLevelItemCount(); ++line) {
+    if (a.ListView1->Cell(line, 0).startsWith(QStringLiteral("Change since "))) {
+      return a.ListView1->Cell(line, 1);
+    }
+  }
+  return {};
 }
 
 namespace fs = std::filesystem;
@@ -92,12 +120,13 @@ TShownList ShownList(const TChangesTab& tab) {
   return out;
 }
 
-// `vellumetric-cli diff --json` for the data folder `data`; `status` is its exit status.
+// `vellumetric-cli diff --json [FROM TO]` for the data folder `data` (the two newest scans when
+// the ids are 0); `status` is its exit status.
 #ifdef _WIN32
 // A child process finds its data folder in the user's registry, which cannot be pointed
 // elsewhere for it alone: the command line's own diff command runs in this process instead,
 // with its standard output caught in a file.
-std::string CliDiffJson(const std::string& data, int& status) {
+std::string CliDiffJson(const std::string& data, std::int64_t from, std::int64_t to, int& status) {
   const TDataHome home(data);
   const TTempDir caught;
   const std::string file = caught / "diff.json";
@@ -112,6 +141,8 @@ std::string CliDiffJson(const std::string& data, int& status) {
   }
   TDiffArgs args;
   args.Json = true;
+  args.FromId = from;
+  args.ToId = to;
   status = RunDiffCommand(args);
   std::fflush(stdout);
   _dup2(saved, _fileno(stdout));
@@ -121,16 +152,17 @@ std::string CliDiffJson(const std::string& data, int& status) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 #else
-std::string CliDiffJson(const std::string& data, int& status) {
-  return RunCommand("XDG_DATA_HOME=" + ShellQuote(data) + " " + ShellQuote(kCli) + " diff --json",
-                    &status);
+std::string CliDiffJson(const std::string& data, std::int64_t from, std::int64_t to, int& status) {
+  const std::string ids = from ? " " + std::to_string(from) + " " + std::to_string(to) : "";
+  return RunCommand(
+      "XDG_DATA_HOME=" + ShellQuote(data) + " " + ShellQuote(kCli) + " diff --json" + ids, &status);
 }
 #endif
 
 // The same list from the command line's diff of the history in `data`.
-TShownList CliList(const std::string& data) {
+TShownList CliList(const std::string& data, std::int64_t from = 0, std::int64_t to = 0) {
   int status = -1;
-  const std::string text = CliDiffJson(data, status);
+  const std::string text = CliDiffJson(data, from, to, status);
   EXPECT_EQ(status, 0) << text;
   QJsonParseError error{};
   const QJsonObject diff =
@@ -211,23 +243,11 @@ TEST(ChangesTab, ASecondScanShowsWhatDuSaysChangedAndTheSameListAsTheCli) {
   EXPECT_EQ(ShownList(tab), CliList(data));
 
   // A click on a spot makes it the tree's current folder; its page tells its change.
-  a.PageControl1->setCurrentWidget(tab.TabSheet);
-  QApplication::processEvents();
-  const QModelIndex spot = tab.Model->index(1, 0, {});
-  tab.List->scrollTo(spot);
-  QTest::mouseClick(tab.List->viewport(), Qt::LeftButton, {}, tab.List->visualRect(spot).center());
+  const auto changeText = [](long long change) {
+    return QString::fromStdString(FormatSizeChange(change, Localized(".").toStdString())).trimmed();
+  };
+  EXPECT_EQ(PageChangeOfRow(a, 1), changeText(duChange("/a/b/c")));
   EXPECT_EQ(a.FolderView->SelectedFolderPath(), root + NativePath("/a/b/c"));  // the root as given
-  const QString change =
-      QString::fromStdString(FormatSizeChange(duChange("/a/b/c"), Localized(".").toStdString()))
-          .trimmed();
-  bool rowFound = false;
-  for (int row = 0; row < a.ListView1->topLevelItemCount(); ++row) {
-    if (a.ListView1->Cell(row, 0).startsWith(QStringLiteral("Change since "))) {
-      EXPECT_EQ(a.ListView1->Cell(row, 1), change);
-      rowFound = true;
-    }
-  }
-  EXPECT_TRUE(rowFound);
   // A gone folder shows its old size and cannot be chosen.
   bool goneFound = false;
   for (int row = 0; row < tab.Model->rowCount({}); ++row) {
@@ -240,6 +260,42 @@ TEST(ChangesTab, ASecondScanShowsWhatDuSaysChangedAndTheSameListAsTheCli) {
         QString::fromStdString(FormatSize(goneBefore, 2, Localized(".").toStdString())).trimmed());
   }
   EXPECT_TRUE(goneFound);
+
+  // A third scan; then the older earlier scan is picked. The tab kept none of this scan's
+  // folders, so it is compared as the history stored it: the list must be the CLI's diff of
+  // those two scans, and a folder's page its change since then.
+  MakeFile(root + "/a/b/c/grows.bin", 8 * kMB);
+  a.BackClick();
+  ASSERT_TRUE(RunUntil([&] { return a.QuickInfo != nullptr; }));
+  ScanAndSettle(a, root);
+  std::vector<TScanSnapshot> scans;
+  {
+    THistoryDatabase db(data + "/Quendrix Vellumetric/history.sqlite");
+    ASSERT_TRUE(db.ListScans(NormalizeScanRoot(root), scans));
+  }
+  ASSERT_EQ(scans.size(), 3u);
+  ASSERT_EQ(tab.Chooser->count(), 2);
+  tab.Chooser->setCurrentIndex(1);
+  emit tab.Chooser->activated(1);
+  ASSERT_TRUE(RunUntil([&] { return !tab.IsComparing(); }));
+  ASSERT_NE(tab.ShownDiff(), nullptr) << tab.Message->text().toStdString();
+  EXPECT_EQ(tab.ShownDiff()->TotalChange, Du(root) - totalBefore);
+  EXPECT_EQ(ShownList(tab), CliList(data, scans[2].Id, scans[0].Id));
+  EXPECT_EQ(PageChangeOfRow(a, 1), changeText(duChange("/a/b/c")));
+  EXPECT_EQ(a.FolderView->SelectedFolderPath(), root + NativePath("/a/b/c"));
+
+  // With the scan gone from the history there is nothing to compare: the tab says so.
+  {
+    THistoryDatabase db(data + "/Quendrix Vellumetric/history.sqlite");
+    int removed = 0;
+    ASSERT_TRUE(db.DeleteScans({scans[0].Id}, removed));
+  }
+  emit tab.Chooser->activated(0);
+  ASSERT_TRUE(RunUntil([&] { return !tab.IsComparing(); }));
+  EXPECT_EQ(tab.Stack->currentWidget(), tab.Message);
+  EXPECT_TRUE(tab.Message->text().startsWith(QStringLiteral("The scans cannot be compared: ")))
+      << tab.Message->text().toStdString();
+  EXPECT_TRUE(tab.IsShown());
 }
 
 // A history this program cannot read costs the tab, never the results; the reason is a quiet
@@ -305,7 +361,8 @@ TEST(ScanHistoryForm, ListsComparesAndDeletesStoredScans) {
       s.Size = size + 100;
       s.Files = 3;
       s.FolderCount = 1;
-      s.Folders = {{NoNode, "", size + 100, 3, 1}, {0, "grows", size, 3, 0}};
+      s.AddFolder(NoNode, "", size + 100, 3, 1);
+      s.AddFolder(0, "grows", size, 3, 0);
       return s;
     };
     ASSERT_TRUE(db.Store(scan("/srv/a", 1000, 1700000000)));

@@ -86,8 +86,9 @@ void TScanHistoryHook::ScanFinished(const TFolderTree& tree, const std::string& 
     scan = std::make_shared<const TScanSnapshot>(
         MakeScanSnapshot(tree, root, Drives, StartedAt, SecondsSinceEpoch(), &nodes));
   }
-  if (BeforeRecording) BeforeRecording(scan, std::move(nodes));
-  Recorder->Record(std::move(scan));
+  TScanHistoryRecorder::TStored stored;
+  if (BeforeRecording) stored = BeforeRecording(scan, std::move(nodes));
+  Recorder->Record(std::move(scan), std::move(stored));
 }
 
 bool TScanHistoryHook::Post(TScanHistoryRecorder::TTask task) {

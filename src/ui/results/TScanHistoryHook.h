@@ -25,9 +25,9 @@ namespace Vellumetric {
 class TScanHistoryHook final : public QObject {
  public:
   // A finished scan's copy, handed over just before it is queued for recording, with the tree
-  // node of each of its folders.
-  using TBeforeRecording =
-      std::function<void(std::shared_ptr<const TScanSnapshot> scan, std::vector<TNodeId> nodes)>;
+  // node of each of its folders. What it answers is told the id the scan is stored under.
+  using TBeforeRecording = std::function<TScanHistoryRecorder::TStored(
+      std::shared_ptr<const TScanSnapshot> scan, std::vector<TNodeId> nodes)>;
 
   // `databasePath` is asked when the first scan starts or the history is first read (the data
   // folder is set up after the window is made); an empty path keeps no history.
@@ -43,7 +43,8 @@ class TScanHistoryHook final : public QObject {
   // copy for the history. Not called for a cancelled scan.
   void CopyFinishedTree(const TFolderTree& tree, const std::string& root);
   // A finished (not cancelled) scan of `root`, before its tree is reordered: its copy (made now
-  // when the worker made none) goes to BeforeRecording, then to the recorder.
+  // when the worker made none) goes to BeforeRecording, then to the recorder. Nothing here keeps
+  // the copy: it goes once it is written and whoever BeforeRecording handed it to is done.
   void ScanFinished(const TFolderTree& tree, const std::string& root);
   // Runs `task` on the history's thread after everything queued before it; false when no history
   // is kept.

@@ -19,7 +19,7 @@ void TVLMAnalyzerForm::WireHistory() {
   };
   History->BeforeRecording = [this](std::shared_ptr<const TScanSnapshot> scan,
                                     std::vector<TNodeId> nodes) {
-    ChangesTab->CompareFinishedScan(std::move(scan), std::move(nodes));
+    return ChangesTab->CompareFinishedScan(std::move(scan), std::move(nodes));
   };
   Commands->PostToHistory = [this](TScanHistoryRecorder::TTask task) {
     return History->Post(std::move(task));

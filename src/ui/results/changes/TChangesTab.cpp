@@ -20,17 +20,43 @@ struct TChangesTab::TListing {
   std::string Error;
   std::string Notice;
   std::vector<TScanSnapshot> Earlier;
-  std::shared_ptr<const TScanSnapshot> Newer;  // read from the history for two stored scans
+  // Read from the history for two stored scans: without its folders, and how many it has.
+  TScanSnapshot Newer;
+  std::size_t NewerFolders = 0;
 };
 
 struct TChangesTab::TComparison {
   TScanSnapshot From;  // without its folders once compared: a copy of a whole tree
-  std::vector<std::uint64_t> FromSizes;  // the size of each of From's folders
+  // Each of the newer scan's folders: its change since From, or NewFolder when From lacks it.
+  std::vector<std::int64_t> FolderChanges;
   std::shared_ptr<const TScanDiff> Diff;
   std::string Error;
 };
 
 namespace {
+
+// No change can be this: sizes stay below 2^63.
+constexpr std::int64_t NewFolder = INT64_MIN;
+
+// On the history's thread: the newer scan, read back as stored under `id`. A history written
+// meanwhile by someone else must not slip another scan in: it has to be the one shown.
+bool ReadNewerBack(THistoryDatabase& db, std::int64_t id, const TScanSnapshot& shown,
+                   std::size_t folders, TScanSnapshot& newer, std::string& error) {
+  if (id == 0) {
+    error = "this scan was not added to the history";
+    return false;
+  }
+  if (!db.OpenForReading() || !db.LoadScan(id, newer)) {
+    error = db.Error();
+    return false;
+  }
+  if (newer.Root != shown.Root || newer.Started != shown.Started || newer.Size != shown.Size ||
+      newer.Folders.size() != folders) {
+    error = "scan " + std::to_string(id) + " in the history is not the scan shown";
+    return false;
+  }
+  return true;
+}
 
 QString DateText(std::int64_t seconds) {
   return QLocale::system().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
@@ -121,6 +147,8 @@ void TChangesTab::Clear() {
   ++*Generation;
   Stored = false;
   Newer.reset();
+  NewerFolders = 0;
+  NewerId.reset();
   Earlier.clear();
   Nodes.clear();
   FolderOfNode.clear();
@@ -161,26 +189,36 @@ void TChangesTab::Deliver(const TTicket& ticket, std::function<void(TChangesTab&
 }
 
 void TChangesTab::Compare(THistoryDatabase& db, const TTicket& ticket, std::int64_t fromId,
-                          const std::shared_ptr<const TScanSnapshot>& to) {
+                          const TScanSnapshot& to) {
   if (!ticket.Current()) return;
   auto comparison = std::make_shared<TComparison>();
   auto diff = std::make_shared<TScanDiff>();
-  if (CompareWithStoredScan(db, fromId, *to, DefaultChangeListLength, NativePathStyle(),
+  if (CompareWithStoredScan(db, fromId, to, DefaultChangeListLength, NativePathStyle(),
                             comparison->From, *diff, comparison->Error)) {
+    // A folder's page shows its change from these; both trees' folders go.
+    const std::vector<TSnapshotFolder>& from = comparison->From.Folders;
+    std::vector<std::int64_t>& changes = comparison->FolderChanges;
+    changes.reserve(to.Folders.size());
+    for (std::size_t i = 0; i < to.Folders.size(); ++i) {
+      const std::uint32_t before = i < diff->BeforeIndex.size() ? diff->BeforeIndex[i] : NoNode;
+      changes.push_back(before == NoNode || before >= from.size()
+                            ? NewFolder
+                            : static_cast<std::int64_t>(to.Folders[i].Size) -
+                                  static_cast<std::int64_t>(from[before].Size));
+    }
+    comparison->From = ScanHeader(comparison->From);
+    diff->BeforeIndex = {};
     comparison->Diff = std::move(diff);
-    // A folder's page shows its change from these sizes; the rest of the older tree goes.
-    std::vector<TSnapshotFolder> folders = std::move(comparison->From.Folders);
-    comparison->From.Folders = {};
-    comparison->FromSizes.reserve(folders.size());
-    for (const TSnapshotFolder& f : folders) comparison->FromSizes.push_back(f.Size);
   }
   Deliver(ticket, [comparison](TChangesTab& tab) { tab.ShowComparison(comparison); });
 }
 
-void TChangesTab::CompareFinishedScan(std::shared_ptr<const TScanSnapshot> scan,
-                                      std::vector<TNodeId> nodes) {
+TScanHistoryRecorder::TStored TChangesTab::CompareFinishedScan(
+    std::shared_ptr<const TScanSnapshot> scan, std::vector<TNodeId> nodes) {
   Clear();
-  Newer = scan;
+  Newer = ScanHeader(*scan);
+  NewerFolders = scan->Folders.size();
+  NewerId = std::make_shared<std::atomic<std::int64_t>>(0);
   Nodes = std::move(nodes);
   TNodeId last = 0;
   for (const TNodeId n : Nodes) last = std::max(last, n);
@@ -188,40 +226,45 @@ void TChangesTab::CompareFinishedScan(std::shared_ptr<const TScanSnapshot> scan,
   for (std::size_t i = 0; i < Nodes.size(); ++i) {
     FolderOfNode[Nodes[i]] = static_cast<std::uint32_t>(i);
   }
-  const bool posted = History.Post([ticket = NewTicket(), scan](const std::string& path) {
-    if (!ticket.Current()) return;
-    THistoryDatabase db(path);
-    auto listing = std::make_shared<TListing>();
-    if (db.OpenForReading()) {
-      static_cast<void>(ListEarlierScans(db, *scan, listing->Earlier, listing->Error));
-    } else {
-      listing->Error = db.Error();
-    }
-    listing->Notice = db.Notice();
-    Deliver(ticket, [listing](TChangesTab& tab) { tab.ShowListing(*listing); });
-    if (listing->Error.empty() && !listing->Earlier.empty()) {
-      Compare(db, ticket, listing->Earlier.front().Id, scan);
-    }
-  });
+  // The task holds the copy until it has compared; the recorder until it has written it.
+  const bool posted =
+      History.Post([ticket = NewTicket(), scan = std::move(scan)](const std::string& path) {
+        if (!ticket.Current()) return;
+        THistoryDatabase db(path);
+        auto listing = std::make_shared<TListing>();
+        if (db.OpenForReading()) {
+          static_cast<void>(ListEarlierScans(db, *scan, listing->Earlier, listing->Error));
+        } else {
+          listing->Error = db.Error();
+        }
+        listing->Notice = db.Notice();
+        Deliver(ticket, [listing](TChangesTab& tab) { tab.ShowListing(*listing); });
+        if (listing->Error.empty() && !listing->Earlier.empty()) {
+          Compare(db, ticket, listing->Earlier.front().Id, *scan);
+        }
+      });
   Comparing = posted;
+  return [id = NewerId](std::int64_t stored) { *id = stored; };
 }
 
 void TChangesTab::CompareStoredScans(std::int64_t fromId, std::int64_t toId) {
   Clear();
   Stored = true;
+  NewerId = std::make_shared<std::atomic<std::int64_t>>(toId);
   SetTabShown(true);
   ShowMessage(QStringLiteral("Comparing..."));
   const bool posted = History.Post([ticket = NewTicket(), fromId, toId](const std::string& path) {
     if (!ticket.Current()) return;
     THistoryDatabase db(path);
     auto listing = std::make_shared<TListing>();
-    auto newer = std::make_shared<TScanSnapshot>();
-    if (!db.OpenForReading() || !db.LoadScan(toId, *newer)) {
+    TScanSnapshot newer;
+    if (!db.OpenForReading() || !db.LoadScan(toId, newer)) {
       listing->Error = db.Error();
     } else {
-      static_cast<void>(ListEarlierScans(db, *newer, listing->Earlier, listing->Error));
+      static_cast<void>(ListEarlierScans(db, newer, listing->Earlier, listing->Error));
     }
-    listing->Newer = newer;
+    listing->Newer = ScanHeader(newer);
+    listing->NewerFolders = newer.Folders.size();
     listing->Notice = db.Notice();
     Deliver(ticket, [listing](TChangesTab& tab) { tab.ShowListing(*listing); });
     if (listing->Error.empty()) Compare(db, ticket, fromId, newer);
@@ -242,7 +285,10 @@ void TChangesTab::ShowListing(const TListing& listing) {
     }
     return;
   }
-  if (Stored) Newer = listing.Newer;
+  if (Stored) {
+    Newer = listing.Newer;
+    NewerFolders = listing.NewerFolders;
+  }
   Earlier = listing.Earlier;
   if (Earlier.empty() && !Stored) {
     Comparing = false;
@@ -260,18 +306,19 @@ void TChangesTab::StartComparison(std::int64_t fromId) {
   if (!Newer) return;
   Comparing = true;
   ShowMessage(QStringLiteral("Comparing..."));
-  const bool posted =
-      History.Post([ticket = NewTicket(), fromId, newer = Newer](const std::string& path) {
-        if (!ticket.Current()) return;
-        THistoryDatabase db(path);
-        if (db.OpenForReading()) {
-          Compare(db, ticket, fromId, newer);
-          return;
-        }
-        auto failed = std::make_shared<TComparison>();
-        failed->Error = db.Error();
-        Deliver(ticket, [failed](TChangesTab& tab) { tab.ShowComparison(failed); });
-      });
+  const bool posted = History.Post([ticket = NewTicket(), fromId, shown = *Newer,
+                                    folders = NewerFolders, id = NewerId](const std::string& path) {
+    if (!ticket.Current()) return;
+    THistoryDatabase db(path);
+    TScanSnapshot newer;
+    auto failed = std::make_shared<TComparison>();
+    // Queued after the newer scan's write: its id is known by now.
+    if (ReadNewerBack(db, *id, shown, folders, newer, failed->Error)) {
+      Compare(db, ticket, fromId, newer);
+      return;
+    }
+    Deliver(ticket, [failed](TChangesTab& tab) { tab.ShowComparison(failed); });
+  });
   if (!posted) Comparing = false;
 }
 
@@ -323,13 +370,11 @@ void TChangesTab::RowClicked(const QModelIndex& index) {
 std::optional<TInfoPageRow> TChangesTab::FolderPageRow(TNodeId node) const {
   if (Stored || !Shown || !Newer || node >= FolderOfNode.size()) return std::nullopt;
   const std::uint32_t folder = FolderOfNode[node];
-  const std::vector<std::uint32_t>& before = Shown->Diff->BeforeIndex;
-  if (folder == NoNode || folder >= before.size()) return std::nullopt;
+  const std::vector<std::int64_t>& changes = Shown->FolderChanges;
+  if (folder == NoNode || folder >= changes.size()) return std::nullopt;
   const std::string date = DateText(Shown->From.Started).toStdString();
-  if (before[folder] == NoNode) return TInfoPageRow{"Change", "new since " + date, -1, 1};
-  const std::int64_t change = static_cast<std::int64_t>(Newer->Folders[folder].Size) -
-                              static_cast<std::int64_t>(Shown->FromSizes[before[folder]]);
-  return TInfoPageRow{"Change since " + date, ChangeText(change).toStdString(), -1, 1};
+  if (changes[folder] == NewFolder) return TInfoPageRow{"Change", "new since " + date, -1, 1};
+  return TInfoPageRow{"Change since " + date, ChangeText(changes[folder]).toStdString(), -1, 1};
 }
 
 }  // namespace Vellumetric

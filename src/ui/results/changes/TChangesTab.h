@@ -30,6 +30,9 @@ namespace Vellumetric {
 // newest earlier scan on the history's thread just before it is recorded there, so the window
 // never waits and the comparison sees exactly the scans that came before. The tab shows only when
 // there is an earlier scan; a history that cannot be read leaves a quiet note instead.
+// The tab keeps no copy of the newer scan's folders once compared (a whole tree's worth): what
+// its page rows need is kept per folder, and another earlier scan picked in the chooser is
+// compared with the newer scan as the history stored it.
 class TChangesTab final : public QObject {
  public:
   TChangesTab(QTabWidget* tabs, TScanHistoryHook& history, int dpi);
@@ -40,7 +43,9 @@ class TChangesTab final : public QObject {
   // Hides the tab and forgets the comparison; answers still on their way are dropped.
   void Clear();
   // A finished scan, copied for the history (`nodes`: each snapshot folder's node in the tree).
-  void CompareFinishedScan(std::shared_ptr<const TScanSnapshot> scan, std::vector<TNodeId> nodes);
+  // The answer is to be told the id the history stores the scan under.
+  [[nodiscard]] TScanHistoryRecorder::TStored CompareFinishedScan(
+      std::shared_ptr<const TScanSnapshot> scan, std::vector<TNodeId> nodes);
   // Two stored scans (the history window's Compare): nothing in the folder tree to focus.
   void CompareStoredScans(std::int64_t fromId, std::int64_t toId);
   // The folder page's row for `node` of the finished scan's tree, once it has been compared.
@@ -48,7 +53,7 @@ class TChangesTab final : public QObject {
 
   [[nodiscard]] bool IsShown() const;
   [[nodiscard]] bool IsComparing() const;
-  // The comparison shown, or null.
+  // The comparison shown, or null. Its BeforeIndex is not kept (folded into each folder's change).
   [[nodiscard]] const TScanDiff* ShownDiff() const;
 
   // A click on a folder of the finished scan: make `node` the tree's current folder.
@@ -91,14 +96,18 @@ class TChangesTab final : public QObject {
   static void Deliver(const TTicket& ticket, std::function<void(TChangesTab&)> show);
   // On the history's thread: compares `to` with stored scan `fromId` and delivers the answer.
   static void Compare(THistoryDatabase& db, const TTicket& ticket, std::int64_t fromId,
-                      const std::shared_ptr<const TScanSnapshot>& to);
+                      const TScanSnapshot& to);
 
   QTabWidget* Tabs;
   TScanHistoryHook& History;
   // Bumped by every new request; the history's thread reads it to skip work nobody waits for.
   std::shared_ptr<std::atomic<int>> Generation = std::make_shared<std::atomic<int>>(0);
-  bool Stored = false;  // two stored scans, not a finished one
-  std::shared_ptr<const TScanSnapshot> Newer;
+  bool Stored = false;                 // two stored scans, not a finished one
+  std::optional<TScanSnapshot> Newer;  // without its folders
+  std::size_t NewerFolders = 0;        // how many it has
+  // The id the newer scan has in the history; 0 while not known, or when it was not stored. Set
+  // and read on the history's thread only.
+  std::shared_ptr<std::atomic<std::int64_t>> NewerId;
   std::vector<TScanSnapshot> Earlier;  // newest first, without folders
   std::vector<TNodeId> Nodes;          // the newer scan's folder i is tree node Nodes[i]
   std::vector<std::uint32_t> FolderOfNode;
