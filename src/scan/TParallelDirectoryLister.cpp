@@ -27,6 +27,18 @@ bool IsDotOrDotDot(std::string_view name) {
   return name == "." || name == "..";
 }
 
+// Each running lister and the walk's own share the budget. A queued task holds one descriptor,
+// and there are hardly ever more queued tasks than workers (twice as many allowed, for workers
+// that decide to hand off at the same moment); a lister may briefly hold two past its share
+// while it climbs back through "..". A share too small makes deep trees climb back often, which
+// costs an open, a stat and a close each time.
+std::size_t ShareOfBudget(std::size_t budget, int threads) {
+  const auto t = static_cast<std::size_t>(threads);
+  const std::size_t reserved = 2 * t + 2 * (t + 1);
+  const std::size_t share = budget > reserved ? (budget - reserved) / (t + 1) : 0;
+  return std::max<std::size_t>(8, share);
+}
+
 }  // namespace
 
 struct TParallelDirectoryLister::TRecord {
@@ -75,9 +87,7 @@ TParallelDirectoryLister::TParallelDirectoryLister(const TDirectoryLister& proto
       PathStyle(prototype.Style()),
       FullPaths(prototype.ListsByFullPath()),
       ThreadCount(std::max(threads, 1)),
-      // Each running lister and the walk's own share the budget; a queued task holds one more
-      // descriptor, and there are never more queued tasks than idle workers.
-      ListerBudget(std::max<std::size_t>(8, descriptorBudget / (2 * (ThreadCount + 1)))),
+      ListerBudget(ShareOfBudget(descriptorBudget, ThreadCount)),
       StopRequested(std::move(stop)) {}
 
 TParallelDirectoryLister::~TParallelDirectoryLister() {
