@@ -35,8 +35,8 @@ bool IsDotOrDotDot(std::string_view name) {
 // Each running lister and the walk's own share the budget. A queued task holds one descriptor,
 // and there are hardly ever more queued tasks than workers (twice as many allowed, for workers
 // that decide to hand off at the same moment); a lister may briefly hold two past its share
-// while it climbs back through "..". A share too small makes deep trees climb back often, which
-// costs an open, a stat and a close each time.
+// (the folder it has just measured, one it climbs back through ".."). A share too small makes deep
+// trees climb back often, which costs an open, a stat and a close each time.
 std::size_t ShareOfBudget(std::size_t budget, int threads) {
   const auto t = static_cast<std::size_t>(threads);
   const std::size_t reserved = 2 * t + 2 * (t + 1);

@@ -63,8 +63,12 @@ bool TPosixDirectoryLister::OpenChild(std::string_view name, TUniqueFd& fd, stru
   if (Depth == 0) return false;
   TFrame& parent = *Frames[Depth - 1];
   if (!parent.Fd.Valid()) return false;
-  const std::string text(name);
-  fd.Reset(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+  if (Opened.Valid()) {
+    fd = std::move(Opened);  // Next opened it already to measure it
+  } else {
+    const std::string text(name);
+    fd.Reset(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+  }
   if (!fd.Valid()) {
     Error = OpenError(errno);
     return false;
@@ -122,6 +126,7 @@ bool TPosixDirectoryLister::HasMore() const {
 
 bool TPosixDirectoryLister::Next(TDirEntry& entry) {
   Error = 0;
+  Opened.Reset();
   if (Depth == 0) return false;
   TFrame& top = *Frames[Depth - 1];
   if (top.NamesPending) {
@@ -134,7 +139,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
     const std::size_t length = std::strlen(name);
     top.Pos += length + 2;
     struct stat st {};
-    if (::fstatat(top.Fd.Get(), name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+    if (!Measure(top.Fd.Get(), name, type, st)) {
       if (errno == ENOENT) continue;  // removed since the names were read
       top.LastDev = 0;
       top.LastIno = 0;
@@ -157,7 +162,21 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
   return false;
 }
 
+// A folder is opened first and measured through its descriptor, which the walk then enters with:
+// one look-up of its name instead of two. Anything else, or a folder that does not open (no
+// permission, or replaced meanwhile), is measured by name without following links.
+bool TPosixDirectoryLister::Measure(int dirFd, const char* name, unsigned char type,
+                                    struct stat& st) {
+  if (type == DT_DIR) {
+    Opened.Reset(::openat(dirFd, name, kDirFlags | O_NOFOLLOW));
+    if (Opened.Valid() && ::fstat(Opened.Get(), &st) == 0) return true;
+    Opened.Reset();
+  }
+  return ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0;
+}
+
 void TPosixDirectoryLister::Leave() {
+  Opened.Reset();
   if (Depth == 0) return;
   TFrame& top = *Frames[Depth - 1];
   TUniqueFd up;
