@@ -86,15 +86,27 @@ bool VLMOptions::DeleteGroup(std::int32_t id) {
          Run("delete from FileExtDesc where ID=" + std::to_string(id));
 }
 
+// Each reset and each filling with the defaults is one transaction. Statement by statement, every
+// insert would be a commit of its own, with a journal written, synced and deleted a hundred times
+// over on a first start. And a failure part way closes the connection, which takes the whole
+// transaction back: the old rows stay, and no half-filled table is left to load next time.
 bool VLMOptions::ResetGroups() {
-  return Run("delete from FileExtDesc") && CreateDefaultGroups();
+  return Run("begin") && Run("delete from FileExtDesc") && FillDefaultGroups() && Run("commit");
 }
 
 bool VLMOptions::ResetExtensions() {
-  return Run("delete from FileExt") && CreateDefaultExtensions();
+  return Run("begin") && Run("delete from FileExt") && FillDefaultExtensions() && Run("commit");
 }
 
 bool VLMOptions::CreateDefaultGroups() {
+  return Run("begin") && FillDefaultGroups() && Run("commit");
+}
+
+bool VLMOptions::CreateDefaultExtensions() {
+  return Run("begin") && FillDefaultExtensions() && Run("commit");
+}
+
+bool VLMOptions::FillDefaultGroups() {
   if (!CreateTable("FileExtDesc", kCreateGroups)) return false;
   const auto& names = DefaultGroupNames();
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -103,7 +115,7 @@ bool VLMOptions::CreateDefaultGroups() {
   return true;
 }
 
-bool VLMOptions::CreateDefaultExtensions() {
+bool VLMOptions::FillDefaultExtensions() {
   if (!CreateTable("FileExt", kCreateExtensions)) return false;
   for (const TDefaultExtension& e : DefaultExtensions()) {
     if (!InsertExtension(e.Ext, DefaultGroupIDs[static_cast<std::size_t>(e.GroupIndex)])) {

@@ -44,6 +44,8 @@ class VLMOptions {
  private:
   bool Run(std::string_view statement);
   bool CreateTable(std::string_view table, std::string_view creation);
+  bool FillDefaultGroups();
+  bool FillDefaultExtensions();
   template <class Row>
   bool Load(std::string_view table, std::string_view select, std::vector<Row>& list,
             bool (*convert)(const TSQLite3::TSQLRow&, Row&));

@@ -18,6 +18,11 @@ constexpr std::size_t kWantedRecords = 64;
 // records (about 40 bytes each plus the name).
 constexpr std::size_t kChunksPerStream = 32;
 constexpr std::size_t kBufferedRecords = std::size_t{1} << 18;
+// A worker stopped for running too far ahead goes on only once the walk has taken this much
+// back: woken for every chunk the walk takes, it would sleep and wake once per chunk, and
+// every other waiting worker with it.
+constexpr std::size_t kResumeChunks = kChunksPerStream / 2;
+constexpr std::size_t kResumeRecords = kBufferedRecords - kBufferedRecords / 4;
 // Every wait is bounded, so a stop request is seen within this time even without a wake-up.
 constexpr auto kPoll = 10ms;
 
@@ -25,6 +30,18 @@ enum : std::uint8_t { KindEntry, KindEnter, KindEnd };
 
 bool IsDotOrDotDot(std::string_view name) {
   return name == "." || name == "..";
+}
+
+// Each running lister and the walk's own share the budget. A queued task holds one descriptor,
+// and there are hardly ever more queued tasks than workers (twice as many allowed, for workers
+// that decide to hand off at the same moment); a lister may briefly hold two past its share
+// (the folder it has just measured, one it climbs back through ".."). A share too small makes deep
+// trees climb back often, which costs an open, a stat and a close each time.
+std::size_t ShareOfBudget(std::size_t budget, int threads) {
+  const auto t = static_cast<std::size_t>(threads);
+  const std::size_t reserved = 2 * t + 2 * (t + 1);
+  const std::size_t share = budget > reserved ? (budget - reserved) / (t + 1) : 0;
+  return std::max<std::size_t>(8, share);
 }
 
 }  // namespace
@@ -53,6 +70,7 @@ struct TParallelDirectoryLister::TTask {
   std::deque<std::unique_ptr<TChunk>> Chunks;
   bool Started = false;
   bool Done = false;
+  bool Throttled = false;  // its worker waits until the walk has taken enough chunks
   // The walk waits on this stream: publish what there is rather than fill the chunk.
   std::atomic<bool> Wanted{false};
   std::atomic<std::uint32_t> Waits{0};  // how often the walk had to wait on this stream
@@ -75,9 +93,7 @@ TParallelDirectoryLister::TParallelDirectoryLister(const TDirectoryLister& proto
       PathStyle(prototype.Style()),
       FullPaths(prototype.ListsByFullPath()),
       ThreadCount(std::max(threads, 1)),
-      // Each running lister and the walk's own share the budget; a queued task holds one more
-      // descriptor, and there are never more queued tasks than idle workers.
-      ListerBudget(std::max<std::size_t>(8, descriptorBudget / (2 * (ThreadCount + 1)))),
+      ListerBudget(ShareOfBudget(descriptorBudget, ThreadCount)),
       StopRequested(std::move(stop)) {}
 
 TParallelDirectoryLister::~TParallelDirectoryLister() {
@@ -227,12 +243,18 @@ void TParallelDirectoryLister::Publish(TTask& task, std::unique_ptr<TChunk>& chu
   // Only the walk waits for chunks, and it says so first: a wake-up costs a system call.
   if (task.Wanted.load()) ChunkReady.notify_one();
   if (last) return;
-  while (!Stop.load() && (task.Chunks.size() > kChunksPerStream ||
-                          (Buffered.load() > kBufferedRecords && Current.load() != &task))) {
+  if (task.Chunks.size() > kChunksPerStream) task.Throttled = true;
+  bool overall = false;
+  while (!Stop.load() &&
+         (task.Throttled || (Buffered.load() > (overall ? kResumeRecords : kBufferedRecords) &&
+                             Current.load() != &task))) {
+    overall = !task.Throttled;
     // Counted, so that the walk lists a task itself when every worker waits here, and wakes
-    // the waiting ones as soon as it takes a chunk.
+    // the waiting ones once it has taken enough.
     ++BlockedWorkers;
+    if (overall) ++BlockedOverall;
     SpaceFreed.wait_for(lock, kPoll);
+    if (overall) --BlockedOverall;
     --BlockedWorkers;
   }
 }
@@ -267,10 +289,15 @@ const TParallelDirectoryLister::TRecord* TParallelDirectoryLister::NextRecord(TR
   reader.Chunk = std::move(task.Chunks.front());
   task.Chunks.pop_front();
   reader.Pos = 0;
-  Buffered -= reader.Chunk->Records.size();
-  const bool someoneWaits = BlockedWorkers > 0;
+  const std::size_t before = Buffered.fetch_sub(reader.Chunk->Records.size());
+  bool wake = BlockedOverall > 0 && before > kResumeRecords &&
+              before - reader.Chunk->Records.size() <= kResumeRecords;
+  if (task.Throttled && task.Chunks.size() <= kResumeChunks) {
+    task.Throttled = false;
+    wake = true;
+  }
   lock.unlock();
-  if (someoneWaits) SpaceFreed.notify_all();
+  if (wake) SpaceFreed.notify_all();
   return &reader.Chunk->Records[reader.Pos++];
 }
 
@@ -287,18 +314,28 @@ void TParallelDirectoryLister::PushReader(std::shared_ptr<TTask> task) {
       WorkReady.notify_one();
     }
   }
-  Current.store(task.get());
+  SetCurrent(task.get());
   TReader reader;
   reader.Task = std::move(task);
   Readers.push_back(std::move(reader));
-  SpaceFreed.notify_all();
 }
 
 void TParallelDirectoryLister::PopReader() {
   if (Readers.back().Direct) Readers.back().Task->Lister.reset();
   Readers.pop_back();
-  Current.store(Readers.empty() ? nullptr : Readers.back().Task.get());
-  SpaceFreed.notify_all();
+  SetCurrent(Readers.empty() ? nullptr : Readers.back().Task.get());
+}
+
+// The stream the walk reads may run ahead when all streams together are full: its worker, if
+// it waits for that, goes on. Only those workers are woken.
+void TParallelDirectoryLister::SetCurrent(const TTask* task) {
+  bool wake = false;
+  {
+    std::lock_guard<std::mutex> lock(Lock);
+    Current.store(task);
+    wake = BlockedOverall > 0;
+  }
+  if (wake) SpaceFreed.notify_all();
 }
 
 bool TParallelDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolume) {

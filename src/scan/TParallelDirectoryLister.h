@@ -62,6 +62,7 @@ class TParallelDirectoryLister final : public TDirectoryLister {
   const TRecord* NextRecord(TReader& reader);
   void PushReader(std::shared_ptr<TTask> task);
   void PopReader();
+  void SetCurrent(const TTask* task);
   void Abandon();
   [[nodiscard]] bool Stopping();
 
@@ -79,6 +80,7 @@ class TParallelDirectoryLister final : public TDirectoryLister {
   std::deque<std::shared_ptr<TTask>> Queue;
   std::atomic<int> IdleWorkers{0};
   int BlockedWorkers = 0;  // under Lock: workers waiting for the walk to catch up
+  int BlockedOverall = 0;  // under Lock: those of them waiting because all streams are full
   std::atomic<int> Queued{0};
   std::atomic<std::size_t> Buffered{0};  // records published and not yet read
   std::atomic<const TTask*> Current{nullptr};

@@ -135,6 +135,27 @@ TEST(VLMOptions, DeleteAndResetGroups) {
   EXPECT_TRUE(run.Messages.empty());
 }
 
+// A reset that fails part way (here a constraint the defaults break at their last group) is
+// taken back whole: the user's own groups stay, not a delete followed by half the defaults.
+TEST(VLMOptions, AResetThatFailsPartWayKeepsTheOldRows) {
+  TRun run;
+  {
+    TSQLite3 db;
+    ASSERT_TRUE(db.Open(run.Path));
+    ASSERT_TRUE(db.Execute(
+        "create table FileExtDesc (ID integer PRIMARY KEY ASC, desc text check (desc <> 'Web "
+        "Files'))"));
+    ASSERT_TRUE(db.Execute("insert into FileExtDesc (ID, desc) values (40, 'Mine')"));
+  }
+  EXPECT_FALSE(run.Open().ResetGroups());
+  ASSERT_EQ(run.Messages.size(), 1u);
+  EXPECT_NE(run.Messages[0].find("CHECK constraint failed"), std::string::npos);
+  TFileExtDescList groups;
+  ASSERT_TRUE(run.Open().LoadGroups(groups));
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_EQ(groups[0].Desc, "Mine");
+}
+
 TEST(VLMOptions, OpenFailureIsShown) {
   TTempDir tmp;
   std::vector<std::string> messages;

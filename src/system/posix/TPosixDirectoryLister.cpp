@@ -2,10 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -28,6 +31,22 @@ std::uint64_t ToFileTime(const struct timespec& t) {
 // opening is not an error: the walk just finds nothing there.
 int OpenError(int error) {
   return error == ENOENT || error == ENOTDIR || error == ELOOP ? 0 : error;
+}
+
+// Opens the folder `name` unless it is a mount point: that one must be measured as before it is
+// entered, without triggering an automount (an unmounted automount point is not entered at all).
+// -1 then, and for any other failure; the caller measures by name instead.
+int OpenUnlessMountPoint(int dirFd, const char* name) {
+  static std::atomic<bool> unsupported{false};  // a kernel or sandbox without openat2
+  if (unsupported.load(std::memory_order_relaxed)) return -1;
+  struct open_how how {};
+  how.flags = kDirFlags | O_NOFOLLOW;
+  how.resolve = RESOLVE_NO_XDEV;
+  const long fd = ::syscall(SYS_openat2, dirFd, name, &how, sizeof how);
+  if (fd < 0 && (errno == ENOSYS || errno == EPERM)) {
+    unsupported.store(true, std::memory_order_relaxed);
+  }
+  return static_cast<int>(fd);
 }
 
 bool IsDotOrDotDot(const char* name) {
@@ -63,8 +82,12 @@ bool TPosixDirectoryLister::OpenChild(std::string_view name, TUniqueFd& fd, stru
   if (Depth == 0) return false;
   TFrame& parent = *Frames[Depth - 1];
   if (!parent.Fd.Valid()) return false;
-  const std::string text(name);
-  fd.Reset(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+  if (Opened.Valid()) {
+    fd = std::move(Opened);  // Next opened it already to measure it
+  } else {
+    const std::string text(name);
+    fd.Reset(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+  }
   if (!fd.Valid()) {
     Error = OpenError(errno);
     return false;
@@ -122,6 +145,7 @@ bool TPosixDirectoryLister::HasMore() const {
 
 bool TPosixDirectoryLister::Next(TDirEntry& entry) {
   Error = 0;
+  Opened.Reset();
   if (Depth == 0) return false;
   TFrame& top = *Frames[Depth - 1];
   if (top.NamesPending) {
@@ -134,7 +158,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
     const std::size_t length = std::strlen(name);
     top.Pos += length + 2;
     struct stat st {};
-    if (::fstatat(top.Fd.Get(), name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+    if (!Measure(top.Fd.Get(), name, type, st)) {
       if (errno == ENOENT) continue;  // removed since the names were read
       top.LastDev = 0;
       top.LastIno = 0;
@@ -157,7 +181,21 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
   return false;
 }
 
+// A folder is opened first and measured through its descriptor, which the walk then enters with:
+// one look-up of its name instead of two. Anything else, or a folder that does not open (no
+// permission, a mount point, or replaced meanwhile), is measured by name without following links.
+bool TPosixDirectoryLister::Measure(int dirFd, const char* name, unsigned char type,
+                                    struct stat& st) {
+  if (type == DT_DIR) {
+    Opened.Reset(OpenUnlessMountPoint(dirFd, name));
+    if (Opened.Valid() && ::fstat(Opened.Get(), &st) == 0) return true;
+    Opened.Reset();
+  }
+  return ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0;
+}
+
 void TPosixDirectoryLister::Leave() {
+  Opened.Reset();
   if (Depth == 0) return;
   TFrame& top = *Frames[Depth - 1];
   TUniqueFd up;

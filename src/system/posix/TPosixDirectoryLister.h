@@ -14,8 +14,9 @@
 
 namespace Vellumetric {
 
-// Lists with openat + getdents64 and one fstatat per entry, always relative to the folder's own
-// descriptor, so path length never limits the walk and no symbolic link is followed.
+// Lists with openat + getdents64 and one fstatat per entry (a folder: openat + fstat, and the
+// walk enters it with that descriptor), always relative to the folder's own descriptor, so path
+// length never limits the walk and no symbolic link is followed.
 //
 // Each open listing reads its names into memory first. That lets a folder give up its
 // descriptor as soon as its last subfolder is entered (a chain of 10,000 nested folders keeps
@@ -60,6 +61,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   bool Push(TUniqueFd fd, const struct stat& st, bool readNames = true);
   bool OpenChild(std::string_view name, TUniqueFd& fd, struct stat& st);
   void ReadNames(TFrame& frame);
+  bool Measure(int dirFd, const char* name, unsigned char type, struct stat& st);
   bool MayEnterDevice(dev_t dev, int fd, dev_t parentDev);
   void CloseFrameFd(TFrame& frame);
   void RestoreParent(TUniqueFd& up);
@@ -71,6 +73,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   std::size_t Depth = 0;  // frames in use; Frames keeps spare ones for reuse
   std::vector<std::unique_ptr<TFrame>> Frames;
   TUniqueFd Carried;  // a descriptor of the innermost folder after its own was given up
+  TUniqueFd Opened;   // the folder Next returned last, opened to measure it, until entered
   bool StayOnRoot = false;
   dev_t RootDev = 0;
   // Read once, when a folder on another device is first met, and shared with the clones.

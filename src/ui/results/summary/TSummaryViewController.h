@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -95,6 +96,7 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   void StopWorker();
   void ShowSortedDetail();
   void StartWorker(std::atomic<bool>& busy, QObject* notify);
+  void ResetProgress();
 
  protected:
   bool event(QEvent* event) override;
@@ -112,6 +114,9 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   bool FromScan = false;
   std::string FirstRoot;
   bool Loading = false;  // the worker fills the General page too, so it shows only at the end
+  static constexpr qint64 kProgressRedrawMs = 40;
+  int TickedTo = 0;  // the progress the ticks have reached; the bar may show less for a moment
+  QElapsedTimer TickShown;
 };
 
 }  // namespace Vellumetric
