@@ -63,33 +63,20 @@ TEST(ShareBar, FullHalfAndZeroShares) {
 
 TFolderTree SmallTree() {
   TFolderTree tree;
-  const TNodeId root = tree.AddChild(
-      NoNode, {.Name = "root", .Path = TPathText("/r"), .Size = 300, .Complete = true});
-  tree.AddChild(root, {.Name = "small",
-                       .Path = TPathText("/r/small"),
-                       .Size = 100,
-                       .Complete = true,
-                       .ParentComplete = true});
-  const TNodeId big = tree.AddChild(root, {.Name = "big",
-                                           .Path = TPathText("/r/big"),
-                                           .Size = 200,
-                                           .Complete = true,
-                                           .ParentComplete = true});
-  tree.AddChild(big, {.Name = "zero",
-                      .Path = TPathText("/r/big/zero"),
-                      .Size = 0,
-                      .Complete = true,
-                      .ParentComplete = true});
-  const TNodeId empty = tree.AddChild(root, {.Name = "empty",
-                                             .Path = TPathText("/r/empty"),
-                                             .Size = 0,
-                                             .Complete = true,
-                                             .ParentComplete = true});
-  tree.AddChild(empty, {.Name = "inside",
-                        .Path = TPathText("/r/empty/inside"),
-                        .Size = 0,
-                        .Complete = true,
-                        .ParentComplete = true});
+  // Every total is final; all but the root's parent are too.
+  const auto add = [&tree](TNodeId parent, const char* name, const char* path, std::uint64_t size) {
+    return tree.AddChild(parent, {.Name = name,
+                                  .Path = TPathText(path),
+                                  .Size = size,
+                                  .Complete = true,
+                                  .ParentComplete = parent != NoNode});
+  };
+  const TNodeId root = add(NoNode, "root", "/r", 300);
+  add(root, "small", "/r/small", 100);
+  const TNodeId big = add(root, "big", "/r/big", 200);
+  add(big, "zero", "/r/big/zero", 0);
+  const TNodeId empty = add(root, "empty", "/r/empty", 0);
+  add(empty, "inside", "/r/empty/inside", 0);
   return tree;
 }
 
