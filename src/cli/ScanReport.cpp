@@ -119,7 +119,8 @@ std::string TextReport(const TFolderTree& tree, const TBiggestFileList& biggest,
     const TNodeId parent = tree.Parent(n);
     out += FormatSize(d.Size, 2) + "  " +
            (parent == NoNode ? std::string("      ") : Share(d.Size, tree.Data(parent).Size)) +
-           "  " + std::string(static_cast<std::size_t>(depth) * 2, ' ') + d.Name + "\n";
+           "  " + std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::string(d.Name()) +
+           "\n";
   });
   out += "\n20 Biggest Files\n";
   for (std::size_t i = biggest.Count(); i-- > 0;) {
@@ -152,7 +153,7 @@ std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
       if (depth > 0 && out.back() == '}') out += ",";  // a sibling came before
       const TFolderData& d = tree.Data(n);
       out += "{\"name\":";
-      AppendJsonString(out, d.Name);
+      AppendJsonString(out, d.Name());
       out += ",\"path\":";
       AppendJsonString(out, d.Path.Str());
       AppendJsonNumberField(out, "size", d.Size);

@@ -87,7 +87,7 @@ std::string FolderTreeCsv(const TFolderTree& tree, TNodeId root, const TExportOp
   WalkTree(tree, root, options.Depth, [&](TNodeId n, int depth) {
     const TFolderData& d = tree.Data(n);
     const TNodeId parent = n == root ? NoNode : tree.Parent(n);
-    csv.Field(d.Path.Str()).Field(d.Name).Field(static_cast<std::uint64_t>(depth));
+    csv.Field(d.Path.Str()).Field(d.Name()).Field(static_cast<std::uint64_t>(depth));
     csv.Field(d.Size).Field(SizeShown(d.Size, 2)).Field(d.FileCount).Field(d.FolderCount);
     csv.Field(parent == NoNode ? std::string() : Percent(d.Size, tree.Data(parent).Size));
     csv.EndRow();
@@ -105,7 +105,7 @@ std::string FolderTreeJson(const TFolderTree& tree, TNodeId root, const TExportO
     if (depth > 0 && out.back() == '}') out += ",";  // a sibling came before
     const TFolderData& d = tree.Data(n);
     out += "{\"name\":";
-    AppendJsonString(out, d.Name);
+    AppendJsonString(out, d.Name());
     AppendText(out, "path", d.Path.Str());
     AppendNumber(out, "size", d.Size);
     AppendText(out, "size_text", SizeShown(d.Size, 2));

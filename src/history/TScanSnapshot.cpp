@@ -42,8 +42,8 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
     stack.pop_back();
     const TFolderData& d = tree.Data(node);
     const auto index = static_cast<std::uint32_t>(snap.Folders.size());
-    snap.AddFolder(parent, node == top ? std::string_view() : std::string_view(d.Name), d.Size,
-                   d.FileCount, d.FolderCount);
+    snap.AddFolder(parent, node == top ? std::string_view() : d.Name(), d.Size, d.FileCount,
+                   d.FolderCount);
     if (nodes) nodes->push_back(node);
     for (TNodeId c = tree.FirstChild(node); c != NoNode; c = tree.NextSibling(c)) {
       stack.push_back({c, index});

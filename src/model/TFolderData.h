@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "model/TNodeTree.h"
 #include "model/TPathText.h"
@@ -15,7 +15,8 @@ enum : std::int32_t { FolderKindFolder = 0, FolderKindDrive = 2 };
 struct TFolderData {
   // Ordered so that no padding is left between the fields: a big scan holds a few hundred
   // thousand of these.
-  std::string Name;
+  // The folder's name is the leaf of its path (a scan root's last component, or the whole root
+  // for a drive), so it costs nothing beside the path.
   TPathText Path;
   std::uint64_t Size = 0;
   std::int32_t Kind = FolderKindFolder;
@@ -28,6 +29,8 @@ struct TFolderData {
   std::uint32_t UnreadableBelow = 0;
   bool Complete = false;
   bool ParentComplete = false;
+
+  [[nodiscard]] std::string_view Name() const noexcept { return Path.Leaf(); }
 };
 
 using TFolderTree = TNodeTree<TFolderData>;

@@ -1,5 +1,6 @@
 #include "model/TPathText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -12,13 +13,14 @@ struct TPathText::TBlock {
   mutable std::atomic<std::uint32_t> Refs;
   std::uint32_t SuffixLength;
   std::uint32_t TotalLength;
-  TBlock* Parent;  // holds one reference
+  std::uint32_t LeafStart;  // in the suffix; fills what would be padding before Parent
+  TBlock* Parent;           // holds one reference
 
   const char* Suffix() const noexcept { return reinterpret_cast<const char*>(this + 1); }
 };
 
 TPathText::TBlock* TPathText::Make(const TBlock* parent, std::string_view first,
-                                   std::string_view second) {
+                                   std::string_view second, std::size_t leafStart) {
   const std::size_t suffix = first.size() + second.size();
   const std::size_t total = suffix + (parent ? parent->TotalLength : 0);
   if (total > UINT32_MAX) throw std::length_error("TPathText: path too long");
@@ -26,6 +28,7 @@ TPathText::TBlock* TPathText::Make(const TBlock* parent, std::string_view first,
   auto* block = new (memory) TBlock{{1},
                                     static_cast<std::uint32_t>(suffix),
                                     static_cast<std::uint32_t>(total),
+                                    static_cast<std::uint32_t>(std::min(leafStart, suffix)),
                                     const_cast<TBlock*>(parent)};
   if (parent) parent->Refs.fetch_add(1, std::memory_order_relaxed);
   char* out = reinterpret_cast<char*>(block + 1);
@@ -44,14 +47,14 @@ void TPathText::Release(TBlock* block) noexcept {
   }
 }
 
-TPathText::TPathText(std::string_view text) {
-  if (!text.empty()) Block = Make(nullptr, text, {});
+TPathText::TPathText(std::string_view text, std::size_t leafStart) {
+  if (!text.empty()) Block = Make(nullptr, text, {}, leafStart);
 }
 
 TPathText TPathText::Child(const TPathText& parent, std::string_view separator,
                            std::string_view name) {
   TPathText result;
-  result.Block = Make(parent.Block, separator, name);
+  result.Block = Make(parent.Block, separator, name, separator.size());
   return result;
 }
 
@@ -99,6 +102,11 @@ char TPathText::Back() const noexcept {
     if (b->SuffixLength) return b->Suffix()[b->SuffixLength - 1];
   }
   return '\0';
+}
+
+std::string_view TPathText::Leaf() const noexcept {
+  if (!Block) return {};
+  return {Block->Suffix() + Block->LeafStart, Block->SuffixLength - Block->LeafStart};
 }
 
 bool operator==(const TPathText& a, std::string_view b) noexcept {

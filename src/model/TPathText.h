@@ -14,9 +14,9 @@ namespace Vellumetric {
 class TPathText {
  public:
   TPathText() noexcept = default;
-  // A path given whole, such as a scan root.
-  explicit TPathText(std::string_view text);
-  // `parent` followed by `separator` and `name`, with no normalisation.
+  // A path given whole, such as a scan root; its leaf (see Leaf) starts at `leafStart`.
+  explicit TPathText(std::string_view text, std::size_t leafStart = 0);
+  // `parent` followed by `separator` and `name`, with no normalisation; `name` is its leaf.
   [[nodiscard]] static TPathText Child(const TPathText& parent, std::string_view separator,
                                        std::string_view name);
 
@@ -31,6 +31,10 @@ class TPathText {
   [[nodiscard]] bool Empty() const noexcept { return Length() == 0; }
   // The last character, or '\0' for an empty path; cheap, unlike Str().
   [[nodiscard]] char Back() const noexcept;
+  // The name this path was made with: Child's `name`, or a whole path's text from its leaf
+  // start. It lives in the shared text, so a folder needs no copy of its own name; the view is
+  // valid while any copy of this path lives.
+  [[nodiscard]] std::string_view Leaf() const noexcept;
 
   // True when both hold the very same shared text (as the files of one folder do): a cheap test
   // that lets a reader reuse what it made of the previous record's path.
@@ -43,7 +47,8 @@ class TPathText {
 
  private:
   struct TBlock;
-  static TBlock* Make(const TBlock* parent, std::string_view first, std::string_view second);
+  static TBlock* Make(const TBlock* parent, std::string_view first, std::string_view second,
+                      std::size_t leafStart);
   static void Release(TBlock* block) noexcept;
 
   TBlock* Block = nullptr;

@@ -55,14 +55,10 @@ void TVLMDiskAnalyzerThread::Execute() {
 
 void TVLMDiskAnalyzerThread::ScanRoot(const std::string& root, const TExtensionIndex& index) {
   TFolderData data;
-  data.Path = TPathText(root);
-  if (RootsAreDrives) {
-    data.Name = root;
-    data.Kind = FolderKindDrive;
-  } else {
-    data.Name = std::string(LastComponent(Style, root));
-    data.Kind = FolderKindFolder;
-  }
+  // A drive is named by its whole root, a folder by the root's last component.
+  const std::size_t leaf = RootsAreDrives ? 0 : root.size() - LastComponent(Style, root).size();
+  data.Path = TPathText(root, leaf);
+  data.Kind = RootsAreDrives ? FolderKindDrive : FolderKindFolder;
   const TNodeId node = FolderTree->AddChild(NoNode, std::move(data));
   CountSubfolders(root);
   Sync([this] {
@@ -132,7 +128,6 @@ void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std:
                                             TDirectoryLister& lister) {
   const TWalkFrame& parent = stack.back();
   TFolderData data;
-  data.Name = std::string(name);
   const TPathText& parentPath = FolderTree->Data(parent.Node).Path;
   data.Path = TPathText::Child(parentPath, ChildSeparator(Style, parentPath.Back()), name);
   const TNodeId child = FolderTree->AddChild(parent.Node, std::move(data));

@@ -22,10 +22,10 @@ struct TSample {
   TFileRecordStore Files;
 
   explicit TSample(std::size_t count) {
-    const TNodeId r = Tree.AddChild(NoNode, {.Name = "r", .Path = TPathText("/r")});
-    const TNodeId a = Tree.AddChild(r, {.Name = "a", .Path = TPathText("/r/a")});
-    const TNodeId b = Tree.AddChild(a, {.Name = "b", .Path = TPathText("/r/a/b")});
-    const TNodeId c = Tree.AddChild(r, {.Name = "c", .Path = TPathText("/r/c")});
+    const TNodeId r = Tree.AddChild(NoNode, {.Path = TPathText("/r")});
+    const TNodeId a = Tree.AddChild(r, {.Path = TPathText("/r/a")});
+    const TNodeId b = Tree.AddChild(a, {.Path = TPathText("/r/a/b")});
+    const TNodeId c = Tree.AddChild(r, {.Path = TPathText("/r/c")});
     const TNodeId folders[] = {r, a, b, c};
     std::mt19937 rng(7);
     const auto below = [&](std::uint32_t n) {
@@ -80,7 +80,7 @@ TEST(FindFiles, TopIsThePrefixOfTheWholeOrderLargestFirstThenByPath) {
 // (which GNU find's -atime +30, counting whole days, would leave out).
 TEST(FindFiles, GroupsAndUnknownTimesFilterAsDocumented) {
   TFolderTree tree;
-  const TNodeId r = tree.AddChild(NoNode, {.Name = "r", .Path = TPathText("/")});
+  const TNodeId r = tree.AddChild(NoNode, {.Path = TPathText("/")});
   TFileRecordStore files;
   files.Add(r, "old.iso", 10, 3, kNowFileTime - 40 * kDay);
   files.Add(r, "unknown.iso", 20, 3, 0);

@@ -30,7 +30,7 @@ std::int64_t ScanAndStore(THistoryDatabase& db, const std::string& root) {
   for (std::size_t i = 0; i < nodes.size() && i < snapshot.Folders.size(); ++i) {
     EXPECT_EQ(scan.Tree.Data(nodes[i]).Size, snapshot.Folders[i].Size);
     if (i > 0) {
-      EXPECT_EQ(scan.Tree.Data(nodes[i]).Name, snapshot.Name(i));
+      EXPECT_EQ(scan.Tree.Data(nodes[i]).Name(), snapshot.Name(i));
     }
   }
   EXPECT_TRUE(db.Store(snapshot)) << db.Error();

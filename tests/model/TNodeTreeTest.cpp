@@ -10,13 +10,13 @@ namespace {
 
 std::vector<std::string> Names(const TFolderTree& tree, TNodeId parent) {
   std::vector<std::string> names;
-  for (TNodeId c : tree.Children(parent)) names.push_back(tree.Data(c).Name);
+  for (TNodeId c : tree.Children(parent)) names.emplace_back(tree.Data(c).Name());
   return names;
 }
 
 TNodeId Add(TFolderTree& tree, TNodeId parent, const std::string& name, std::uint64_t size) {
   TFolderData d;
-  d.Name = name;
+  d.Path = TPathText(name);  // a whole path is its own name
   d.Size = size;
   return tree.AddChild(parent, d);
 }

@@ -30,8 +30,8 @@ std::string Everything(const TScanHarness& scan) {
   std::string out;
   for (TNodeId id = 0; id < scan.Tree.Count(); ++id) {
     const TFolderData& d = scan.Tree.Data(id);
-    out += std::to_string(scan.Tree.Parent(id)) + "|" + d.Name + "|" + d.Path.Str() + "|" +
-           std::to_string(d.Size) + "|" + std::to_string(d.FileCount) + "|" +
+    out += std::to_string(scan.Tree.Parent(id)) + "|" + std::string(d.Name()) + "|" + d.Path.Str() +
+           "|" + std::to_string(d.Size) + "|" + std::to_string(d.FileCount) + "|" +
            std::to_string(d.FolderCount) + "|" + std::to_string(d.ReadError) + "|" +
            std::to_string(d.UnreadableBelow) + (d.Complete ? "C" : "") +
            (d.ParentComplete ? "P" : "") + "\n";

@@ -76,7 +76,7 @@ TEST(RealTreeScan, TotalsMatchDuAndFindOnAnAwkwardTree) {
   const TDiskTruth truth = MeasureWithDuAndFind(root);
   EXPECT_EQ(scan.Root().Size, truth.Size);
   EXPECT_EQ(scan.Root().FileCount + scan.Root().FolderCount, truth.Entries);
-  EXPECT_EQ(scan.Root().Name, "scan root");
+  EXPECT_EQ(scan.Root().Name(), "scan root");
   EXPECT_EQ(scan.Bridge.Posted, (std::vector<std::uint32_t>{WM_SCAN_FINISHED}));
 
   // Every folder's own total, not just the root's.
@@ -136,7 +136,7 @@ TEST(RealTreeScan, FolderScanOfSlashRootGivesChildPathsWithoutDoubledSeparators)
   MakeFile(tmp / "sub/a.txt", 5);
   TRealScan scan;
   scan.Run(tmp.Path() + "/");
-  EXPECT_EQ(scan.Root().Name, "");
+  EXPECT_EQ(scan.Root().Name(), "");
   EXPECT_EQ(scan.Tree.Data(scan.Tree.FirstChild(scan.Tree.FirstChild(NoNode))).Path,
             tmp.Path() + "/sub");
   ASSERT_EQ(scan.Typed.size(), 1u);

@@ -100,13 +100,13 @@ TEST(TVLMDiskAnalyzerThread, DriveScanBuildsPathsTotalsAndLists) {
   EXPECT_EQ(run.Paths(),
             (std::vector<std::string>{"C:", "C:\\Windows", "C:\\Windows\\System32", "C:\\Data"}));
   const TFolderData& root = run.Node("C:");
-  EXPECT_EQ(root.Name, "C:");
+  EXPECT_EQ(root.Name(), "C:");
   EXPECT_EQ(root.Kind, 2);
   EXPECT_EQ(root.Size, (5ULL << 32) + 5000 + 100 + 10 + 600);  // the folder entry's 10 counts
   EXPECT_EQ(root.FileCount, 5u);
   EXPECT_EQ(root.FolderCount, 3u);
   EXPECT_EQ(run.Node("C:\\Windows").Size, 5100u);
-  EXPECT_EQ(run.Node("C:\\Windows\\System32").Name, "System32");
+  EXPECT_EQ(run.Node("C:\\Windows\\System32").Name(), "System32");
   for (TNodeId id = 0; id < run.Tree.Count(); ++id) {
     EXPECT_TRUE(run.Tree.Data(id).Complete);
     EXPECT_EQ(run.Tree.Data(id).ParentComplete, id != 0);
@@ -178,7 +178,7 @@ TEST(TVLMDiskAnalyzerThread, FolderRootWithTrailingBackslashKeepsTheDoubledSepar
   run.Fs->Add("D:\\", {Dir("Data")});
   run.Fs->Add("D:\\\\Data", {File("x.iso", 1)});
   run.Run({"D:\\"}, false);
-  EXPECT_EQ(run.Node("D:\\").Name, "");
+  EXPECT_EQ(run.Node("D:\\").Name(), "");
   EXPECT_EQ(run.Node("D:\\").Kind, 0);
   EXPECT_EQ(run.Node("D:\\\\Data").FileCount, 1u);
   ASSERT_EQ(run.Typed.size(), 1u);
@@ -191,7 +191,7 @@ TEST(TVLMDiskAnalyzerThread, EmptyRootAndUnlistableFoldersCountAsEmpty) {
   run.Run({"E:\\Empty"}, false);
   EXPECT_EQ(run.Bridge.Log, (std::vector<std::string>{"range 0..1", "pos 0", "expand 0", "select 0",
                                                       "step", "post 2026 to 77"}));
-  EXPECT_EQ(run.Node("E:\\Empty").Name, "Empty");
+  EXPECT_EQ(run.Node("E:\\Empty").Name(), "Empty");
   EXPECT_TRUE(run.Node("E:\\Empty").Complete);
 
   TScanRun denied;

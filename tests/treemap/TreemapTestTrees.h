@@ -17,8 +17,7 @@ struct TTestScan {
 
   TNodeId Folder(TNodeId parent, const std::string& name) {
     TFolderData d;
-    d.Name = name;
-    d.Path = parent == NoNode ? TPathText("/" + name)
+    d.Path = parent == NoNode ? TPathText("/" + name, 1)
                               : TPathText::Child(Tree.Data(parent).Path, "/", name);
     return Tree.AddChild(parent, std::move(d));
   }

@@ -64,19 +64,19 @@ TEST(ShareBar, FullHalfAndZeroShares) {
 TFolderTree SmallTree() {
   TFolderTree tree;
   // Every total is final; all but the root's parent are too.
-  const auto add = [&tree](TNodeId parent, const char* name, const char* path, std::uint64_t size) {
-    return tree.AddChild(parent, {.Name = name,
-                                  .Path = TPathText(path),
+  // Each folder is named by the last component of its path.
+  const auto add = [&tree](TNodeId parent, std::string_view path, std::uint64_t size) {
+    return tree.AddChild(parent, {.Path = TPathText(path, path.rfind('/') + 1),
                                   .Size = size,
                                   .Complete = true,
                                   .ParentComplete = parent != NoNode});
   };
-  const TNodeId root = add(NoNode, "root", "/r", 300);
-  add(root, "small", "/r/small", 100);
-  const TNodeId big = add(root, "big", "/r/big", 200);
-  add(big, "zero", "/r/big/zero", 0);
-  const TNodeId empty = add(root, "empty", "/r/empty", 0);
-  add(empty, "inside", "/r/empty/inside", 0);
+  const TNodeId root = add(NoNode, "/r", 300);
+  add(root, "/r/small", 100);
+  const TNodeId big = add(root, "/r/big", 200);
+  add(big, "/r/big/zero", 0);
+  const TNodeId empty = add(root, "/r/empty", 0);
+  add(empty, "/r/empty/inside", 0);
   return tree;
 }
 
@@ -213,8 +213,7 @@ TEST(DesktopShell, OpenFolderLocationReachesTheFileManager) {
   ASSERT_TRUE(bus.registerService("org.freedesktop.FileManager1"));
 
   TFolderTree tree;
-  tree.AddChild(
-      NoNode, {.Name = "x y", .Path = TPathText("/tmp/x y/\xC3\xA4"), .Size = 1, .Complete = true});
+  tree.AddChild(NoNode, {.Path = TPathText("/tmp/x y/\xC3\xA4"), .Size = 1, .Complete = true});
   QTreeView view;
   TDesktopShell shell(nullptr, QString::fromStdString(address));
   QStringList opened;

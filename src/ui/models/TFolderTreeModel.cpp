@@ -55,7 +55,7 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
   const TFolderData& folder = Tree->Data(node);
   switch (role) {
     case Qt::DisplayRole:
-      if (index.column() == 0) return QString::fromStdString(folder.Name);
+      if (index.column() == 0) return QString::fromUtf8(folder.Name());
       if (!folder.Complete) return QString::fromStdString(LoadResString(IDS_ANALYZING));
       return QString::fromStdString(FormatSize(folder.Size, 2, DecimalSeparator.toStdString()));
     case Qt::DecorationRole: {
@@ -97,7 +97,7 @@ QString TFolderTreeModel::SpokenText(TNodeId node, int role) const {
     const double percent =
         100.0 * static_cast<double>(folder.Size) / static_cast<double>(Tree->Data(parent).Size);
     share = QString::number(percent, 'f', 1).replace(QLatin1Char('.'), DecimalSeparator) +
-            QStringLiteral(" % of ") + QString::fromStdString(Tree->Data(parent).Name);
+            QStringLiteral(" % of ") + QString::fromUtf8(Tree->Data(parent).Name());
   }
   if (role == Qt::AccessibleDescriptionRole) {
     QString text = share;
@@ -113,7 +113,7 @@ QString TFolderTreeModel::SpokenText(TNodeId node, int role) const {
           ? QString::fromStdString(FormatSize(folder.Size, 2, DecimalSeparator.toStdString()))
                 .trimmed()
           : QString::fromStdString(LoadResString(IDS_ANALYZING));
-  QString text = QString::fromStdString(folder.Name) + QStringLiteral(", ") + size;
+  QString text = QString::fromUtf8(folder.Name()) + QStringLiteral(", ") + size;
   if (!share.isEmpty()) text += QStringLiteral(", ") + share;
   return text;
 }

@@ -236,7 +236,8 @@ bool TVLMAnalyzerForm::ShowFind() {
 
 void TVLMAnalyzerForm::ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel) {
   if (topLevel && node.Kind == FolderKindDrive) {
-    ShowDriveInfo(node.Name + (NativePathStyle() == TPathStyle::Windows ? "\\" : ""));
+    ShowDriveInfo(std::string(node.Name()) +
+                  (NativePathStyle() == TPathStyle::Windows ? "\\" : ""));
   } else {
     ShowFolderDetails(node.Path.Str(), &node, id);
   }
