@@ -78,7 +78,7 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
   const TNodeId root = drive.Tree.FirstChild(NoNode);
   ASSERT_NE(root, NoNode);
   ASSERT_NE(drive.Tree.FirstChild(root), NoNode) << "nothing listed on " << mapped.Drive;
-  EXPECT_EQ(drive.Tree.Data(root).Name, mapped.Drive);
+  EXPECT_EQ(drive.Tree.Data(root).Name(), mapped.Drive);
   EXPECT_EQ(drive.Tree.Data(root).Kind, 2);
   EXPECT_EQ(drive.FirstChildPath(root), mapped.Drive + "\\Data");
   EXPECT_EQ(drive.Tree.Data(root).FileCount, 2u);
@@ -90,13 +90,13 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
   const TNodeId froot = folder.Tree.FirstChild(NoNode);
   ASSERT_NE(froot, NoNode);
   ASSERT_NE(folder.Tree.FirstChild(froot), NoNode) << "nothing listed on " << mapped.Drive << "\\";
-  EXPECT_EQ(folder.Tree.Data(froot).Name, "");
+  EXPECT_EQ(folder.Tree.Data(froot).Name(), "");
   EXPECT_EQ(folder.FirstChildPath(froot), mapped.Drive + "\\\\Data");
   EXPECT_EQ(NormalizeLocation(TPathStyle::Windows, folder.FirstChildPath(froot), ""),
             mapped.Drive + "\\Data");
   const TNodeId data = folder.Tree.FirstChild(froot);
   ASSERT_NE(folder.Tree.FirstChild(data), NoNode);
-  EXPECT_EQ(folder.Tree.Data(folder.Tree.FirstChild(data)).Name, "\xe5\x86\x99\xe7\x9c\x9f");
+  EXPECT_EQ(folder.Tree.Data(folder.Tree.FirstChild(data)).Name(), "\xe5\x86\x99\xe7\x9c\x9f");
 }
 
 // Folder links back onto the walked path, the root's own parent included, are counted but not
