@@ -9,6 +9,9 @@ constexpr std::uint64_t TicksPerSecond = 10000000;       // of a raw file time
 constexpr std::uint64_t UnixEpochSeconds = 11644473600;  // 1970 in seconds since 1601
 constexpr std::int32_t FileImage = 1;
 
+// A page holds one node per file of the scan: growing a node grows every large page.
+static_assert(sizeof(TSummaryNodeData) == 8);
+
 }  // namespace
 
 TNodeId TSummaryTree::AddNode(TNodeId parent, std::string name, TPathText location,
