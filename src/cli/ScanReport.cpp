@@ -208,16 +208,15 @@ void AppendSectionsJson(std::string& out, const TSummaryTree& tree) {
     if (s != tree.FirstChild(NoNode)) out += ",";
     out += "{\"name\":";
     AppendJsonString(out, tree.Name(s));
-    AppendJsonNumberField(out, "size", tree.Data(s).Size);
+    AppendJsonNumberField(out, "size", tree.Size(s));
     out += ",\"entries\":[";
     for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
-      const TSummaryNodeData& d = tree.Data(c);
       out += c == tree.FirstChild(s) ? "{\"name\":" : ",{\"name\":";
       AppendJsonString(out, tree.Name(c));
       out += ",\"location\":";
       AppendJsonString(out, tree.Location(c));
-      AppendJsonNumberField(out, "size", d.Size);
-      AppendAccessFields(out, d.LastAccess);
+      AppendJsonNumberField(out, "size", tree.Size(c));
+      AppendAccessFields(out, tree.LastAccess(c));
       out += "}";
     }
     out += "]}";
@@ -227,11 +226,10 @@ void AppendSectionsJson(std::string& out, const TSummaryTree& tree) {
 
 void AppendSectionsText(std::string& out, const TSummaryTree& tree) {
   for (TNodeId s = tree.FirstChild(NoNode); s != NoNode; s = tree.NextSibling(s)) {
-    out += FormatSize(tree.Data(s).Size, 1) + "  " + std::string(tree.Name(s)) + "\n";
+    out += FormatSize(tree.Size(s), 1) + "  " + std::string(tree.Name(s)) + "\n";
     for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
-      const TSummaryNodeData& d = tree.Data(c);
-      out += FormatSize(d.Size, 1) + "    " + std::string(tree.Name(c)) + "  " + tree.Location(c) +
-             "\n";
+      out += FormatSize(tree.Size(c), 1) + "    " + std::string(tree.Name(c)) + "  " +
+             tree.Location(c) + "\n";
     }
   }
 }

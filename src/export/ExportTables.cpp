@@ -169,7 +169,7 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
   for (TNodeId g = detail.FirstChild(NoNode); g != NoNode; g = detail.NextSibling(g)) {
     // Group nodes carry the group image (0); a file whose group has no node stands among them
     // with the file image.
-    if (detail.Data(g).ImageIndex != 0) continue;
+    if (detail.ImageIndex(g) != 0) continue;
     std::uint64_t files = 0;
     for (TNodeId f = detail.FirstChild(g); f != NoNode; f = detail.NextSibling(f)) ++files;
     std::string name(detail.Name(g));
@@ -177,8 +177,8 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
     count.append(std::to_string(files)).push_back(')');
     if (name.size() > count.size() && name.ends_with(count))
       name.resize(name.size() - count.size());
-    rows.push_back({std::move(name), files, detail.Data(g).Size});
-    total += detail.Data(g).Size;
+    rows.push_back({std::move(name), files, detail.Size(g)});
+    total += detail.Size(g);
   }
   if (options.Format == TExportFormat::Csv) {
     TCsvText csv({"group", "files", "size_bytes", "size", "share_percent"});

@@ -3,38 +3,43 @@
 #include <utility>
 
 namespace Vellumetric {
+namespace {
+
+constexpr std::uint64_t TicksPerSecond = 10000000;       // of a raw file time
+constexpr std::uint64_t UnixEpochSeconds = 11644473600;  // 1970 in seconds since 1601
+constexpr std::int32_t FileImage = 1;
+
+// A page holds one node per file of the scan: growing a node grows every large page.
+static_assert(sizeof(TSummaryNodeData) == 8);
+
+}  // namespace
 
 TNodeId TSummaryTree::AddNode(TNodeId parent, std::string name, TPathText location,
                               std::uint64_t size, std::int32_t imageIndex,
                               std::uint64_t lastAccess) {
   TSummaryNodeData data;
-  data.Size = size;
-  data.LastAccess = lastAccess;
-  data.ImageIndex = imageIndex;
-  data.Text = static_cast<std::uint32_t>(Texts.size());
-  Texts.push_back({std::move(name), std::move(location)});
+  data.Text = static_cast<std::uint32_t>(Entries.size());
+  data.Extra = static_cast<std::uint32_t>(imageIndex);
+  Entries.push_back({std::move(name), std::move(location), size, lastAccess});
   return AddChild(parent, data);
 }
 
 TNodeId TSummaryTree::AddFile(TNodeId parent, TFileId file, std::uint64_t size,
                               std::int32_t imageIndex, std::uint64_t lastAccess) {
-  if (file >= TSummaryNodeData::NoText || !Records || !Folders) {
-    const TNodeId folder = Records ? Records->Record(file).Folder : NoNode;
-    TPathText location;
-    if (const auto it = FolderLocations.find(folder); it != FolderLocations.end()) {
-      location = it->second;
-    } else if (Folders && folder != NoNode) {
-      location = Folders->Data(folder).Path;
-    }
-    return AddNode(parent, Records ? std::string(Records->Name(file)) : std::string(),
-                   std::move(location), size, imageIndex, lastAccess);
+  const auto belowSecond = static_cast<std::uint32_t>(lastAccess % TicksPerSecond);
+  if (file < TSummaryNodeData::NoText && Records && Folders && imageIndex == FileImage &&
+      Records->Record(file).Size == size && RecordTime(file, belowSecond) == lastAccess) {
+    return AddChild(parent, {TSummaryNodeData::FileBit | file, belowSecond});
   }
-  TSummaryNodeData data;
-  data.Size = size;
-  data.LastAccess = lastAccess;
-  data.ImageIndex = imageIndex;
-  data.Text = TSummaryNodeData::FileBit | file;
-  return AddChild(parent, data);
+  const TNodeId folder = Records ? Records->Record(file).Folder : NoNode;
+  TPathText location;
+  if (const auto it = FolderLocations.find(folder); it != FolderLocations.end()) {
+    location = it->second;
+  } else if (Folders && folder != NoNode) {
+    location = Folders->Data(folder).Path;
+  }
+  return AddNode(parent, Records ? std::string(Records->Name(file)) : std::string(),
+                 std::move(location), size, imageIndex, lastAccess);
 }
 
 void TSummaryTree::SetFolderLocation(TNodeId folder, TPathText shown) {
@@ -42,38 +47,70 @@ void TSummaryTree::SetFolderLocation(TNodeId folder, TPathText shown) {
 }
 
 void TSummaryTree::SetName(TNodeId node, std::string name) {
+  Own(node).Name = std::move(name);
+}
+
+void TSummaryTree::SetImageIndex(TNodeId node, std::int32_t index) {
+  Own(node);
+  Data(node).Extra = static_cast<std::uint32_t>(index);
+}
+
+// A file node or one without an entry gets an entry holding what it showed so far.
+TSummaryTree::TOwnEntry& TSummaryTree::Own(TNodeId node) {
   TSummaryNodeData& data = Data(node);
-  if (data.Text == TSummaryNodeData::NoText || (data.Text & TSummaryNodeData::FileBit) != 0) {
-    Texts.push_back({std::move(name), LocationText(node)});
-    data.Text = static_cast<std::uint32_t>(Texts.size() - 1);
-  } else {
-    Texts[data.Text].Name = std::move(name);
-  }
+  if (data.Text != TSummaryNodeData::NoText && !IsFile(data.Text)) return Entries[data.Text];
+  Entries.push_back({std::string(Name(node)), LocationText(node), Size(node), LastAccess(node)});
+  data.Extra = static_cast<std::uint32_t>(ImageIndex(node));
+  data.Text = static_cast<std::uint32_t>(Entries.size() - 1);
+  return Entries.back();
 }
 
 void TSummaryTree::Clear() {
   TNodeTree<TSummaryNodeData>::Clear();
-  std::deque<TOwnText>().swap(Texts);
+  std::deque<TOwnEntry>().swap(Entries);
   FolderLocations.clear();
 }
 
 TFileId TSummaryTree::File(TNodeId node) const noexcept {
   const std::uint32_t text = Data(node).Text;
-  if (text == TSummaryNodeData::NoText || (text & TSummaryNodeData::FileBit) == 0) return NoFile;
-  return text & ~TSummaryNodeData::FileBit;
+  return IsFile(text) ? text & ~TSummaryNodeData::FileBit : NoFile;
+}
+
+std::uint64_t TSummaryTree::SizeOf(const TSummaryNodeData& data) const {
+  if (IsFile(data.Text)) return Records->Record(data.Text & ~TSummaryNodeData::FileBit).Size;
+  return data.Text == TSummaryNodeData::NoText ? 0 : Entries[data.Text].Size;
+}
+
+// The record keeps whole seconds since 1970 (none: 0); AddFile checked that this gives the
+// node's time back.
+std::uint64_t TSummaryTree::RecordTime(TFileId file, std::uint32_t belowSecond) const {
+  const std::int64_t seconds = Records->LastAccess(file);
+  if (seconds == TFileRecordStore::NoAccessTime) return belowSecond;
+  return (static_cast<std::uint64_t>(seconds) + UnixEpochSeconds) * TicksPerSecond + belowSecond;
+}
+
+std::uint64_t TSummaryTree::LastAccess(TNodeId node) const {
+  const TSummaryNodeData& data = Data(node);
+  if (IsFile(data.Text)) return RecordTime(data.Text & ~TSummaryNodeData::FileBit, data.Extra);
+  return data.Text == TSummaryNodeData::NoText ? 0 : Entries[data.Text].LastAccess;
+}
+
+std::int32_t TSummaryTree::ImageIndex(TNodeId node) const {
+  const TSummaryNodeData& data = Data(node);
+  return IsFile(data.Text) ? FileImage : static_cast<std::int32_t>(data.Extra);
 }
 
 std::string_view TSummaryTree::Name(TNodeId node) const {
   const std::uint32_t text = Data(node).Text;
   if (text == TSummaryNodeData::NoText) return {};
-  if ((text & TSummaryNodeData::FileBit) == 0) return Texts[text].Name;
+  if (!IsFile(text)) return Entries[text].Name;
   return Records->Name(text & ~TSummaryNodeData::FileBit);
 }
 
 TPathText TSummaryTree::LocationText(TNodeId node) const {
   const std::uint32_t text = Data(node).Text;
   if (text == TSummaryNodeData::NoText) return {};
-  if ((text & TSummaryNodeData::FileBit) == 0) return Texts[text].Location;
+  if (!IsFile(text)) return Entries[text].Location;
   const TNodeId folder = Records->Record(text & ~TSummaryNodeData::FileBit).Folder;
   if (!FolderLocations.empty()) {
     if (const auto it = FolderLocations.find(folder); it != FolderLocations.end()) {

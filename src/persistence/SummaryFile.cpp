@@ -29,10 +29,9 @@ void AppendSections(std::string& out, const TSummaryTree& tree) {
     Line(out, tree.Name(s));
     Line(out, std::to_string(static_cast<std::int32_t>(ChildCount(tree, s))));
     for (TNodeId c = tree.FirstChild(s); c != NoNode; c = tree.NextSibling(c)) {
-      const TSummaryNodeData& d = tree.Data(c);
       Line(out, tree.Name(c));
-      Line(out, std::to_string(static_cast<std::int64_t>(d.Size)));
-      Line(out, std::to_string(static_cast<std::int64_t>(d.LastAccess)));
+      Line(out, std::to_string(static_cast<std::int64_t>(tree.Size(c))));
+      Line(out, std::to_string(static_cast<std::int64_t>(tree.LastAccess(c))));
       Line(out, tree.Location(c));
     }
   }
@@ -116,7 +115,7 @@ bool ReadEntries(TLoadState& st, TSummaryTree& tree, TNodeId section, std::int32
       st.Tick = 1;
     }
   }
-  tree.Data(section).Size = total;
+  tree.SetSize(section, total);
   return complete;
 }
 

@@ -15,16 +15,14 @@ TNodeId BuildBiggestFilesSection(TSummaryTree& general, const TBiggestFileList& 
     general.AddNode(section, file.Name, file.Path, file.Size, icon < 0 ? 0 : icon, file.LastAccess);
     total += file.Size;
   }
-  TSummaryNodeData& s = general.Data(section);
-  s.Size = total;
-  s.ImageIndex = sectionIcon;
+  general.SetSize(section, total);
+  general.SetImageIndex(section, sectionIcon);
   general.SetName(section, BiggestFilesTitle);
   return section;
 }
 
 void SortDetailTree(TSummaryTree& detail) {
-  detail.SortAll(
-      [](const TSummaryNodeData& a, const TSummaryNodeData& b) { return a.Size > b.Size; });
+  detail.SortBySize(true);
 }
 
 }  // namespace Vellumetric

@@ -126,7 +126,7 @@ void TVLMSummaryThread::FinishingPass() {
     if (!HasSlot(group.ID)) continue;
     const TGroupSlot& slot = GroupSlots[static_cast<std::size_t>(group.ID)];
     if (slot.Node == NoNode) continue;
-    DetailTree->Data(slot.Node).Size = slot.Size;
+    DetailTree->SetSize(slot.Node, slot.Size);
     DetailTree->SetName(slot.Node, group.Desc + " (" + std::to_string(slot.Count) + ")");
   }
 }

@@ -34,10 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
          s = tree->NextSibling(s)) {
       std::uint64_t total = 0;
       for (auto c = tree->FirstChild(s); c != Vellumetric::NoNode; c = tree->NextSibling(c)) {
-        total += tree->Data(c).Size;
+        total += tree->Size(c);
       }
-      if (total != tree->Data(s).Size && tree->FirstChild(s) != Vellumetric::NoNode)
-        __builtin_trap();
+      if (total != tree->Size(s) && tree->FirstChild(s) != Vellumetric::NoNode) __builtin_trap();
     }
   }
   return 0;

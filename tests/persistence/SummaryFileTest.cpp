@@ -82,8 +82,8 @@ TEST(SummaryFile, WriteReadWriteIsByteIdentical) {
   // Icons were asked for each General entry at location + separator + name.
   ASSERT_EQ(hooks.IconPaths.size(), 3u);
   EXPECT_EQ(hooks.IconPaths[1], "/srv/it's here/Ann's file.txt");
-  EXPECT_EQ(g2.Data(g2.FirstChild(NoNode)).Size, (5ULL << 32) + 17);
-  EXPECT_EQ(d2.Data(d2.FirstChild(d2.FirstChild(NoNode))).ImageIndex, 1);
+  EXPECT_EQ(g2.Size(g2.FirstChild(NoNode)), (5ULL << 32) + 17);
+  EXPECT_EQ(d2.ImageIndex(d2.FirstChild(d2.FirstChild(NoNode))), 1);
 }
 
 TEST(SummaryFile, CountLineAndProgressEvery201Entries) {
@@ -120,7 +120,7 @@ TEST(SummaryFile, ToleratesLineEndsCtrlZAndOldLatin1Files) {
   EXPECT_EQ(hooks.IconPaths[0], "C:\\Fotos\\caf\xc3\xa9.jpg");
   const TNodeId group = d.FirstChild(NoNode);
   EXPECT_EQ(d.Name(d.FirstChild(group)), "name");  // the lone CR is dropped
-  EXPECT_EQ(d.Data(d.FirstChild(group)).LastAccess, static_cast<std::uint64_t>(-1));
+  EXPECT_EQ(d.LastAccess(d.FirstChild(group)), static_cast<std::uint64_t>(-1));
   EXPECT_EQ(d.NextSibling(group), NoNode);
 }
 
@@ -139,7 +139,7 @@ TEST(SummaryFile, BadCountsAndShortFilesKeepWhatWasReadCompletely) {
   WriteAll(tmp / "short.sbf", "9\nC:\n20 Biggest Files\n3\na\n1\n0\nC:\nb\n2\n");
   ASSERT_TRUE(ReadSummaryFile(tmp / "short.sbf", g, d, hooks, "\\"));
   EXPECT_EQ(g.Count(), 2u);  // section + the one complete entry
-  EXPECT_EQ(g.Data(0).Size, 1u);
+  EXPECT_EQ(g.Size(0), 1u);
   EXPECT_EQ(d.Count(), 0u);
 
   WriteAll(tmp / "neg.sbf", "x\n\n20 Biggest Files\n-3\nnext\n0\n");

@@ -53,7 +53,7 @@ struct TSummaryRun {
       data.Path = path;
       folder = Folders.AddChild(NoNode, data);
     }
-    Typed.push_back({Records.Add(folder, name, size, group), group, lastAccess});
+    Typed.push_back({Records.Add(folder, name, size, group, lastAccess), group, lastAccess});
   }
   void Run(const std::string& source) {
     Thread->SourcePath = source;
@@ -76,24 +76,25 @@ TEST(TVLMSummaryThread, ClassifyBuildsOneNodePerGroupWithCountsAndTotals) {
   const TPathText data = TPathText::Child(TPathText("D:\\"), "\\", "Data");
   run.AddFile("a.jpg", 0, 10, data);
   run.AddFile("b.doc", 5, 20, data);
-  run.AddFile("c.JPG", 0, 30, TPathText("C:"), 77);
+  run.AddFile("c.JPG", 0, 30, TPathText("C:"), 133000000001234567);
   const TFileId first = run.Typed.front().File;
   run.Run("D:\\");
   EXPECT_TRUE(run.Typed.empty());  // taken over by the Detail tree
   EXPECT_EQ(run.TopNames(), (std::vector<std::string>{"3D Image Files (0)", "Document Files (1)",
                                                       "Raster Image Files (2)"}));
   const TNodeId raster = run.Detail.Children(NoNode)[2];
-  EXPECT_EQ(run.Detail.Data(raster).Size, 40u);
-  EXPECT_EQ(run.Detail.Data(raster).ImageIndex, 0);
+  EXPECT_EQ(run.Detail.Size(raster), 40u);
+  EXPECT_EQ(run.Detail.ImageIndex(raster), 0);
   const TNodeId file = run.Detail.FirstChild(raster);
   EXPECT_EQ(run.Detail.Name(file), "a.jpg");
   EXPECT_EQ(run.Detail.File(file), first);           // a reference, not a copy
   EXPECT_EQ(run.Detail.Location(file), "D:\\Data");  // the doubled separator repaired
-  EXPECT_EQ(run.Detail.Data(file).ImageIndex, 1);
+  EXPECT_EQ(run.Detail.ImageIndex(file), 1);
   const TNodeId second = run.Detail.NextSibling(file);
   EXPECT_EQ(run.Detail.Location(second), "C:");
-  EXPECT_EQ(run.Detail.Data(second).Size, 30u);
-  EXPECT_EQ(run.Detail.Data(second).LastAccess, 77u);
+  EXPECT_EQ(run.Detail.Size(second), 30u);
+  EXPECT_EQ(run.Detail.LastAccess(second), 133000000001234567u);  // exact below the second
+  EXPECT_NE(run.Detail.File(second), NoFile);
   EXPECT_EQ(run.Folders.Data(0).Path, "D:\\\\Data");  // the folder itself keeps its raw path
   EXPECT_EQ(run.Display.Log, (std::vector<std::string>{"disable", "enable"}));
   EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SUMMARY_FINISHED}));

@@ -88,11 +88,11 @@ TEST(ScanFlow, TileDoubleClickScansToTheSortedResultsAndSummary) {
   ASSERT_EQ(general.rowCount(section), 20);
   unsigned long long total = 0;
   for (int i = 0; i < 20; ++i) {
-    const auto& node = a.Summary->GeneralNodes.Data(general.NodeOf(general.index(i, 0, section)));
-    EXPECT_EQ(node.Size, files[static_cast<std::size_t>(i)].Size) << i;
+    const TNodeId node = general.NodeOf(general.index(i, 0, section));
+    EXPECT_EQ(a.Summary->GeneralNodes.Size(node), files[static_cast<std::size_t>(i)].Size) << i;
     total += files[static_cast<std::size_t>(i)].Size;
   }
-  EXPECT_EQ(a.Summary->GeneralNodes.Data(general.NodeOf(section)).Size, total);
+  EXPECT_EQ(a.Summary->GeneralNodes.Size(general.NodeOf(section)), total);
   EXPECT_EQ(a.PageControl1->currentIndex(), 0);
 
   // Detail: every typed file once, groups and files largest first, the finished title.
@@ -106,11 +106,10 @@ TEST(ScanFlow, TileDoubleClickScansToTheSortedResultsAndSummary) {
   const TSummaryTreeModel& detail = *a.Summary->DetailModel;
   unsigned long long detailTotal = 0;
   for (int g = 0; g < detail.rowCount({}); ++g) {
-    detailTotal += a.Summary->DetailNodes.Data(detail.NodeOf(detail.index(g, 0, {}))).Size;
+    detailTotal += a.Summary->DetailNodes.Size(detail.NodeOf(detail.index(g, 0, {})));
   }
   EXPECT_EQ(detailTotal, typedTotal);
-  ExpectLevelsDescending(detail, {},
-                         [&](TNodeId n) { return a.Summary->DetailNodes.Data(n).Size; });
+  ExpectLevelsDescending(detail, {}, [&](TNodeId n) { return a.Summary->DetailNodes.Size(n); });
   // A file row names its file through the scan's records: location and name lead to it on disk.
   const QModelIndex group = detail.index(0, 0, {});
   ASSERT_GT(detail.rowCount(group), 0);

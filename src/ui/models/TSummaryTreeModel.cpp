@@ -21,16 +21,16 @@ int TSummaryTreeModel::columnCount(const QModelIndex&) const {
 
 // A file's name and location are looked up when its row is painted: the tree holds no copies.
 QString TSummaryTreeModel::CellText(TNodeId node, int column) const {
-  const TSummaryNodeData& item = Summary->Data(node);
   switch (column) {
     case 0: {
       const std::string_view name = Summary->Name(node);
       return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     }
     case 1:
-      return QString::fromStdString(FormatSize(item.Size, 1, Locale.decimalPoint().toStdString()));
+      return QString::fromStdString(
+          FormatSize(Summary->Size(node), 1, Locale.decimalPoint().toStdString()));
     case 2:
-      return LastAccessText(item.LastAccess, Locale, Zone);
+      return LastAccessText(Summary->LastAccess(node), Locale, Zone);
     default:
       return QString::fromStdString(Summary->Location(node));
   }
@@ -39,15 +39,15 @@ QString TSummaryTreeModel::CellText(TNodeId node, int column) const {
 QVariant TSummaryTreeModel::data(const QModelIndex& index, int role) const {
   if (!Tree || !Summary || !index.isValid()) return {};
   const TNodeId node = NodeOf(index);
-  const TSummaryNodeData& item = Tree->Data(node);
   switch (role) {
     case Qt::DisplayRole:
       return CellText(node, index.column());
     case Qt::DecorationRole: {
       if (index.column() != 0) return {};
-      if (Page == TPage::Detail) return item.ImageIndex == 0 ? GroupImage : FileImage;
-      const auto i = static_cast<std::size_t>(item.ImageIndex);
-      if (!GeneralImages || item.ImageIndex < 0 || i >= GeneralImages->size()) return {};
+      const std::int32_t image = Summary->ImageIndex(node);
+      if (Page == TPage::Detail) return image == 0 ? GroupImage : FileImage;
+      const auto i = static_cast<std::size_t>(image);
+      if (!GeneralImages || image < 0 || i >= GeneralImages->size()) return {};
       return (*GeneralImages)[i];
     }
     case Qt::TextAlignmentRole:
@@ -57,9 +57,9 @@ QVariant TSummaryTreeModel::data(const QModelIndex& index, int role) const {
     case ShareBarRole: {
       if (Page != TPage::Detail || index.column() != 0) return {};
       const TNodeId first = Tree->FirstChild(NoNode);
-      const std::uint64_t whole = first == NoNode ? 0 : Tree->Data(first).Size;
+      const std::uint64_t whole = first == NoNode ? 0 : Summary->Size(first);
       if (whole == 0) return {};
-      return ShareBarWidth(item.Size, whole);
+      return ShareBarWidth(Summary->Size(node), whole);
     }
     case Qt::AccessibleTextRole:
     case Qt::AccessibleDescriptionRole:
@@ -76,12 +76,11 @@ QVariant TSummaryTreeModel::headerData(int section, Qt::Orientation orientation,
 // What a screen reader says of a row: every column in one sentence, and on the Detail page what
 // the share bar shows (the row's size against the largest group's).
 QString TSummaryTreeModel::SpokenText(TNodeId node, int role) const {
-  const TSummaryNodeData& item = Tree->Data(node);
   QString share;
   const TNodeId first = Tree->FirstChild(NoNode);
-  if (Page == TPage::Detail && first != NoNode && Tree->Data(first).Size != 0) {
-    const double percent =
-        100.0 * static_cast<double>(item.Size) / static_cast<double>(Tree->Data(first).Size);
+  if (Page == TPage::Detail && first != NoNode && Summary->Size(first) != 0) {
+    const double percent = 100.0 * static_cast<double>(Summary->Size(node)) /
+                           static_cast<double>(Summary->Size(first));
     share = QString::number(percent, 'f', 1).replace(QLatin1Char('.'), Locale.decimalPoint()) +
             QStringLiteral(" % of the largest group");
   }

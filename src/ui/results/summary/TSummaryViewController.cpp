@@ -148,7 +148,7 @@ void TSummaryViewController::BuildBiggestFilesSection(const TBiggestFileList& bi
       [this](const std::string& path) { return AddGeneralIcon(path); }, -1);
   // The section's image comes after the files' so image 0 stays the first file's icon.
   GeneralImages.push_back(TIconSet::Icon(QStringLiteral("drive"), 16));
-  GeneralNodes.Data(section).ImageIndex = static_cast<std::int32_t>(GeneralImages.size() - 1);
+  GeneralNodes.SetImageIndex(section, static_cast<std::int32_t>(GeneralImages.size() - 1));
   GeneralModel->Attach(&GeneralNodes);
   Controls.GeneralTree->expand(GeneralModel->IndexOf(section));
 }
@@ -235,7 +235,7 @@ void TSummaryViewController::SummaryFinished(bool fromScan, const std::string& f
   FirstRoot = firstRoot;
   Busy->store(true);
   Sorter = std::thread([this] {
-    DetailNodes.SortAllByKey([](const TSummaryNodeData& n) { return n.Size; }, true);
+    DetailNodes.SortBySize(true);
     QCoreApplication::postEvent(this, new QEvent(SortDoneEvent));
   });
 }
