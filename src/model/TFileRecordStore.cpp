@@ -36,20 +36,11 @@ TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64
   TFileRecord& r = Chunks.back()[id % ChunkRecords];
   r.Size = size;
   r.Folder = folder;
-  r.NextInFolder = NoFile;
   r.NameRef = ref;
   r.NameLength = static_cast<std::uint16_t>(name.size());
   r.Group = groupId >= 0 && groupId <= std::numeric_limits<std::int16_t>::max()
                 ? static_cast<std::int16_t>(groupId)
                 : static_cast<std::int16_t>(NoGroup);
-  if (folder >= Folders.size()) Folders.resize(std::size_t{folder} + 1);
-  TFolderFiles& chain = Folders[folder];
-  if (chain.Last == NoFile) {
-    chain.First = id;
-  } else {
-    Chunks[chain.Last / ChunkRecords][chain.Last % ChunkRecords].NextInFolder = id;
-  }
-  chain.Last = id;
   return id;
 }
 
@@ -81,13 +72,12 @@ void TFileRecordStore::Clear() {
   NameBlocks.clear();
   NameBlocks.shrink_to_fit();
   NameUsed = NameBlockSize;
-  std::deque<TFolderFiles>().swap(Folders);
   Total = 0;
 }
 
 std::size_t TFileRecordStore::MemoryBytes() const noexcept {
   return Chunks.size() * ChunkRecords * (sizeof(TFileRecord) + sizeof(std::uint32_t)) +
-         NameBlocks.size() * NameBlockSize + Folders.size() * sizeof(TFolderFiles) +
+         NameBlocks.size() * NameBlockSize +
          (Chunks.capacity() + AccessChunks.capacity() + NameBlocks.capacity()) * sizeof(void*);
 }
 

@@ -39,7 +39,10 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
   Folders.assign(tree.Count(), TPlaced{kNaN, kNaN, kNaN, kNaN});
   if (root < tree.Count() && Bytes[root] > 0 && bounds.Width() > 0 && bounds.Height() > 0) {
+    const TFolderFileIndex folderFiles(files, tree.Count());
+    FolderFiles = &folderFiles;
     LayOut(root, bounds);
+    FolderFiles = nullptr;
   }
   // The layout is kept as long as its map is shown; these sums are not needed by then.
   std::vector<std::uint64_t>().swap(Bytes);
@@ -104,7 +107,7 @@ void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
       Items.push_back({static_cast<double>(Bytes[c]), c, TTreemapTileKind::Folder, false, NoGroup});
     }
   }
-  for (TFileId f = Files->FirstFile(folder); f != NoFile; f = Files->NextFile(f)) {
+  for (const TFileId f : FolderFiles->FilesOf(folder)) {
     const TFileRecord& r = Files->Record(f);
     if (r.Size > 0) {
       Items.push_back({static_cast<double>(r.Size), f, TTreemapTileKind::File, false, r.Group});

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/TFileRecordStore.h"
+#include "model/TFolderFileIndex.h"
 #include "model/TFolderData.h"
 
 namespace Vellumetric {
@@ -102,6 +103,7 @@ class TTreemapLayout {
 
   const TFolderTree* Tree = nullptr;
   const TFileRecordStore* Files = nullptr;
+  const TFolderFileIndex* FolderFiles = nullptr;  // only while laying out
   TTreemapOptions Options;
   TTreemapRect Area;
   // Bytes of the files below each folder, at every depth: needed only while laying out.

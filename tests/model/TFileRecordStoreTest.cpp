@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/TFileRecordStore.h"
+#include "model/TFolderFileIndex.h"
 
 namespace Vellumetric {
 namespace {
@@ -25,11 +26,12 @@ TEST(TFileRecordStore, ManyFilesKeepNamesSizesAndPerFolderOrder) {
     byFolder[folder].push_back(i);
   }
   ASSERT_EQ(store.Count(), kFiles);
+  const TFolderFileIndex index(store, 5);
   for (TNodeId folder = 0; folder < 3; ++folder) {
     std::size_t n = 0;
-    for (TFileId f = store.FirstFile(folder); f != NoFile; f = store.NextFile(f), ++n) {
+    for (const TFileId f : index.FilesOf(folder)) {
       ASSERT_LT(n, byFolder[folder].size());
-      const std::size_t i = byFolder[folder][n];
+      const std::size_t i = byFolder[folder][n++];
       ASSERT_EQ(f, i);
       EXPECT_EQ(store.Name(f), NameOf(i));
       EXPECT_EQ(store.Record(f).Size, i * 1000003ULL);
@@ -38,9 +40,13 @@ TEST(TFileRecordStore, ManyFilesKeepNamesSizesAndPerFolderOrder) {
     }
     EXPECT_EQ(n, byFolder[folder].size());
   }
-  EXPECT_EQ(store.FirstFile(3), NoFile);  // a folder with no files, beyond the last one seen
-  // Compact: well under 40 bytes a file besides the names.
-  EXPECT_LT(store.MemoryBytes(), kFiles * 40 + 5 * (std::size_t{1} << 20));
+  EXPECT_TRUE(index.FilesOf(3).empty());  // a folder with no files
+  EXPECT_TRUE(index.FilesOf(5).empty());  // beyond the folders the index covers
+  const TFolderFileIndex part(store, 2);  // the files of folder 2 are left out, not misfiled
+  EXPECT_EQ(part.FilesOf(1).size(), byFolder[1].size());
+  EXPECT_TRUE(part.FilesOf(2).empty());
+  // Compact: a record and its access time, 24 bytes a file, besides the names.
+  EXPECT_LT(store.MemoryBytes(), kFiles * 25 + 5 * (std::size_t{1} << 20));
 }
 
 TEST(TFileRecordStore, OddInputIsStoredSafely) {
@@ -54,7 +60,6 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
   EXPECT_EQ(store.Record(a).Size, 1ULL << 62);
   EXPECT_EQ(store.Group(a), TFileRecordStore::NoGroup);
   EXPECT_EQ(store.Group(b), TFileRecordStore::NoGroup);
-  EXPECT_EQ(store.FirstFile(0), NoFile);
 
   // Last access is kept to the second since 1970; "none" stays none, and times outside what
   // 32 bits hold are clamped rather than wrapped.
@@ -74,7 +79,6 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
 
   store.Clear();
   EXPECT_TRUE(store.Empty());
-  EXPECT_EQ(store.FirstFile(5), NoFile);
   EXPECT_EQ(store.Add(1, "again", 2, 3), 0u);
   EXPECT_EQ(store.Name(0), "again");
 }

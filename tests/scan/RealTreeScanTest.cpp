@@ -11,6 +11,7 @@
 #include "TTempDir.h"
 #include "TTreeBuilder.h"
 #include "filetypes/DefaultFileTypes.h"
+#include "model/TFolderFileIndex.h"
 #include "model/VLMMessages.h"
 #include "scan/TVLMDiskAnalyzerThread.h"
 #include "system/NativePlatform.h"
@@ -101,9 +102,10 @@ TEST(RealTreeScan, TotalsMatchDuAndFindOnAnAwkwardTree) {
       NumberedPaths("find " + ShellQuote(root) + " -xdev ! -type d -printf '%s\\t%p\\0'");
   ASSERT_EQ(scan.Records.Count(), files.size());
   std::size_t chained = 0;
+  const TFolderFileIndex index(scan.Records, scan.Tree.Count());
   for (TNodeId folder = 0; folder < scan.Tree.Count(); ++folder) {
     const std::string dir = scan.Tree.Data(folder).Path.Str();
-    for (TFileId f = scan.Records.FirstFile(folder); f != NoFile; f = scan.Records.NextFile(f)) {
+    for (const TFileId f : index.FilesOf(folder)) {
       ++chained;
       EXPECT_EQ(scan.Records.Record(f).Folder, folder);
       const std::string path = dir + "/" + std::string(scan.Records.Name(f));
