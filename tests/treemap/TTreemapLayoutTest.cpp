@@ -191,7 +191,9 @@ TEST(TTreemapLayout, TilesStandForEveryByteOnceAndBlocksKeepTheirFoldersArea) {
     EXPECT_GT(wholeFolders, 0u);  // the subtree sum was exercised
     for (TNodeId id = 0; id < scan.Tree.Count(); ++id) {
       TTreemapRect r;
-      if (layout.FolderRect(id, r)) EXPECT_EQ(shown[id], below[id]) << "folder " << id;
+      if (layout.FolderRect(id, r)) {
+        EXPECT_EQ(shown[id], below[id]) << "folder " << id;
+      }
     }
     EXPECT_EQ(shown[0], below[0]);
   }
