@@ -170,6 +170,13 @@ TEST(TTreemapLayout, TilesStandForEveryByteOnceAndBlocksKeepTheirFoldersArea) {
     SCOPED_TRACE(seed);
     TTestScan scan;
     MakeRandomScan(scan, seed, 400, 4000);
+    // A folder of about two pixels whose three subfolders get under one each: one block.
+    const double perPixel = BytesBelow(scan)[0] / (90 * 60);
+    const TNodeId tiny = scan.Folder(0, "tiny");
+    for (int i = 0; i < 3; ++i) {
+      scan.File(scan.Folder(tiny, Numbered("s", i)), "f",
+                static_cast<std::uint64_t>(perPixel * 0.8));
+    }
     const std::vector<double> below = BytesBelow(scan);
     TTreemapLayout layout;
     layout.Build(scan.Tree, scan.Files, 0, {0, 0, 90, 60});
