@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace Vellumetric {
 namespace {
 
-constexpr std::int16_t NoGroup = TFileRecordStore::NoGroup;
+// Placed::Ref of a folder shown as one block: the index of that tile.
+constexpr std::uint32_t kTileRef = 0x80000000u;
 
 // One parabolic ridge across [lo, hi] of height h, added to the coefficients of one axis.
 void AddRidge(double lo, double hi, double h, double& s1, double& s2) {
@@ -35,23 +35,28 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   Tree = &tree;
   Files = &files;
   TileList.clear();
+  std::deque<TPlaced>().swap(Placed);
+  std::deque<TSplit>().swap(Split);
   SumBytes();
-  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-  Folders.assign(tree.Count(), TPlaced{kNaN, kNaN, kNaN, kNaN});
-  if (root < tree.Count() && Bytes[root] > 0 && bounds.Width() > 0 && bounds.Height() > 0) {
+  if (root < tree.Count() && root <= TTreemapTile::MaxId && Bytes[root] > 0 && bounds.Width() > 0 &&
+      bounds.Height() > 0) {
     const TFolderFileIndex folderFiles(files, tree.Count());
     FolderFiles = &folderFiles;
     LayOut(root, bounds);
     FolderFiles = nullptr;
   }
-  // The layout is kept as long as its map is shown; these sums are not needed by then.
+  std::sort(Placed.begin(), Placed.end(),
+            [](const TPlaced& a, const TPlaced& b) { return a.Folder < b.Folder; });
+  // The layout is kept as long as its map is shown; these are not needed by then.
   std::vector<std::uint64_t>().swap(Bytes);
+  std::vector<TItem>().swap(Items);
+  std::vector<TTreemapRect>().swap(ItemRects);
 }
 
 void TTreemapLayout::LayOut(TNodeId root, const TTreemapRect& bounds) {
   // An explicit stack: a chain of folders thousands deep must not exhaust the thread's stack.
   std::vector<TPending> stack;
-  TItem rootItem{static_cast<double>(Bytes[root]), root, TTreemapTileKind::Folder, false, NoGroup};
+  TItem rootItem{static_cast<double>(Bytes[root]), root, TTreemapTileKind::Folder, false};
   Place(rootItem, bounds, TPending{NoNode, bounds, TCushion{}, -1}, stack);
   while (!stack.empty()) {
     const TPending next = stack.back();
@@ -60,11 +65,54 @@ void TTreemapLayout::LayOut(TNodeId root, const TTreemapRect& bounds) {
   }
 }
 
+const TTreemapLayout::TPlaced* TTreemapLayout::FindPlaced(TNodeId folder) const {
+  const auto it = std::lower_bound(Placed.begin(), Placed.end(), folder,
+                                   [](const TPlaced& p, TNodeId id) { return p.Folder < id; });
+  return it != Placed.end() && it->Folder == folder ? &*it : nullptr;
+}
+
 bool TTreemapLayout::FolderRect(TNodeId folder, TTreemapRect& rect) const {
-  if (folder >= Folders.size() || std::isnan(Folders[folder].X0)) return false;
-  const TPlaced& p = Folders[folder];
-  rect = {p.X0, p.Y0, p.X1, p.Y1};
+  const TPlaced* p = FindPlaced(folder);
+  if (p == nullptr) return false;
+  if ((p->Ref & kTileRef) != 0) {
+    const TTreemapTile& t = TileList[p->Ref & ~kTileRef];
+    rect = {t.X0, t.Y0, t.X1, t.Y1};
+  } else {
+    const TSplit& s = Split[p->Ref];
+    rect = {s.X0, s.Y0, s.X1, s.Y1};
+  }
   return true;
+}
+
+std::uint64_t TTreemapLayout::TileBytes(const TTreemapTile& tile) const {
+  if (tile.Kind() == TTreemapTileKind::File) return Files->Record(tile.Id()).Size;
+  const TPlaced* p = FindPlaced(tile.Id());
+  if (p == nullptr) return 0;  // not a tile of this layout
+  if ((p->Ref & kTileRef) == 0) return Split[p->Ref].RestBytes;
+  // The whole folder is the block: summed again here rather than kept for every such block, as
+  // the layout had it (through a double).
+  return static_cast<std::uint64_t>(static_cast<double>(BytesBelow(tile.Id())));
+}
+
+// Asked for one tile at a time (a tooltip): a pass over all records costs a few milliseconds
+// then, where an index of each folder's files kept beside the map would cost megabytes.
+std::uint64_t TTreemapLayout::BytesBelow(TNodeId folder) const {
+  std::vector<bool> inside(Tree->Count(), false);
+  std::vector<TNodeId> pending{folder};
+  while (!pending.empty()) {
+    const TNodeId n = pending.back();
+    pending.pop_back();
+    inside[n] = true;
+    for (TNodeId c = Tree->FirstChild(n); c != NoNode; c = Tree->NextSibling(c)) {
+      pending.push_back(c);
+    }
+  }
+  std::uint64_t sum = 0;
+  for (TFileId f = 0; f < Files->Count(); ++f) {
+    const TFileRecord& r = Files->Record(f);
+    if (r.Folder < inside.size() && inside[r.Folder]) sum += r.Size;
+  }
+  return sum;
 }
 
 // Folder ids grow from parent to child, so one backward pass adds every folder into its parent.
@@ -84,17 +132,25 @@ void TTreemapLayout::SplitFolder(const TPending& folder, std::vector<TPending>& 
   const double scale = folder.Rect.Area() / static_cast<double>(Bytes[folder.Folder]);
   GatherItems(folder.Folder, scale);
   if (Items.empty()) {
-    EmitTile(folder.Rect, folder.Cushion,
-             TItem{static_cast<double>(Bytes[folder.Folder]), folder.Folder,
-                   TTreemapTileKind::Folder, true, NoGroup});
+    const std::uint32_t tile = EmitTile(folder.Rect, folder.Cushion,
+                                        TItem{static_cast<double>(Bytes[folder.Folder]),
+                                              folder.Folder, TTreemapTileKind::Folder, true});
+    Placed.push_back({folder.Folder, tile | kTileRef});
     return;
   }
+  const TTreemapRect& r = folder.Rect;
+  Placed.push_back({folder.Folder, static_cast<std::uint32_t>(Split.size())});
+  Split.push_back({static_cast<float>(r.X0), static_cast<float>(r.Y0), static_cast<float>(r.X1),
+                   static_cast<float>(r.Y1), 0});
   if (Options.Squarified) {
     Squarify(folder.Rect, scale);
   } else {
     SliceAndDice(folder.Rect, scale, folder.Depth % 2 == 0);
   }
-  for (std::size_t i = 0; i < Items.size(); ++i) Place(Items[i], ItemRects[i], folder, stack);
+  for (std::size_t i = 0; i < Items.size(); ++i) {
+    if (Items[i].Rest) Split.back().RestBytes = static_cast<std::uint64_t>(Items[i].Weight);
+    Place(Items[i], ItemRects[i], folder, stack);
+  }
 }
 
 // The folder's subfolders and files of more than zero bytes, largest first (ties in id order, so
@@ -104,18 +160,19 @@ void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
   Items.clear();
   for (TNodeId c = Tree->FirstChild(folder); c != NoNode; c = Tree->NextSibling(c)) {
     if (Bytes[c] > 0) {
-      Items.push_back({static_cast<double>(Bytes[c]), c, TTreemapTileKind::Folder, false, NoGroup});
+      Items.push_back({static_cast<double>(Bytes[c]), c, TTreemapTileKind::Folder, false});
     }
   }
   for (const TFileId f : FolderFiles->FilesOf(folder)) {
     const TFileRecord& r = Files->Record(f);
     if (r.Size > 0) {
-      Items.push_back({static_cast<double>(r.Size), f, TTreemapTileKind::File, false, r.Group});
+      Items.push_back({static_cast<double>(r.Size), f, TTreemapTileKind::File, false});
     }
   }
-  // Only what is big enough is sorted: a folder of thousands of tiny files costs one pass.
+  // Only what is big enough is sorted: a folder of thousands of tiny files costs one pass. An id
+  // past what a tile can carry (over two billion files) joins the block.
   const auto small = std::partition(Items.begin(), Items.end(), [&](const TItem& item) {
-    return item.Weight * scale >= Options.MinArea;
+    return item.Weight * scale >= Options.MinArea && item.Id <= TTreemapTile::MaxId;
   });
   std::sort(Items.begin(), small, [](const TItem& a, const TItem& b) {
     if (a.Weight != b.Weight) return a.Weight > b.Weight;
@@ -130,7 +187,7 @@ void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
   double rest = 0;
   for (auto it = small; it != Items.end(); ++it) rest += it->Weight;
   Items.erase(small, Items.end());
-  const TItem block{rest, folder, TTreemapTileKind::Folder, true, NoGroup};
+  const TItem block{rest, folder, TTreemapTileKind::Folder, true};
   const auto at =
       std::upper_bound(Items.begin(), Items.end(), block,
                        [](const TItem& a, const TItem& b) { return a.Weight > b.Weight; });
@@ -151,8 +208,6 @@ void TTreemapLayout::Place(const TItem& item, const TTreemapRect& rect, const TP
   if (item.Rest || item.Kind == TTreemapTileKind::File) {
     EmitTile(rect, cushion, item);
   } else {
-    Folders[item.Id] = {static_cast<float>(rect.X0), static_cast<float>(rect.Y0),
-                        static_cast<float>(rect.X1), static_cast<float>(rect.Y1)};
     stack.push_back({item.Id, rect, cushion, depth});
   }
 }
@@ -225,13 +280,15 @@ void TTreemapLayout::SliceAndDice(const TTreemapRect& rect, double scale, bool h
   }
 }
 
-void TTreemapLayout::EmitTile(const TTreemapRect& rect, const TCushion& cushion,
-                              const TItem& item) {
+std::uint32_t TTreemapLayout::EmitTile(const TTreemapRect& rect, const TCushion& cushion,
+                                       const TItem& item) {
+  const std::uint32_t kind = item.Kind == TTreemapTileKind::File ? 0 : TTreemapTile::BlockBit;
   TileList.push_back({static_cast<float>(rect.X0), static_cast<float>(rect.Y0),
                       static_cast<float>(rect.X1), static_cast<float>(rect.Y1),
                       static_cast<float>(cushion.S1x), static_cast<float>(cushion.S2x),
-                      static_cast<float>(cushion.S1y), static_cast<float>(cushion.S2y), item.Id,
-                      item.Kind, item.Group, static_cast<std::uint64_t>(item.Weight)});
+                      static_cast<float>(cushion.S1y), static_cast<float>(cushion.S2y),
+                      item.Id | kind});
+  return static_cast<std::uint32_t>(TileList.size() - 1);
 }
 
 }  // namespace Vellumetric

@@ -27,13 +27,22 @@ enum class TTreemapTileKind : std::uint8_t {
 // One painted rectangle of the map. Neighbouring tiles share their edge values exactly, so a
 // renderer that gives each pixel to the tile holding its centre leaves no gaps. The cushion is
 // the surface z = S2x x^2 + S1x x + S2y y^2 + S1y y that the nested ridges add up to over it.
+// 36 bytes: a map holds one per file big enough to show, tens of thousands at once. A file's size
+// and group are read from its record, a block's bytes from the layout (TileBytes).
 struct TTreemapTile {
   float X0, Y0, X1, Y1;
   float S1x, S2x, S1y, S2y;
-  std::uint32_t Id;
-  TTreemapTileKind Kind;
-  std::int16_t Group;   // a file's group id (TFileRecordStore::NoGroup for a block)
-  std::uint64_t Bytes;  // its file's size, or all the files of a block
+  // The id with the kind in its top bit.
+  std::uint32_t Ref;
+
+  static constexpr std::uint32_t BlockBit = 0x80000000u;
+  // The largest id a tile can carry.
+  static constexpr std::uint32_t MaxId = BlockBit - 1;
+
+  [[nodiscard]] std::uint32_t Id() const noexcept { return Ref & MaxId; }
+  [[nodiscard]] TTreemapTileKind Kind() const noexcept {
+    return (Ref & BlockBit) != 0 ? TTreemapTileKind::Folder : TTreemapTileKind::File;
+  }
 };
 
 // Grown in blocks: a vector's doubling would hold the old and the new array at once, three
@@ -69,6 +78,9 @@ class TTreemapLayout {
   // The rectangle a folder was given; false for a folder that got no area of its own (outside
   // the root, empty, or merged into its parent's block).
   [[nodiscard]] bool FolderRect(TNodeId folder, TTreemapRect& rect) const;
+  // The bytes a tile stands for: its file's size, or all the files of a block. Reads the tree and
+  // the records the layout was built from.
+  [[nodiscard]] std::uint64_t TileBytes(const TTreemapTile& tile) const;
 
  private:
   struct TItem {
@@ -76,7 +88,6 @@ class TTreemapLayout {
     std::uint32_t Id;
     TTreemapTileKind Kind;
     bool Rest;  // the files and folders too small to show, together
-    std::int16_t Group;
   };
   struct TCushion {
     double S1x = 0, S2x = 0, S1y = 0, S2y = 0;
@@ -87,9 +98,20 @@ class TTreemapLayout {
     TCushion Cushion;
     int Depth;
   };
+  // A folder that got a rectangle, found by node id. A folder shown as one block has its
+  // rectangle and bytes in that tile (Ref: the tile's index with the top bit set); a folder split
+  // further has them in Split (Ref: the index there). Most folders of a big scan are blocks, so
+  // this keeps 8 bytes for them where a rectangle per folder of the tree would take 16 for all.
   struct TPlaced {
-    float X0, Y0, X1, Y1;
+    TNodeId Folder;
+    std::uint32_t Ref;
   };
+  struct TSplit {
+    float X0, Y0, X1, Y1;
+    std::uint64_t RestBytes;  // of its block of files too small to show, 0 without one
+  };
+  [[nodiscard]] const TPlaced* FindPlaced(TNodeId folder) const;
+  [[nodiscard]] std::uint64_t BytesBelow(TNodeId folder) const;
 
   void SumBytes();
   void LayOut(TNodeId root, const TTreemapRect& bounds);
@@ -99,7 +121,7 @@ class TTreemapLayout {
              std::vector<TPending>& stack);
   void Squarify(const TTreemapRect& rect, double scale);
   void SliceAndDice(const TTreemapRect& rect, double scale, bool horizontal);
-  void EmitTile(const TTreemapRect& rect, const TCushion& cushion, const TItem& item);
+  std::uint32_t EmitTile(const TTreemapRect& rect, const TCushion& cushion, const TItem& item);
 
   const TFolderTree* Tree = nullptr;
   const TFileRecordStore* Files = nullptr;
@@ -108,7 +130,9 @@ class TTreemapLayout {
   TTreemapRect Area;
   // Bytes of the files below each folder, at every depth: needed only while laying out.
   std::vector<std::uint64_t> Bytes;
-  std::vector<TPlaced> Folders;  // by node id; NaN for a folder that got no rectangle
+  // Deques, not vectors: grown without the old-plus-new copy while laying out.
+  std::deque<TPlaced> Placed;  // sorted by folder once laid out
+  std::deque<TSplit> Split;
   TTreemapTiles TileList;
   std::vector<double> RidgeHeights;     // per depth
   std::vector<TItem> Items;             // the folder being split, largest first

@@ -54,7 +54,7 @@ void ExpectExactCover(const TTreemapTiles& tiles, const TTreemapRect& b) {
       const float overlapX = std::min(byX[i]->X1, byX[j]->X1) - byX[j]->X0;
       const float overlapY = std::min(byX[i]->Y1, byX[j]->Y1) - std::max(byX[i]->Y0, byX[j]->Y0);
       ASSERT_FALSE(overlapX > kSlack && overlapY > kSlack)
-          << "tiles " << byX[i]->Id << " and " << byX[j]->Id << " overlap";
+          << "tiles " << byX[i]->Id() << " and " << byX[j]->Id() << " overlap";
     }
   }
 }
@@ -77,12 +77,12 @@ TEST(TTreemapLayout, EveryFileGetsItsShareAndTheTilesCoverTheRectangleOnce) {
       for (TFileId f = 0; f < scan.Files.Count(); ++f) nonEmpty += scan.Files.Record(f).Size > 0;
       std::size_t fileTiles = 0;
       for (const TTreemapTile& t : layout.Tiles()) {
-        ASSERT_EQ(t.Kind, TTreemapTileKind::File);  // no minimum area: no folder blocks
+        ASSERT_EQ(t.Kind(), TTreemapTileKind::File);  // no minimum area: no folder blocks
         ++fileTiles;
         // Within 0.5 %, or for a tile below one pixel within what float edges near x = 1600
         // can hold.
-        const double want = static_cast<double>(scan.Files.Record(t.Id).Size) * perByte;
-        EXPECT_NEAR(Area(t), want, std::max(want * 0.005, 0.05)) << "file " << t.Id;
+        const double want = static_cast<double>(scan.Files.Record(t.Id()).Size) * perByte;
+        EXPECT_NEAR(Area(t), want, std::max(want * 0.005, 0.05)) << "file " << t.Id();
       }
       EXPECT_EQ(fileTiles, nonEmpty);
       ExpectExactCover(layout.Tiles(), bounds);
@@ -147,18 +147,62 @@ TEST(TTreemapLayout, TinyFilesAndFoldersBecomeTheirFoldersBlock) {
   int blocks = 0;
   for (std::size_t i = 0; i < layout.Tiles().size(); ++i) {
     const TTreemapTile& t = layout.Tiles()[i];
-    if (t.Kind == TTreemapTileKind::File) {
-      EXPECT_EQ(t.Id, big);
+    if (t.Kind() == TTreemapTileKind::File) {
+      EXPECT_EQ(t.Id(), big);
       EXPECT_NEAR(Area(t), 10000.0 * 1000000 / 1100005, 1.0);
-      EXPECT_EQ(layout.Tiles()[i].Bytes, 1000000u);
+      EXPECT_EQ(layout.TileBytes(t), 1000000u);
     } else {
       ++blocks;
       // The crowd is one block of all its files; the speck joins the root's block.
-      ASSERT_TRUE(t.Id == crowd || t.Id == root) << t.Id;
-      EXPECT_EQ(layout.Tiles()[i].Bytes, t.Id == crowd ? 100000u : 5u);
+      ASSERT_TRUE(t.Id() == crowd || t.Id() == root) << t.Id();
+      EXPECT_EQ(layout.TileBytes(t), t.Id() == crowd ? 100000u : 5u);
     }
   }
   EXPECT_EQ(blocks, 2);
+}
+
+// With a minimum area most folders of a big tree end as blocks, some of them with subfolders of
+// their own. Every byte is shown exactly once: what the tiles of a folder's area stand for adds up
+// to the bytes below it, for every folder that got an area, and a folder shown as one block has
+// that block's rectangle.
+TEST(TTreemapLayout, TilesStandForEveryByteOnceAndBlocksKeepTheirFoldersArea) {
+  for (unsigned seed : {21u, 22u, 23u}) {
+    SCOPED_TRACE(seed);
+    TTestScan scan;
+    MakeRandomScan(scan, seed, 400, 4000);
+    // A folder of about two pixels whose three subfolders get under one each: one block.
+    const double perPixel = BytesBelow(scan)[0] / (90 * 60);
+    const TNodeId tiny = scan.Folder(0, "tiny");
+    for (int i = 0; i < 3; ++i) {
+      scan.File(scan.Folder(tiny, Numbered("s", i)), "f",
+                static_cast<std::uint64_t>(perPixel * 0.8));
+    }
+    const std::vector<double> below = BytesBelow(scan);
+    TTreemapLayout layout;
+    layout.Build(scan.Tree, scan.Files, 0, {0, 0, 90, 60});
+    std::vector<double> shown(scan.Tree.Count(), 0);
+    std::size_t wholeFolders = 0;
+    for (const TTreemapTile& t : layout.Tiles()) {
+      const bool file = t.Kind() == TTreemapTileKind::File;
+      const TNodeId folder = file ? scan.Files.Record(t.Id()).Folder : t.Id();
+      const auto bytes = static_cast<double>(layout.TileBytes(t));
+      for (TNodeId n = folder; n != NoNode; n = scan.Tree.Parent(n)) shown[n] += bytes;
+      TTreemapRect r;
+      ASSERT_TRUE(layout.FolderRect(folder, r));
+      if (!file && r.X0 == t.X0 && r.Y0 == t.Y0 && r.X1 == t.X1 && r.Y1 == t.Y1) {
+        EXPECT_EQ(bytes, below[folder]);
+        wholeFolders += scan.Tree.FirstChild(folder) != NoNode;
+      }
+    }
+    EXPECT_GT(wholeFolders, 0u);  // the subtree sum was exercised
+    for (TNodeId id = 0; id < scan.Tree.Count(); ++id) {
+      TTreemapRect r;
+      if (layout.FolderRect(id, r)) {
+        EXPECT_EQ(shown[id], below[id]) << "folder " << id;
+      }
+    }
+    EXPECT_EQ(shown[0], below[0]);
+  }
 }
 
 TEST(TTreemapLayout, DegenerateInputGivesNoTilesAndDeepChainsDoNotOverflow) {
@@ -178,7 +222,7 @@ TEST(TTreemapLayout, DegenerateInputGivesNoTilesAndDeepChainsDoNotOverflow) {
   EXPECT_TRUE(layout.Tiles().empty());
   layout.Build(scan.Tree, scan.Files, root, {0, 0, 50, 20});
   ASSERT_EQ(layout.Tiles().size(), 1u);
-  EXPECT_EQ(layout.Tiles()[0].Kind, TTreemapTileKind::File);
+  EXPECT_EQ(layout.Tiles()[0].Kind(), TTreemapTileKind::File);
   EXPECT_EQ(Area(layout.Tiles()[0]), 1000.0);
 }
 

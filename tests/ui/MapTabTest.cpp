@@ -21,7 +21,7 @@ bool MapReady(const TTreemapView& map) {
 QPoint TileCentre(const TTreemapView& map, const std::string& path) {
   const QString head = QString::fromStdString(path) + QLatin1Char('\n');
   for (const TTreemapTile& t : map.CurrentLayout()->Tiles()) {
-    if (t.Kind == TTreemapTileKind::File && map.TileText(t).startsWith(head)) {
+    if (t.Kind() == TTreemapTileKind::File && map.TileText(t).startsWith(head)) {
       return map.MapRect().topLeft() +
              QPoint(static_cast<int>((t.X0 + t.X1) / 2), static_cast<int>((t.Y0 + t.Y1) / 2));
     }

@@ -57,7 +57,7 @@ TEST(TreemapRendering, ThePixelShowsTheTileTheLayoutPutThere) {
       const QRgb base = TileColour(tile, colours, scan.Files);
       ASSERT_TRUE(IsShadeOf(picture.Image.pixel(x, y), base))
           << x << "," << y << " " << std::hex << picture.Image.pixel(x, y) << " " << base;
-      (tile.Kind == TTreemapTileKind::File ? files : blocks)++;
+      (tile.Kind() == TTreemapTileKind::File ? files : blocks)++;
     }
   }
   EXPECT_GT(files, 0);
@@ -107,7 +107,7 @@ TEST(TreemapView, HoverClickDoubleClickAndSaveReachTheRightFile) {
   // The biggest file is the biggest tile; aim at its centre.
   const TTreemapTile* tile = nullptr;
   for (const TTreemapTile& t : layout->Tiles()) {
-    if (t.Kind == TTreemapTileKind::File && t.Id == big) tile = &t;
+    if (t.Kind() == TTreemapTileKind::File && t.Id() == big) tile = &t;
   }
   ASSERT_NE(tile, nullptr);
   EXPECT_NEAR((tile->X1 - tile->X0) * (tile->Y1 - tile->Y0),

@@ -138,7 +138,7 @@ bool MapShots(const std::string& tree, const QString& out, const QString& suffix
   const TTreemapTile* biggest = nullptr;
   for (const TTreemapTile& t : map.CurrentLayout()->Tiles()) {
     const auto area = [](const TTreemapTile& x) { return (x.X1 - x.X0) * (x.Y1 - x.Y0); };
-    if (t.Kind == TTreemapTileKind::File && (!biggest || area(t) > area(*biggest))) biggest = &t;
+    if (t.Kind() == TTreemapTileKind::File && (!biggest || area(t) > area(*biggest))) biggest = &t;
   }
   if (!biggest) return false;
   const QPoint at =

@@ -85,10 +85,8 @@ std::uint32_t TileIndexAt(const TTreemapLayout& layout, QSize size, int x, int y
 
 QRgb TileColour(const TTreemapTile& tile, const TTreemapColours& colours,
                 const TFileRecordStore& files) {
-  if (tile.Kind != TTreemapTileKind::File) return colours.Block();
-  // The tile carries its group; only a file of no group needs its name looked at.
-  if (tile.Group != TFileRecordStore::NoGroup) return colours.ForGroup(tile.Group);
-  return colours.ForFile(files, tile.Id);
+  if (tile.Kind() != TTreemapTileKind::File) return colours.Block();
+  return colours.ForFile(files, tile.Id());
 }
 
 TTreemapPicture RenderTreemap(const TTreemapLayout& layout, const TTreemapColours& colours,

@@ -199,12 +199,14 @@ std::string TTreemapView::FilePath(TFileId file) const {
 }
 
 QString TTreemapView::TileText(const TTreemapTile& tile) const {
-  if (tile.Kind == TTreemapTileKind::File) {
-    return QString::fromStdString(FilePath(tile.Id)) + QLatin1Char('\n') +
-           SizeText(Files->Record(tile.Id).Size);
+  if (tile.Kind() == TTreemapTileKind::File) {
+    return QString::fromStdString(FilePath(tile.Id())) + QLatin1Char('\n') +
+           SizeText(Files->Record(tile.Id()).Size);
   }
-  return QString::fromStdString(Tree->Data(tile.Id).Path.Str()) + QLatin1Char('\n') +
-         QStringLiteral("Small files together: ") + SizeText(tile.Bytes);
+  // A block's bytes are kept by the layout it came from: the one shown.
+  const std::uint64_t bytes = Shown ? Shown->Layout.TileBytes(tile) : 0;
+  return QString::fromStdString(Tree->Data(tile.Id()).Path.Str()) + QLatin1Char('\n') +
+         QStringLiteral("Small files together: ") + SizeText(bytes);
 }
 
 bool TTreemapView::event(QEvent* e) {
@@ -272,17 +274,17 @@ void TTreemapView::mousePressEvent(QMouseEvent* e) {
   const TTreemapTile* tile = e->button() == Qt::LeftButton ? TileAt(e->pos()) : nullptr;
   if (tile == nullptr) return QWidget::mousePressEvent(e);
   const TNodeId folder =
-      tile->Kind == TTreemapTileKind::File ? Files->Record(tile->Id).Folder : tile->Id;
+      tile->Kind() == TTreemapTileKind::File ? Files->Record(tile->Id()).Folder : tile->Id();
   SetOutlinedFolder(folder);
   if (OnFolderClicked) OnFolderClicked(folder);
 }
 
 void TTreemapView::mouseDoubleClickEvent(QMouseEvent* e) {
   const TTreemapTile* tile = e->button() == Qt::LeftButton ? TileAt(e->pos()) : nullptr;
-  if (tile == nullptr || tile->Kind != TTreemapTileKind::File) {
+  if (tile == nullptr || tile->Kind() != TTreemapTileKind::File) {
     return QWidget::mouseDoubleClickEvent(e);
   }
-  if (OnOpenFileLocation) OnOpenFileLocation(FilePath(tile->Id));
+  if (OnOpenFileLocation) OnOpenFileLocation(FilePath(tile->Id()));
 }
 
 void TTreemapView::contextMenuEvent(QContextMenuEvent* e) {
