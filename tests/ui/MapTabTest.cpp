@@ -69,8 +69,12 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   ASSERT_EQ(a.PageControl1->count(), 5);  // General, Detail, Map, Find, Changes (hidden here)
   EXPECT_EQ(a.PageControl1->tabText(2), "Map");
   EXPECT_FALSE(a.PageControl1->isTabVisible(a.PageControl1->indexOf(a.ChangesTab->TabSheet)));
-  a.PageControl1->setCurrentIndex(2);
+  // Behind another tab the map waits: no layout is held until the user opens it.
   TTreemapView& map = *a.MapTab->Map;
+  QTest::qWait(200);
+  EXPECT_EQ(map.CurrentLayout(), nullptr);
+  EXPECT_TRUE(map.RenderPending());
+  a.PageControl1->setCurrentIndex(2);
   ASSERT_TRUE(RunUntil([&] { return MapReady(map); }));
   ASSERT_GT(map.MapRect().height(), 50);
 

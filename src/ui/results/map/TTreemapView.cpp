@@ -111,8 +111,11 @@ void TTreemapView::RequestRender() {
     update();
     return;
   }
-  if (Worker.joinable() || Paused) {
-    Dirty = true;  // started again when the running one reports, or on resuming
+  // Started again when the running one reports, on resuming, or when the map is shown: a map
+  // behind another tab costs neither time nor memory until the user opens it, and a size it had
+  // only while hidden is never laid out.
+  if (Worker.joinable() || Paused || !isVisible()) {
+    Dirty = true;
     return;
   }
   StartWorker();
@@ -161,7 +164,7 @@ void TTreemapView::Accept(std::shared_ptr<TResult> result) {
     Shown = std::move(result);
     update();
   }
-  if (Dirty && !Paused) StartWorker();
+  if (Dirty && !Paused && isVisible()) StartWorker();
 }
 
 void TTreemapView::WaitForWorker() {
@@ -263,6 +266,11 @@ void TTreemapView::PaintFrames(QPainter& painter, const QRect& map) const {
     painter.setPen(QPen(Qt::black, 1));
     painter.drawRect(frame);
   }
+}
+
+void TTreemapView::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (Dirty && !Paused && !Worker.joinable()) StartWorker();
 }
 
 void TTreemapView::resizeEvent(QResizeEvent* e) {

@@ -73,6 +73,7 @@ class TTreemapView final : public QWidget {
  protected:
   bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
