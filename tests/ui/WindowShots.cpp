@@ -124,16 +124,13 @@ bool MapShots(const std::string& tree, const QString& out, const QString& suffix
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree);
   TTreemapView& map = *a.MapTab->Map;
-  const auto ready = [&] {
-    return !a.ProgressForm && !a.SummaryBusy && map.CurrentLayout() && !map.RenderPending();
-  };
-  if (!RunUntil(ready)) return false;
+  if (!RunUntil([&] { return !a.ProgressForm && !a.SummaryBusy; })) return false;
   // The summary panel dragged up to half the window, as one does to look at the map.
   const int height = a.Splitter1->height();
   a.Splitter1->setSizes({height / 2, height - height / 2});
-  a.PageControl1->setCurrentIndex(2);
+  a.PageControl1->setCurrentIndex(2);  // the map is laid out once it is shown
   QApplication::processEvents();
-  if (!RunUntil(ready)) return false;
+  if (!RunUntil([&] { return map.CurrentLayout() && !map.RenderPending(); })) return false;
   // The biggest file: the tile of the largest area.
   const TTreemapTile* biggest = nullptr;
   for (const TTreemapTile& t : map.CurrentLayout()->Tiles()) {
@@ -210,9 +207,7 @@ bool ResultsShots(const std::string& big, const std::string& tree, const QString
   if (!RunUntil([&] { return a.QuickInfo != nullptr; })) return false;
   a.ScanFolder(tree);
   TTreemapView& map = *a.MapTab->Map;
-  if (!RunUntil([&] { return done() && map.CurrentLayout() && !map.RenderPending(); })) {
-    return false;
-  }
+  if (!RunUntil(done)) return false;
   a.VirtualStringTree->expandToDepth(1);
   // The root keeps the selection (it has no bar); the folders below it show theirs.
   a.VirtualStringTree->setCurrentIndex(a.FolderView->Model->index(0, 0, {}));
@@ -222,7 +217,7 @@ bool ResultsShots(const std::string& big, const std::string& tree, const QString
   a.VirtualStringTree2->expand(a.Summary->DetailModel->index(0, 0, {}));
   SaveScreen(out + "/results-detail-" + suffix + ".png");
   a.PageControl1->setCurrentIndex(2);
-  if (!RunUntil([&] { return !map.RenderPending(); })) return false;
+  if (!RunUntil([&] { return map.CurrentLayout() && !map.RenderPending(); })) return false;
   SaveScreen(out + "/results-map-" + suffix + ".png");
   return true;
 }
