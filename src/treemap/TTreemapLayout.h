@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "model/TFileRecordStore.h"
-#include "model/TFolderFileIndex.h"
 #include "model/TFolderData.h"
+#include "model/TFolderFileIndex.h"
 
 namespace Vellumetric {
 
