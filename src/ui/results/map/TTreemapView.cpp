@@ -47,6 +47,7 @@ void TTreemapView::SetScan(const TFolderTree* tree, const TFileRecordStore* file
   Groups = groups;
   TileColours = TTreemapColours(groups);
   ExtensionsPicked = false;
+  ++ScanGeneration;
   Outlined = NoNode;
   Marked.clear();
   Shown.reset();
@@ -63,6 +64,7 @@ void TTreemapView::ClearScan() {
   Marked.clear();
   TileColours = TTreemapColours(Groups);
   ExtensionsPicked = false;
+  ++ScanGeneration;
   Shown.reset();
   Dirty = false;
   Paused = false;
@@ -123,42 +125,62 @@ void TTreemapView::RequestRender() {
 
 void TTreemapView::StartWorker() {
   Dirty = false;
+  if (!ExtensionsPicked) {
+    StartPicking();
+    return;
+  }
   auto result = std::make_shared<TResult>();
   result->Generation = Generation;
   WorkerGeneration = Generation;
   result->Colours = TileColours;
-  const bool pick = !ExtensionsPicked;
-  // The worker sizes the map itself, after the colours are picked: their legend may need another
-  // line, and a map laid out for the old strip would only be laid out again (twice the work, and
-  // two layouts held at once).
-  Worker = std::thread([this, result, widget = size(), dpr = devicePixelRatioF(),
-                        metrics = fontMetrics(), pick, tree = Tree, files = Files, root = Root,
-                        style = Style, groups = Groups,
+  result->MapSize = MapRect().size();
+  Worker = std::thread(
+      [this, result, dpr = devicePixelRatioF(), tree = Tree, files = Files, root = Root] {
+        const QSize pixels(static_cast<int>(std::lround(result->MapSize.width() * dpr)),
+                           static_cast<int>(std::lround(result->MapSize.height() * dpr)));
+        result->Layout.Build(*tree, *files, root,
+                             {0, 0, double(pixels.width()), double(pixels.height())});
+        result->Picture = RenderTreemap(result->Layout, result->Colours, pixels);
+        result->Picture.Image.setDevicePixelRatio(dpr);
+        // Delivered on the interface thread; dropped by Qt if this view is gone by then.
+        QMetaObject::invokeMethod(
+            this, [this, result] { Accept(result); }, Qt::QueuedConnection);
+      });
+}
+
+// The extension colours come first, from one pass over every file record, once per scan. The map
+// is sized after them, on the interface thread (fonts are measured only there): their legend may
+// need another line, and a map laid out for the old strip would only be laid out again.
+void TTreemapView::StartPicking() {
+  auto result = std::make_shared<TResult>();
+  result->Generation = Generation;
+  result->Scan = ScanGeneration;
+  WorkerGeneration = Generation;
+  Worker = std::thread([this, result, files = Files, style = Style, groups = Groups,
                         decimalPoint = QLocale::system().decimalPoint()] {
-    // One pass over every file record: done once per scan, beside the window.
-    if (pick)
-      result->Colours = TTreemapColours(groups, TExtensionColours(*files, style), decimalPoint);
-    result->MapSize = QSize(
-        widget.width(), std::max(0, widget.height() - TreemapLegendHeight(metrics, result->Colours,
-                                                                          widget.width())));
-    const QSize pixels(static_cast<int>(std::lround(result->MapSize.width() * dpr)),
-                       static_cast<int>(std::lround(result->MapSize.height() * dpr)));
-    result->Layout.Build(*tree, *files, root,
-                         {0, 0, double(pixels.width()), double(pixels.height())});
-    result->Picture = RenderTreemap(result->Layout, result->Colours, pixels);
-    result->Picture.Image.setDevicePixelRatio(dpr);
-    // Delivered on the interface thread; dropped by Qt if this view is gone by then.
+    result->Colours = TTreemapColours(groups, TExtensionColours(*files, style), decimalPoint);
     QMetaObject::invokeMethod(
-        this, [this, result] { Accept(result); }, Qt::QueuedConnection);
+        this, [this, result] { AcceptColours(result); }, Qt::QueuedConnection);
   });
+}
+
+void TTreemapView::AcceptColours(std::shared_ptr<TResult> result) {
+  if (result->Generation != WorkerGeneration) return;  // from a worker already joined
+  WaitForWorker();
+  // Still this scan's colours after a resize or a re-sort; the map itself is laid out next.
+  if (result->Scan == ScanGeneration) {
+    TileColours = result->Colours;
+    ExtensionsPicked = true;
+    update();  // the legend names them now
+    Dirty = true;
+  }
+  if (Dirty && !Paused && isVisible()) StartWorker();
 }
 
 void TTreemapView::Accept(std::shared_ptr<TResult> result) {
   if (result->Generation != WorkerGeneration) return;  // from a worker already joined
   WaitForWorker();
   if (result->Generation == Generation) {
-    TileColours = result->Colours;
-    ExtensionsPicked = true;
     // Resized while the worker ran: shown scaled until the one for the new size is ready.
     if (result->MapSize != MapRect().size()) Dirty = true;
     Shown = std::move(result);

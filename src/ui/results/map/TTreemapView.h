@@ -67,7 +67,7 @@ class TTreemapView final : public QWidget {
     return Shown ? &Shown->Layout : nullptr;
   }
   [[nodiscard]] QRect MapRect() const;
-  // The colours the legend names (the extension colours once the first picture has come).
+  // The colours the legend names (the extension colours once they are picked).
   [[nodiscard]] const TTreemapColours& Colours() const noexcept { return TileColours; }
 
  protected:
@@ -84,12 +84,15 @@ class TTreemapView final : public QWidget {
     TTreemapLayout Layout;
     TTreemapPicture Picture;
     std::uint64_t Generation = 0;
+    std::uint64_t Scan = 0;   // the ScanGeneration its colours were picked for
     TTreemapColours Colours;  // what the picture was painted with
     QSize MapSize;            // in device-independent pixels, the legend's strip left out
   };
 
   void RequestRender();
   void StartWorker();
+  void StartPicking();
+  void AcceptColours(std::shared_ptr<TResult> result);
   void Accept(std::shared_ptr<TResult> result);
   void WaitForWorker();
   [[nodiscard]] int LegendHeight() const;
@@ -110,6 +113,7 @@ class TTreemapView final : public QWidget {
 
   std::thread Worker;
   std::uint64_t Generation = 0;        // of the picture wanted now
+  std::uint64_t ScanGeneration = 0;    // one more for each SetScan or ClearScan
   std::uint64_t WorkerGeneration = 0;  // of the one the running worker makes
   bool Dirty = false;                  // asked for while a worker was busy
   bool Paused = false;                 // between PauseRendering() and ResumeRendering()
