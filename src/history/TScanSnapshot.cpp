@@ -15,6 +15,28 @@ void TScanSnapshot::AddFolder(std::uint32_t parent, std::string_view name, std::
   Names += name;
 }
 
+namespace {
+
+// The length of every name below `top` together, so the snapshot's one string of names is
+// allocated once at its final size: grown by doubling and then shrunk, it held up to three times
+// the names at once, in the busiest moment of a scan's end.
+std::size_t NamesLength(const TFolderTree& tree, TNodeId top) {
+  std::size_t total = 0;
+  std::vector<TNodeId> stack;
+  for (TNodeId c = tree.FirstChild(top); c != NoNode; c = tree.NextSibling(c)) stack.push_back(c);
+  while (!stack.empty()) {
+    const TNodeId node = stack.back();
+    stack.pop_back();
+    total += tree.Data(node).Name().size();
+    for (TNodeId c = tree.FirstChild(node); c != NoNode; c = tree.NextSibling(c)) {
+      stack.push_back(c);
+    }
+  }
+  return total;
+}
+
+}  // namespace
+
 TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root, bool asDrive,
                                std::int64_t started, std::int64_t finished,
                                std::vector<TNodeId>* nodes) {
@@ -33,6 +55,7 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
   // The walk marks every folder it could not list and counts them on each ancestor.
   snap.Unreadable = r.UnreadableBelow + (r.ReadError != 0 ? 1u : 0u);
   snap.Folders.reserve(static_cast<std::size_t>(r.FolderCount) + 1);
+  snap.Names.reserve(NamesLength(tree, top));
   if (nodes) nodes->reserve(snap.Folders.capacity());
   // Explicit stack of (node, its index in the snapshot): trees thousands of levels deep must
   // not overflow the call stack.
@@ -49,7 +72,6 @@ TScanSnapshot MakeScanSnapshot(const TFolderTree& tree, const std::string& root,
       stack.push_back({c, index});
     }
   }
-  snap.Names.shrink_to_fit();  // grown by doubling: up to half of it would be unused
   return snap;
 }
 
