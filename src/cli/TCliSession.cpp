@@ -49,7 +49,7 @@ void TCliSession::Summarise(const std::string& sourcePath) {
   thread.FolderTree = &FolderTree;
   thread.Groups = &GroupList;
   thread.LoadMode = false;
-  ProgressMax = static_cast<int>(TypedFiles.size());
+  ProgressMax = static_cast<int>(TypedFiles.Count());
   ProgressPos = 0;
   RunSummaryThread(thread, sourcePath);
   Totals.clear();

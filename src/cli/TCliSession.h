@@ -14,7 +14,7 @@
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
 #include "model/TSummaryTree.h"
-#include "model/TTypedFile.h"
+#include "model/TTypedFileList.h"
 #include "model/TUnreadableList.h"
 #include "scan/TScanDisplay.h"
 #include "scan/TSummaryDisplay.h"

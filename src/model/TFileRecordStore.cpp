@@ -44,6 +44,14 @@ TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64
   return id;
 }
 
+std::uint64_t TFileRecordStore::FileTime(TFileId id, std::uint32_t belowSecond) const {
+  constexpr std::uint64_t kTicksPerSecond = 10000000;
+  constexpr std::uint64_t kUnixEpochSeconds = 11644473600;  // 1970 in seconds since 1601
+  const std::int64_t seconds = LastAccess(id);
+  if (seconds == NoAccessTime) return belowSecond;
+  return (static_cast<std::uint64_t>(seconds) + kUnixEpochSeconds) * kTicksPerSecond + belowSecond;
+}
+
 // Names are packed end to end; a name never straddles two blocks, so a reference is a block
 // index and an offset.
 bool TFileRecordStore::StoreName(std::string_view name, std::uint32_t& ref) {

@@ -63,6 +63,10 @@ class TFileRecordStore {
     return t == 0 ? NoAccessTime : std::int64_t{t} - 1;
   }
 
+  // The raw file time (100 ns units since 1601; 0 for none) made of the record's second and
+  // `belowSecond`, the part of the time below a second that the record drops.
+  [[nodiscard]] std::uint64_t FileTime(TFileId id, std::uint32_t belowSecond) const;
+
   // Bytes held by records and names, reserved blocks included.
   [[nodiscard]] std::size_t MemoryBytes() const noexcept;
 

@@ -5,8 +5,7 @@
 namespace Vellumetric {
 namespace {
 
-constexpr std::uint64_t TicksPerSecond = 10000000;       // of a raw file time
-constexpr std::uint64_t UnixEpochSeconds = 11644473600;  // 1970 in seconds since 1601
+constexpr std::uint64_t TicksPerSecond = 10000000;  // of a raw file time
 constexpr std::int32_t FileImage = 1;
 
 // A page holds one node per file of the scan: growing a node grows every large page.
@@ -81,12 +80,9 @@ std::uint64_t TSummaryTree::SizeOf(const TSummaryNodeData& data) const {
   return data.Text == TSummaryNodeData::NoText ? 0 : Entries[data.Text].Size;
 }
 
-// The record keeps whole seconds since 1970 (none: 0); AddFile checked that this gives the
-// node's time back.
+// AddFile checked that this gives the node's time back.
 std::uint64_t TSummaryTree::RecordTime(TFileId file, std::uint32_t belowSecond) const {
-  const std::int64_t seconds = Records->LastAccess(file);
-  if (seconds == TFileRecordStore::NoAccessTime) return belowSecond;
-  return (static_cast<std::uint64_t>(seconds) + UnixEpochSeconds) * TicksPerSecond + belowSecond;
+  return Records->FileTime(file, belowSecond);
 }
 
 std::uint64_t TSummaryTree::LastAccess(TNodeId node) const {

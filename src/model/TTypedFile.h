@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 
 #include "model/TFileRecordStore.h"
 
@@ -16,9 +15,5 @@ struct TTypedFile {
   std::int32_t GroupID = 0;
   std::uint64_t LastAccess = 0;
 };
-
-// A deque rather than a vector: a scan appends hundreds of thousands of entries and a deque never
-// holds the old and the new copy at once while it grows.
-using TTypedFileList = std::deque<TTypedFile>;
 
 }  // namespace Vellumetric

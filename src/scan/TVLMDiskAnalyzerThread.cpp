@@ -44,7 +44,7 @@ void TVLMDiskAnalyzerThread::Execute() {
   Scanning->store(true);
   Sync([this] {
     FolderTree->Clear();
-    TypedFiles->clear();
+    TypedFiles->Clear();
     if (Unreadable) Unreadable->Clear();
     if (FileRecords) FileRecords->Clear();
   });
@@ -170,7 +170,7 @@ void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId folder,
         FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup,
                          entry.LastAccess);
     if (typed && file != NoFile && TypedFiles) {
-      TypedFiles->push_back({file, group, entry.LastAccess});
+      TypedFiles->Add(*FileRecords, {file, group, entry.LastAccess});
     }
   }
   if (!BiggestFiles->Accepts(entry.Size)) return;  // the common case: no record is built at all

@@ -11,7 +11,7 @@
 #include "model/TFileExtData.h"
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
-#include "model/TTypedFile.h"
+#include "model/TTypedFileList.h"
 #include "model/TUnreadableList.h"
 #include "scan/TExtensionIndex.h"
 #include "scan/TScanDisplay.h"

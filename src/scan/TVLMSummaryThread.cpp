@@ -84,10 +84,10 @@ void TVLMSummaryThread::FilePass() {
   DetailTree->SetFileSource(FileRecords, FolderTree);
   std::int32_t tick = 1;
   TNodeId lastFolder = NoNode;
-  while (!TypedFiles->empty()) {
+  while (!TypedFiles->Empty()) {
     if (Terminated()) break;
-    AddFileNode(TypedFiles->front(), lastFolder);
-    TypedFiles->pop_front();
+    AddFileNode(TypedFiles->Front(*FileRecords), lastFolder);
+    TypedFiles->PopFront();
     if (tick > 200) {
       Sync([this] { ProgressBar->ProgressTick(); });
       tick = 1;

@@ -6,6 +6,7 @@
 
 #include "model/TFileRecordStore.h"
 #include "model/TFolderFileIndex.h"
+#include "model/TTypedFileList.h"
 
 namespace Vellumetric {
 namespace {
@@ -81,6 +82,42 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
   EXPECT_TRUE(store.Empty());
   EXPECT_EQ(store.Add(1, "again", 2, 3), 0u);
   EXPECT_EQ(store.Name(0), "again");
+}
+
+// The typed-file list keeps most files as a record id and a fraction of a second; what the
+// record cannot give back must still come back exactly, also after the front has been taken.
+TEST(TTypedFileList, EveryFileReadsBackAsAddedWhileTheFrontIsTaken) {
+  TFileRecordStore store;
+  std::vector<TTypedFile> added;
+  const auto add = [&](std::int32_t group, std::uint64_t access) {
+    added.push_back(
+        {store.Add(0, "f" + std::to_string(added.size()), 1, group, access), group, access});
+  };
+  for (int round = 0; round < 3; ++round) {
+    add(3, 133000000001234567);      // 2022, with a fraction of a second
+    add(40000, 133000000000000000);  // a group id past the record's 16 bits
+    add(7, 42);                      // before 1970: the record holds 1970
+    add(7, 0);                       // no time at all
+    add(7, 999999999999999999);      // after 2106: the record holds the end of 2106
+  }
+  TTypedFileList list;
+  for (const TTypedFile& f : added) list.Add(store, f);
+  for (std::size_t taken = 0; taken < added.size(); ++taken) {
+    if (taken == 4) {  // added after some were taken, and with no record: kept whole
+      list.Add(store, {NoFile, 2, 5});
+      added.push_back({NoFile, 2, 5});
+    }
+    ASSERT_EQ(list.Count(), added.size() - taken);
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+      const TTypedFile f = list.At(store, i);
+      const TTypedFile& want = added[taken + i];
+      ASSERT_EQ(f.File, want.File) << taken << " " << i;
+      EXPECT_EQ(f.GroupID, want.GroupID) << taken << " " << i;
+      EXPECT_EQ(f.LastAccess, want.LastAccess) << taken << " " << i;
+    }
+    list.PopFront();
+  }
+  EXPECT_TRUE(list.Empty());
 }
 
 }  // namespace

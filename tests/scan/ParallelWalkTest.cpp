@@ -36,7 +36,8 @@ std::string Everything(const TScanHarness& scan) {
            std::to_string(d.UnreadableBelow) + (d.Complete ? "C" : "") +
            (d.ParentComplete ? "P" : "") + "\n";
   }
-  for (const TTypedFile& f : scan.Typed) {
+  for (std::size_t i = 0; i < scan.Typed.Count(); ++i) {
+    const TTypedFile f = scan.Typed.At(scan.Records, i);
     const TFileRecord& r = scan.Records.Record(f.File);
     out += "typed " + std::string(scan.Records.Name(f.File)) + "|" +
            scan.Tree.Data(r.Folder).Path.Str() + "|" + std::to_string(r.Size) + "|" +

@@ -141,8 +141,8 @@ TEST(RealTreeScan, FolderScanOfSlashRootGivesChildPathsWithoutDoubledSeparators)
   EXPECT_EQ(scan.Root().Name(), "");
   EXPECT_EQ(scan.Tree.Data(scan.Tree.FirstChild(scan.Tree.FirstChild(NoNode))).Path,
             tmp.Path() + "/sub");
-  ASSERT_EQ(scan.Typed.size(), 1u);
-  EXPECT_EQ(scan.Tree.Data(scan.Records.Record(scan.Typed[0].File).Folder).Path,
+  ASSERT_EQ(scan.Typed.Count(), 1u);
+  EXPECT_EQ(scan.Tree.Data(scan.Records.Record(scan.Typed.At(scan.Records, 0).File).Folder).Path,
             tmp.Path() + "/sub");
 }
 

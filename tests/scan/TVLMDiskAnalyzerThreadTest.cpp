@@ -66,9 +66,11 @@ struct TScanRun {
   }
 
   // A typed file's name and the raw path of its folder, as its file record gives them.
-  std::string TypedName(std::size_t i) const { return std::string(Records.Name(Typed[i].File)); }
+  std::string TypedName(std::size_t i) const {
+    return std::string(Records.Name(Typed.At(Records, i).File));
+  }
   const TPathText& TypedPath(std::size_t i) const {
-    return Tree.Data(Records.Record(Typed[i].File).Folder).Path;
+    return Tree.Data(Records.Record(Typed.At(Records, i).File).Folder).Path;
   }
 
   const TFolderData& Node(const std::string& path) const {
@@ -113,14 +115,14 @@ TEST(TVLMDiskAnalyzerThread, DriveScanBuildsPathsTotalsAndLists) {
   }
 
   // Typed files in the order the depth-first walk met them, each with its folder's raw path.
-  ASSERT_EQ(run.Typed.size(), 3u);
+  ASSERT_EQ(run.Typed.Count(), 3u);
   EXPECT_EQ(run.TypedName(0), "notes.TXT");
   EXPECT_EQ(run.TypedPath(0), "C:\\Windows");
-  EXPECT_EQ(run.Typed[0].GroupID, 5);
-  EXPECT_EQ(run.Typed[0].LastAccess, 42u);
-  EXPECT_EQ(run.Records.Group(run.Typed[0].File), 5);
+  EXPECT_EQ(run.Typed.At(run.Records, 0).GroupID, 5);
+  EXPECT_EQ(run.Typed.At(run.Records, 0).LastAccess, 42u);
+  EXPECT_EQ(run.Records.Group(run.Typed.At(run.Records, 0).File), 5);
   EXPECT_EQ(run.TypedName(1), "a.mp4");
-  EXPECT_EQ(run.Typed[2].GroupID, 0);
+  EXPECT_EQ(run.Typed.At(run.Records, 2).GroupID, 0);
 
   // Every file is offered to the biggest list, typed or not; equal sizes: earlier shown first.
   ASSERT_EQ(run.Biggest.Count(), 5u);
@@ -169,7 +171,7 @@ TEST(TVLMDiskAnalyzerThread, HooksRunOnTheWorkerAroundTheWalk) {
   };
   run.Run({"C:"}, true);
   EXPECT_EQ(seen, (std::vector<std::string>{"before, 0 nodes", "5 files, 0 posted, scanning on"}));
-  EXPECT_EQ(run.Typed.size(), 3u);
+  EXPECT_EQ(run.Typed.Count(), 3u);
   EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SCAN_FINISHED}));
 }
 
@@ -181,7 +183,7 @@ TEST(TVLMDiskAnalyzerThread, FolderRootWithTrailingBackslashKeepsTheDoubledSepar
   EXPECT_EQ(run.Node("D:\\").Name(), "");
   EXPECT_EQ(run.Node("D:\\").Kind, 0);
   EXPECT_EQ(run.Node("D:\\\\Data").FileCount, 1u);
-  ASSERT_EQ(run.Typed.size(), 1u);
+  ASSERT_EQ(run.Typed.Count(), 1u);
   EXPECT_EQ(run.TypedPath(0), "D:\\\\Data");
 }
 
@@ -280,10 +282,10 @@ TEST(TVLMDiskAnalyzerThread, TypedFilesReferToRecordsAndBigFilesKeepTheirOwnCopy
   TScanRun run;
   run.Fs->Add("C:", {File("movie.MP4", 1ULL << 40), File("README", 0), File("arc.tar.gz", 2)});
   run.Run({"C:"}, true);
-  ASSERT_EQ(run.Typed.size(), 2u);
-  EXPECT_EQ(run.Typed[1].File, 2u);
+  ASSERT_EQ(run.Typed.Count(), 2u);
+  EXPECT_EQ(run.Typed.At(run.Records, 1).File, 2u);
   EXPECT_EQ(run.TypedName(1), "arc.tar.gz");
-  EXPECT_EQ(run.Typed[1].GroupID, 8);  // through ".gz"
+  EXPECT_EQ(run.Typed.At(run.Records, 1).GroupID, 8);  // through ".gz"
   run.Records.Clear();
   EXPECT_EQ(run.Biggest[2].Name, "movie.MP4");
   EXPECT_EQ(run.Biggest[0].Name, "README");  // size 0 is still offered

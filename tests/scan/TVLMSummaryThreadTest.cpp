@@ -53,7 +53,7 @@ struct TSummaryRun {
       data.Path = path;
       folder = Folders.AddChild(NoNode, data);
     }
-    Typed.push_back({Records.Add(folder, name, size, group, lastAccess), group, lastAccess});
+    Typed.Add(Records, {Records.Add(folder, name, size, group, lastAccess), group, lastAccess});
   }
   void Run(const std::string& source) {
     Thread->SourcePath = source;
@@ -77,9 +77,9 @@ TEST(TVLMSummaryThread, ClassifyBuildsOneNodePerGroupWithCountsAndTotals) {
   run.AddFile("a.jpg", 0, 10, data);
   run.AddFile("b.doc", 5, 20, data);
   run.AddFile("c.JPG", 0, 30, TPathText("C:"), 133000000001234567);
-  const TFileId first = run.Typed.front().File;
+  const TFileId first = run.Typed.Front(run.Records).File;
   run.Run("D:\\");
-  EXPECT_TRUE(run.Typed.empty());  // taken over by the Detail tree
+  EXPECT_TRUE(run.Typed.Empty());  // taken over by the Detail tree
   EXPECT_EQ(run.TopNames(), (std::vector<std::string>{"3D Image Files (0)", "Document Files (1)",
                                                       "Raster Image Files (2)"}));
   const TNodeId raster = run.Detail.Children(NoNode)[2];
@@ -145,7 +145,7 @@ TEST(TVLMSummaryThread, StopDuringTheFilePassLeavesBareGroupNames) {
   const TNodeId raster = run.Detail.Children(NoNode)[2];
   EXPECT_EQ(run.Detail.Name(raster), "Raster Image Files");
   EXPECT_EQ(run.Detail.Children(raster).size(), 201u);
-  EXPECT_EQ(run.Typed.size(), 799u);  // what was not taken over stays listed
+  EXPECT_EQ(run.Typed.Count(), 799u);  // what was not taken over stays listed
   EXPECT_EQ(run.Bridge.Posted, (std::vector<std::uint32_t>{WM_SUMMARY_FINISHED}));
 }
 

@@ -116,7 +116,7 @@ TEST(ScanFlow, TileDoubleClickScansToTheSortedResultsAndSummary) {
   const QString shown = detail.data(detail.index(0, 3, group), Qt::DisplayRole).toString() + "/" +
                         detail.data(detail.index(0, 0, group), Qt::DisplayRole).toString();
   EXPECT_TRUE(std::filesystem::is_regular_file(PathOf(shown.toStdString()))) << shown.toStdString();
-  EXPECT_TRUE(a.TypedFiles.empty());  // taken over by the Detail page
+  EXPECT_TRUE(a.TypedFiles.Empty());  // taken over by the Detail page
   EXPECT_EQ(a.SummaryTitleBar->Title(), "Summary");
   EXPECT_TRUE(a.SummaryTitleBar->Button1->isVisibleTo(a.SummaryTitleBar));
   EXPECT_EQ(a.StaticText1->text(), QString::fromStdString(root));

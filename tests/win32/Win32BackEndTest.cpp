@@ -83,7 +83,7 @@ TEST(Win32BackEnd, DriveAndFolderRootsKeepThePathsAsWritten) {
   EXPECT_EQ(drive.FirstChildPath(root), mapped.Drive + "\\Data");
   EXPECT_EQ(drive.Tree.Data(root).FileCount, 2u);
   EXPECT_EQ(drive.Tree.Data(root).Size, 1005u);  // directory entries count 0 bytes here
-  ASSERT_EQ(drive.Typed.size(), 2u);
+  ASSERT_EQ(drive.Typed.Count(), 2u);
 
   TScan folder;
   folder.Run(mapped.Drive + "\\", false);

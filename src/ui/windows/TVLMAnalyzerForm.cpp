@@ -128,7 +128,7 @@ void TVLMAnalyzerForm::ShowStartView() {
   }
   Panel1->show();
   Panel2->show();
-  TypedFiles.clear();
+  TypedFiles.Clear();
   update();
 }
 

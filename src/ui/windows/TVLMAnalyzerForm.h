@@ -14,7 +14,7 @@
 #include "model/TFileExtDescData.h"
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
-#include "model/TTypedFile.h"
+#include "model/TTypedFileList.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
 #include "system/TWindowsInfo.h"

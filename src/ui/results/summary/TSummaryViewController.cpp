@@ -168,13 +168,13 @@ void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileReco
   StopWorker();
   DetailModel->Detach();
   DetailNodes.Clear();
-  Controls.ProgressBar->setRange(0, static_cast<int>(files.size()));
+  Controls.ProgressBar->setRange(0, static_cast<int>(files.Count()));
   ResetProgress();
-  Controls.ProgressLabel->setText(QStringLiteral("0 of %1").arg(files.size()));
+  Controls.ProgressLabel->setText(QStringLiteral("0 of %1").arg(files.Count()));
   Loading = false;
   Bridge = std::make_unique<TQtThreadBridge>();
   Worker = std::make_unique<TVLMSummaryThread>(*Bridge, NativePathStyle());
-  Worker->FileTotal = static_cast<std::int32_t>(files.size());
+  Worker->FileTotal = static_cast<std::int32_t>(files.Count());
   Worker->SourcePath = sourcePath;
   Worker->DetailTree = &DetailNodes;
   Worker->TypedFiles = &files;

@@ -17,7 +17,7 @@
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
 #include "model/TSummaryTree.h"
-#include "model/TTypedFile.h"
+#include "model/TTypedFileList.h"
 #include "scan/TSummaryDisplay.h"
 #include "scan/TVLMSummaryThread.h"
 #include "ui/common/TVLMTitleBarForm.h"
