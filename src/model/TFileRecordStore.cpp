@@ -23,21 +23,25 @@ std::uint32_t StoredAccessTime(std::uint64_t fileTime) {
 TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64_t size,
                               std::int32_t groupId, std::uint64_t lastAccess) {
   if (Total >= NoFile || folder == NoNode) return NoFile;
-  // No file system allows a name this long; the cap only keeps the length field honest.
+  // No file system allows a name this long; the cap keeps every name inside one name block.
   name = name.substr(0, std::numeric_limits<std::uint16_t>::max());
   std::uint32_t ref = 0;
   if (!StoreName(name, ref)) return NoFile;
   if (Total % ChunkRecords == 0) {
-    Chunks.push_back(std::make_unique<TFileRecord[]>(ChunkRecords));
+    // Not cleared: only the records added are ever read, and the last chunk's unused tail then
+    // costs no memory.
+    Chunks.push_back(std::make_unique_for_overwrite<TStored[]>(ChunkRecords));
     AccessChunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkRecords));
   }
   const auto id = static_cast<TFileId>(Total++);
   AccessChunks.back()[id % ChunkRecords] = StoredAccessTime(lastAccess);
-  TFileRecord& r = Chunks.back()[id % ChunkRecords];
-  r.Size = size;
+  TStored& r = Chunks.back()[id % ChunkRecords];
+  const std::uint64_t kept = std::min(size, SizeLimit);
+  if (kept == SizeLimit) HugeSizes[id] = size;
+  r.SizeLow = static_cast<std::uint32_t>(kept);
+  r.SizeHigh = static_cast<std::uint16_t>(kept >> 32);
   r.Folder = folder;
   r.NameRef = ref;
-  r.NameLength = static_cast<std::uint16_t>(name.size());
   r.Group = groupId >= 0 && groupId <= std::numeric_limits<std::int16_t>::max()
                 ? static_cast<std::int16_t>(groupId)
                 : static_cast<std::int16_t>(NoGroup);
@@ -53,23 +57,32 @@ std::uint64_t TFileRecordStore::FileTime(TFileId id, std::uint32_t belowSecond) 
 }
 
 // Names are packed end to end; a name never straddles two blocks, so a reference is a block
-// index and an offset.
+// index and an offset. A full block is left even for an empty name, so that an offset always
+// fits its bits.
 bool TFileRecordStore::StoreName(std::string_view name, std::uint32_t& ref) {
-  if (NameUsed + name.size() > NameBlockSize) {
+  if (NameUsed + name.size() > NameBlockSize || NameUsed == NameBlockSize) {
     if (NameBlocks.size() >= MaxNameBlocks) return false;
+    if (!NameBlocks.empty()) BlockEnds.push_back(static_cast<std::uint32_t>(NameUsed));
     NameBlocks.push_back(std::make_unique_for_overwrite<char[]>(NameBlockSize));
     NameUsed = 0;
   }
-  std::memcpy(NameBlocks.back().get() + NameUsed, name.data(), name.size());
+  if (!name.empty()) std::memcpy(NameBlocks.back().get() + NameUsed, name.data(), name.size());
   ref = static_cast<std::uint32_t>(((NameBlocks.size() - 1) << NameBlockBits) | NameUsed);
   NameUsed += name.size();
   return true;
 }
 
 std::string_view TFileRecordStore::Name(TFileId id) const {
-  const TFileRecord& r = Record(id);
-  const char* block = NameBlocks[r.NameRef >> NameBlockBits].get();
-  return {block + (r.NameRef & (NameBlockSize - 1)), r.NameLength};
+  constexpr std::uint32_t kOffsetMask = NameBlockSize - 1;
+  const std::uint32_t ref = Stored(id).NameRef;
+  const std::size_t block = ref >> NameBlockBits;
+  std::size_t end = block < BlockEnds.size() ? BlockEnds[block] : NameUsed;
+  if (id + std::size_t{1} < Total) {
+    const std::uint32_t next = Stored(id + 1).NameRef;
+    if ((next >> NameBlockBits) == block) end = next & kOffsetMask;
+  }
+  const std::size_t start = ref & kOffsetMask;
+  return {NameBlocks[block].get() + start, end - start};
 }
 
 void TFileRecordStore::Clear() {
@@ -79,13 +92,16 @@ void TFileRecordStore::Clear() {
   AccessChunks.shrink_to_fit();
   NameBlocks.clear();
   NameBlocks.shrink_to_fit();
+  std::vector<std::uint32_t>().swap(BlockEnds);
+  HugeSizes.clear();
   NameUsed = NameBlockSize;
   Total = 0;
 }
 
 std::size_t TFileRecordStore::MemoryBytes() const noexcept {
-  return Chunks.size() * ChunkRecords * (sizeof(TFileRecord) + sizeof(std::uint32_t)) +
-         NameBlocks.size() * NameBlockSize +
+  return Chunks.size() * ChunkRecords * (sizeof(TStored) + sizeof(std::uint32_t)) +
+         NameBlocks.size() * NameBlockSize + BlockEnds.capacity() * sizeof(std::uint32_t) +
+         HugeSizes.size() * (sizeof(TFileId) + sizeof(std::uint64_t) + 2 * sizeof(void*)) +
          (Chunks.capacity() + AccessChunks.capacity() + NameBlocks.capacity()) * sizeof(void*);
 }
 

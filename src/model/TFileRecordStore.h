@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "model/TNodeTree.h"
@@ -14,19 +15,12 @@ namespace Vellumetric {
 using TFileId = std::uint32_t;
 inline constexpr TFileId NoFile = std::numeric_limits<TFileId>::max();
 
-// One scanned file, 20 bytes: its name lives in the store's name arena. Packed to four-byte
-// alignment, which the size reads without cost on the machines we build for, so that a scan of
-// millions of files does not pay four bytes of padding for each.
-#pragma pack(push, 4)
+// One scanned file as the store gives it back; its name is read with TFileRecordStore::Name.
 struct TFileRecord {
   std::uint64_t Size = 0;
   TNodeId Folder = NoNode;
-  std::uint32_t NameRef = 0;  // block index and offset in the name arena
-  std::uint16_t NameLength = 0;
   std::int16_t Group = -1;
 };
-#pragma pack(pop)
-static_assert(sizeof(TFileRecord) == 20);
 
 // Every file of a scan as a compact record, so a picture of the scan can show files and not only
 // folders. Records and names are carved from large blocks (no heap object per file). A reader
@@ -51,11 +45,13 @@ class TFileRecordStore {
 
   [[nodiscard]] std::size_t Count() const noexcept { return Total; }
   [[nodiscard]] bool Empty() const noexcept { return Total == 0; }
-  [[nodiscard]] const TFileRecord& Record(TFileId id) const {
-    return Chunks[id / ChunkRecords][id % ChunkRecords];
+  [[nodiscard]] TFileRecord Record(TFileId id) const {
+    const TStored& r = Stored(id);
+    const std::uint64_t size = (std::uint64_t{r.SizeHigh} << 32) | r.SizeLow;
+    return {size < SizeLimit ? size : HugeSizes.at(id), r.Folder, r.Group};
   }
   [[nodiscard]] std::string_view Name(TFileId id) const;
-  [[nodiscard]] std::int32_t Group(TFileId id) const { return Record(id).Group; }
+  [[nodiscard]] std::int32_t Group(TFileId id) const { return Stored(id).Group; }
   // The last access in seconds since 1970 (UTC), or NoAccessTime when the system gave none.
   // Times before 1970 read as 1970 and times after 2106 as the end of 2106.
   [[nodiscard]] std::int64_t LastAccess(TFileId id) const {
@@ -76,13 +72,32 @@ class TFileRecordStore {
   static constexpr std::size_t NameBlockSize = std::size_t{1} << NameBlockBits;
   static constexpr std::size_t MaxNameBlocks = std::size_t{1} << (32 - NameBlockBits);
 
+  // A file as kept: 16 bytes. The size has 48 bits; a file of 256 TiB or more (a sparse one,
+  // in practice) has its size in HugeSizes. The name starts at NameRef (a block index and an
+  // offset) and ends where the next file's name starts, or where its block's names end: names
+  // are stored in the order of the files.
+  struct TStored {
+    std::uint32_t SizeLow;
+    std::uint16_t SizeHigh;
+    std::int16_t Group;
+    TNodeId Folder;
+    std::uint32_t NameRef;
+  };
+  static_assert(sizeof(TStored) == 16);
+  static constexpr std::uint64_t SizeLimit = (std::uint64_t{1} << 48) - 1;
+
+  [[nodiscard]] const TStored& Stored(TFileId id) const {
+    return Chunks[id / ChunkRecords][id % ChunkRecords];
+  }
   bool StoreName(std::string_view name, std::uint32_t& ref);
 
-  std::vector<std::unique_ptr<TFileRecord[]>> Chunks;
+  std::vector<std::unique_ptr<TStored[]>> Chunks;
+  std::unordered_map<TFileId, std::uint64_t> HugeSizes;
   // Last access per file, beside the records rather than in them: the record has no spare room,
   // and only queries read it. Seconds since 1970 plus one, so that 0 can stand for "none".
   std::vector<std::unique_ptr<std::uint32_t[]>> AccessChunks;
   std::vector<std::unique_ptr<char[]>> NameBlocks;
+  std::vector<std::uint32_t> BlockEnds;  // where the names of each block but the last end
   std::size_t NameUsed = NameBlockSize;  // in the last block; full when there is none
   std::size_t Total = 0;
 };

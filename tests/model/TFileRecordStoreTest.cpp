@@ -46,8 +46,8 @@ TEST(TFileRecordStore, ManyFilesKeepNamesSizesAndPerFolderOrder) {
   const TFolderFileIndex part(store, 2);  // the files of folder 2 are left out, not misfiled
   EXPECT_EQ(part.FilesOf(1).size(), byFolder[1].size());
   EXPECT_TRUE(part.FilesOf(2).empty());
-  // Compact: a record and its access time, 24 bytes a file, besides the names.
-  EXPECT_LT(store.MemoryBytes(), kFiles * 25 + 5 * (std::size_t{1} << 20));
+  // Compact: a record and its access time, 20 bytes a file, besides the names.
+  EXPECT_LT(store.MemoryBytes(), kFiles * 21 + 5 * (std::size_t{1} << 20));
 }
 
 TEST(TFileRecordStore, OddInputIsStoredSafely) {
@@ -77,6 +77,25 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
     EXPECT_EQ(store.LastAccess(id), unix) << fileTime;
   }
   EXPECT_EQ(store.LastAccess(a), TFileRecordStore::NoAccessTime);
+
+  // Sizes around the 48 bits a record holds itself.
+  constexpr std::uint64_t kBits48 = std::uint64_t{1} << 48;
+  for (const std::uint64_t size : {kBits48 - 2, kBits48 - 1, kBits48, ~std::uint64_t{0}}) {
+    EXPECT_EQ(store.Record(store.Add(7, "big", size, 0)).Size, size);
+  }
+
+  // A name block filled to its last byte, then an empty name and one more: each name ends where
+  // the next starts, or where its block ends.
+  store.Clear();
+  std::vector<std::string> names(16, std::string(65535, 'n'));
+  names.push_back(std::string((std::size_t{1} << 20) - 16 * 65535, 'e'));
+  for (const char* more : {"", "after", ""}) {
+    names.emplace_back(more);
+    for (std::size_t i = store.Count(); i < names.size(); ++i) store.Add(1, names[i], 1, 0);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      ASSERT_EQ(store.Name(static_cast<TFileId>(i)), names[i]) << i;
+    }
+  }
 
   store.Clear();
   EXPECT_TRUE(store.Empty());
