@@ -2,19 +2,32 @@
 
 namespace Vellumetric {
 
-TFolderFileIndex::TFolderFileIndex(const TFileRecordStore& files, std::size_t folderCount)
-    : Start(folderCount + 1, 0) {
+TFolderFileIndex::TFolderFileIndex(const TFileRecordStore& files, std::size_t folderCount,
+                                   std::uint64_t minSize)
+    : End(folderCount, 0) {
+  if (folderCount == 0) return;
+  const auto kept = [&](const TFileRecord& r) {
+    return r.Folder < folderCount && r.Size >= minSize;
+  };
+  // Counted one folder ahead, so that after the sum each entry is where its folder starts; each
+  // then moves along as its files are placed and ends where its folder ends, with no second
+  // array of positions.
+  std::uint32_t last = 0;  // files of the last folder
   for (TFileId f = 0; f < files.Count(); ++f) {
-    const TNodeId folder = files.Record(f).Folder;
-    if (folder < folderCount) ++Start[folder + 1];
+    const TFileRecord r = files.Record(f);
+    if (!kept(r)) continue;
+    if (r.Folder + std::size_t{1} < folderCount) {
+      ++End[r.Folder + 1];
+    } else {
+      ++last;
+    }
   }
-  for (std::size_t i = 1; i < Start.size(); ++i) Start[i] += Start[i - 1];
-  Order.resize(Start.back());
+  for (std::size_t i = 1; i < End.size(); ++i) End[i] += End[i - 1];
+  Order.resize(End.back() + std::size_t{last});
   // Ascending ids into each folder's slots keep the order the files were added in.
-  std::vector<std::uint32_t> next(Start.begin(), Start.end() - 1);
   for (TFileId f = 0; f < files.Count(); ++f) {
-    const TNodeId folder = files.Record(f).Folder;
-    if (folder < folderCount) Order[next[folder]++] = f;
+    const TFileRecord r = files.Record(f);
+    if (kept(r)) Order[End[r.Folder]++] = f;
   }
 }
 

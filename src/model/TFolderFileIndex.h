@@ -15,16 +15,18 @@ namespace Vellumetric {
 // every scan eight bytes per file and folder for the one reader (the map) that walks them.
 class TFolderFileIndex {
  public:
-  // Covers folders 0 .. folderCount - 1; a record of a folder outside that range is left out.
-  TFolderFileIndex(const TFileRecordStore& files, std::size_t folderCount);
+  // Covers folders 0 .. folderCount - 1 and files of at least `minSize` bytes; any other record
+  // is left out.
+  TFolderFileIndex(const TFileRecordStore& files, std::size_t folderCount,
+                   std::uint64_t minSize = 0);
 
   [[nodiscard]] std::span<const TFileId> FilesOf(TNodeId folder) const noexcept {
-    if (folder + std::size_t{1} >= Start.size()) return {};
-    return {Order.data() + Start[folder], Order.data() + Start[folder + 1]};
+    if (folder >= End.size()) return {};
+    return {Order.data() + (folder == 0 ? 0 : End[folder - 1]), Order.data() + End[folder]};
   }
 
  private:
-  std::vector<std::uint32_t> Start;  // per folder, then one past the last
+  std::vector<std::uint32_t> End;  // per folder: one past its last file in Order
   std::vector<TFileId> Order;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Vellumetric {
 namespace {
@@ -40,7 +41,7 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   SumBytes();
   if (root < tree.Count() && root <= TTreemapTile::MaxId && Bytes[root] > 0 && bounds.Width() > 0 &&
       bounds.Height() > 0) {
-    const TFolderFileIndex folderFiles(files, tree.Count());
+    const TFolderFileIndex folderFiles(files, tree.Count(), SmallestTileFile(bounds, root));
     FolderFiles = &folderFiles;
     LayOut(root, bounds);
     FolderFiles = nullptr;
@@ -51,6 +52,19 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   std::vector<std::uint64_t>().swap(Bytes);
   std::vector<TItem>().swap(Items);
   std::vector<TTreemapRect>().swap(ItemRects);
+}
+
+// Every rectangle gets its share of the whole map's area: a folder's area over its bytes is the
+// map's area over the root's bytes at every depth (up to rounding, as there are no margins). A
+// file smaller than the size returned here would get less than half of the least area a tile
+// may have wherever it lies, so it can only join its folder's block: the index leaves it out and
+// GatherItems counts it by difference, which keeps the index to the files that may be shown.
+std::uint64_t TTreemapLayout::SmallestTileFile(const TTreemapRect& bounds, TNodeId root) const {
+  const double bytesPerArea = static_cast<double>(Bytes[root]) / bounds.Area();
+  const double size = Options.MinArea / 2 * bytesPerArea;
+  if (!(size > 1)) return 0;  // NaN too: then every file is indexed
+  if (size >= 1.8e19) return std::numeric_limits<std::uint64_t>::max();
+  return static_cast<std::uint64_t>(size);
 }
 
 void TTreemapLayout::LayOut(TNodeId root, const TTreemapRect& bounds) {
@@ -159,13 +173,18 @@ void TTreemapLayout::SplitFolder(const TPending& folder, std::vector<TPending>& 
 // merged into one block, which takes its place by size among the rest.
 void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
   Items.clear();
+  // What is left once the subfolders and the indexed files are taken: the files too small to be
+  // indexed, all of them bound for the block.
+  std::uint64_t unindexed = Bytes[folder];
   for (TNodeId c = Tree->FirstChild(folder); c != NoNode; c = Tree->NextSibling(c)) {
+    unindexed -= Bytes[c];
     if (Bytes[c] > 0) {
       Items.push_back({static_cast<double>(Bytes[c]), c, TTreemapTileKind::Folder, false});
     }
   }
   for (const TFileId f : FolderFiles->FilesOf(folder)) {
-    const TFileRecord& r = Files->Record(f);
+    const TFileRecord r = Files->Record(f);
+    unindexed -= r.Size;
     if (r.Size > 0) {
       Items.push_back({static_cast<double>(r.Size), f, TTreemapTileKind::File, false});
     }
@@ -180,12 +199,12 @@ void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
     if (a.Kind != b.Kind) return a.Kind == TTreemapTileKind::Folder;
     return a.Id < b.Id;
   });
-  if (small == Items.end()) return;
+  if (small == Items.end() && unindexed == 0) return;
   if (small == Items.begin()) {  // nothing big enough: the folder is one block
     Items.clear();
     return;
   }
-  double rest = 0;
+  auto rest = static_cast<double>(unindexed);
   for (auto it = small; it != Items.end(); ++it) rest += it->Weight;
   Items.erase(small, Items.end());
   const TItem block{rest, folder, TTreemapTileKind::Folder, true};

@@ -114,6 +114,7 @@ class TTreemapLayout {
   [[nodiscard]] std::uint64_t BytesBelow(TNodeId folder) const;
 
   void SumBytes();
+  [[nodiscard]] std::uint64_t SmallestTileFile(const TTreemapRect& bounds, TNodeId root) const;
   void LayOut(TNodeId root, const TTreemapRect& bounds);
   void GatherItems(TNodeId folder, double scale);
   void SplitFolder(const TPending& folder, std::vector<TPending>& stack);
