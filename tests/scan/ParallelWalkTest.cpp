@@ -17,6 +17,7 @@
 #include "TScanHarness.h"
 #include "TTempDir.h"
 #include "TTreeBuilder.h"
+#include "ThreadCount.h"
 #include "model/VLMMessages.h"
 
 namespace Vellumetric {
@@ -127,7 +128,7 @@ TEST(ParallelWalk, TwoHundredCancelsLeaveNoThreadOrDescriptor) {
                         std::chrono::steady_clock::now() - began)
                         .count();
   const std::size_t fdsBefore = CountEntries("/proc/self/fd");
-  const std::size_t threadsBefore = CountEntries("/proc/self/task");
+  const int threadsBefore = SettledThreadCount();
   std::mt19937 rng(7);
   int cancelled = 0;
   auto slowest = std::chrono::steady_clock::duration::zero();
@@ -157,7 +158,10 @@ TEST(ParallelWalk, TwoHundredCancelsLeaveNoThreadOrDescriptor) {
     for (TNodeId id = 0; id < scan.Tree.Count(); ++id) EXPECT_TRUE(scan.Tree.Data(id).Complete);
     EXPECT_FALSE(scan.Scanning.load());
     ASSERT_EQ(CountEntries("/proc/self/fd"), fdsBefore) << "cancel " << i;
-    ASSERT_EQ(CountEntries("/proc/self/task"), threadsBefore) << "cancel " << i;
+    // Read at once while it matches, so that 200 rounds do not wait for it to settle.
+    if (ThreadCount() != threadsBefore) {
+      ASSERT_EQ(SettledThreadCount(), threadsBefore) << "cancel " << i;
+    }
   }
   EXPECT_GT(cancelled, 0);
   // Reported, not asserted: a loaded machine may stretch any time.
