@@ -7,15 +7,18 @@ namespace Vellumetric {
 
 namespace {
 
+constexpr std::uint64_t kTicksPerSecond = 10000000;       // of a raw file time
+constexpr std::uint64_t kUnixEpochSeconds = 11644473600;  // 1970 in seconds since 1601
+
 // A file time (100 ns units since 1601) as kept beside the records: seconds since 1970 plus one,
 // clamped to what 32 bits hold; 0 when there is no time.
 std::uint32_t StoredAccessTime(std::uint64_t fileTime) {
-  constexpr std::uint64_t kUnixEpoch = 116444736000000000ULL;
+  constexpr std::uint64_t kUnixEpoch = kUnixEpochSeconds * kTicksPerSecond;
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
   if (fileTime == 0) return 0;
   if (fileTime <= kUnixEpoch) return 1;
   return static_cast<std::uint32_t>(
-      std::min<std::uint64_t>((fileTime - kUnixEpoch) / 10000000ULL + 1, kMax));
+      std::min<std::uint64_t>((fileTime - kUnixEpoch) / kTicksPerSecond + 1, kMax));
 }
 
 }  // namespace
@@ -48,9 +51,15 @@ TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64
   return id;
 }
 
+std::uint32_t TFileRecordStore::BelowSecond(std::uint64_t fileTime) noexcept {
+  return static_cast<std::uint32_t>(fileTime % kTicksPerSecond);
+}
+
+bool TFileRecordStore::GivesBackTime(TFileId id, std::uint64_t fileTime) const {
+  return FileTime(id, BelowSecond(fileTime)) == fileTime;
+}
+
 std::uint64_t TFileRecordStore::FileTime(TFileId id, std::uint32_t belowSecond) const {
-  constexpr std::uint64_t kTicksPerSecond = 10000000;
-  constexpr std::uint64_t kUnixEpochSeconds = 11644473600;  // 1970 in seconds since 1601
   const std::int64_t seconds = LastAccess(id);
   if (seconds == NoAccessTime) return belowSecond;
   return (static_cast<std::uint64_t>(seconds) + kUnixEpochSeconds) * kTicksPerSecond + belowSecond;

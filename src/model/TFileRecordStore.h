@@ -62,6 +62,11 @@ class TFileRecordStore {
   // The raw file time (100 ns units since 1601; 0 for none) made of the record's second and
   // `belowSecond`, the part of the time below a second that the record drops.
   [[nodiscard]] std::uint64_t FileTime(TFileId id, std::uint32_t belowSecond) const;
+  // The part of a raw file time below a second, which a record drops.
+  [[nodiscard]] static std::uint32_t BelowSecond(std::uint64_t fileTime) noexcept;
+  // True when the record's second and BelowSecond(fileTime) make `fileTime` again: not for a
+  // time the record clamped (before 1970, after 2106).
+  [[nodiscard]] bool GivesBackTime(TFileId id, std::uint64_t fileTime) const;
 
   // Bytes held by records and names, reserved blocks included.
   [[nodiscard]] std::size_t MemoryBytes() const noexcept;

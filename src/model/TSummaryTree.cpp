@@ -5,7 +5,6 @@
 namespace Vellumetric {
 namespace {
 
-constexpr std::uint64_t TicksPerSecond = 10000000;  // of a raw file time
 constexpr std::int32_t FileImage = 1;
 
 // A page holds one node per file of the scan: growing a node grows every large page.
@@ -25,10 +24,10 @@ TNodeId TSummaryTree::AddNode(TNodeId parent, std::string name, TPathText locati
 
 TNodeId TSummaryTree::AddFile(TNodeId parent, TFileId file, std::uint64_t size,
                               std::int32_t imageIndex, std::uint64_t lastAccess) {
-  const auto belowSecond = static_cast<std::uint32_t>(lastAccess % TicksPerSecond);
   if (file < TSummaryNodeData::NoText && Records && Folders && imageIndex == FileImage &&
-      Records->Record(file).Size == size && RecordTime(file, belowSecond) == lastAccess) {
-    return AddChild(parent, {TSummaryNodeData::FileBit | file, belowSecond});
+      Records->Record(file).Size == size && Records->GivesBackTime(file, lastAccess)) {
+    return AddChild(parent,
+                    {TSummaryNodeData::FileBit | file, TFileRecordStore::BelowSecond(lastAccess)});
   }
   const TNodeId folder = Records ? Records->Record(file).Folder : NoNode;
   TPathText location;
@@ -80,14 +79,11 @@ std::uint64_t TSummaryTree::SizeOf(const TSummaryNodeData& data) const {
   return data.Text == TSummaryNodeData::NoText ? 0 : Entries[data.Text].Size;
 }
 
-// AddFile checked that this gives the node's time back.
-std::uint64_t TSummaryTree::RecordTime(TFileId file, std::uint32_t belowSecond) const {
-  return Records->FileTime(file, belowSecond);
-}
-
 std::uint64_t TSummaryTree::LastAccess(TNodeId node) const {
   const TSummaryNodeData& data = Data(node);
-  if (IsFile(data.Text)) return RecordTime(data.Text & ~TSummaryNodeData::FileBit, data.Extra);
+  // AddFile checked that the record gives the node's time back.
+  if (IsFile(data.Text))
+    return Records->FileTime(data.Text & ~TSummaryNodeData::FileBit, data.Extra);
   return data.Text == TSummaryNodeData::NoText ? 0 : Entries[data.Text].LastAccess;
 }
 

@@ -70,7 +70,6 @@ class TSummaryTree : public TNodeTree<TSummaryNodeData> {
     return (text & TSummaryNodeData::FileBit) != 0;
   }
   [[nodiscard]] std::uint64_t SizeOf(const TSummaryNodeData& data) const;
-  [[nodiscard]] std::uint64_t RecordTime(TFileId file, std::uint32_t belowSecond) const;
   TOwnEntry& Own(TNodeId node);
 
   std::deque<TOwnEntry> Entries;

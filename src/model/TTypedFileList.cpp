@@ -1,17 +1,10 @@
 #include "model/TTypedFileList.h"
 
 namespace Vellumetric {
-namespace {
-
-constexpr std::uint64_t TicksPerSecond = 10000000;  // of a raw file time
-
-}  // namespace
-
 void TTypedFileList::Add(const TFileRecordStore& records, const TTypedFile& file) {
-  const auto belowSecond = static_cast<std::uint32_t>(file.LastAccess % TicksPerSecond);
   if (file.File < records.Count() && records.Group(file.File) == file.GroupID &&
-      records.FileTime(file.File, belowSecond) == file.LastAccess) {
-    Entries.push_back({file.File, belowSecond});
+      records.GivesBackTime(file.File, file.LastAccess)) {
+    Entries.push_back({file.File, TFileRecordStore::BelowSecond(file.LastAccess)});
     return;
   }
   Aside.emplace(Taken + Entries.size(), file);

@@ -63,7 +63,8 @@ std::uint64_t TTreemapLayout::SmallestTileFile(const TTreemapRect& bounds, TNode
   const double bytesPerArea = static_cast<double>(Bytes[root]) / bounds.Area();
   const double size = Options.MinArea / 2 * bytesPerArea;
   if (!(size > 1)) return 0;  // NaN too: then every file is indexed
-  if (size >= 1.8e19) return std::numeric_limits<std::uint64_t>::max();
+  constexpr auto kMax = std::numeric_limits<std::uint64_t>::max();
+  if (size >= static_cast<double>(kMax)) return kMax;
   return static_cast<std::uint64_t>(size);
 }
 
