@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -14,8 +15,11 @@ inline constexpr TNodeId NoNode = std::numeric_limits<TNodeId>::max();
 
 // A tree of records with parent links and ordered children: what the views present and the
 // workers fill. Nodes are addressed by id; ids stay valid until Clear(). Children are linked
-// rather than held in per-node vectors, which keeps a node at a few words over its record; a
+// rather than held in per-node vectors, which keeps a node at three words over its record; a
 // deque keeps growth free of copies and of the old-plus-new peak of a vector.
+// A node keeps its last child, not its first: the children form a ring, the last one linking
+// back to the first with EndBit set, so appending stays O(1) without a fourth link per node
+// (a summary page holds one node per typed file). Ids therefore stay below EndBit.
 template <class T>
 class TNodeTree {
  public:
@@ -24,36 +28,39 @@ class TNodeTree {
 
   void Clear() {
     std::deque<TNode>().swap(Nodes);
-    FirstTop = LastTop = NoNode;
+    LastTop = NoNode;
   }
 
   // Appends a node after the existing children of `parent` (a top-level node when NoNode).
   TNodeId AddChild(TNodeId parent, T data) {
+    if (Nodes.size() >= EndBit) throw std::length_error("TNodeTree: too many nodes");
     const auto id = static_cast<TNodeId>(Nodes.size());
-    Nodes.push_back(TNode{std::move(data), parent, NoNode, NoNode, NoNode});
-    TNodeId& first = parent == NoNode ? FirstTop : Nodes[parent].FirstChild;
-    TNodeId& last = parent == NoNode ? LastTop : Nodes[parent].LastChild;
-    if (last == NoNode) {
-      first = id;
-    } else {
-      Nodes[last].NextSibling = id;
-    }
-    last = id;
+    const TNodeId last = LastOf(parent);
+    // The new node closes the ring: it links to the first child, or to itself when it is the
+    // first.
+    const TNodeId next = last == NoNode ? (id | EndBit) : Nodes[last].Next;
+    Nodes.push_back(TNode{std::move(data), parent, NoNode, next});
+    if (last != NoNode) Nodes[last].Next = id;
+    LastOf(parent) = id;
     return id;
   }
 
   [[nodiscard]] T& Data(TNodeId id) { return Nodes[id].Data; }
   [[nodiscard]] const T& Data(TNodeId id) const { return Nodes[id].Data; }
   [[nodiscard]] TNodeId Parent(TNodeId id) const { return Nodes[id].Parent; }
-  [[nodiscard]] TNodeId NextSibling(TNodeId id) const { return Nodes[id].NextSibling; }
+  [[nodiscard]] TNodeId NextSibling(TNodeId id) const {
+    const TNodeId next = Nodes[id].Next;
+    return (next & EndBit) != 0 ? NoNode : next;
+  }
   // NoNode gives the first top-level node.
   [[nodiscard]] TNodeId FirstChild(TNodeId id) const {
-    return id == NoNode ? FirstTop : Nodes[id].FirstChild;
+    const TNodeId last = id == NoNode ? LastTop : Nodes[id].LastChild;
+    return last == NoNode ? NoNode : Nodes[last].Next & ~EndBit;
   }
 
   [[nodiscard]] std::vector<TNodeId> Children(TNodeId id) const {
     std::vector<TNodeId> result;
-    for (TNodeId c = FirstChild(id); c != NoNode; c = Nodes[c].NextSibling) result.push_back(c);
+    for (TNodeId c = FirstChild(id); c != NoNode; c = NextSibling(c)) result.push_back(c);
     return result;
   }
 
@@ -66,7 +73,7 @@ class TNodeTree {
     std::vector<std::pair<decltype(key(std::declval<const T&>())), TNodeId>> keyed;
     const auto level = [&](TNodeId parent) {
       keyed.clear();
-      for (TNodeId c = FirstChild(parent); c != NoNode; c = Nodes[c].NextSibling) {
+      for (TNodeId c = FirstChild(parent); c != NoNode; c = NextSibling(c)) {
         keyed.emplace_back(key(Nodes[c].Data), c);
       }
       if (keyed.size() < 2) return;
@@ -81,8 +88,7 @@ class TNodeTree {
     };
     level(NoNode);
     for (TNodeId id = 0; id < Nodes.size(); ++id) {
-      const TNodeId first = Nodes[id].FirstChild;
-      if (first != NoNode && Nodes[first].NextSibling != NoNode) level(id);
+      if (HasTwoChildren(id)) level(id);
     }
   }
 
@@ -92,49 +98,52 @@ class TNodeTree {
     SortLevel(NoNode, less, kids);
     for (TNodeId id = 0; id < Nodes.size(); ++id) {
       // Most nodes are leaves or only children: nothing to order.
-      const TNodeId first = Nodes[id].FirstChild;
-      if (first != NoNode && Nodes[first].NextSibling != NoNode) SortLevel(id, less, kids);
+      if (HasTwoChildren(id)) SortLevel(id, less, kids);
     }
   }
 
  private:
+  // Marks the link from a last child back to the first.
+  static constexpr TNodeId EndBit = 0x80000000u;
+
   struct TNode {
     T Data;
     TNodeId Parent;
-    TNodeId FirstChild;
     TNodeId LastChild;
-    TNodeId NextSibling;
+    TNodeId Next;  // the next sibling, or the first one with EndBit set
   };
+
+  TNodeId& LastOf(TNodeId parent) { return parent == NoNode ? LastTop : Nodes[parent].LastChild; }
+
+  [[nodiscard]] bool HasTwoChildren(TNodeId id) const {
+    const TNodeId last = Nodes[id].LastChild;
+    return last != NoNode && (Nodes[last].Next & ~EndBit) != last;
+  }
+
+  // Links `count` children in the order `at(0)`, `at(1)`, ... under `parent`.
+  template <class At>
+  void LinkInOrder(TNodeId parent, std::size_t count, At at) {
+    for (std::size_t i = 0; i + 1 < count; ++i) Nodes[at(i)].Next = at(i + 1);
+    Nodes[at(count - 1)].Next = at(0) | EndBit;
+    LastOf(parent) = at(count - 1);
+  }
 
   template <class Less>
   void SortLevel(TNodeId parent, Less& less, std::vector<TNodeId>& kids) {
     kids.clear();
-    for (TNodeId c = FirstChild(parent); c != NoNode; c = Nodes[c].NextSibling) kids.push_back(c);
+    for (TNodeId c = FirstChild(parent); c != NoNode; c = NextSibling(c)) kids.push_back(c);
     if (kids.size() < 2) return;
     std::stable_sort(kids.begin(), kids.end(),
                      [&](TNodeId a, TNodeId b) { return less(Nodes[a].Data, Nodes[b].Data); });
-    TNodeId& first = parent == NoNode ? FirstTop : Nodes[parent].FirstChild;
-    TNodeId& last = parent == NoNode ? LastTop : Nodes[parent].LastChild;
-    first = kids.front();
-    last = kids.back();
-    for (std::size_t i = 0; i + 1 < kids.size(); ++i) Nodes[kids[i]].NextSibling = kids[i + 1];
-    Nodes[kids.back()].NextSibling = NoNode;
+    LinkInOrder(parent, kids.size(), [&](std::size_t i) { return kids[i]; });
   }
 
   template <class Keyed>
   void Relink(TNodeId parent, const Keyed& keyed) {
-    TNodeId& first = parent == NoNode ? FirstTop : Nodes[parent].FirstChild;
-    TNodeId& last = parent == NoNode ? LastTop : Nodes[parent].LastChild;
-    first = keyed.front().second;
-    last = keyed.back().second;
-    for (std::size_t i = 0; i + 1 < keyed.size(); ++i) {
-      Nodes[keyed[i].second].NextSibling = keyed[i + 1].second;
-    }
-    Nodes[keyed.back().second].NextSibling = NoNode;
+    LinkInOrder(parent, keyed.size(), [&](std::size_t i) { return keyed[i].second; });
   }
 
   std::deque<TNode> Nodes;
-  TNodeId FirstTop = NoNode;
   TNodeId LastTop = NoNode;
 };
 

@@ -59,7 +59,7 @@ TEST(TNodeTree, SortAllOrdersEveryLevelAndKeepsTiesStable) {
   EXPECT_EQ(Names(tree, big), (std::vector<std::string>{"y", "x"}));
   // Appending after a sort still goes to the end.
   Add(tree, root, "late", 100);
-  EXPECT_EQ(Names(tree, root).back(), "late");
+  EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"big", "tie1", "tie2", "small", "late"}));
 }
 
 TEST(TNodeTree, SortByKeyBothWaysKeepsTiesStable) {
@@ -74,7 +74,7 @@ TEST(TNodeTree, SortByKeyBothWaysKeepsTiesStable) {
   EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"small", "tie1", "tie2", "big"}));
   EXPECT_EQ(Names(tree, big), (std::vector<std::string>{"x", "y"}));
   Add(tree, root, "late", 0);
-  EXPECT_EQ(Names(tree, root).back(), "late");
+  EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"small", "tie1", "tie2", "big", "late"}));
 }
 
 }  // namespace
