@@ -109,7 +109,7 @@ class TChangesTab final : public QObject {
   // and read on the history's thread only.
   std::shared_ptr<std::atomic<std::int64_t>> NewerId;
   std::vector<TScanSnapshot> Earlier;  // newest first, without folders
-  std::vector<TNodeId> Nodes;          // the newer scan's folder i is tree node Nodes[i]
+  // The newer scan's folder of each tree node (NoNode: none).
   std::vector<std::uint32_t> FolderOfNode;
   std::shared_ptr<const TComparison> Shown;
   bool Comparing = false;
