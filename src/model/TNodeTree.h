@@ -64,27 +64,42 @@ class TNodeTree {
     return result;
   }
 
-  // Reorders every level with a stable sort, so equal records keep the order they had.
-  // Reorders every level by a numeric key of the records, largest first when `descending`, with
-  // a stable sort; the keys are read once per node, which keeps a sort of a few hundred thousand
-  // records well inside a frame of the interface.
+  // Reorders every level by a numeric key of the records, largest first when `descending`;
+  // equal keys keep the order they had. The keys are read once per node, which keeps a sort of a
+  // few hundred thousand records well inside a frame of the interface.
   template <class Key>
   void SortAllByKey(Key key, bool descending) {
-    std::vector<std::pair<decltype(key(std::declval<const T&>())), TNodeId>> keyed;
+    // The position is the last key, so an in-place sort gives the stable order without the
+    // merge buffer of a stable sort; the buffer is sized once per larger level, exactly, as a
+    // page's largest group can hold a hundred thousand files.
+    struct TKeyed {
+      decltype(key(std::declval<const T&>())) Value;
+      TNodeId Position;
+      TNodeId Id;
+    };
+    std::vector<TKeyed> keyed;
     const auto level = [&](TNodeId parent) {
+      std::size_t count = 0;
+      for (TNodeId c = FirstChild(parent); c != NoNode; c = NextSibling(c)) ++count;
+      if (count < 2) return;
       keyed.clear();
+      if (count > keyed.capacity()) {
+        std::vector<TKeyed>().swap(keyed);  // freed before the larger one is made
+        keyed.reserve(count);
+      }
       for (TNodeId c = FirstChild(parent); c != NoNode; c = NextSibling(c)) {
-        keyed.emplace_back(key(Nodes[c].Data), c);
+        keyed.push_back({key(Nodes[c].Data), static_cast<TNodeId>(keyed.size()), c});
       }
-      if (keyed.size() < 2) return;
       if (descending) {
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        std::sort(keyed.begin(), keyed.end(), [](const TKeyed& a, const TKeyed& b) {
+          return a.Value != b.Value ? a.Value > b.Value : a.Position < b.Position;
+        });
       } else {
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::sort(keyed.begin(), keyed.end(), [](const TKeyed& a, const TKeyed& b) {
+          return a.Value != b.Value ? a.Value < b.Value : a.Position < b.Position;
+        });
       }
-      Relink(parent, keyed);
+      LinkInOrder(parent, keyed.size(), [&](std::size_t i) { return keyed[i].Id; });
     };
     level(NoNode);
     for (TNodeId id = 0; id < Nodes.size(); ++id) {
@@ -136,11 +151,6 @@ class TNodeTree {
     std::stable_sort(kids.begin(), kids.end(),
                      [&](TNodeId a, TNodeId b) { return less(Nodes[a].Data, Nodes[b].Data); });
     LinkInOrder(parent, kids.size(), [&](std::size_t i) { return kids[i]; });
-  }
-
-  template <class Keyed>
-  void Relink(TNodeId parent, const Keyed& keyed) {
-    LinkInOrder(parent, keyed.size(), [&](std::size_t i) { return keyed[i].second; });
   }
 
   std::deque<TNode> Nodes;

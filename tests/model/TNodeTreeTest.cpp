@@ -77,5 +77,32 @@ TEST(TNodeTree, SortByKeyBothWaysKeepsTiesStable) {
   EXPECT_EQ(Names(tree, root), (std::vector<std::string>{"small", "tie1", "tie2", "big", "late"}));
 }
 
+// Enough ties that a sort which is not stable would show it: equal sizes must keep the order
+// they were added in, whichever way the level is sorted.
+TEST(TNodeTree, SortByKeyKeepsTheOrderOfManyTies) {
+  TFolderTree tree;
+  const TNodeId root = Add(tree, NoNode, "root", 0);
+  for (int i = 0; i < 300; ++i)
+    Add(tree, root, std::to_string(i), static_cast<std::uint64_t>(i % 3));
+  const auto inOrderWithinTies = [&](bool descending) {
+    const std::vector<TNodeId> kids = tree.Children(root);
+    if (kids.size() != 300) return false;
+    for (std::size_t k = 1; k < kids.size(); ++k) {
+      const TFolderData& a = tree.Data(kids[k - 1]);
+      const TFolderData& b = tree.Data(kids[k]);
+      if (a.Size == b.Size ? std::stoi(std::string(a.Name())) > std::stoi(std::string(b.Name()))
+                           : (a.Size < b.Size) == descending) {
+        return false;
+      }
+    }
+    return true;
+  };
+  const auto size = [](const TFolderData& f) { return f.Size; };
+  tree.SortAllByKey(size, true);
+  EXPECT_TRUE(inOrderWithinTies(true));
+  tree.SortAllByKey(size, false);
+  EXPECT_TRUE(inOrderWithinTies(false));
+}
+
 }  // namespace
 }  // namespace Vellumetric
