@@ -22,6 +22,10 @@ struct TDirEntry {
   std::uint64_t DiskSize = 0;
   std::uint8_t DiskFlags = 0;
   TFileIdentity Identity;
+  // When the entry's content last changed (POSIX st_mtim, Windows ftLastWriteTime: what file
+  // managers call "modified"), as LastAccess gives times. Not the status change (st_ctim), which
+  // a chmod, a rename or a restore from backup resets.
+  std::uint64_t LastChange = 0;
 };
 
 }  // namespace Vellumetric

@@ -165,6 +165,8 @@ bool TWin32DirectoryLister::Next(TDirEntry& entry) {
   entry.Size = (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
   entry.LastAccess = (static_cast<std::uint64_t>(d.ftLastAccessTime.dwHighDateTime) << 32) |
                      d.ftLastAccessTime.dwLowDateTime;
+  entry.LastChange = (static_cast<std::uint64_t>(d.ftLastWriteTime.dwHighDateTime) << 32) |
+                     d.ftLastWriteTime.dwLowDateTime;
   entry.Error = 0;
   // A listing that fails part way ends here; what was read stays.
   top.HasEntry = FindNextFileW(top.Find.Get(), &top.Data) != 0;
