@@ -8,6 +8,7 @@
 #include "cli/HistoryCommands.h"
 #include "cli/InfoCommands.h"
 #include "cli/ScanCommand.h"
+#include "cli/StatsCommand.h"
 #include "cli/SummaryCommands.h"
 #include "system/NativePlatform.h"
 
@@ -21,6 +22,7 @@ constexpr const char* kUsage =
     "                            [--no-history] [--measure size|disk]\n"
     "       vellumetric-cli find PATH [--name GLOB] [--min SIZE] [--max SIZE] [--on-disk]\n"
     "                            [--group NAME] [--older-than DAYS] [--top N] [--json | --csv]\n"
+    "       vellumetric-cli stats PATH [--group NAME] [--json | --csv]\n"
     "       vellumetric-cli history [PATH] [--json] | history --keep N\n"
     "       vellumetric-cli diff [PATH | ID1 ID2] [--top N] [--json]\n"
     "       vellumetric-cli open FILE [--json]\n"
@@ -49,6 +51,11 @@ constexpr const char* kUsage =
     "              1024), --group NAME, --older-than DAYS (last access), --top N; --json or\n"
     "              --csv for scripts and spreadsheets; --on-disk: --min, --max and the order\n"
     "              go by the bytes on disk instead of the size\n"
+    "  stats PATH  scan PATH, then show how the file sizes spread (files, size and on disk\n"
+    "              per power-of-two range, percentiles P0 to P100 of the file count) and\n"
+    "              how old the bytes are (per year of last access and of last change, per\n"
+    "              month of this year and last year; local time); --group NAME: one\n"
+    "              file-type group, or one extension (.so, which takes libc.so.6 too)\n"
     "  history     the stored scans (of PATH only), newest first; --keep N keeps the newest\n"
     "              N scans of each folder (10 unless changed)\n"
     "  diff        what changed between the two newest scans of PATH (default: the folder\n"
@@ -76,6 +83,11 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
     TFindArgs args;
     const std::string problem = ParseFindArgs(rest, args);
     return problem.empty() ? RunFindCommand(std::move(args)) : Usage(problem);
+  }
+  if (command == "stats") {
+    TStatsArgs args;
+    const std::string problem = ParseStatsArgs(rest, args);
+    return problem.empty() ? RunStatsCommand(args) : Usage(problem);
   }
   if (command == "open") {
     if (rest.empty() || rest.size() > 2 || (rest.size() == 2 && rest[1] != "--json")) {
