@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "export/ExportTables.h"
+#include "export/StatisticsTables.h"
 #include "system/PathRules.h"
 #include "ui/common/PathQText.h"
 #include "ui/common/UiMetrics.h"
@@ -46,6 +47,10 @@ std::string TableText(const TExportSources& s, TExportTable table, const TExport
       const TFindResult all = FindFiles(*s.Files, *s.Tree, s.Style, every);
       return ExportFoundFiles(all, *s.Files, *s.Tree, *s.Groups, s.SourcePath, options);
     }
+    case TExportTable::SizeStatistics:
+      return ExportStatistics(*s.Statistics, s.SourcePath, TStatisticsPart::Sizes, options);
+    case TExportTable::AgeStatistics:
+      return ExportStatistics(*s.Statistics, s.SourcePath, TStatisticsPart::Ages, options);
   }
   return {};
 }
@@ -90,11 +95,16 @@ void TExportDialog::BuildControls() {
   BiggestChoice = new QRadioButton(QStringLiteral("The &20 biggest files"), what);
   DetailChoice = new QRadioButton(QStringLiteral("The &Detail groups"), what);
   FoundChoice = new QRadioButton(QStringLiteral("The F&ind results"), what);
+  SizeStatsChoice = new QRadioButton(QStringLiteral("The file &sizes (Statistics)"), what);
+  AgeStatsChoice = new QRadioButton(QStringLiteral("The file &ages (Statistics)"), what);
   TreeChoice->setEnabled(Sources.Tree && Sources.Root != NoNode);
   BiggestChoice->setEnabled(Sources.Biggest != nullptr);
   DetailChoice->setEnabled(Sources.Detail != nullptr);
   FoundChoice->setEnabled(Sources.Found && Sources.Files && Sources.Tree && Sources.Groups);
-  for (QRadioButton* choice : {TreeChoice, BiggestChoice, DetailChoice, FoundChoice}) {
+  SizeStatsChoice->setEnabled(Sources.Statistics != nullptr);
+  AgeStatsChoice->setEnabled(Sources.Statistics != nullptr);
+  for (QRadioButton* choice :
+       {TreeChoice, BiggestChoice, DetailChoice, FoundChoice, SizeStatsChoice, AgeStatsChoice}) {
     if (choice->isEnabled()) {
       choice->setChecked(true);
       break;
@@ -107,6 +117,8 @@ void TExportDialog::BuildControls() {
   whatLayout->addWidget(BiggestChoice, 1, 0, 1, 2);
   whatLayout->addWidget(DetailChoice, 2, 0, 1, 2);
   whatLayout->addWidget(FoundChoice, 3, 0, 1, 2);
+  whatLayout->addWidget(SizeStatsChoice, 4, 0, 1, 2);
+  whatLayout->addWidget(AgeStatsChoice, 5, 0, 1, 2);
 
   auto* format = new QGroupBox(QStringLiteral("Format"), this);
   CsvChoice = new QRadioButton(QStringLiteral("&CSV (spreadsheets)"), format);
@@ -132,7 +144,8 @@ void TExportDialog::BuildControls() {
   ExportButton = new QPushButton(QStringLiteral("Export"), this);
   ExportButton->setDefault(true);
   ExportButton->setEnabled(TreeChoice->isEnabled() || BiggestChoice->isEnabled() ||
-                           DetailChoice->isEnabled() || FoundChoice->isEnabled());
+                           DetailChoice->isEnabled() || FoundChoice->isEnabled() ||
+                           SizeStatsChoice->isEnabled());
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(StatusLabel, 1);
@@ -147,7 +160,8 @@ void TExportDialog::BuildControls() {
 }
 
 void TExportDialog::SelectTable(TExportTable table) {
-  QRadioButton* const choices[] = {TreeChoice, BiggestChoice, DetailChoice, FoundChoice};
+  QRadioButton* const choices[] = {TreeChoice,  BiggestChoice,   DetailChoice,
+                                   FoundChoice, SizeStatsChoice, AgeStatsChoice};
   QRadioButton* choice = choices[static_cast<int>(table)];
   if (choice->isEnabled()) choice->setChecked(true);
 }
@@ -167,6 +181,8 @@ QString TExportDialog::SuggestedName() const {
   if (BiggestChoice->isChecked()) base = QStringLiteral("biggest-files");
   if (DetailChoice->isChecked()) base = QStringLiteral("groups");
   if (FoundChoice->isChecked()) base = QStringLiteral("found-files");
+  if (SizeStatsChoice->isChecked()) base = QStringLiteral("file-sizes");
+  if (AgeStatsChoice->isChecked()) base = QStringLiteral("file-ages");
   const QString folder =
       FileEdit->text().isEmpty() ? QDir::homePath() : QFileInfo(FileEdit->text()).absolutePath();
   return folder + QLatin1Char('/') + base +
@@ -209,6 +225,8 @@ void TExportDialog::StartWriting(const std::string& path) {
   if (BiggestChoice->isChecked()) table = TExportTable::BiggestFiles;
   if (DetailChoice->isChecked()) table = TExportTable::DetailGroups;
   if (FoundChoice->isChecked()) table = TExportTable::FoundFiles;
+  if (SizeStatsChoice->isChecked()) table = TExportTable::SizeStatistics;
+  if (AgeStatsChoice->isChecked()) table = TExportTable::AgeStatistics;
   TExportOptions options;
   options.Format = CsvChoice->isChecked() ? TExportFormat::Csv : TExportFormat::Json;
   options.Style = Sources.Style;

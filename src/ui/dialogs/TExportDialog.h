@@ -17,6 +17,7 @@
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
 #include "model/TSummaryTree.h"
+#include "statistics/FileStatistics.h"
 #include "system/PathRules.h"
 #include "ui/dialogs/TDialogPrompts.h"
 
@@ -35,12 +36,22 @@ struct TExportSources {
   const TFileRecordStore* Files = nullptr;
   const TFileExtDescList* Groups = nullptr;
   TPathStyle Style = TPathStyle::Posix;
+  // What the Statistics tab shows; held while writing.
+  std::shared_ptr<const TFileStatistics> Statistics;
 };
 
-enum class TExportTable { FolderTree, BiggestFiles, DetailGroups, FoundFiles };
+enum class TExportTable {
+  FolderTree,
+  BiggestFiles,
+  DetailGroups,
+  FoundFiles,
+  SizeStatistics,
+  AgeStatistics
+};
 
 // "Export...": one table of the results (the folder tree to a chosen depth, the 20 biggest files,
-// the Detail groups or the Find results) as CSV or JSON into a file. The text is made and written
+// the Detail groups, the Find results, or the Statistics tab's file sizes or file ages) as CSV
+// or JSON into a file. The text is made and written
 // on a worker thread through the atomic writer, so a large tree never freezes the window and a
 // failed write (a full disk, a folder without write permission) leaves the file as it was; the
 // failure is shown with the system's reason and the dialog stays open for another try.
@@ -67,6 +78,8 @@ class TExportDialog final : public QDialog {
   QRadioButton* BiggestChoice = nullptr;
   QRadioButton* DetailChoice = nullptr;
   QRadioButton* FoundChoice = nullptr;
+  QRadioButton* SizeStatsChoice = nullptr;
+  QRadioButton* AgeStatsChoice = nullptr;
   QRadioButton* CsvChoice = nullptr;
   QRadioButton* JsonChoice = nullptr;
   QLineEdit* FileEdit = nullptr;

@@ -56,6 +56,8 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   FindTab->OnMatchFolders = [this](const std::vector<TNodeId>& folders) {
     MapTab->Map->SetMarkedFolders(folders);
   };
+  StatsTab = std::make_unique<TStatisticsTab>(PageControl1, Dpi);
+  StatsTab->OnFind = [this](const TFindPreset& preset) { FindTab->ShowPreset(preset); };
   History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
                                                Services.HistoryDatabase);
   WireHistory();
@@ -77,8 +79,9 @@ TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   // skipped.
   ChangesTab->Clear();
   History.reset();
-  FindTab.reset();  // its search may still read the file records
-  MapTab.reset();   // its renderer may still read the folder tree
+  StatsTab.reset();  // its worker may still read the file records
+  FindTab.reset();   // its search may still read the file records
+  MapTab.reset();    // its renderer may still read the folder tree
   delete Summary;
   Summary = nullptr;
 }

@@ -98,6 +98,7 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   LastScanDrives = drives;
   MapTab->ScanStarting();
   FindTab->ScanStarting();
+  StatsTab->ScanStarting();
   ChangesTab->Clear();
   ShowSummaryTabs(true);
   History->ScanStarting(drives);
@@ -144,6 +145,7 @@ void TVLMAnalyzerForm::ScanFinished() {
   QTimer::singleShot(0, this, [this] {
     MapTab->ScanFinished(FolderTree, FileRecords, Groups);
     FindTab->ScanFinished(FolderTree, FileRecords, Groups);
+    StatsTab->ScanFinished(FileRecords, Groups, ScanRoots.empty() ? std::string() : ScanRoots[0]);
     ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
     Summary->BuildBiggestFilesSection(BiggestFiles);
     QTimer::singleShot(0, this, [this] {
