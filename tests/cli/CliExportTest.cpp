@@ -85,11 +85,6 @@ TEST(CliExport, AwkwardNameRoundTripsThroughFindCsv) {
   const std::string root = tmp / "tree";
   ASSERT_EQ(::mkdir(root.c_str(), 0755), 0);
   MakeTrickyTree(root);
-  // The writer refuses a name Windows would turn into a device, whoever calls it.
-  EXPECT_FALSE(WriteExportFile(tmp / "aux.csv", "x", TPathStyle::Posix, error));
-  EXPECT_EQ(error, "AUX is a name Windows keeps for a device, with or without an extension.");
-  struct stat st {};
-  EXPECT_NE(::stat((tmp / "aux.csv").c_str(), &st), 0);
   const char* script = R"PY(
 import csv, datetime, io, os, subprocess, sys
 cli, root, tricky = sys.argv[1], sys.argv[2], os.fsencode(sys.argv[3])
@@ -140,6 +135,11 @@ TEST(CliExport, BiggestFilesAndGroupsAgreeWithTheJsonReport) {
                                 error))
         << error;
   }
+  // The writer refuses a name Windows would turn into a device, whoever calls it.
+  EXPECT_FALSE(WriteExportFile(tmp / "aux.csv", "x", TPathStyle::Posix, error));
+  EXPECT_EQ(error, "AUX is a name Windows keeps for a device, with or without an extension.");
+  struct stat st {};
+  EXPECT_NE(::stat((tmp / "aux.csv").c_str(), &st), 0);
   const char* script = R"PY(
 import csv, datetime, json, os, subprocess, sys
 cli, root, out = sys.argv[1], sys.argv[2], sys.argv[3]
