@@ -57,24 +57,19 @@ std::vector<TInfoPageRow> DriveScanRows(const TFolderData& root, const TVolumeFa
   const auto size = [&](std::uint64_t bytes) {
     return Trim(FormatSize(bytes, 1, decimalSeparator));
   };
+  // Values short enough for the drive page's narrow value column.
   std::vector<TInfoPageRow> rows = {
       {"", "", -1, 0},
       {"Scan", "", 0, 0},
       {"Size", size(root.Size), -1, 1},
       {"Size on disk", size(root.DiskSize), -1, 1},
-      {"Contains",
-       std::to_string(root.FileCount) + " Files, " + std::to_string(root.FolderCount) + " Folders",
-       -1, 1},
   };
   if (!facts.Valid || facts.UserFreeBytes > facts.TotalBytes) return rows;
   const std::uint64_t inUse = facts.TotalBytes - facts.UserFreeBytes;
   // Files written while the scan ran can make it find more than was in use when it ended.
   const std::uint64_t missing = inUse > root.DiskSize ? inUse - root.DiskSize : 0;
-  const double share =
-      inUse == 0 ? 0.0 : static_cast<double>(missing) * 100.0 / static_cast<double>(inUse);
   rows.push_back({"In use on the drive", size(inUse), -1, 1});
-  rows.push_back({"Not found by the scan",
-                  size(missing) + FormatPattern(" (%2f%%)", {share}, decimalSeparator), -1, 1});
+  rows.push_back({"Not found by the scan", size(missing), -1, 1});
   return rows;
 }
 

@@ -25,7 +25,7 @@ struct TInfoPageRow {
 [[nodiscard]] std::vector<TInfoPageRow> FolderPageRows(std::string_view path,
                                                        const TFolderData* node,
                                                        std::string_view decimalSeparator = ".");
-// What a drive's page adds below its own rows for the root of a drive scan: the scan's totals,
+// What a drive's page adds for the root of a drive scan, a section of its own: the scan's totals,
 // the space the drive has in use (its capacity less its free space) and the part of it the scan
 // did not find (other users' files it could not read, the file system's own records, snapshots,
 // reserved blocks). The last two need `facts` of the drive, taken when the scan ended.

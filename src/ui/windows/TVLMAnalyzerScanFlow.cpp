@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLocale>
+#include <algorithm>
 #include <utility>
 
 #include "system/StringTable.h"
@@ -259,10 +260,12 @@ void TVLMAnalyzerForm::ShowDriveScanInfo(const std::string& root, const TFolderD
   const TDriveInfo& drive = DriveInfoCache.Get(root);
   CurrentPath = root;
   std::vector<TInfoPageRow> rows = DrivePageRows(drive);
-  for (TInfoPageRow& row :
-       DriveScanRows(node, *ScannedDrive, QLocale::system().decimalPoint().toStdString())) {
-    rows.push_back(std::move(row));
-  }
+  const std::vector<TInfoPageRow> scan =
+      DriveScanRows(node, *ScannedDrive, QLocale::system().decimalPoint().toStdString());
+  // Below the drive's own figures, where it is seen without scrolling; the features follow.
+  const auto features = std::find_if(rows.begin(), rows.end(),
+                                     [](const TInfoPageRow& row) { return row.Field.empty(); });
+  rows.insert(features, scan.begin(), scan.end());
   ListView1->ShowRows(rows, 200, 160);
 }
 
