@@ -11,6 +11,7 @@
 #endif
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QTest>
 #include <fstream>
 #include <sstream>
@@ -142,6 +143,7 @@ void ExpectBySize(TVLMAnalyzerForm& a) {
   EXPECT_EQ(Folders(a).front(), "sparse");
   EXPECT_EQ(BiggestFile(a), "film.avi");
   EXPECT_EQ(FirstGroup(a).rfind("Video Files", 0), 0u) << FirstGroup(a);
+  EXPECT_EQ(a.VirtualStringTree2->header()->sortIndicatorSection(), 1);
 }
 
 void ExpectOnDisk(TVLMAnalyzerForm& a) {
@@ -149,6 +151,7 @@ void ExpectOnDisk(TVLMAnalyzerForm& a) {
   EXPECT_EQ(Folders(a).front(), "dense");
   EXPECT_EQ(BiggestFile(a), "song.mp3");
   EXPECT_EQ(FirstGroup(a).rfind("Audio Files", 0), 0u) << FirstGroup(a);
+  EXPECT_EQ(a.VirtualStringTree2->header()->sortIndicatorSection(), FileListDiskColumn);
 }
 
 TEST(SizeOnDisk, MeasureSwitchReordersEveryViewAndIsKeptAcrossARestart) {

@@ -199,13 +199,9 @@ void TSummaryViewController::SetMeasure(TMeasure measure) {
   GeneralModel->SetMeasure(measure);
   DetailModel->SetMeasure(measure);
   if (GeneralModel->AttachedTree() && !Loading) ShowGeneral();
-  const bool onDisk = DetailMeasure() == TMeasure::Disk;
-  Controls.DetailTree->header()->setSortIndicator(onDisk ? FileListDiskColumn : 1,
-                                                  Qt::DescendingOrder);
   // A summary still being made, or a sort still running, is sorted by the new measure when it
   // ends.
   if (DetailModel->AttachedTree() && DetailSortedBy != DetailMeasure()) {
-    FromScan = !Loading;
     Busy->store(true);
     Controls.TitleBar->SetTitle(QStringLiteral("Summary (Please wait...)"), false);
     DetailModel->Detach();
@@ -323,6 +319,8 @@ void TSummaryViewController::ShowSortedDetail() {
   if (Sorter.joinable()) Sorter.join();
   // The measure changed while it sorted.
   if (DetailSortedBy != DetailMeasure()) return SortDetail();
+  Controls.DetailTree->header()->setSortIndicator(
+      DetailSortedBy == TMeasure::Disk ? FileListDiskColumn : 1, Qt::DescendingOrder);
   if (Loading) {
     GeneralModel->Attach(&GeneralNodes);
     const QModelIndex section = GeneralModel->index(0, 0, {});
