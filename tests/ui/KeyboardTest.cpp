@@ -289,8 +289,8 @@ TEST(Keys, EscapeTabReturnAndTheDialogs) {
   ASSERT_TRUE(RunUntil([&] { return InResults(a); }));
   a.ScanAgainButton->setFocus();
   EXPECT_EQ(TabRound(&form), (std::vector<std::string>{
-                                 "ScanAgainButton", "ExportButton", "ToolButton5", "ToolButton9",
-                                 "ToolButton4", "VirtualStringTree", "ListView1",
+                                 "ScanAgainButton", "ExportButton", "MeasureButton", "ToolButton5",
+                                 "ToolButton9", "ToolButton4", "VirtualStringTree", "ListView1",
                                  "qt_tabwidget_tabbar", "VirtualStringTree1", "ToolButton6"}));
 
   // Save: Return saves under the proposed name. About: Return closes it.

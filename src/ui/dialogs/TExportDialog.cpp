@@ -220,6 +220,7 @@ void TExportDialog::StartWriting(const std::string& path) {
   options.Format = CsvChoice->isChecked() ? TExportFormat::Csv : TExportFormat::Json;
   options.Style = Sources.Style;
   options.Depth = DepthBox->currentData().toInt();
+  options.Measure = Sources.Measure;
   Target = path;
   SetBusy(true);
   StatusLabel->setText(QStringLiteral("Writing..."));

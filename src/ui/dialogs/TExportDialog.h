@@ -35,6 +35,7 @@ struct TExportSources {
   const TFileRecordStore* Files = nullptr;
   const TFileExtDescList* Groups = nullptr;
   TPathStyle Style = TPathStyle::Posix;
+  TMeasure Measure = TMeasure::Size;  // what the shares are of, as the window shows them
 };
 
 enum class TExportTable { FolderTree, BiggestFiles, DetailGroups, FoundFiles };

@@ -86,6 +86,7 @@ void TVLMDiskScanProgressForm::StartScanThread(const std::vector<std::string>& r
   Thread->TypedFiles = Targets.TypedFiles;
   Thread->Extensions = Targets.Extensions;
   Thread->BiggestFiles = Targets.BiggestFiles;
+  Thread->BiggestOnDisk = Targets.BiggestOnDisk;
   Thread->FileRecords = Targets.FileRecords;
   Thread->BeforeWalk = Targets.BeforeWalk;
   Thread->AfterWalk = Targets.AfterWalk;

@@ -31,7 +31,8 @@ struct TScanTargets {
   TBiggestFileList* BiggestFiles = nullptr;
   const TFileExtList* Extensions = nullptr;
   std::atomic<bool>* Scanning = nullptr;
-  TFileRecordStore* FileRecords = nullptr;  // one record per file, for the map; may be null
+  TFileRecordStore* FileRecords = nullptr;    // one record per file, for the map; may be null
+  TBiggestFileList* BiggestOnDisk = nullptr;  // the biggest by what they take on disk; may be null
   // Run on the scan's worker before and after its walk (see TVLMDiskAnalyzerThread); may be empty.
   std::function<void()> BeforeWalk = nullptr;
   std::function<void()> AfterWalk = nullptr;

@@ -43,6 +43,9 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   ToolButton11 = AddButton(QStringLiteral("  Scan History...  "), QStringLiteral("scan_history"));
   ExportButton = AddButton(QStringLiteral("    Export...    "), QStringLiteral("export"));
   ExportButton->setObjectName(QStringLiteral("ExportButton"));
+  MeasureButton = AddButton(QStringLiteral("  Size on Disk  "), QStringLiteral("on_disk"));
+  MeasureButton->setObjectName(QStringLiteral("MeasureButton"));
+  MeasureButton->setCheckable(true);
   ToolButton8 = ToolBar1->addSeparator();
   ToolButton5 = AddButton(QStringLiteral("    Upgrade    "), QStringLiteral("upgrade"));
   ToolButton9 = AddButton(QStringLiteral("      Help      "), QStringLiteral("help"));
@@ -55,6 +58,7 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   SetButtonShown(ToolButton6, false);
   SetButtonShown(ExportButton, false);
   SetButtonShown(ScanAgainButton, false);
+  SetButtonShown(MeasureButton, false);
   SetToolbarImages(48);
 }
 

@@ -46,6 +46,7 @@ class TAnalyzerControls {
   QToolButton* ToolButton11 = nullptr;     // Scan History...
   QToolButton* ExportButton = nullptr;     // the results view's "Export..."
   QToolButton* ScanAgainButton = nullptr;  // the results view's: the same root once more
+  QToolButton* MeasureButton = nullptr;    // the results view's: pressed, by size on disk
   QMenu* PopupMenu1 = nullptr;
   QMenu* PopupMenu2 = nullptr;
   QWidget* Panel1 = nullptr;

@@ -11,7 +11,9 @@ void TVLMAnalyzerForm::ShowExport() {
   TExportSources sources;
   sources.Tree = &FolderTree;
   sources.Root = FolderTree.FirstChild(NoNode);
-  sources.Biggest = &BiggestFiles;
+  // The biggest files and the shares the pages show.
+  sources.Biggest = ByMeasure == TMeasure::Disk ? &BiggestOnDisk : &BiggestFiles;
+  sources.Measure = ByMeasure;
   sources.SourcePath = ScanRoots.empty() ? std::string() : ScanRoots.front();
   // The Detail tree is filled and then sorted by the summary's workers.
   sources.Detail = SummaryBusy.load() ? nullptr : &Summary->DetailNodes;

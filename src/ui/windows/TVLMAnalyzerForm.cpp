@@ -59,6 +59,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
                                                Services.HistoryDatabase);
   WireHistory();
+  WireMeasure();
   SummaryThreadTimer = new QTimer(this);
   SummaryThreadTimer->setInterval(200);
   connect(SummaryThreadTimer, &QTimer::timeout, this, [this] { SummaryThreadTimerTimer(); });
@@ -107,6 +108,7 @@ void TVLMAnalyzerForm::Initialize() {
 void TVLMAnalyzerForm::ShowStartView() {
   SetButtonShown(ToolButton6, false);
   SetButtonShown(ExportButton, false);
+  SetButtonShown(MeasureButton, false);
   SetButtonShown(ScanAgainButton, false);
   Splitter1->widget(0)->show();  // hidden by the saved-summary view
   Splitter1->handle(1)->hide();

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,10 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   bool ShowFind();
   // "Export...": the export dialog over the results of the scan.
   void ShowExport();
+  // What every view's shares, order, map and biggest files go by: the bytes files hold, or what
+  // they take on disk (the Size on Disk button, pressed).
+  void SetMeasure(TMeasure measure);
+  [[nodiscard]] TMeasure Measure() const noexcept { return ByMeasure; }
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
@@ -103,6 +108,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TFolderTree FolderTree;
   TTypedFileList TypedFiles;  // emptied by the summary, which takes its entries over
   TBiggestFileList BiggestFiles;
+  TBiggestFileList BiggestOnDisk{TMeasure::Disk};
   TFileExtDescList Groups;
   TFileExtList Extensions;
   std::string SaveNameText;
@@ -132,6 +138,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void DestroyQuickInfo();
   void WireSavedSummaries();
   void WireHistory();
+  void WireMeasure();
+  // The drive page of a drive scan's root, with what the scan found of the drive's space.
+  void ShowDriveScanInfo(const std::string& root, const TFolderData& node);
   // The General and Detail pages: shown for a scan and a saved summary, not for two stored scans.
   void ShowSummaryTabs(bool shown);
 
@@ -140,6 +149,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   bool EndTurnsPending = false;   // the end of a scan has turns of the event loop still to come
   bool LastScanDrives = false;    // the mode of the scan whose results are shown
   bool ScanAgainPending = false;  // Scan Again waits for the summary to stop
+  TMeasure ByMeasure = TMeasure::Size;
+  TMeasure ScanMeasure = TMeasure::Size;     // the one the scan's worker sorted the tree by
+  std::optional<TVolumeFacts> ScannedDrive;  // a drive scan's drive, as it was at the scan's end
 };
 
 }  // namespace Vellumetric

@@ -2,6 +2,8 @@
 // summary and Back.
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLocale>
+#include <algorithm>
 #include <utility>
 
 #include "system/StringTable.h"
@@ -28,6 +30,7 @@ void TVLMAnalyzerForm::EnterScanView() {
   }
   SetButtonShown(ToolButton6, true);
   SetButtonShown(ExportButton, false);
+  SetButtonShown(MeasureButton, false);
   ToolButton6->setEnabled(false);
   SetButtonShown(ScanAgainButton, true);
   ScanAgainButton->setEnabled(false);
@@ -90,6 +93,7 @@ void TVLMAnalyzerForm::ScanFolder(const std::string& path) {
 void TVLMAnalyzerForm::StartScan(bool drives) {
   std::function<void()> waitForGroups = Commands->GroupsForScan();
   BiggestFiles.Clear();
+  BiggestOnDisk.Clear();
   Summary->ClearGeneral();
   if (ProgressForm) return;
   Summary->ClearDetail();  // its files name records that the worker clears
@@ -101,14 +105,18 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   ChangesTab->Clear();
   ShowSummaryTabs(true);
   History->ScanStarting(drives);
+  ScannedDrive.reset();
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
   targets.FileRecords = &FileRecords;  // what the map draws and the summary's files name
+  targets.BiggestOnDisk = &BiggestOnDisk;
+  ScanMeasure = ByMeasure;
   targets.BeforeWalk = std::move(waitForGroups);
   // What the end of a large scan would otherwise cost the window: the history's copy of the
   // tree (taken before any sort) and the folder view's first order, largest first.
-  targets.AfterWalk = [this, root = ScanRoots.empty() ? std::string() : ScanRoots.front()] {
+  targets.AfterWalk = [this, root = ScanRoots.empty() ? std::string() : ScanRoots.front(),
+                       measure = ScanMeasure] {
     if (!root.empty()) History->CopyFinishedTree(FolderTree, root);
-    FolderTree.SortAllByKey([](const TFolderData& f) { return f.Size; }, true);
+    FolderTree.SortAllByKey([measure](const TFolderData& f) { return f.Bytes(measure); }, true);
   };
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
@@ -135,17 +143,18 @@ void TVLMAnalyzerForm::ScanFinished() {
   if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());
   DestroyProgressForm();
   VirtualStringTree->show();
-  FolderView->Attach(&FolderTree, true);  // sorted by the worker
+  FolderView->Attach(&FolderTree, ScanMeasure == ByMeasure);  // sorted by the worker
   ToolButton6->setEnabled(true);
   ScanAgainButton->setEnabled(true);
   SetButtonShown(ExportButton, true);
+  SetButtonShown(MeasureButton, true);
   FolderView->SelectFirstNode();
   EndTurnsPending = true;
   QTimer::singleShot(0, this, [this] {
     MapTab->ScanFinished(FolderTree, FileRecords, Groups);
     FindTab->ScanFinished(FolderTree, FileRecords, Groups);
     ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
-    Summary->BuildBiggestFilesSection(BiggestFiles);
+    Summary->BuildBiggestFilesSection(BiggestFiles, &BiggestOnDisk, &FileRecords, &FolderTree);
     QTimer::singleShot(0, this, [this] {
       EndTurnsPending = false;
       StartSummary();
@@ -236,12 +245,28 @@ bool TVLMAnalyzerForm::ShowFind() {
 
 void TVLMAnalyzerForm::ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel) {
   if (topLevel && node.Kind == FolderKindDrive) {
-    ShowDriveInfo(std::string(node.Name()) +
-                  (NativePathStyle() == TPathStyle::Windows ? "\\" : ""));
+    ShowDriveScanInfo(
+        std::string(node.Name()) + (NativePathStyle() == TPathStyle::Windows ? "\\" : ""), node);
   } else {
     ShowFolderDetails(node.Path.Str(), &node, id);
   }
   CurrentPath = node.Path.Str();
+}
+
+void TVLMAnalyzerForm::ShowDriveScanInfo(const std::string& root, const TFolderData& node) {
+  // The drive as the scan left it (its root is focused as the scan ends), not as it was when
+  // the drive page was first shown: what the scan did not find is the difference of the two.
+  if (!ScannedDrive) ScannedDrive = Services.VolumeQuery(root);
+  const TDriveInfo& drive = DriveInfoCache.Get(root);
+  CurrentPath = root;
+  std::vector<TInfoPageRow> rows = DrivePageRows(drive);
+  const std::vector<TInfoPageRow> scan =
+      DriveScanRows(node, *ScannedDrive, QLocale::system().decimalPoint().toStdString());
+  // Below the drive's own figures, where it is seen without scrolling; the features follow.
+  const auto features = std::find_if(rows.begin(), rows.end(),
+                                     [](const TInfoPageRow& row) { return row.Field.empty(); });
+  rows.insert(features, scan.begin(), scan.end());
+  ListView1->ShowRows(rows, 200, 160);
 }
 
 }  // namespace Vellumetric

@@ -27,6 +27,7 @@ TFolderTreeController::TFolderTreeController(QTreeView* tree, TDesktopShell& she
   header->setMinimumSectionSize(Scaled(100, dpi, 96));
   header->resizeSection(0, Scaled(250, dpi, 96));
   header->resizeSection(1, Scaled(100, dpi, 96));
+  header->resizeSection(2, Scaled(100, dpi, 96));
   // QHeaderView reports only left clicks as section clicks; the right button never sorts.
   connect(header, &QHeaderView::sectionClicked, this, [this] { HeaderClick(Qt::LeftButton); });
   connect(Tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -68,6 +69,13 @@ void TFolderTreeController::SetDirection(Qt::SortOrder order) {
   Tree->header()->setSortIndicator(0, Direction);
 }
 
+void TFolderTreeController::SetMeasure(TMeasure measure) {
+  if (measure == Model->Measure()) return;
+  Model->SetMeasure(measure);
+  Model->sort(0, Direction);
+  if (Tree->currentIndex().isValid()) Tree->scrollTo(Tree->currentIndex());
+}
+
 void TFolderTreeController::SelectFirstNode() {
   const QModelIndex first = Model->index(0, 0, {});
   if (!first.isValid()) return;
@@ -95,8 +103,9 @@ void TFolderTreeController::NodeFocused(const QModelIndex& current) {
 }
 
 void TFolderTreeController::FitFirstColumn() {
-  Tree->header()->resizeSection(0,
-                                std::max(0, Tree->width() - Tree->header()->sectionSize(1) - 20));
+  const QHeaderView* header = Tree->header();
+  Tree->header()->resizeSection(
+      0, std::max(0, Tree->width() - header->sectionSize(1) - header->sectionSize(2) - 20));
 }
 
 void TFolderTreeController::OpenSelectedFolder() {
