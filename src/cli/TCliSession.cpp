@@ -33,6 +33,7 @@ bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
   thread.BiggestOnDisk = &BiggestOnDisk;
   thread.Unreadable = &UnreadableItems;
   thread.Threads = threads;
+  thread.Rules = Rules;
   if (KeepFileRecords) thread.FileRecords = &Records;
   thread.NotifyWindow = 1;
   thread.Resume();
