@@ -52,6 +52,9 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
   // `threads`: listing threads, 0 for the engine's choice.
   bool Scan(const std::string& root, bool asDrive, int threads = 0);
+  // Scans the folder `node` of the last scan again and puts it in place; the biggest files and
+  // typed files follow (Summarise again for the groups). True when it ran to its end.
+  bool Refresh(TNodeId node, int threads = 0);
   // Folders these rules leave out stay in the tree, marked, with no totals (none: all scanned).
   void SetExclusions(std::shared_ptr<const TExclusionRules> rules) { Rules = std::move(rules); }
   // Classify mode: the General section from the biggest files, the Detail tree from the typed

@@ -222,6 +222,12 @@ TFileDisk TVLMDiskAnalyzerThread::CountOnce(const TDirEntry& entry,
                                             THardLinkRegistry::TClaim& claim) {
   TFileDisk disk{entry.DiskSize, entry.DiskFlags};
   if (entry.Identity.File == 0) return disk;
+  if (CountedElsewhere && CountedElsewhere(entry.Identity)) {
+    claim = {false, NoFile, entry.Identity.Links};
+    disk.Bytes = 0;
+    disk.Flags |= DiskHardLink;
+    return disk;
+  }
   claim = Links.Claim(entry.Identity,
                       FileRecords ? static_cast<TFileId>(FileRecords->Count()) : NoFile);
   if (!claim.First) disk.Bytes = 0;
@@ -235,13 +241,19 @@ TFileDisk TVLMDiskAnalyzerThread::CountOnce(const TDirEntry& entry,
 // first name learns it when the second is met, and the count grows with each name found.
 void TVLMDiskAnalyzerThread::NoteHardLink(TFileId file, const TFileIdentity& identity,
                                           const THardLinkRegistry::TClaim& claim) {
+  // A name whose blocks count outside this walk (a folder scanned again) points at itself
+  // until the refreshed folder is put in place and its first name is known.
+  const TFileId first = claim.First || claim.FirstFile == NoFile ? file : claim.FirstFile;
   if (identity.Links > 1) {
-    FileRecords->SetHardLink(file, claim.First ? file : claim.FirstFile, identity.Links);
+    FileRecords->SetHardLink(file, first, identity.Links);
+    FileRecords->SetLinkIdentity(file, identity.Volume, identity.File);
     return;
   }
   if (claim.First || claim.FirstFile == NoFile) return;
   FileRecords->SetHardLink(claim.FirstFile, claim.FirstFile, claim.NamesSeen);
+  FileRecords->SetLinkIdentity(claim.FirstFile, identity.Volume, identity.File);
   FileRecords->SetHardLink(file, claim.FirstFile, claim.NamesSeen);
+  FileRecords->SetLinkIdentity(file, identity.Volume, identity.File);
 }
 
 void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {

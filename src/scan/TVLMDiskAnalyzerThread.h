@@ -64,6 +64,9 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   // Optional: folders these rules leave out are added to the tree marked Excluded and never
   // listed.
   std::shared_ptr<const TExclusionRules> Rules;
+  // Optional: a file with several names whose blocks already count elsewhere (outside a
+  // folder scanned again) counts nothing here.
+  std::function<bool(const TFileIdentity&)> CountedElsewhere;
   // Threads that list folders; 0 lets the engine choose, 1 is the plain one-thread walk. The
   // result is the same whatever the number.
   int Threads = 0;

@@ -40,12 +40,28 @@ class CliExclude : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(::chmod(Tmp.Path().c_str(), 0755), 0);
     Root = Tmp / "tree";
-    for (const char* d :
-         {"", "/app", "/app/node_modules", "/app/node_modules/lib", "/app/node_modules/lib/node_modules",
-          "/app/src", "/sp ace", "/sp ace/ünïcødé", "/sp ace/ünïcødé/node_modules",
-          "/deep", "/deep/a", "/deep/a/b", "/deep/a/b/node_modules", "/deep/a/b/Node_Modules",
-          "/cache", "/cache/objects", "/badcache", "/shortcache", "/files", "/lib", "/lib/deep",
-          "/lib/deep/x"}) {
+    for (const char* d : {"",
+                          "/app",
+                          "/app/node_modules",
+                          "/app/node_modules/lib",
+                          "/app/node_modules/lib/node_modules",
+                          "/app/src",
+                          "/sp ace",
+                          "/sp ace/ünïcødé",
+                          "/sp ace/ünïcødé/node_modules",
+                          "/deep",
+                          "/deep/a",
+                          "/deep/a/b",
+                          "/deep/a/b/node_modules",
+                          "/deep/a/b/Node_Modules",
+                          "/cache",
+                          "/cache/objects",
+                          "/badcache",
+                          "/shortcache",
+                          "/files",
+                          "/lib",
+                          "/lib/deep",
+                          "/lib/deep/x"}) {
       ASSERT_EQ(::mkdir((Root + d).c_str(), 0755), 0) << d;
     }
     MakeFile(Root + "/app/node_modules/lib/index.js", 3001);
@@ -78,8 +94,8 @@ class CliExclude : public ::testing::Test {
 
   // du's apparent total below the root (the root folder's own size taken away).
   unsigned long long Du(const std::string& options) {
-    const std::string out = RunCommand("cd " + ShellQuote(Root) + " && du -s -b -l " + options +
-                                       " . | cut -f1");
+    const std::string out =
+        RunCommand("cd " + ShellQuote(Root) + " && du -s -b -l " + options + " . | cut -f1");
     struct stat st {};
     ::lstat(Root.c_str(), &st);
     return std::stoull(out) - static_cast<unsigned long long>(st.st_size);
@@ -113,8 +129,7 @@ TEST_F(CliExclude, NameRuleMatchesDuAndFindPrune) {
                                FindCount(prune, "f") + " " + FindCount(prune, "d") + " " +
                                Pruned(prune);
   for (const char* threads : {"--threads 1", "--threads 8"}) {
-    EXPECT_EQ(Totals(std::string("--exclude node_modules ") + threads), expected + "\n")
-        << threads;
+    EXPECT_EQ(Totals(std::string("--exclude node_modules ") + threads), expected + "\n") << threads;
   }
 }
 
@@ -163,10 +178,10 @@ TEST_F(CliExclude, RulesFromFileAndFromTheWindowsStore) {
             "[Rule]\nKind=path\nPattern=lib/deep\nCase=system\nEnabled=1\n"
             "[Rule]\nKind=marker\nPattern=CACHEDIR.TAG\nCase=system\nEnabled=0\n");
   int status = -1;
-  const std::string stored = RunCommand(home + ShellQuote(kCli) + " scan " + ShellQuote(Root) +
-                                            " --json --no-history --rules | python3 -c " +
-                                            ShellQuote(kJsonTotals),
-                                        &status);
+  const std::string stored =
+      RunCommand(home + ShellQuote(kCli) + " scan " + ShellQuote(Root) +
+                     " --json --no-history --rules | python3 -c " + ShellQuote(kJsonTotals),
+                 &status);
   EXPECT_EQ(status, 0);
   // Case ignored, so Node_Modules goes as well: 313 bytes and one file less.
   EXPECT_NE(stored.find(Root + "/deep/a/b/Node_Modules"), std::string::npos) << stored;
@@ -184,9 +199,9 @@ TEST_F(CliExclude, RulesFromFileAndFromTheWindowsStore) {
 TEST_F(CliExclude, ExcludedFolderIsNeverListed) {
   ASSERT_EQ(::chmod((Root + "/deep/a/b/node_modules").c_str(), 0), 0);
   for (const char* threads : {"1", "8"}) {
-    const std::string with = RunCommand(AsUser(ShellQuote(kCli) + " scan " + ShellQuote(Root) +
-                                               " --quiet --threads " + threads +
-                                               " --exclude node_modules"));
+    const std::string with =
+        RunCommand(AsUser(ShellQuote(kCli) + " scan " + ShellQuote(Root) + " --quiet --threads " +
+                          threads + " --exclude node_modules"));
     EXPECT_NE(with.find("unreadable=0"), std::string::npos) << with;
     const std::string without = RunCommand(
         AsUser(ShellQuote(kCli) + " scan " + ShellQuote(Root) + " --quiet --threads " + threads));
