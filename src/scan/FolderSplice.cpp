@@ -15,9 +15,10 @@ bool IsBelow(const TFolderTree& tree, TNodeId node, TNodeId folder) {
   return false;
 }
 
-// The nodes of the subtree below `folder` (not itself), marked by id.
-std::vector<bool> MarkBelow(const TFolderTree& tree, TNodeId folder) {
+// The nodes of the subtree of `folder`, itself included, marked by id: whose files go.
+std::vector<bool> MarkSubtree(const TFolderTree& tree, TNodeId folder) {
   std::vector<bool> below(tree.Count(), false);
+  below[folder] = true;
   std::vector<TNodeId> stack(1, folder);
   while (!stack.empty()) {
     const TNodeId n = stack.back();
@@ -159,7 +160,7 @@ TCountedOutside LinksCountedOutside(const TFolderTree& tree, const TFileRecordSt
 void SpliceFolder(TScanResults& results, TNodeId folder, TFreshFolder& fresh,
                   const TCountedOutside& countedOutside) {
   TFolderTree& tree = *results.Tree;
-  const std::vector<bool> below = MarkBelow(tree, folder);
+  const std::vector<bool> below = MarkSubtree(tree, folder);
   const TFolderData old = tree.Data(folder);
   tree.DetachChildren(folder);
   const std::vector<TNodeId> map = Graft(tree, folder, fresh.Tree);

@@ -90,7 +90,10 @@ void TVLMFolderRefreshThread::Execute() {
   }
   WalkSeconds = Since(start);
   const auto spliceStart = std::chrono::steady_clock::now();
-  Bridge.Synchronize([&] { SpliceFolder(Results, Folder, Fresh, outside); });
+  Bridge.Synchronize([&] {
+    if (BeforeSplice) BeforeSplice(Fresh.Tree);
+    SpliceFolder(Results, Folder, Fresh, outside);
+  });
   SpliceSeconds = Since(spliceStart);
   Spliced = true;
 }

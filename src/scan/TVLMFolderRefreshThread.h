@@ -39,6 +39,9 @@ class TVLMFolderRefreshThread final : public TWorkerThread,
   // Optional: the title strip's progress, stepped once per direct subfolder.
   TScanDisplay* Progress = nullptr;
   TWindowHandle NotifyWindow = 0;
+  // Optional: runs on the interface thread just before the splice, with the fresh subtree
+  // (whose top node is the folder): the views let go of what changes, the history copies it.
+  std::function<void(const TFolderTree& fresh)> BeforeSplice;
 
   // After the end message: seconds spent walking and putting the result in place.
   double WalkSeconds = 0;

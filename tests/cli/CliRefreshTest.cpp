@@ -55,6 +55,7 @@ class CliRefresh : public ::testing::Test {
       MakeFolders(Root + d);
     }
     MakeFile(Root + "/work/src/main.cpp", 12001);
+    MakeFile(Root + "/work/todo.txt", 777);
     MakeFile(Root + "/work/src/old/legacy.cpp", 33003);
     MakeFile(Root + "/work/docs/guide.pdf", 250007);
     MakeFile(Root + "/work/ünï cødé/bild.jpg", 70009);
@@ -69,6 +70,7 @@ class CliRefresh : public ::testing::Test {
   void ChangeWork() {
     std::filesystem::remove_all(Root + "/work/src/old");
     std::filesystem::remove(Root + "/work/docs/guide.pdf");
+    MakeFile(Root + "/work/todo.txt", 1999);  // a file of the folder itself changes
     MakeFolders(Root + "/work/new/deeper");
     MakeFile(Root + "/work/new/deeper/movie.mkv", 4000037);
     MakeFile(Root + "/work/ünï cødé/zwei.png", 8111);

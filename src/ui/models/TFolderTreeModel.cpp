@@ -1,5 +1,7 @@
 #include "ui/models/TFolderTreeModel.h"
 
+#include <QPalette>
+
 #include <QPainter>
 
 #include "system/Formatting.h"
@@ -56,6 +58,7 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       if (index.column() == 0) return QString::fromUtf8(folder.Name());
+      if (folder.Excluded) return QStringLiteral("excluded");
       if (!folder.Complete) return QString::fromStdString(LoadResString(IDS_ANALYZING));
       return QString::fromStdString(FormatSize(folder.Size, 2, DecimalSeparator.toStdString()));
     case Qt::DecorationRole: {
@@ -65,7 +68,13 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
                                                          : 1;
       return folder.ReadError != 0 ? LockedImages[image] : Images[image];
     }
+    case Qt::ForegroundRole:
+      if (!folder.Excluded) return {};
+      return QVariant::fromValue(QPalette().brush(QPalette::Disabled, QPalette::Text));
     case Qt::ToolTipRole:
+      if (folder.Excluded) {
+        return QStringLiteral("Left out by an exclusion rule: not scanned, no totals");
+      }
       // Why its totals cover only what could be read.
       if (folder.ReadError == 0) return {};
       return QString::fromStdString(SystemErrorText(folder.ReadError));
@@ -73,7 +82,9 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
       return index.column() == 1 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     case ShareBarRole: {
       const TNodeId parent = Tree->Parent(node);
-      if (index.column() != 0 || parent == NoNode || !folder.ParentComplete) return {};
+      if (index.column() != 0 || parent == NoNode || !folder.ParentComplete || folder.Excluded) {
+        return {};
+      }
       const std::uint64_t whole = Tree->Data(parent).Size;
       if (whole == 0) return {};
       return ShareBarWidth(folder.Size, whole);

@@ -27,6 +27,7 @@ void TVLMAnalyzerForm::EnterScanView() {
     SetButtonShown(b, false);
   }
   SetButtonShown(ToolButton6, true);
+  if (ApplyRulesAction) ApplyRulesAction->setVisible(false);
   SetButtonShown(ExportButton, false);
   ToolButton6->setEnabled(false);
   SetButtonShown(ScanAgainButton, true);
@@ -104,6 +105,8 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
   targets.FileRecords = &FileRecords;  // what the map draws and the summary's files name
   targets.BeforeWalk = std::move(waitForGroups);
+  targets.Rules = RulesForScan();
+  LastScanRules = targets.Rules != nullptr;
   // What the end of a large scan would otherwise cost the window: the history's copy of the
   // tree (taken before any sort) and the folder view's first order, largest first.
   targets.AfterWalk = [this, root = ScanRoots.empty() ? std::string() : ScanRoots.front()] {
@@ -191,7 +194,7 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
     CancelSummary();
     return;
   }
-  if (Scanning.load()) {
+  if (Scanning.load() || Refreshing.load()) {
     CancelScan();
     return;
   }
