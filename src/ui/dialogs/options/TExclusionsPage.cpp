@@ -205,8 +205,10 @@ void TExclusionsPage::RemoveClick() {
 void TExclusionsPage::CheckClick() {
   if (!Tree || Check.valid()) return;
   TExclusionRuleList checked;
-  const int row = RuleList->indexOfTopLevelItem(RuleList->currentItem());
-  if (row >= 0 && static_cast<std::size_t>(row) < Rules.size()) {
+  const QList<QTreeWidgetItem*> selected = RuleList->selectedItems();
+  const int row = selected.isEmpty() ? -1 : RuleList->indexOfTopLevelItem(selected.front());
+  CheckedOne = row >= 0 && static_cast<std::size_t>(row) < Rules.size();
+  if (CheckedOne) {
     checked.push_back(Rules[static_cast<std::size_t>(row)]);
     checked.back().Enabled = true;
   } else {
@@ -232,11 +234,14 @@ void TExclusionsPage::ShowCheck() {
   for (const TNodeId n : found) {
     CheckList->addItem(QString::fromStdString(Tree->Data(n).Path.Str()));
   }
+  const QString by = CheckedOne ? QStringLiteral("the selected rule") : QStringLiteral("the rules");
+  const QString count = found.size() >= kShownFolders
+                            ? QStringLiteral("At least %1").arg(found.size())
+                            : QString::number(found.size());
   CheckLabel->setText(
-      found.empty() ? QStringLiteral("No folder of this scan would be left out.")
-      : found.size() >= kShownFolders
-          ? QStringLiteral("At least %1 folders of this scan would be left out:").arg(found.size())
-          : QStringLiteral("%1 folders of this scan would be left out:").arg(found.size()));
+      found.empty()
+          ? QStringLiteral("No folder of this scan would be left out by %1.").arg(by)
+          : QStringLiteral("%1 folders of this scan would be left out by %2:").arg(count, by));
   UpdateButtons();
 }
 

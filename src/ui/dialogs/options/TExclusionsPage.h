@@ -66,6 +66,7 @@ class TExclusionsPage final : public QWidget {
   const TFolderTree* Tree;
   TPathStyle Style;
   TDialogPrompts Prompts;
+  bool CheckedOne = false;  // the check ran for the selected rule alone
   std::atomic<bool> StopCheck{false};
   std::future<std::vector<TNodeId>> Check;
   QTimer* CheckTimer = nullptr;
