@@ -43,7 +43,7 @@ bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
   return end == WM_SCAN_FINISHED;
 }
 
-bool TCliSession::Refresh(TNodeId node, int threads) {
+bool TCliSession::Refresh(TNodeId node, int threads, std::pair<double, double>* seconds) {
   TVLMFolderRefreshThread thread(*this, [] { return CreateDirectoryLister(); });
   thread.Results = {&FolderTree,    KeepFileRecords ? &Records : nullptr,
                     &TypedFiles,    &BiggestFiles,
@@ -58,6 +58,7 @@ bool TCliSession::Refresh(TNodeId node, int threads) {
   thread.Resume();
   const std::uint32_t end = WaitForEnd();
   thread.WaitFor();
+  if (seconds) *seconds = {thread.WalkSeconds, thread.SpliceSeconds};
   return end == WM_REFRESH_FINISHED;
 }
 

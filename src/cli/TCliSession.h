@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exclude/TExclusionRules.h"
@@ -54,7 +55,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   bool Scan(const std::string& root, bool asDrive, int threads = 0);
   // Scans the folder `node` of the last scan again and puts it in place; the biggest files and
   // typed files follow (Summarise again for the groups). True when it ran to its end.
-  bool Refresh(TNodeId node, int threads = 0);
+  // `seconds`, when given, receives the walk's and the splice's time.
+  bool Refresh(TNodeId node, int threads = 0, std::pair<double, double>* seconds = nullptr);
   // Folders these rules leave out stay in the tree, marked, with no totals (none: all scanned).
   void SetExclusions(std::shared_ptr<const TExclusionRules> rules) { Rules = std::move(rules); }
   // Classify mode: the General section from the biggest files, the Detail tree from the typed
