@@ -11,6 +11,8 @@
 #include "cli/ScanReport.h"
 #include "cli/SummaryCommands.h"
 #include "cli/TCliSession.h"
+#include "exclude/ExclusionsFile.h"
+#include "exclude/TExclusionRules.h"
 #include "export/ExportTables.h"
 #include "filetypes/DefaultFileTypes.h"
 #include "persistence/SummaryFile.h"
@@ -70,6 +72,53 @@ int SaveSummary(const TCliContext& context, const TCliSession& session, const TS
   }
   std::fprintf(stderr, "saved %s\n", path.c_str());
   return 0;
+}
+
+// The three exclusion options of du and ncdu, and --rules for the window's stored ones.
+std::string ParseExclusionArg(const std::vector<std::string>& args, std::size_t& i,
+                              TScanArgs& out) {
+  const std::string& a = args[i];
+  const bool windows = NativePathStyle() == TPathStyle::Windows;
+  if (a == "--exclude-caches") {
+    out.Exclusions.push_back({TExclusionRule::TKind::Marker, std::string(CacheDirTagName)});
+    return {};
+  }
+  if (a == "--rules") {
+    out.StoredRules = true;
+    return {};
+  }
+  if (i + 1 >= args.size() || args[i + 1].empty()) {
+    return a == "--exclude" ? "--exclude needs a GLOB" : "--exclude-from needs a FILE";
+  }
+  const std::string& value = args[++i];
+  if (a == "--exclude") {
+    out.Exclusions.push_back(RuleFromGlob(value, windows));
+    return {};
+  }
+  std::string error;
+  if (!LoadGlobList(value, windows, out.Exclusions, error)) return error;
+  return {};
+}
+
+// The rules of the command line, after the window's stored ones when --rules was given.
+bool ScanRules(const TCliContext& context, const TScanArgs& args,
+               std::shared_ptr<const TExclusionRules>& rules) {
+  TExclusionRuleList list;
+  if (args.StoredRules) {
+    std::string error;
+    if (!context.HasDataFolder) {
+      std::fprintf(stderr, "cannot read the stored rules: the data folder is not available\n");
+      return false;
+    }
+    const std::string path = JoinNativePath(context.Info.DataFolder(), ExclusionsFileName);
+    if (!LoadExclusions(path, list, error)) {
+      std::fprintf(stderr, "cannot read the stored rules: %s\n", error.c_str());
+      return false;
+    }
+  }
+  list.insert(list.end(), args.Exclusions.begin(), args.Exclusions.end());
+  if (!list.empty()) rules = std::make_shared<const TExclusionRules>(list, NativePathStyle());
+  return true;
 }
 
 }  // namespace
@@ -143,6 +192,9 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       if (!hasValue || !ParseMeasure(args[++i], out.Measure)) {
         return "--measure needs size or disk";
       }
+    } else if (a == "--exclude" || a == "--exclude-from" || a == "--exclude-caches" ||
+               a == "--rules") {
+      if (std::string problem = ParseExclusionArg(args, i, out); !problem.empty()) return problem;
     } else if (a == "--save") {
       if (!hasValue || args[i + 1].empty()) return "--save needs a NAME";
       out.SaveName = args[++i];
@@ -165,7 +217,7 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
 int RunScanCommand(const TScanArgs& args) {
   if (!CheckScanRoot(args.Path)) return 1;
   TCliContext context;
-  if (args.Quiet) {
+  if (args.Quiet && !args.StoredRules) {
     // The one-line report touches no data folder; it still classifies every file, with the
     // default groups, so it does the same work as a full scan.
     context.Groups = DefaultGroupList();
@@ -173,7 +225,10 @@ int RunScanCommand(const TScanArgs& args) {
   } else {
     PrepareCliContext(context);
   }
+  std::shared_ptr<const TExclusionRules> rules;
+  if (!ScanRules(context, args, rules)) return 1;
   TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
+  session.SetExclusions(rules);
   session.SetKeepFileRecords(!args.Quiet && !args.Csv);
   auto start = std::chrono::steady_clock::now();
   const std::int64_t startedAt = SecondsSinceEpoch();

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "exclude/TExclusionRule.h"
 #include "model/TMeasure.h"
 
 namespace Vellumetric {
@@ -24,6 +25,9 @@ struct TScanArgs {
   bool NoHistory = false;
   // --measure size|disk: what orders the tree and the biggest files and what shares are of
   TMeasure Measure = TMeasure::Size;
+  // --exclude GLOB, --exclude-from FILE, --exclude-caches: folders left out, in order given
+  TExclusionRuleList Exclusions;
+  bool StoredRules = false;  // --rules: the window's rules as well
 };
 
 // "size" or "disk" as the measure; false for anything else.

@@ -59,6 +59,7 @@ struct TParallelDirectoryLister::TRecord {
   bool Flag;  // an entry: it is a folder; entering one: it was opened
   std::uint8_t DiskFlags;
   bool HasIdentity;  // an entry: its identity is the next one in the chunk's Identities
+  bool Excluded;     // an entry: a folder the rules leave out, which nobody enters
 };
 
 struct TParallelDirectoryLister::TChunk {
@@ -164,7 +165,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
   TDirectoryLister& lister = *task.Lister;
   auto chunk = std::make_unique<TChunk>();
   auto add = [&chunk](std::uint8_t kind, bool flag, std::int32_t error) -> TRecord& {
-    chunk->Records.push_back(TRecord{0, 0, 0, error, 0, 0, kind, flag, 0, false});
+    chunk->Records.push_back(TRecord{0, 0, 0, error, 0, 0, kind, flag, 0, false, false});
     return chunk->Records.back();
   };
   std::string path = task.Path;
@@ -185,6 +186,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
       r.LastAccess = e.LastAccess;
       r.DiskSize = e.DiskSize;
       r.DiskFlags = e.DiskFlags;
+      r.Excluded = e.Excluded;
       if (e.Identity.File != 0) {
         r.HasIdentity = true;
         chunk->Identities.push_back(e.Identity);
@@ -192,7 +194,8 @@ void TParallelDirectoryLister::Produce(TTask& task) {
       r.Offset = static_cast<std::uint32_t>(chunk->Names.size());
       r.NameLength = static_cast<std::uint16_t>(e.Name.size());
       chunk->Names.append(e.Name);
-      if (e.IsDirectory) {
+      // An excluded folder is neither listed nor handed off: the walk will not enter it either.
+      if (e.IsDirectory && !e.Excluded) {
         std::string childPath;
         if (FullPaths) {
           childPath = path;
@@ -443,11 +446,9 @@ bool TParallelDirectoryLister::Next(TDirEntry& entry) {
   entry.Error = r->Error;
   entry.DiskSize = r->DiskSize;
   entry.DiskFlags = r->DiskFlags;
-  if (r->HasIdentity) {
-    entry.Identity = reader.Chunk->Identities[reader.IdentityPos++];
-  } else {
-    entry.Identity.File = 0;
-  }
+  entry.Excluded = r->Excluded;
+  entry.Identity =
+      r->HasIdentity ? reader.Chunk->Identities[reader.IdentityPos++] : TFileIdentity{};
   return true;
 }
 

@@ -22,6 +22,9 @@ struct TDirEntry {
   std::uint64_t DiskSize = 0;
   std::uint8_t DiskFlags = 0;
   TFileIdentity Identity;
+  // A folder that the scan's exclusion rules leave out: the caller does not enter it. Set only
+  // by a lister that applies rules.
+  bool Excluded = false;
 };
 
 }  // namespace Vellumetric

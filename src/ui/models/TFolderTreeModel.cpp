@@ -1,5 +1,7 @@
 #include "ui/models/TFolderTreeModel.h"
 
+#include <QPalette>
+
 #include <QPainter>
 
 #include "system/Formatting.h"
@@ -61,6 +63,8 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       if (index.column() == 0) return QString::fromUtf8(folder.Name());
+      // An excluded folder has no totals: the Size column says why, On Disk stays empty.
+      if (folder.Excluded) return index.column() == 1 ? QStringLiteral("excluded") : QString();
       return SizeText(folder, index.column() == 1 ? folder.Size : folder.DiskSize);
     case Qt::DecorationRole: {
       if (index.column() != 0) return {};
@@ -69,7 +73,13 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
                                                          : 1;
       return folder.ReadError != 0 ? LockedImages[image] : Images[image];
     }
+    case Qt::ForegroundRole:
+      if (!folder.Excluded) return {};
+      return QVariant::fromValue(QPalette().brush(QPalette::Disabled, QPalette::Text));
     case Qt::ToolTipRole:
+      if (folder.Excluded) {
+        return QStringLiteral("Left out by an exclusion rule: not scanned, no totals");
+      }
       // Why its totals cover only what could be read.
       if (folder.ReadError == 0) return {};
       return QString::fromStdString(SystemErrorText(folder.ReadError));
@@ -77,7 +87,9 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
       return index.column() != 0 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     case ShareBarRole: {
       const TNodeId parent = Tree->Parent(node);
-      if (index.column() != 0 || parent == NoNode || !folder.ParentComplete) return {};
+      if (index.column() != 0 || parent == NoNode || !folder.ParentComplete || folder.Excluded) {
+        return {};
+      }
       const std::uint64_t whole = Tree->Data(parent).Bytes(ByMeasure);
       if (whole == 0) return {};
       return ShareBarWidth(folder.Bytes(ByMeasure), whole);

@@ -90,6 +90,7 @@ void TVLMDiskScanProgressForm::StartScanThread(const std::vector<std::string>& r
   Thread->FileRecords = Targets.FileRecords;
   Thread->BeforeWalk = Targets.BeforeWalk;
   Thread->AfterWalk = Targets.AfterWalk;
+  Thread->Rules = Targets.Rules;
   Thread->NotifyWindow = HandleOf(this);
   // The flag is up from the first moment, so a close request made before the worker has
   // started already waits for it.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exclude/TExclusionRules.h"
+
 #include <QWidget>
 #include <atomic>
 #include <functional>
@@ -36,6 +38,8 @@ struct TScanTargets {
   // Run on the scan's worker before and after its walk (see TVLMDiskAnalyzerThread); may be empty.
   std::function<void()> BeforeWalk = nullptr;
   std::function<void()> AfterWalk = nullptr;
+  // Folders these rules leave out (none: every folder is scanned).
+  std::shared_ptr<const TExclusionRules> Rules = nullptr;
 };
 
 // The scan view: title bar, the sweep and the progress strip with Cancel. Owns the scan thread

@@ -1,5 +1,7 @@
 #include "ui/windows/TVLMAnalyzerForm.h"
 
+#include "exclude/FolderRuleCheck.h"
+
 #include <QGridLayout>
 #include <QLocale>
 
@@ -74,6 +76,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
 // The workers write into this window's lists: they are stopped before any list goes.
 TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   DestroyProgressForm();
+  RefreshThread.reset();  // stops and joins a folder still being scanned again
   // The history's thread is joined while the Changes tab lives; what it queued for the tab is
   // skipped.
   ChangesTab->Clear();
@@ -103,6 +106,7 @@ void TVLMAnalyzerForm::Initialize() {
   SummaryTitleBar->SetTitle(QStringLiteral("Summary"), true);
   SummaryTitleBar->show();
   PageControl1->setCurrentIndex(0);
+  SetupExclusions();
 }
 
 void TVLMAnalyzerForm::ShowStartView() {
@@ -128,6 +132,7 @@ void TVLMAnalyzerForm::ShowStartView() {
   for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
     SetButtonShown(b, true);
   }
+  if (ApplyRulesBox) ApplyRulesAction->setVisible(true);
   Panel1->show();
   Panel2->show();
   TypedFiles.Clear();
@@ -146,6 +151,10 @@ void TVLMAnalyzerForm::ShowFolderDetails(const std::string& path, const TFolderD
       FolderPageRows(path, node, QLocale::system().decimalPoint().toStdString());
   if (node && id != NoNode) {
     if (auto change = ChangesTab->FolderPageRow(id)) rows.push_back(std::move(*change));
+    if (const std::uint32_t out = ExcludedFoldersBelow(FolderTree, id); out > 0 || node->Excluded) {
+      rows.push_back({node->Excluded ? "Left out by a rule" : "Folders left out by rules",
+                      node->Excluded ? "Yes (not scanned)" : std::to_string(out), -1, 1});
+    }
   }
   ListView1->ShowRows(rows, 100, 270);
 }
@@ -157,12 +166,13 @@ void TVLMAnalyzerForm::CancelSummary() {
 
 bool TVLMAnalyzerForm::WorkPending() const {
   return Scanning.load() || SummaryBusy.load() || ProgressForm || Summary->HasWorker() ||
-         EndTurnsPending;
+         EndTurnsPending || RefreshThread;
 }
 
 void TVLMAnalyzerForm::CancelScan() {
   ++ScanCancelRequests;
   if (ProgressForm) ProgressForm->CancelScan();
+  if (RefreshThread) RefreshThread->Terminate();
 }
 
 void TVLMAnalyzerForm::ShowAbout() {
@@ -172,6 +182,10 @@ void TVLMAnalyzerForm::ShowAbout() {
 
 bool TVLMAnalyzerForm::event(QEvent* event) {
   const auto message = static_cast<std::uint32_t>(event->type());
+  if (message == WM_REFRESH_FINISHED || message == WM_REFRESH_CANCELLED) {
+    RefreshFinished(message == WM_REFRESH_FINISHED);
+    return true;
+  }
   if (message < WM_DRIVE_SELECTED || message > WM_OPEN_SUMMARY) return QWidget::event(event);
   const auto index = static_cast<TVLMMessageEvent*>(event)->WParam;
   switch (message) {

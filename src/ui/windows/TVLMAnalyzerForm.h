@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
@@ -10,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "exclude/TExclusionRules.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
 #include "model/TTypedFileList.h"
+#include "scan/TVLMFolderRefreshThread.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
 #include "system/TWindowsInfo.h"
@@ -84,6 +87,13 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
+  std::atomic<bool> Refreshing{false};  // a folder of the results is scanned again
+  // Scan This Folder Again (F6) and, for a folder the rules left out, Scan Now (without them).
+  void RescanFolder(TNodeId node, bool scanNow);
+  // The exclusion rules (the options' Exclusions page) and the box that applies them to a scan.
+  TExclusionRuleList ExclusionRules;
+  QCheckBox* ApplyRulesBox = nullptr;
+  QAction* ApplyRulesAction = nullptr;  // the box's place in the toolbar
   // True from the start of a scan or summary until its end message has been handled: a worker
   // clears its flag before that message arrives, and the message may start the next step.
   [[nodiscard]] bool WorkPending() const;
@@ -143,6 +153,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void ShowDriveScanInfo(const std::string& root, const TFolderData& node);
   // The General and Detail pages: shown for a scan and a saved summary, not for two stored scans.
   void ShowSummaryTabs(bool shown);
+  void SetupExclusions();
+  void RefreshFinished(bool done);
+  [[nodiscard]] std::shared_ptr<const TExclusionRules> RulesForScan() const;
 
   int Dpi;
   TAnalyzerServices Services;
@@ -152,6 +165,10 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TMeasure ByMeasure = TMeasure::Size;
   TMeasure ScanMeasure = TMeasure::Size;     // the one the scan's worker sorted the tree by
   std::optional<TVolumeFacts> ScannedDrive;  // a drive scan's drive, as it was at the scan's end
+  bool LastScanRules = false;     // the rules applied to the scan whose results are shown
+  std::unique_ptr<TThreadBridge> RefreshBridge;
+  std::unique_ptr<TVLMFolderRefreshThread> RefreshThread;
+  std::unique_ptr<TScanDisplay> RefreshProgress;
 };
 
 }  // namespace Vellumetric

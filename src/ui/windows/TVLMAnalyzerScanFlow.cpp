@@ -29,6 +29,7 @@ void TVLMAnalyzerForm::EnterScanView() {
     SetButtonShown(b, false);
   }
   SetButtonShown(ToolButton6, true);
+  if (ApplyRulesAction) ApplyRulesAction->setVisible(false);
   SetButtonShown(ExportButton, false);
   SetButtonShown(MeasureButton, false);
   ToolButton6->setEnabled(false);
@@ -111,6 +112,8 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   targets.BiggestOnDisk = &BiggestOnDisk;
   ScanMeasure = ByMeasure;
   targets.BeforeWalk = std::move(waitForGroups);
+  targets.Rules = RulesForScan();
+  LastScanRules = targets.Rules != nullptr;
   // What the end of a large scan would otherwise cost the window: the history's copy of the
   // tree (taken before any sort) and the folder view's first order, largest first.
   targets.AfterWalk = [this, root = ScanRoots.empty() ? std::string() : ScanRoots.front(),
@@ -200,7 +203,7 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
     CancelSummary();
     return;
   }
-  if (Scanning.load()) {
+  if (Scanning.load() || Refreshing.load()) {
     CancelScan();
     return;
   }

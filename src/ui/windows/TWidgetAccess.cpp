@@ -145,7 +145,7 @@ const std::vector<std::vector<const char*>> kTabChains = {
     // left side shows), the information page, the summary's pages.
     {"MainForm", "ToolButton1", "ToolButton2", "ToolButton6", "ScanAgainButton", "ToolButton7",
      "ToolButton10", "ToolButton11", "ExportButton", "MeasureButton", "ToolButton5", "ToolButton9",
-     "ToolButton4", "TVLMDriveListForm", "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree",
+     "ToolButton4", "ApplyRulesBox", "TVLMDriveListForm", "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree",
      "ListView1", "PageControl1"},
     // Options' group panel, top to bottom.
     {"TVLMOptionsForm", "Edit1", "Edit2", "Button3", "ListBox1", "Button4", "SaveButton",

@@ -38,6 +38,17 @@ TFolderTreeController::TFolderTreeController(QTreeView* tree, TDesktopShell& she
   OpenFileLocation2 = PopupMenu4->addAction(QStringLiteral("Open Folder Location"), this,
                                             [this] { OpenSelectedFolderLocation(); });
   OpenFileLocation2->setEnabled(false);
+  ScanAgainAction = PopupMenu4->addAction(QStringLiteral("Scan This Folder Again"), this,
+                                          [this] { RequestRescan(false); });
+  ScanAgainAction->setObjectName(QStringLiteral("ScanThisFolderAgain"));
+  ScanAgainAction->setShortcut(QKeySequence(Qt::Key_F6));
+  ScanAgainAction->setShortcutContext(Qt::WindowShortcut);
+  ScanAgainAction->setEnabled(false);
+  Tree->addAction(ScanAgainAction);  // F6 works without the menu open
+  ScanNowAction =
+      PopupMenu4->addAction(QStringLiteral("Scan Now"), this, [this] { RequestRescan(true); });
+  ScanNowAction->setObjectName(QStringLiteral("ScanNow"));
+  ScanNowAction->setVisible(false);
   Tree->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Tree, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu4->popup(Tree->viewport()->mapToGlobal(at)); });
@@ -94,12 +105,35 @@ void TFolderTreeController::NodeFocused(const QModelIndex& current) {
   const TNodeId node = Model->NodeOf(current);
   const TFolderData& data = tree->Data(node);
   if (FocusChanged) FocusChanged(node, data, tree->Parent(node) == NoNode);
+  UpdateRescanActions();
   if (!data.Path.Empty()) {
     SelectedFolder = data.Path.Str();
     OpenFileLocation2->setEnabled(true);
   } else {
     OpenFileLocation2->setEnabled(false);
   }
+}
+
+void TFolderTreeController::SetRescanAllowed(bool allowed) {
+  RescanAllowed = allowed;
+  UpdateRescanActions();
+}
+
+void TFolderTreeController::UpdateRescanActions() {
+  TFolderTree* tree = Model->AttachedTree();
+  const QModelIndex current = Tree->currentIndex();
+  const bool node = tree && current.isValid();
+  const bool excluded = node && tree->Data(Model->NodeOf(current)).Excluded;
+  ScanAgainAction->setEnabled(RescanAllowed && node);
+  ScanNowAction->setVisible(excluded);
+  ScanNowAction->setEnabled(RescanAllowed && excluded);
+}
+
+void TFolderTreeController::RequestRescan(bool scanNow) {
+  TFolderTree* tree = Model->AttachedTree();
+  const QModelIndex current = Tree->currentIndex();
+  if (!RescanAllowed || !tree || !current.isValid() || !RescanRequested) return;
+  RescanRequested(Model->NodeOf(current), scanNow);
 }
 
 void TFolderTreeController::FitFirstColumn() {

@@ -47,9 +47,17 @@ class TFolderTreeController final : public QObject {
   // Runs on every focus change with the newly focused node (ShowFolderInfo of the analyzer).
   std::function<void(TNodeId id, const TFolderData& node, bool topLevel)> FocusChanged;
 
+  // "Scan This Folder Again" (F6) and, on a folder the rules left out, "Scan Now": the
+  // analyzer's refresh of the focused node; `scanNow` skips the rules.
+  std::function<void(TNodeId id, bool scanNow)> RescanRequested;
+  // While a folder is scanned again the results can be read, not changed.
+  void SetRescanAllowed(bool allowed);
+
   TFolderTreeModel* Model = nullptr;
   QMenu* PopupMenu4 = nullptr;
   QAction* OpenFileLocation2 = nullptr;
+  QAction* ScanAgainAction = nullptr;
+  QAction* ScanNowAction = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,7 +67,11 @@ class TFolderTreeController final : public QObject {
 
   QTreeView* Tree;
   TDesktopShell& Shell;
+  void RequestRescan(bool scanNow);
+  void UpdateRescanActions();
+
   std::string SelectedFolder;
+  bool RescanAllowed = true;
   Qt::SortOrder Direction = Qt::DescendingOrder;
 };
 
