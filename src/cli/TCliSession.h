@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "scan/TSummaryDisplay.h"
 #include "scan/TThreadBridge.h"
 #include "system/PathRules.h"
+#include "system/TDirectoryLister.h"
 
 namespace Vellumetric {
 
@@ -49,7 +51,10 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   void SetKeepFileRecords(bool keep) noexcept { KeepFileRecords = keep; }
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
   // `threads`: listing threads, 0 for the engine's choice.
-  bool Scan(const std::string& root, bool asDrive, int threads = 0);
+  // `lister`: what the walk reads instead of the disk (an export file, or the disk through an
+  // export writer); the system's own when null.
+  bool Scan(const std::string& root, bool asDrive, int threads = 0,
+            std::unique_ptr<TDirectoryLister> lister = nullptr);
   // Classify mode: the General section from the biggest files, the Detail tree from the typed
   // files, sorted as the window shows them.
   // Groups and the Detail tree come largest first by `measure`.
