@@ -225,8 +225,8 @@ class TNcduParser::THandler {
   std::uint64_t DirIndex() const { return Stack.back().Index; }
   void Push(TContext kind) { Stack.push_back({kind, 0}); }
 
-  bool Fail(const char* what) {
-    Message = what;
+  bool Fail(std::string what) {
+    Message = std::move(what);
     Offset = Stream.Tell();
     return false;
   }
@@ -311,8 +311,11 @@ class TNcduParser::THandler {
   static constexpr std::uint64_t kLargestSize = std::uint64_t{1} << 62;
 
   bool Size(TNumber n, bool whole, std::uint64_t& out, std::uint16_t flag) {
-    if (!whole || n.Negative) return Fail("a size must be a whole number of bytes, not negative");
-    if (n.Magnitude > kLargestSize) return Fail("a size is out of range");
+    const char* field = flag == TNcduItem::HasAsize ? "\"asize\"" : "\"dsize\"";
+    if (!whole || n.Negative) {
+      return Fail(std::string(field) + " must be a whole number of bytes, not negative");
+    }
+    if (n.Magnitude > kLargestSize) return Fail(std::string(field) + " is out of range");
     out = n.Magnitude;
     Item.Flags |= flag;
     return true;
@@ -480,8 +483,9 @@ void TNcduParser::Run() {
     } else if (!handler.Problem().empty()) {
       failure = handler.Problem() + " at byte " + std::to_string(handler.ProblemOffset());
     } else {
-      failure = std::string(rapidjson::GetParseError_En(result.Code())) + " at byte " +
-                std::to_string(result.Offset());
+      std::string what = rapidjson::GetParseError_En(result.Code());
+      if (!what.empty() && what.back() == '.') what.pop_back();
+      failure = what + " at byte " + std::to_string(result.Offset());
     }
   }
   {
