@@ -103,8 +103,18 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
     const std::string problem = ParseFindArgs(rest, args);
     return problem.empty() ? RunFindCommand(std::move(args)) : Usage(problem);
   }
-  if (command == "open" && !rest.empty() && IsScanFile(rest[0])) {
-    return RunOpenScanFile(rest[0], std::vector<std::string>(rest.begin() + 1, rest.end()));
+  if (command == "open") {
+    // The file may stand anywhere among the options; those with a value are passed over.
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+      if (rest[i] == "--depth" || rest[i] == "--measure") {
+        ++i;
+      } else if (rest[i].rfind("--", 0) != 0) {
+        if (!IsScanFile(rest[i])) break;
+        std::vector<std::string> options = rest;
+        options.erase(options.begin() + static_cast<std::ptrdiff_t>(i));
+        return RunOpenScanFile(rest[i], options);
+      }
+    }
   }
   if (command == "open") {
     if (rest.empty() || rest.size() > 2 || (rest.size() == 2 && rest[1] != "--json")) {
