@@ -65,7 +65,7 @@ class TCompressedInput::TGzipDecoder final : public TDecoder {
   }
 
   std::size_t Read(char* buffer, std::size_t size) override {
-    if (!Ready || Ended) return 0;
+    if (!Ready || Broken || Ended) return 0;
     Stream.next_out = reinterpret_cast<Bytef*>(buffer);
     Stream.avail_out = static_cast<uInt>(std::min<std::size_t>(size, 1U << 30));
     while (Stream.avail_out > 0) {
@@ -91,7 +91,7 @@ class TCompressedInput::TGzipDecoder final : public TDecoder {
       }
       if (result != Z_OK && result != Z_BUF_ERROR) {
         Fail(std::string("the gzip stream is damaged: ") + (Stream.msg ? Stream.msg : "error"));
-        Ready = false;
+        Broken = true;  // still ended in the destructor
         break;
       }
     }
@@ -101,6 +101,7 @@ class TCompressedInput::TGzipDecoder final : public TDecoder {
  private:
   z_stream Stream{};
   bool Ready = false;
+  bool Broken = false;
   bool Ended = false;
 };
 #endif
@@ -174,6 +175,16 @@ bool TCompressedInput::Open(const std::string& path, std::string& error) {
   char magic[4] = {};
   File.read(magic, sizeof magic);
   Pending.assign(magic, static_cast<std::size_t>(File.gcount()));
+  return Start(error);
+}
+
+bool TCompressedInput::OpenBytes(std::string bytes, std::string& error) {
+  Pending = std::move(bytes);
+  return Start(error);
+}
+
+// Tells the format by the first bytes, which are in Pending.
+bool TCompressedInput::Start(std::string& error) {
   if (StartsWith(Pending, "\x1f\x8b", 2)) Kind = TFormat::Gzip;
   if (StartsWith(Pending, "\x28\xb5\x2f\xfd", 4)) Kind = TFormat::Zstd;
   if (!Supports(Kind)) {

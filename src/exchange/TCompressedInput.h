@@ -20,6 +20,8 @@ class TCompressedInput {
   TCompressedInput& operator=(const TCompressedInput&) = delete;
 
   [[nodiscard]] bool Open(const std::string& path, std::string& error);
+  // The content given whole instead of a file's (the fuzz target's input).
+  [[nodiscard]] bool OpenBytes(std::string bytes, std::string& error);
   // Up to `size` bytes of the content; 0 at its end or after a failure (Error() then says why).
   [[nodiscard]] std::size_t Read(char* buffer, std::size_t size);
   [[nodiscard]] const std::string& Error() const noexcept { return Failure; }
@@ -32,6 +34,7 @@ class TCompressedInput {
   class TGzipDecoder;
   class TZstdDecoder;
 
+  [[nodiscard]] bool Start(std::string& error);
   // The raw bytes of the file, compressed or not.
   [[nodiscard]] std::size_t ReadRaw(char* buffer, std::size_t size);
 

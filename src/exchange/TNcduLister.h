@@ -31,6 +31,9 @@ class TNcduLister final : public TDirectoryLister {
   // Opens the export and reads its header; false with `error` ("... at byte N") when the file
   // cannot be read or is no ncdu export.
   [[nodiscard]] bool Open(const std::string& path, std::string& error);
+  [[nodiscard]] bool OpenBytes(std::string bytes, std::string& error) {
+    return Parser.OpenBytes(std::move(bytes), error);
+  }
   [[nodiscard]] const TNcduHeader& Header() const noexcept { return Parser.Header(); }
   // After the walk: whether the whole file was read, and what went wrong when not.
   [[nodiscard]] bool Failed() const { return Parser.Failed() || !Finished; }

@@ -148,6 +148,7 @@ class TNcduParser::THandler {
 
   bool StartObject() {
     if (Skip > 0 || SkipValue()) return ++Skip, true;
+    if (Stack.empty()) return Fail("an export is a JSON array");
     switch (Top()) {
       case TContext::Top:
         if (TopIndex() == 2) return Push(TContext::Meta), true;
@@ -453,17 +454,21 @@ TNcduParser::~TNcduParser() {
 }
 
 bool TNcduParser::Open(const std::string& path, std::string& error) {
-  if (!Input.Open(path, error)) return false;
+  return Input.Open(path, error) && Start(error);
+}
+
+bool TNcduParser::OpenBytes(std::string bytes, std::string& error) {
+  return Input.OpenBytes(std::move(bytes), error) && Start(error);
+}
+
+bool TNcduParser::Start(std::string& error) {
   Reader = std::thread([this] { Run(); });
-  const TNcduItem* first = nullptr;
-  std::string_view name;
   if (!TakeBatch() || Current.Items.empty() || Current.Items[0].Kind != TNcduItem::Dir) {
     error = Failed() ? Error() : "not an ncdu export";
     return false;
   }
-  (void)first;
   RootItem = Current.Items[0];
-  name = std::string_view(Current.Names.data() + RootItem.NameOffset, RootItem.NameLength);
+  const std::string_view name(Current.Names.data() + RootItem.NameOffset, RootItem.NameLength);
   HeaderData.Root.assign(name);
   Position = 1;
   return true;

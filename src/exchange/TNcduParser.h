@@ -37,6 +37,8 @@ class TNcduParser {
 
   // Opens the file and reads up to the root directory's info object.
   [[nodiscard]] bool Open(const std::string& path, std::string& error);
+  // The same for content given whole (the fuzz target's input).
+  [[nodiscard]] bool OpenBytes(std::string bytes, std::string& error);
   [[nodiscard]] const TNcduHeader& Header() const noexcept { return HeaderData; }
   [[nodiscard]] const TNcduItem& Root() const noexcept { return RootItem; }
   // The next item after the root's info object; `name` stays valid until the next call. False
@@ -52,6 +54,7 @@ class TNcduParser {
   class THandler;
   friend class THandler;
 
+  [[nodiscard]] bool Start(std::string& error);
   void Run();
   // Called by the reading thread: hands a full batch over; false when the reader should stop.
   bool Publish(TBatch& batch, bool last);

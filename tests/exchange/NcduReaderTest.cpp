@@ -131,6 +131,7 @@ TEST(NcduReader, RefusesBadInputSayingWhere) {
       {R"([1,0,[],[{"name":"/r"}]])", "expected the metadata object"},
       {R"([1,0,{}])", "ends before its root directory"},
       {std::string(10000, '['), "version number"},
+      {R"({"name":"/r"})", "an export is a JSON array"},
       {"hello", "at byte"},
       {"", "at byte"},
   };
