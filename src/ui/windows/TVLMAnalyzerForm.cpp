@@ -67,6 +67,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
   connect(ExportButton, &QToolButton::clicked, this, [this] { ShowExport(); });
   connect(ScanAgainButton, &QToolButton::clicked, this, [this] { ScanAgainClick(); });
+  connect(OpenScanFileButton, &QToolButton::clicked, this, [this] { ChooseScanFile(); });
   ShowSummaryPage = [this] { PageControl1->setCurrentIndex(0); };
 }
 
@@ -123,7 +124,8 @@ void TVLMAnalyzerForm::ShowStartView() {
     // Without a fixed drive the page stays empty.
     if (!DiskList.empty()) ShowDriveInfo(DiskList.front().RootPath);
   }
-  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
+  for (QToolButton* b :
+       {ToolButton1, ToolButton2, ToolButton7, ToolButton10, OpenScanFileButton, ToolButton11}) {
     SetButtonShown(b, true);
   }
   Panel1->show();

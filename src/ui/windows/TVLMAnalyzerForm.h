@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/TNcduLister.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
@@ -61,6 +62,12 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void BrowseForFolder();
   // A folder-mode scan of `path` (Browse after the dialog, and the command line).
   void ScanFolder(const std::string& path);
+  // An ncdu export (plain, .gz or .zst) read as a scan into the results view, read-only: what
+  // needs the disk (Scan Again, opening or showing files) is off. A file that cannot be read
+  // whole is reported and the start view stays.
+  void OpenScanFile(const std::string& path);
+  // "Open Scan File...": a file dialog, then OpenScanFile.
+  void ChooseScanFile();
   // Load a saved summary: the saved-summary view filled from the summary file at `path`.
   void LoadSavedSummary(const std::string& path);
   void BackClick();
@@ -113,6 +120,10 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   std::unique_ptr<TFindTabController> FindTab;
   std::unique_ptr<TScanHistoryHook> History;
   std::unique_ptr<TChangesTab> ChangesTab;
+  // The reader of the file whose scan the results show; null for a scan of the disk.
+  std::unique_ptr<TNcduLister> ScanFile;
+  // Where the file's scan came from, shown above the summary: root, writer, time, file.
+  std::string ScanFileCaption;
   // Shows the summary page the results open on; the first unless the window remembers another.
   std::function<void()> ShowSummaryPage;
 
@@ -134,12 +145,16 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void WireHistory();
   // The General and Detail pages: shown for a scan and a saved summary, not for two stored scans.
   void ShowSummaryTabs(bool shown);
+  // At the end of a file's walk: true, with the start view back and the reason shown, when the
+  // file could not be read whole.
+  bool ScanFileFailed();
 
   int Dpi;
   TAnalyzerServices Services;
   bool EndTurnsPending = false;   // the end of a scan has turns of the event loop still to come
   bool LastScanDrives = false;    // the mode of the scan whose results are shown
   bool ScanAgainPending = false;  // Scan Again waits for the summary to stop
+  TListerFactory NextListers;     // what the next scan reads instead of the disk
 };
 
 }  // namespace Vellumetric

@@ -88,7 +88,7 @@ void TFolderTreeController::NodeFocused(const QModelIndex& current) {
   if (FocusChanged) FocusChanged(node, data, tree->Parent(node) == NoNode);
   if (!data.Path.Empty()) {
     SelectedFolder = data.Path.Str();
-    OpenFileLocation2->setEnabled(true);
+    OpenFileLocation2->setEnabled(Shell.PathsAreLocal());
   } else {
     OpenFileLocation2->setEnabled(false);
   }
