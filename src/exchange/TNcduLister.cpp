@@ -30,9 +30,25 @@ bool TNcduLister::Open(const std::string& path, std::string& error) {
   return Parser.Open(path, error);
 }
 
-std::string TNcduLister::Error() const {
+// A walk that reached the root's end settles the reader first, so damage after the last item
+// still counts; one that stopped early has failed anyway and reads no further.
+bool TNcduLister::Failed() {
+  if (Finished) Parser.Settle();
+  return Parser.Failed() || !Finished;
+}
+
+std::string TNcduLister::Error() {
+  if (Finished) Parser.Settle();
   if (Parser.Failed()) return Parser.Error();
   return Finished ? std::string() : "the reading stopped before the end of the file";
+}
+
+TPathStyle TNcduLister::Style() const {
+  const std::string& root = Parser.Header().Root;
+  const bool drive = root.size() >= 2 && root[1] == ':' &&
+                     ((root[0] >= 'A' && root[0] <= 'Z') || (root[0] >= 'a' && root[0] <= 'z'));
+  const bool share = root.size() >= 2 && root[0] == '\\' && root[1] == '\\';
+  return drive || share ? TPathStyle::Windows : TPathStyle::Posix;
 }
 
 bool TNcduLister::EnterRoot(std::string_view, bool) {

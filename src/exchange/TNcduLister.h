@@ -36,11 +36,12 @@ class TNcduLister final : public TDirectoryLister {
   }
   [[nodiscard]] const TNcduHeader& Header() const noexcept { return Parser.Header(); }
   // After the walk: whether the whole file was read, and what went wrong when not.
-  [[nodiscard]] bool Failed() const { return Parser.Failed() || !Finished; }
-  [[nodiscard]] std::string Error() const;
+  [[nodiscard]] bool Failed();
+  [[nodiscard]] std::string Error();
   [[nodiscard]] std::size_t BytesRead() const noexcept { return Parser.BytesRead(); }
 
-  [[nodiscard]] TPathStyle Style() const override { return TPathStyle::Posix; }
+  // The paths of the machine that wrote the file: Windows' when the root is "C:..." or "\\...".
+  [[nodiscard]] TPathStyle Style() const override;
   [[nodiscard]] bool ListsByFullPath() const override { return false; }
   [[nodiscard]] bool CanListTwice() const override { return false; }
   [[nodiscard]] bool EnterRoot(std::string_view path, bool stayOnRootVolume) override;

@@ -535,6 +535,15 @@ bool TNcduParser::Next(const TNcduItem*& item, std::string_view& name) {
   return true;
 }
 
+void TNcduParser::Settle() {
+  std::unique_lock<std::mutex> guard(Lock);
+  while (!Finished && Reader.joinable()) {
+    Ready.clear();
+    Changed.notify_all();
+    Changed.wait(guard, [this] { return Finished || !Ready.empty(); });
+  }
+}
+
 bool TNcduParser::Failed() const {
   std::lock_guard<std::mutex> guard(Lock);
   return !Failure.empty();

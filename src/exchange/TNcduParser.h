@@ -44,6 +44,10 @@ class TNcduParser {
   // The next item after the root's info object; `name` stays valid until the next call. False
   // at the end of the root directory or when reading failed.
   [[nodiscard]] bool Next(const TNcduItem*& item, std::string_view& name);
+  // Waits until the reading thread has read to the end of the file, dropping what it hands
+  // over: only then does Failed() know about damage after the last item (text after the
+  // export's closing bracket).
+  void Settle();
   [[nodiscard]] bool Failed() const;
   // What went wrong, with the byte offset; empty when nothing did.
   [[nodiscard]] std::string Error() const;

@@ -113,6 +113,8 @@ void TVLMAnalyzerForm::ShowStartView() {
   Splitter1->handle(1)->hide();
   Panel4->hide();
   DestroyProgressForm();
+  ScanFile.reset();  // what a file held is not shown again
+  Shell->SetPathsAreLocal(true);
   if (!QuickInfo) {
     QuickInfo = new TVLMQuickInfoForm(Panel2, DiskList, this, Dpi, Services.VolumeQuery);
     static_cast<QGridLayout*>(Panel2->layout())->addWidget(QuickInfo, 0, 0);
