@@ -37,7 +37,7 @@ TEST(ScanFile, OpensAsReadOnlyResultsAndTheNextScanIsLocalAgain) {
   TMainForm form(96, services);
   form.show();
   TVLMAnalyzerForm& a = *form.Analyzer;
-  ASSERT_TRUE(a.OpenScanFileButton->isVisible());
+  ASSERT_TRUE(a.IsButtonShown(a.OpenScanFileButton));
   a.OpenScanFileButton->click();
   ASSERT_TRUE(RunUntil([&] { return InResults(a); }));
 
