@@ -235,10 +235,10 @@ TEST(Keys, EscapeTabReturnAndTheDialogs) {
   TVLMAnalyzerForm& a = *form.Analyzer;
 
   a.ToolButton1->setFocus();
-  EXPECT_EQ(TabRound(&form),
-            (std::vector<std::string>{"ToolButton1", "ToolButton2", "ToolButton7", "ToolButton10",
-                                      "ToolButton11", "ToolButton5", "ToolButton9", "ToolButton4",
-                                      "TVLMDriveListForm", "ListView1"}));
+  EXPECT_EQ(TabRound(&form), (std::vector<std::string>{
+                                 "ToolButton1", "ToolButton2", "ToolButton7", "ToolButton10",
+                                 "OpenScanFileButton", "ToolButton11", "ToolButton5", "ToolButton9",
+                                 "ToolButton4", "TVLMDriveListForm", "ListView1"}));
   a.QuickInfo->DriveList->setFocus();
   Key(&form, Qt::Key_Down);  // the tiles follow the arrows, and the page follows the tile
   DeliverPosted();

@@ -143,9 +143,9 @@ const std::vector<std::vector<const char*>> kTabChains = {
     // The main window: toolbar, the drives or the scan's Cancel or the folder tree (whichever the
     // left side shows), the information page, the summary's pages.
     {"MainForm", "ToolButton1", "ToolButton2", "ToolButton6", "ScanAgainButton", "ToolButton7",
-     "ToolButton10", "OpenScanFileButton", "ToolButton11", "ExportButton", "ToolButton5", "ToolButton9", "ToolButton4",
-     "TVLMDriveListForm", "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree", "ListView1",
-     "PageControl1"},
+     "ToolButton10", "OpenScanFileButton", "ToolButton11", "ExportButton", "ToolButton5",
+     "ToolButton9", "ToolButton4", "TVLMDriveListForm", "VLMDiskScanProgressInfoForm/Button1",
+     "VirtualStringTree", "ListView1", "PageControl1"},
     // Options' group panel, top to bottom.
     {"TVLMOptionsForm", "Edit1", "Edit2", "Button3", "ListBox1", "Button4", "SaveButton",
      "Button1"},
