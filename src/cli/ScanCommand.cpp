@@ -69,10 +69,11 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// Writes the summary as NAME.sbf into the Backup folder; the name must be a plain file name.
+// Writes the summary as NAME.sbf into the Backup folder; the name must be a plain file name
+// that Windows can keep too.
 int SaveSummary(const TCliContext& context, const TCliSession& session, const TScanArgs& args) {
-  if (!IsPlainFileName(args.SaveName)) {
-    std::fprintf(stderr, "cannot save: %s\n", InvalidFileNameNotice);
+  if (const std::string problem = SaveNameProblem(args.SaveName); !problem.empty()) {
+    std::fprintf(stderr, "cannot save: %s\n", problem.c_str());
     return 1;
   }
   if (!context.HasDataFolder) {
