@@ -1,5 +1,6 @@
 #include "cli/ImportCommands.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -61,7 +62,12 @@ int RunOpenScanFile(const std::string& file, const std::vector<std::string>& opt
   TCliSession session(context.Groups, context.Extensions, false);
   session.SetKeepFileRecords(!args.Quiet && !args.Csv);
   TNcduHeader header;
+  const auto start = std::chrono::steady_clock::now();
   if (!ReadScanFile(file, session, header)) return 1;
+  if (args.Timings) {
+    std::fprintf(stderr, "scan: %.3f s\n",
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
   args.Path = header.Root;
   args.NoHistory = true;  // opening a file only shows it; `history import` records it
   return ReportScan(context, session, args, true, header.Timestamp);
