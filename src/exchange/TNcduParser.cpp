@@ -9,7 +9,7 @@
 namespace Vellumetric {
 namespace {
 
-constexpr std::size_t kBatchItems = 8192;
+constexpr std::size_t kBatchItems = TNcduParser::BatchItems;
 constexpr std::size_t kQueuedBatches = 2;
 
 // RapidJSON's input stream over the decompressed bytes, read in large chunks.

@@ -25,6 +25,11 @@ namespace Vellumetric {
 // it went wrong. Names are kept byte for byte: ncdu writes names that are not UTF-8 unchanged.
 class TNcduParser {
  public:
+  // Items handed over at once. Large: each hand-over may wait for the other thread to be
+  // scheduled, which on a busy machine takes far longer than the items themselves (64K items are
+  // about 4 MB with their names).
+  static constexpr std::size_t BatchItems = 65536;
+
   struct TBatch {
     std::vector<TNcduItem> Items;
     std::string Names;

@@ -18,6 +18,7 @@
 #include "exchange/TCompressedOutput.h"
 #include "exchange/TNcduExportLister.h"
 #include "exchange/TNcduLister.h"
+#include "exchange/TNcduParser.h"
 #include "system/TextEncoding.h"
 
 namespace Vellumetric::Testing {
@@ -144,10 +145,12 @@ TEST(NcduReader, RefusesBadInputSayingWhere) {
       {"hello", "at byte"},
       {"", "at byte"},
   };
-  // Damage after the root's last item, which the walk has seen by then: 8,191 files and the
-  // root's end fill a batch exactly, so the walk ends before the reader meets the damage.
+  // Damage after the root's last item, which the walk has seen by then: the files and the root's
+  // end fill a batch exactly, so the walk ends before the reader meets the damage.
   std::string full = R"([1,2,{},[{"name":"/r"})";
-  for (int i = 0; i < 8191; ++i) full += R"(,{"name":"f)" + std::to_string(i) + R"("})";
+  for (std::size_t i = 0; i + 1 < TNcduParser::BatchItems; ++i) {
+    full += R"(,{"name":"f)" + std::to_string(i) + R"("})";
+  }
   const std::tuple<std::string, std::string> late(full + "]] trailing", "at byte");
   TTempDir dir;
   std::vector<std::tuple<std::string, std::string>> all(std::begin(cases), std::end(cases));
