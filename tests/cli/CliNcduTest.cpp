@@ -185,6 +185,12 @@ TEST_F(CliNcdu, HistoryImportFollowsAServerByName) {
   const std::string diff = Cli("diff nas01:/srv --json", &status);
   EXPECT_EQ(status, 0) << diff;
   EXPECT_NE(diff.find("sub"), std::string::npos) << diff;
+  // A scan for cron: nothing printed, recorded all the same.
+  const std::string quiet = RunCommand(
+      ShellQuote(kCli) + " scan --history-only " + ShellQuote(Root) + " 2>/dev/null", &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(quiet, "");
+  EXPECT_NE(Cli("history " + ShellQuote(Root) + " --json").find("\"size\""), std::string::npos);
   // A broken file adds nothing and says why.
   RunCommand("head -c 200 " + ShellQuote(ncdu) + " > " + ShellQuote(Tmp / "cut.json"));
   const std::string refused = Cli("history import " + ShellQuote(Tmp / "cut.json"), &status);
