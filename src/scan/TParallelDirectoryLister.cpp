@@ -443,8 +443,11 @@ bool TParallelDirectoryLister::Next(TDirEntry& entry) {
   entry.Error = r->Error;
   entry.DiskSize = r->DiskSize;
   entry.DiskFlags = r->DiskFlags;
-  entry.Identity =
-      r->HasIdentity ? reader.Chunk->Identities[reader.IdentityPos++] : TFileIdentity{};
+  if (r->HasIdentity) {
+    entry.Identity = reader.Chunk->Identities[reader.IdentityPos++];
+  } else {
+    entry.Identity.File = 0;
+  }
   return true;
 }
 

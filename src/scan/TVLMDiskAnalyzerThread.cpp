@@ -171,7 +171,9 @@ std::uint64_t TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId 
   std::int32_t group = 0;
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
   THardLinkRegistry::TClaim claim;
-  const TFileDisk disk = CountOnce(entry, claim);
+  // Most files have one name: their blocks count as listed, with no look-up.
+  const TFileDisk disk = entry.Identity.File == 0 ? TFileDisk{entry.DiskSize, entry.DiskFlags}
+                                                  : CountOnce(entry, claim);
   TFileId file = NoFile;
   if (FileRecords) {
     file = FileRecords->Add(folder, entry.Name, entry.Size,
@@ -201,7 +203,6 @@ std::uint64_t TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId 
 TFileDisk TVLMDiskAnalyzerThread::CountOnce(const TDirEntry& entry,
                                             THardLinkRegistry::TClaim& claim) {
   TFileDisk disk{entry.DiskSize, entry.DiskFlags};
-  if (entry.Identity.File == 0) return disk;
   claim = Links.Claim(entry.Identity,
                       FileRecords ? static_cast<TFileId>(FileRecords->Count()) : NoFile);
   if (!claim.First) disk.Bytes = 0;

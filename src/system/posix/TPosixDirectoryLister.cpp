@@ -198,7 +198,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
     entry.Error = 0;
     // Only a file with other names needs to be told apart; folders' links are their
     // subfolders' "..", never a second name.
-    entry.Identity = {};
+    entry.Identity.File = 0;
     if (!entry.IsDirectory && st.st_nlink > 1) {
       entry.Identity = {static_cast<std::uint64_t>(st.st_dev),
                         static_cast<std::uint64_t>(st.st_ino),
