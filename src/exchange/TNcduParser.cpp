@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::size_t kBatchItems = TNcduParser::BatchItems;
 constexpr std::size_t kQueuedBatches = 2;
+// A batch grows to its size as items come: a small file does not pay for a full one.
+constexpr std::size_t kFirstReserve = 4096;
 
 // RapidJSON's input stream over the decompressed bytes, read in large chunks.
 class TJsonStream {
@@ -113,7 +115,7 @@ bool ValidName(std::string_view name, bool root) {
 class TNcduParser::THandler {
  public:
   THandler(TNcduParser& owner, TJsonStream& stream) : Owner(owner), Stream(stream) {
-    Batch.Items.reserve(kBatchItems);
+    Batch.Items.reserve(kFirstReserve);
   }
 
   [[nodiscard]] const std::string& Problem() const noexcept { return Message; }
@@ -509,7 +511,7 @@ bool TNcduParser::Publish(TBatch& batch, bool last) {
   guard.unlock();
   Changed.notify_all();
   batch = TBatch{};
-  batch.Items.reserve(kBatchItems);
+  batch.Items.reserve(kFirstReserve);
   return true;
 }
 
