@@ -48,6 +48,8 @@ def windows_components(qt_prefix, sqlite):
                   "code in the programs", "mingw-w64-x86-64-dev", packages=r"^mingw-w64"),
         Component("SQLite", "public domain", "the database engine, compiled into both programs",
                   "libsqlite3-0", [sqlite]),
+        Component("zlib", "Zlib", "gzip compression of scan files, compiled into the programs",
+                  "libz-mingw-w64-dev", packages=r"^libz-mingw-w64-dev$"),
     ] + header_only_components()
 
 
@@ -63,6 +65,10 @@ def debian_components():
                   packages=r"^lib(stdc\+\+|gcc)-[0-9]+-dev$"),
         Component("GNU C Library", "LGPL-2.1-or-later", "the C library (Debian's package)",
                   "libc6", packages=r"^(libc6-dev|linux-libc-dev)$"),
+        Component("zlib", "Zlib", "gzip compression of scan files (Debian's package)", "zlib1g",
+                  packages=r"^zlib1g-dev$"),
+        Component("Zstandard", "BSD-3-Clause or GPL-2.0-only", "zstd compression of scan files "
+                  "(Debian's package)", "libzstd1", packages=r"^libzstd-dev$"),
     ] + header_only_components()
 
 
@@ -86,7 +92,9 @@ def shipped_headers(build):
         if not line.startswith(" "):
             shipped = line.startswith("src/") and "#deps" in line
         elif shipped and line.strip():
-            headers.add(os.path.normpath(os.path.join(build, line.strip())))
+            # Resolved: a library's headers may be reached through a link in the build folder
+            # (the Windows build's RapidJSON) and still belong to their package.
+            headers.add(os.path.realpath(os.path.join(build, line.strip())))
     if not headers:
         sys.exit("third-party-notices: Ninja recorded no headers for src/: build it first")
     return headers
@@ -260,7 +268,7 @@ def main():
     parser.add_argument("--copyright-out", default="")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    own = [os.path.abspath(args.source) + "/", build + "/"]
+    own = [os.path.realpath(args.source) + "/", os.path.realpath(build) + "/"]
     headers = shipped_headers(build)
     if args.platform == "windows":
         if not args.qt_prefix or not args.qt_source_text:

@@ -11,13 +11,17 @@
 #include "cli/ScanReport.h"
 #include "cli/SummaryCommands.h"
 #include "cli/TCliSession.h"
+#include "exchange/TCompressedOutput.h"
+#include "exchange/TNcduExportLister.h"
 #include "exclude/ExclusionsFile.h"
 #include "exclude/TExclusionRules.h"
 #include "export/ExportTables.h"
 #include "filetypes/DefaultFileTypes.h"
+#include "history/TScanSnapshot.h"
 #include "persistence/SummaryFile.h"
 #include "persistence/SummaryNames.h"
 #include "system/NativePlatform.h"
+#include "system/ProductVersion.h"
 #include "system/SystemFolders.h"
 #include "system/TextEncoding.h"
 
@@ -36,6 +40,27 @@ bool ParseDepth(const std::string& text, int& depth) {
   if (!ParseWholeNumber(text, 0, 1000000, value)) return false;
   depth = static_cast<int>(value);
   return true;
+}
+
+// The walk reads the disk through a writer of the export; the root is named by its absolute
+// path, as ncdu names it.
+std::unique_ptr<TDirectoryLister> MakeExportLister(const std::string& path,
+                                                   TCompressedOutput& out) {
+  TNcduHeader header;
+  header.ProgramName = "vellumetric";
+  header.ProgramVersion = VellumetricVersion;
+  header.Timestamp = SecondsSinceEpoch();
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(Utf8Path(path), ec);
+  if (!ec) {
+    const std::u8string text = absolute.lexically_normal().u8string();
+    header.Root.assign(text.begin(), text.end());
+    while (header.Root.size() > 1 && (header.Root.back() == '/' || header.Root.back() == '\\') &&
+           header.Root[header.Root.size() - 2] != ':') {
+      header.Root.pop_back();
+    }
+  }
+  return std::make_unique<TNcduExportLister>(CreateDirectoryLister(), out, std::move(header));
 }
 
 void WriteAll(const std::string& text) {
@@ -182,6 +207,11 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       out.Timings = true;
     } else if (a == "--no-history") {
       out.NoHistory = true;
+    } else if (a == "--history-only") {
+      out.HistoryOnly = true;
+    } else if (a == "--export-ncdu") {
+      if (!hasValue || args[i + 1].empty()) return "--export-ncdu needs a FILE (or - )";
+      out.ExportNcdu = args[++i];
     } else if (a == "--depth") {
       if (!hasValue || !ParseDepth(args[++i], out.Depth)) return "--depth needs a whole number";
     } else if (a == "--threads") {
@@ -211,44 +241,82 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
   if (out.Json && out.Quiet) return "--json and --quiet exclude each other";
   if (out.Csv && (out.Json || out.Quiet)) return "--csv excludes --json and --quiet";
   if (out.Quiet && out.Save) return "--save needs the summary that --quiet skips";
+  if (out.HistoryOnly && (out.Json || out.Csv || out.Quiet || out.Save || out.NoHistory)) {
+    return "--history-only prints nothing and saves nothing else";
+  }
   return {};
 }
 
 int RunScanCommand(const TScanArgs& args) {
   if (!CheckScanRoot(args.Path)) return 1;
   TCliContext context;
-  if (args.Quiet && !args.StoredRules) {
+  const bool quiet = args.Quiet || args.HistoryOnly;
+  if (quiet && !args.StoredRules) {
     // The one-line report touches no data folder; it still classifies every file, with the
     // default groups, so it does the same work as a full scan.
     context.Groups = DefaultGroupList();
     context.Extensions = DefaultExtensionList();
+    if (args.HistoryOnly) PrepareCliContext(context);
   } else {
     PrepareCliContext(context);
   }
   std::shared_ptr<const TExclusionRules> rules;
   if (!ScanRules(context, args, rules)) return 1;
-  TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
+  const bool reportToStdout = args.ExportNcdu != "-";
+  TCliSession session(context.Groups, context.Extensions,
+                      !quiet && reportToStdout && StderrIsTerminal());
   session.SetExclusions(rules);
-  session.SetKeepFileRecords(!args.Quiet && !args.Csv);
+  session.SetKeepFileRecords(!quiet && !args.Csv && reportToStdout);
+  TCompressedOutput exportFile;
+  std::unique_ptr<TDirectoryLister> lister;
+  if (!args.ExportNcdu.empty()) {
+    std::string error;
+    if (!exportFile.Open(args.ExportNcdu, error)) {
+      std::fprintf(stderr, "cannot write %s: %s\n", args.ExportNcdu.c_str(), error.c_str());
+      return 1;
+    }
+    lister = MakeExportLister(args.Path, exportFile);
+  }
   auto start = std::chrono::steady_clock::now();
   const std::int64_t startedAt = SecondsSinceEpoch();
-  const bool finished = session.Scan(args.Path, args.Drive, args.Threads);
+  const bool finished = session.Scan(args.Path, args.Drive, args.Threads, std::move(lister));
   if (args.Timings) {
     std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
     const TFileRecordStore& records = session.FileRecords();
     std::fprintf(stderr, "file records: %zu, %zu bytes\n", records.Count(), records.MemoryBytes());
   }
+  if (!args.ExportNcdu.empty()) {
+    std::string error;
+    if (!exportFile.Close(error)) {
+      std::fprintf(stderr, "cannot write %s: %s\n", args.ExportNcdu.c_str(), error.c_str());
+      return 1;
+    }
+    if (!reportToStdout) {
+      WarnUnreadable(session.Unreadable());
+      return ScannedRootWasRead(session, args.Path) ? 0 : 1;
+    }
+  }
+  return ReportScan(context, session, args, finished, startedAt);
+}
+
+int ReportScan(const TCliContext& context, TCliSession& session, const TScanArgs& args,
+               bool finished, std::int64_t startedAt) {
   if (!ScannedRootWasRead(session, args.Path)) return 1;
   auto history = finished && !args.Quiet && !args.NoHistory
                      ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive,
                                            startedAt, SecondsSinceEpoch(), args.Timings)
                      : nullptr;
+  if (args.HistoryOnly) {
+    WarnUnreadable(session.Unreadable());
+    FinishHistoryRecording(std::move(history), args.Timings);
+    return 0;
+  }
   if (args.Quiet) {
     WriteAll(QuietReport(session.Tree(), session.Unreadable()));
     WarnUnreadable(session.Unreadable());
     return 0;
   }
-  start = std::chrono::steady_clock::now();
+  auto start = std::chrono::steady_clock::now();
   // The folder tree as CSV needs no summary, unless it is saved too.
   if (finished && (!args.Csv || args.Save)) session.Summarise(args.Path, args.Measure);
   if (args.Timings) std::fprintf(stderr, "summary: %.3f s\n", Seconds(start));

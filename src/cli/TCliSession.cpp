@@ -18,10 +18,13 @@ TCliSession::TCliSession(TFileExtDescList groups, TFileExtList extensions, bool 
       ShowProgress(showProgress),
       PathStyle(NativePathStyle()) {}
 
-bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
+bool TCliSession::Scan(const std::string& root, bool asDrive, int threads,
+                       std::unique_ptr<TDirectoryLister> lister) {
   BiggestFiles.Clear();  // the window clears these lists itself before each scan
   BiggestOnDisk.Clear();
-  TVLMDiskAnalyzerThread thread(*this, CreateDirectoryLister());
+  if (!lister) lister = CreateDirectoryLister();
+  PathStyle = lister->Style();  // a file from elsewhere keeps the paths of where it was made
+  TVLMDiskAnalyzerThread thread(*this, std::move(lister));
   thread.Roots = {root};
   thread.FolderTree = &FolderTree;
   thread.ProgressBar = this;

@@ -23,6 +23,7 @@
 #include "scan/TSummaryDisplay.h"
 #include "scan/TThreadBridge.h"
 #include "system/PathRules.h"
+#include "system/TDirectoryLister.h"
 
 namespace Vellumetric {
 
@@ -52,7 +53,10 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   void SetKeepFileRecords(bool keep) noexcept { KeepFileRecords = keep; }
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
   // `threads`: listing threads, 0 for the engine's choice.
-  bool Scan(const std::string& root, bool asDrive, int threads = 0);
+  // `lister`: what the walk reads instead of the disk (an export file, or the disk through an
+  // export writer); the system's own when null.
+  bool Scan(const std::string& root, bool asDrive, int threads = 0,
+            std::unique_ptr<TDirectoryLister> lister = nullptr);
   // Scans the folder `node` of the last scan again and puts it in place; the biggest files and
   // typed files follow (Summarise again for the groups). True when it ran to its end.
   // `seconds`, when given, receives the walk's and the splice's time.

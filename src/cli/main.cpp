@@ -6,9 +6,11 @@
 
 #include "cli/FindCommand.h"
 #include "cli/HistoryCommands.h"
+#include "cli/ImportCommands.h"
 #include "cli/InfoCommands.h"
 #include "cli/ScanCommand.h"
 #include "cli/SummaryCommands.h"
+#include "exchange/ScanFileKind.h"
 #include "system/NativePlatform.h"
 
 namespace {
@@ -21,11 +23,15 @@ constexpr const char* kUsage =
     "                            [--no-history] [--measure size|disk]\n"
     "                            [--exclude GLOB]... [--exclude-from FILE]\n"
     "                            [--exclude-caches] [--rules]\n"
+    "                            [--export-ncdu FILE|-] [--history-only]\n"
     "       vellumetric-cli find PATH [--name GLOB] [--min SIZE] [--max SIZE] [--on-disk]\n"
     "                            [--group NAME] [--older-than DAYS] [--top N] [--json | --csv]\n"
     "       vellumetric-cli history [PATH] [--json] | history --keep N\n"
     "       vellumetric-cli diff [PATH | ID1 ID2] [--top N] [--json]\n"
     "       vellumetric-cli open FILE [--json]\n"
+    "       vellumetric-cli open EXPORT.json[.gz|.zst] [--json | --csv | --quiet] [--depth N]\n"
+    "                            [--measure size|disk]\n"
+    "       vellumetric-cli history import EXPORT [--as NAME]\n"
     "       vellumetric-cli groups\n"
     "       vellumetric-cli drives [--json]\n"
     "       vellumetric-cli about\n"
@@ -43,6 +49,10 @@ constexpr const char* kUsage =
     "  --timings   print the scan and summary times on stderr\n"
     "  --threads N list folders on N threads (1: one thread; default: the engine's choice)\n"
     "  --no-history  leave this scan out of the scan history\n"
+    "  --export-ncdu FILE  also write the scan as an ncdu export (FILE.gz, FILE.zst\n"
+    "              compressed; - for standard output, which then gets no report); ncdu -f\n"
+    "              and gdu -f read it\n"
+    "  --history-only  record the scan in the history and print nothing (for cron)\n"
     "  --measure M size (default): the bytes the files hold; disk: the bytes they take on\n"
     "              disk (allocated blocks, a file with several names counted once). Orders\n"
     "              the tree and picks the biggest files; both columns are always shown\n"
@@ -62,10 +72,26 @@ constexpr const char* kUsage =
     "  diff        what changed between the two newest scans of PATH (default: the folder\n"
     "              scanned last) or scans ID1 and ID2: total, growth and shrink spots (--top N,\n"
     "              20 unless given), new and gone folders\n"
-    "  open FILE   show a saved summary (a path, or a name in the Backup folder)\n"
+    "  open FILE   show a saved summary (a path, or a name in the Backup folder), or the\n"
+    "              scan an ncdu export holds (from ncdu -o, gdu -o or --export-ncdu), reported\n"
+    "              like scan\n"
+    "  history import EXPORT  add the scan an ncdu export holds to the history, under\n"
+    "              NAME (--as nas01:/srv) or the folder named in the file\n"
     "  groups      the file-type groups with their extensions\n"
     "  drives      each fixed drive's tile line and information page\n"
     "  about       product, version, operating system and memory\n";
+
+// An ncdu export (plain or compressed), told from a summary file by its content; a file that
+// cannot be read goes the summary's way, which reports it.
+bool IsScanFile(const std::string& file) {
+  std::string error;
+  const TScanFileKind kind = DetectScanFile(file, error);
+  if (kind == TScanFileKind::Unreadable && !error.empty() &&
+      error.find("compressed") != std::string::npos) {
+    return true;  // compressed, but this build cannot read it: the import says so
+  }
+  return kind == TScanFileKind::NcduExport;
+}
 
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::fprintf(stderr, "vellumetric-cli: %s\n", problem.c_str());
@@ -86,10 +112,26 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
     return problem.empty() ? RunFindCommand(std::move(args)) : Usage(problem);
   }
   if (command == "open") {
+    // The file may stand anywhere among the options; those with a value are passed over.
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+      if (rest[i] == "--depth" || rest[i] == "--measure") {
+        ++i;
+      } else if (rest[i].rfind("--", 0) != 0) {
+        if (!IsScanFile(rest[i])) break;
+        std::vector<std::string> options = rest;
+        options.erase(options.begin() + static_cast<std::ptrdiff_t>(i));
+        return RunOpenScanFile(rest[i], options);
+      }
+    }
+  }
+  if (command == "open") {
     if (rest.empty() || rest.size() > 2 || (rest.size() == 2 && rest[1] != "--json")) {
       return Usage("open takes FILE and optionally --json");
     }
     return RunOpenCommand(rest[0], rest.size() == 2);
+  }
+  if (command == "history" && !rest.empty() && rest[0] == "import") {
+    return RunHistoryImport(std::vector<std::string>(rest.begin() + 1, rest.end()));
   }
   if (command == "history") {
     THistoryArgs args;

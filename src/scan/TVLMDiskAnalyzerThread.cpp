@@ -65,7 +65,7 @@ void TVLMDiskAnalyzerThread::ScanRoot(const std::string& root, const TExtensionI
   data.Path = TPathText(root, leaf);
   data.Kind = RootsAreDrives ? FolderKindDrive : FolderKindFolder;
   const TNodeId node = FolderTree->AddChild(NoNode, std::move(data));
-  CountSubfolders(root);
+  if (Lister->CanListTwice()) CountSubfolders(root);
   Sync([this] {
     ProgressBar->SetProgressRange(0, SubfolderCount->load() + 1);
     ProgressBar->SetProgressPosition(0);

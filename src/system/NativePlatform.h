@@ -16,6 +16,9 @@ namespace Vellumetric {
 [[nodiscard]] std::unique_ptr<TDirectoryLister> CreateDirectoryLister();
 // The system's own words for an error code of the directory listing ("Permission denied").
 [[nodiscard]] std::string SystemErrorText(std::int32_t code);
+// The code for "could not be read" when the reason is not known (a scan read from a file that
+// only says an entry was unreadable).
+[[nodiscard]] std::int32_t UnknownReadErrorCode();
 
 // Called once at program start: lets the scan worker allocate from the same heap as the rest of
 // the program, which grows in large steps, instead of a per-thread heap that glibc grows one

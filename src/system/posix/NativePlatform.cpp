@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -32,6 +33,10 @@ std::string SystemErrorText(std::int32_t code) {
   if (::strerror_r(code, buffer, sizeof buffer) != 0) return "Error " + std::to_string(code);
   return buffer;
 #endif
+}
+
+std::int32_t UnknownReadErrorCode() {
+  return EIO;
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {

@@ -41,6 +41,10 @@ std::string SystemErrorText(std::int32_t code) {
   return Narrow(wide);
 }
 
+std::int32_t UnknownReadErrorCode() {
+  return ERROR_READ_FAULT;
+}
+
 // argv holds the arguments in the ANSI code page; the wide command line holds them all.
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   int count = 0;

@@ -40,6 +40,9 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   ToolButton7 = AddButton(QStringLiteral("    Options    "), QStringLiteral("options"));
   ToolButton10 =
       AddButton(QStringLiteral("  Open Saved Summary  "), QStringLiteral("open_summary"));
+  OpenScanFileButton =
+      AddButton(QStringLiteral("  Open Scan File...  "), QStringLiteral("open_summary"));
+  OpenScanFileButton->setObjectName(QStringLiteral("OpenScanFileButton"));
   ToolButton11 = AddButton(QStringLiteral("  Scan History...  "), QStringLiteral("scan_history"));
   ExportButton = AddButton(QStringLiteral("    Export...    "), QStringLiteral("export"));
   ExportButton->setObjectName(QStringLiteral("ExportButton"));

@@ -70,6 +70,7 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
   connect(ExportButton, &QToolButton::clicked, this, [this] { ShowExport(); });
   connect(ScanAgainButton, &QToolButton::clicked, this, [this] { ScanAgainClick(); });
+  connect(OpenScanFileButton, &QToolButton::clicked, this, [this] { ChooseScanFile(); });
   ShowSummaryPage = [this] { PageControl1->setCurrentIndex(0); };
 }
 
@@ -118,6 +119,8 @@ void TVLMAnalyzerForm::ShowStartView() {
   Splitter1->handle(1)->hide();
   Panel4->hide();
   DestroyProgressForm();
+  ScanFile.reset();  // what a file held is not shown again
+  Shell->SetPathsAreLocal(true);
   if (!QuickInfo) {
     QuickInfo = new TVLMQuickInfoForm(Panel2, DiskList, this, Dpi, Services.VolumeQuery);
     static_cast<QGridLayout*>(Panel2->layout())->addWidget(QuickInfo, 0, 0);
@@ -129,7 +132,8 @@ void TVLMAnalyzerForm::ShowStartView() {
     // Without a fixed drive the page stays empty.
     if (!DiskList.empty()) ShowDriveInfo(DiskList.front().RootPath);
   }
-  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
+  for (QToolButton* b :
+       {ToolButton1, ToolButton2, ToolButton7, ToolButton10, OpenScanFileButton, ToolButton11}) {
     SetButtonShown(b, true);
   }
   if (ApplyRulesBox) ApplyRulesAction->setVisible(true);

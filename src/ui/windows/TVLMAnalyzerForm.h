@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "exclude/TExclusionRules.h"
+#include "exchange/TNcduLister.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
@@ -65,6 +66,12 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void BrowseForFolder();
   // A folder-mode scan of `path` (Browse after the dialog, and the command line).
   void ScanFolder(const std::string& path);
+  // An ncdu export (plain, .gz or .zst) read as a scan into the results view, read-only: what
+  // needs the disk (Scan Again, opening or showing files) is off. A file that cannot be read
+  // whole is reported and the start view stays.
+  void OpenScanFile(const std::string& path);
+  // "Open Scan File...": a file dialog, then OpenScanFile.
+  void ChooseScanFile();
   // Load a saved summary: the saved-summary view filled from the summary file at `path`.
   void LoadSavedSummary(const std::string& path);
   void BackClick();
@@ -129,6 +136,10 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   std::unique_ptr<TFindTabController> FindTab;
   std::unique_ptr<TScanHistoryHook> History;
   std::unique_ptr<TChangesTab> ChangesTab;
+  // The reader of the file whose scan the results show; null for a scan of the disk.
+  std::unique_ptr<TNcduLister> ScanFile;
+  // Where the file's scan came from, shown above the summary: root, writer, time, file.
+  std::string ScanFileCaption;
   // Shows the summary page the results open on; the first unless the window remembers another.
   std::function<void()> ShowSummaryPage;
 
@@ -156,6 +167,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void SetupExclusions();
   void RefreshFinished(bool done);
   [[nodiscard]] std::shared_ptr<const TExclusionRules> RulesForScan() const;
+  // At the end of a file's walk: true, with the start view back and the reason shown, when the
+  // file could not be read whole.
+  bool ScanFileFailed();
 
   int Dpi;
   TAnalyzerServices Services;
@@ -169,6 +183,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   std::unique_ptr<TThreadBridge> RefreshBridge;
   std::unique_ptr<TVLMFolderRefreshThread> RefreshThread;
   std::unique_ptr<TScanDisplay> RefreshProgress;
+  TListerFactory NextListers;     // what the next scan reads instead of the disk
 };
 
 }  // namespace Vellumetric

@@ -25,7 +25,8 @@ std::string DriveScanRoot(std::string root) {
 }  // namespace
 
 void TVLMAnalyzerForm::EnterScanView() {
-  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
+  for (QToolButton* b :
+       {ToolButton1, ToolButton2, ToolButton7, ToolButton10, OpenScanFileButton, ToolButton11}) {
     SetButtonShown(b, false);
   }
   SetButtonShown(ToolButton6, true);
@@ -97,6 +98,12 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   BiggestOnDisk.Clear();
   Summary->ClearGeneral();
   if (ProgressForm) return;
+  // A scan of the disk replaces what a file held; the file's own scan comes with its reader.
+  const bool fromFile = static_cast<bool>(NextListers);
+  TListerFactory listers = fromFile ? std::move(NextListers) : Services.Listers;
+  NextListers = nullptr;
+  if (!fromFile) ScanFile.reset();
+  Shell->SetPathsAreLocal(!ScanFile);
   Summary->ClearDetail();  // its files name records that the worker clears
   FolderView->Detach();    // the worker clears and refills the tree; no view may read it meanwhile
   VirtualStringTree->hide();  // covered by the scan view
@@ -105,23 +112,26 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   FindTab->ScanStarting();
   ChangesTab->Clear();
   ShowSummaryTabs(true);
-  History->ScanStarting(drives);
+  if (!ScanFile) History->ScanStarting(drives);
   ScannedDrive.reset();
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
   targets.FileRecords = &FileRecords;  // what the map draws and the summary's files name
   targets.BiggestOnDisk = &BiggestOnDisk;
   ScanMeasure = ByMeasure;
   targets.BeforeWalk = std::move(waitForGroups);
-  targets.Rules = RulesForScan();
+  // A file from elsewhere is shown as it was written; the rules are for this machine's disks.
+  targets.Rules = ScanFile ? nullptr : RulesForScan();
   LastScanRules = targets.Rules != nullptr;
   // What the end of a large scan would otherwise cost the window: the history's copy of the
   // tree (taken before any sort) and the folder view's first order, largest first.
-  targets.AfterWalk = [this, root = ScanRoots.empty() ? std::string() : ScanRoots.front(),
+  // A file is only shown: `history import` is what puts one into the history.
+  targets.AfterWalk = [this,
+                       root = ScanRoots.empty() || ScanFile ? std::string() : ScanRoots.front(),
                        measure = ScanMeasure] {
     if (!root.empty()) History->CopyFinishedTree(FolderTree, root);
     FolderTree.SortAllByKey([measure](const TFolderData& f) { return f.Bytes(measure); }, true);
   };
-  ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
+  ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, listers, Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
   ProgressForm->show();
@@ -142,13 +152,14 @@ void TVLMAnalyzerForm::DestroyQuickInfo() {
 // and no turn keeps the window busy for long: the tree, then the map and the General page,
 // then the summary. Back and closing wait for the turns still to come (WorkPending).
 void TVLMAnalyzerForm::ScanFinished() {
+  if (ScanFileFailed()) return;
   // Hands the worker's copy on to the recorder.
-  if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());
+  if (!ScanRoots.empty() && !ScanFile) History->ScanFinished(FolderTree, ScanRoots.front());
   DestroyProgressForm();
   VirtualStringTree->show();
   FolderView->Attach(&FolderTree, ScanMeasure == ByMeasure);  // sorted by the worker
   ToolButton6->setEnabled(true);
-  ScanAgainButton->setEnabled(true);
+  ScanAgainButton->setEnabled(!ScanFile);  // a file's disk is not here to scan
   SetButtonShown(ExportButton, true);
   SetButtonShown(MeasureButton, true);
   FolderView->SelectFirstNode();
@@ -185,7 +196,9 @@ void TVLMAnalyzerForm::StartSummary() {
 }
 
 void TVLMAnalyzerForm::SummaryFinished() {
-  Summary->SummaryFinished(!ScanRoots.empty(), ScanRoots.empty() ? std::string() : ScanRoots[0]);
+  Summary->SummaryFinished(!ScanRoots.empty(), ScanFile            ? ScanFileCaption
+                                               : ScanRoots.empty() ? std::string()
+                                                                   : ScanRoots[0]);
 }
 
 // While the summary worker runs, the start view waits for it: the timer asks it to stop and
@@ -218,7 +231,7 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
 
 // Only the results of a scan can be scanned again: a saved summary has no root to walk.
 void TVLMAnalyzerForm::ScanAgainClick() {
-  if (ScanRoots.empty() || ProgressForm || SummaryThreadTimer->isActive()) return;
+  if (ScanRoots.empty() || ScanFile || ProgressForm || SummaryThreadTimer->isActive()) return;
   if (WorkPending()) {
     ScanAgainPending = true;
     SummaryThreadTimer->start();

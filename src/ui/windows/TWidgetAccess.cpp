@@ -45,6 +45,9 @@ constexpr TAccessRow kRows[] = {
    QKeySequence::Preferences, "Ctrl+,"},
   {"MainForm", "ToolBar1/ToolButton10", "Open Saved Summary", "Opens a summary saved earlier",
    QKeySequence::Open, "Ctrl+O"},
+  {"MainForm", "ToolBar1/OpenScanFileButton", "Open Scan File",
+   "Opens a scan written by ncdu, gdu or vellumetric-cli on another computer", kNoStandardKey,
+   "Ctrl+Shift+F"},
   {"MainForm", "ToolBar1/ToolButton11", "Scan History",
    "Lists the stored scans of your folders and compares two of them", kNoStandardKey, "Ctrl+H"},
   // Not Ctrl+E: on Linux desktops a text field takes that for the end of its line, so it would
@@ -144,9 +147,9 @@ const std::vector<std::vector<const char*>> kTabChains = {
     // The main window: toolbar, the drives or the scan's Cancel or the folder tree (whichever the
     // left side shows), the information page, the summary's pages.
     {"MainForm", "ToolButton1", "ToolButton2", "ToolButton6", "ScanAgainButton", "ToolButton7",
-     "ToolButton10", "ToolButton11", "ExportButton", "MeasureButton", "ToolButton5", "ToolButton9",
-     "ToolButton4", "ApplyRulesBox", "TVLMDriveListForm", "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree",
-     "ListView1", "PageControl1"},
+     "ToolButton10", "OpenScanFileButton", "ToolButton11", "ExportButton", "MeasureButton",
+     "ToolButton5", "ToolButton9", "ToolButton4", "ApplyRulesBox", "TVLMDriveListForm",
+     "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree", "ListView1", "PageControl1"},
     // Options' group panel, top to bottom.
     {"TVLMOptionsForm", "Edit1", "Edit2", "Button3", "ListBox1", "Button4", "SaveButton",
      "Button1"},

@@ -108,7 +108,7 @@ void TFolderTreeController::NodeFocused(const QModelIndex& current) {
   UpdateRescanActions();
   if (!data.Path.Empty()) {
     SelectedFolder = data.Path.Str();
-    OpenFileLocation2->setEnabled(true);
+    OpenFileLocation2->setEnabled(Shell.PathsAreLocal());
   } else {
     OpenFileLocation2->setEnabled(false);
   }

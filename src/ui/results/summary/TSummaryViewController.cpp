@@ -126,8 +126,8 @@ void TSummaryViewController::FocusChanged(const TSummaryTreeModel* model,
                                           const QModelIndex& current) {
   if (!current.isValid()) return;
   SelectedFile = model->FilePath(model->NodeOf(current), Separator());
-  OpenFile1->setEnabled(!SelectedFile.empty());
-  OpenFileLocation1->setEnabled(!SelectedFile.empty());
+  OpenFile1->setEnabled(!SelectedFile.empty() && Shell.PathsAreLocal());
+  OpenFileLocation1->setEnabled(!SelectedFile.empty() && Shell.PathsAreLocal());
 }
 
 void TSummaryViewController::OpenSelectedFile() {
