@@ -115,6 +115,9 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\vellumetric.exe")
 # installs into the same folder, found through the key the older one wrote; one uninstall entry
 # stays, under a name without the version.
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# The installer writes that key under the vendor's name, so the vendor is set here, before the
+# top level includes CPack (CPack's default vendor would put the key where this line never looks).
+set(CPACK_PACKAGE_VENDOR "Quendrix")
 set(CPACK_NSIS_DEFINES "InstallDirRegKey HKLM 'Software\\Quendrix\\Quendrix Vellumetric' ''")
 # The Start menu entry.
 set(CPACK_PACKAGE_EXECUTABLES "vellumetric" "Quendrix Vellumetric")
