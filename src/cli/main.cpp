@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/DupesCommand.h"
 #include "cli/FindCommand.h"
 #include "cli/HistoryCommands.h"
 #include "cli/InfoCommands.h"
@@ -21,6 +22,8 @@ constexpr const char* kUsage =
     "                            [--no-history]\n"
     "       vellumetric-cli find PATH [--name GLOB] [--min SIZE] [--max SIZE] [--group NAME]\n"
     "                            [--older-than DAYS] [--top N] [--json | --csv]\n"
+    "       vellumetric-cli dupes PATH [--min SIZE] [--folders] [--no-byte-check] [--top N]\n"
+    "                            [--json | --csv]\n"
     "       vellumetric-cli history [PATH] [--json] | history --keep N\n"
     "       vellumetric-cli diff [PATH | ID1 ID2] [--top N] [--json]\n"
     "       vellumetric-cli open FILE [--json]\n"
@@ -45,6 +48,13 @@ constexpr const char* kUsage =
     "              (*.iso, backup*; case ignored), --min/--max SIZE (500K, >1G, <10M; K =\n"
     "              1024), --group NAME, --older-than DAYS (last access), --top N; --json or\n"
     "              --csv for scripts and spreadsheets\n"
+    "  dupes PATH  scan PATH, then list the copies of files, most wasted space first, and the\n"
+    "              total; files of equal size are compared by XXH3-128 hashes of their first 4\n"
+    "              KiB, first MiB and whole content, and byte for byte (--no-byte-check: by\n"
+    "              the hashes alone). --min SIZE skips smaller files (default 1 byte; empty\n"
+    "              files never count); --folders groups folders whose whole content is equal;\n"
+    "              two names of one file (hard links) are one file. Nothing is deleted, moved\n"
+    "              or linked: jdupes, rdfind, rmlint and fdupes do that, if you want it\n"
     "  history     the stored scans (of PATH only), newest first; --keep N keeps the newest\n"
     "              N scans of each folder (10 unless changed)\n"
     "  diff        what changed between the two newest scans of PATH (default: the folder\n"
@@ -72,6 +82,11 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
     TFindArgs args;
     const std::string problem = ParseFindArgs(rest, args);
     return problem.empty() ? RunFindCommand(std::move(args)) : Usage(problem);
+  }
+  if (command == "dupes") {
+    TDupesArgs args;
+    const std::string problem = ParseDupesArgs(rest, args);
+    return problem.empty() ? RunDupesCommand(args) : Usage(problem);
   }
   if (command == "open") {
     if (rest.empty() || rest.size() > 2 || (rest.size() == 2 && rest[1] != "--json")) {

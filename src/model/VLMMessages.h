@@ -15,6 +15,7 @@ enum : std::uint32_t {
   WM_SHOW_SAVE_SUMMARY = 2031,
   WM_SAVE_SUMMARY = 2032,
   WM_OPEN_SUMMARY = 2033,
+  WM_DUPLICATES_FINISHED = 2038,
 };
 
 }  // namespace Vellumetric
