@@ -22,7 +22,8 @@ class TContentSource {
  public:
   virtual ~TContentSource() = default;
 
-  // On Opened, `file` holds the open file.
+  // On Opened, `file` holds the open file. Meant for files the scan gave a size: devices, pipes
+  // and sockets have none, and opening one could act on it.
   [[nodiscard]] virtual TOpenOutcome Open(const std::string& path,
                                           std::unique_ptr<TOpenFile>& file) = 0;
   // True when `path` lies on a disk whose heads must seek (a spinning disk): reading several files

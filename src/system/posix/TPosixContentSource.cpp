@@ -74,10 +74,9 @@ bool RotationalBlockDevice(unsigned major, unsigned minor) {
 class TPosixContentSource final : public TContentSource {
  public:
   TOpenOutcome Open(const std::string& path, std::unique_ptr<TOpenFile>& file) override {
-    // Looked at before it is opened: opening a device can act on it (a tape rewinds when closed).
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return Failure(errno);
-    if (!S_ISREG(st.st_mode)) return TOpenOutcome::NotRegular;
+    // Opened without a look first, which would cost a third of the system calls of a search:
+    // links are not followed, a pipe does not block, and devices, pipes and sockets (which could
+    // act on being opened, as a tape rewinds) never come here, as the scan gives them no size.
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
     // O_NOATIME is only for the file's owner (or a process with CAP_FOWNER): anyone else reads
     // without it, as the system then decides.
@@ -85,6 +84,7 @@ class TPosixContentSource final : public TContentSource {
     if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), kFlags);
     if (fd < 0) return Failure(errno);
     TUniqueFd owned(fd);
+    struct stat st {};
     if (::fstat(fd, &st) != 0) return TOpenOutcome::Unreadable;
     if (!S_ISREG(st.st_mode)) return TOpenOutcome::NotRegular;
     if (st.st_size > 65536) (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -21,6 +21,7 @@
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
 #include "ui/results/changes/TChangesTab.h"
+#include "ui/results/dupes/TDuplicatesTabController.h"
 #include "ui/results/find/TFindTabController.h"
 #include "ui/results/folders/TFolderTreeController.h"
 #include "ui/results/map/TMapTabController.h"
@@ -79,6 +80,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
+  std::atomic<bool> DuplicatesBusy{false};
   // True from the start of a scan or summary until its end message has been handled: a worker
   // clears its flag before that message arrives, and the message may start the next step.
   [[nodiscard]] bool WorkPending() const;
@@ -111,6 +113,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TFileRecordStore FileRecords;           // the scan's files, for the map
   std::unique_ptr<TMapTabController> MapTab;
   std::unique_ptr<TFindTabController> FindTab;
+  std::unique_ptr<TDuplicatesTabController> DupesTab;
   std::unique_ptr<TScanHistoryHook> History;
   std::unique_ptr<TChangesTab> ChangesTab;
   // Shows the summary page the results open on; the first unless the window remembers another.

@@ -98,6 +98,7 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   LastScanDrives = drives;
   MapTab->ScanStarting();
   FindTab->ScanStarting();
+  DupesTab->ScanStarting();
   ChangesTab->Clear();
   ShowSummaryTabs(true);
   History->ScanStarting(drives);
@@ -144,6 +145,7 @@ void TVLMAnalyzerForm::ScanFinished() {
   QTimer::singleShot(0, this, [this] {
     MapTab->ScanFinished(FolderTree, FileRecords, Groups);
     FindTab->ScanFinished(FolderTree, FileRecords, Groups);
+    DupesTab->ScanFinished(FolderTree, FileRecords);
     ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
     Summary->BuildBiggestFilesSection(BiggestFiles);
     QTimer::singleShot(0, this, [this] {
@@ -195,6 +197,7 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
     CancelScan();
     return;
   }
+  if (DupesTab->Searching()) DupesTab->Cancel();
   if (WorkPending()) return;  // the end message is still on its way
   SummaryThreadTimer->stop();
   if (std::exchange(ScanAgainPending, false)) {
