@@ -16,6 +16,8 @@ struct TDuplicateOptions {
   bool Folders = false;
   // Files read at once; 0 lets the disk decide: one on a spinning disk, several on others.
   int Threads = 0;
+  // The readers give the processor way to a window's thread.
+  bool Background = false;
 };
 
 }  // namespace Vellumetric

@@ -6,10 +6,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "duplicates/FirstPieces.h"
 #include "duplicates/PathOrder.h"
 #include "duplicates/TFileNames.h"
 #include "duplicates/TFolderMatcher.h"
 #include "duplicates/TSizeClassMatcher.h"
+#include "system/NativePlatform.h"
 
 namespace Vellumetric {
 namespace {
@@ -57,6 +59,65 @@ TCandidates Gather(const TFileRecordStore& files, std::uint64_t minSize,
   return c;
 }
 
+// Reading order for the first pieces: folder by folder, each folder's files in the scan's order.
+std::vector<std::uint32_t> FolderOrder(const TFileRecordStore& files, const TCandidates& c) {
+  std::vector<std::uint32_t> order(c.Ids.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const TNodeId fa = files.Record(c.Ids[a]).Folder;
+    const TNodeId fb = files.Record(c.Ids[b]).Folder;
+    return fa != fb ? fa < fb : c.Ids[a] < c.Ids[b];
+  });
+  return order;
+}
+
+void NotRead(TFileId file, TOpenOutcome why, TMatchFindings& found) {
+  found.NotCompared.push_back(file);
+  if (why == TOpenOutcome::OnlineOnly) {
+    ++found.OnlineOnly;
+  } else if (why != TOpenOutcome::NotRegular) {
+    ++found.LeftOut;
+  }
+}
+
+// The files of one size that share their first piece with another: the classes left for the
+// matchers, which read them again from the start. The others are done with.
+TCandidates ByFirstPiece(const TCandidates& c, const std::vector<TFirstPiece>& pieces,
+                         TDuplicateProgress& progress, TMatchFindings& found) {
+  TCandidates next;
+  std::vector<std::pair<THash128, std::size_t>> keyed;
+  const auto done = [&](std::uint64_t size, const TFirstPiece& p) {
+    progress.BytesToRead.fetch_sub(size - p.Read, std::memory_order_relaxed);
+  };
+  for (const TSizeClass& k : c.Classes) {
+    keyed.clear();
+    for (std::size_t i = k.First; i < k.First + k.Count; ++i) {
+      if (pieces[i].Outcome == TOpenOutcome::Opened) {
+        keyed.emplace_back(pieces[i].Hash, i);
+      } else {
+        NotRead(c.Ids[i], pieces[i].Outcome, found);
+        done(k.Size, pieces[i]);
+      }
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t i = 0; i < keyed.size();) {
+      std::size_t j = i;
+      while (j < keyed.size() && keyed[j].first == keyed[i].first) ++j;
+      if (j - i < 2) {
+        done(k.Size, pieces[keyed[i].second]);
+      } else {
+        next.Classes.push_back({k.Size, next.Ids.size(), j - i});
+        for (std::size_t m = i; m < j; ++m) {
+          next.Ids.push_back(c.Ids[keyed[m].second]);
+          progress.BytesToRead.fetch_add(pieces[keyed[m].second].Read, std::memory_order_relaxed);
+        }
+      }
+      i = j;
+    }
+  }
+  return next;
+}
+
 std::string FilePath(const TFileRecordStore& files, const TFolderTree& tree, TPathStyle style,
                      TFileId id) {
   const TPathText& folder = tree.Data(files.Record(id).Folder).Path;
@@ -67,7 +128,7 @@ std::string FilePath(const TFileRecordStore& files, const TFolderTree& tree, TPa
 }
 
 // Runs the matchers over the size classes, `readers` of them at once. False when stopped.
-bool MatchAll(const TCandidates& c, int readers, const TMatchSettings& settings,
+bool MatchAll(const TCandidates& c, int readers, bool background, const TMatchSettings& settings,
               TContentSource& source, TDuplicateProgress& progress,
               const std::function<bool()>& stopRequested, const TSizeClassMatcher::TPathOf& pathOf,
               std::vector<TMatchFindings>& findings) {
@@ -76,6 +137,7 @@ bool MatchAll(const TCandidates& c, int readers, const TMatchSettings& settings,
   const auto stop = [&] { return stopped.load(std::memory_order_relaxed) || stopRequested(); };
   findings.resize(static_cast<std::size_t>(readers));
   const auto work = [&](std::size_t w) {
+    if (background) LowerThisThreadPriority();
     try {
       TSizeClassMatcher matcher(source, settings, progress, stop, pathOf, findings[w]);
       for (std::size_t i; (i = next.fetch_add(1)) < c.Classes.size();) {
@@ -228,17 +290,26 @@ TDuplicateResult FindDuplicates(const TFileRecordStore& files, const TFolderTree
   const TNodeId root = tree.FirstChild(NoNode);
   const bool spinning = root != NoNode && source.OnSpinningDisk(tree.Data(root).Path.Str());
   int readers = options.Threads > 0 ? options.Threads : spinning ? 1 : kSolidStateReaders;
-  readers = static_cast<int>(std::clamp<std::size_t>(
-      static_cast<std::size_t>(readers), 1, std::max<std::size_t>(1, candidates.Classes.size())));
+  readers = std::max(1, readers);
   TMatchSettings settings;
   settings.ByteCheck = options.ByteCheck;
   // Fewer, longer reads where every change of file costs a seek.
   if (spinning) settings.ChunkBytes = std::size_t{8} << 20;
-  std::vector<TMatchFindings> findings;
   TDuplicateResult result;
-  result.Stopped = !MatchAll(
-      candidates, readers, settings, source, progress, stopRequested,
-      [&](TFileId f) { return FilePath(files, tree, style, f); }, findings);
+  std::vector<TFirstPiece> pieces;
+  TMatchFindings firstFindings;
+  result.Stopped =
+      !ReadFirstPieces(candidates.Ids, FolderOrder(files, candidates), files, tree, style, source,
+                       readers, options.Background, progress, stopRequested, pieces);
+  std::vector<TMatchFindings> findings;
+  if (!result.Stopped) {
+    const TCandidates alike = ByFirstPiece(candidates, pieces, progress, firstFindings);
+    std::vector<TFirstPiece>().swap(pieces);
+    result.Stopped = !MatchAll(
+        alike, readers, options.Background, settings, source, progress, stopRequested,
+        [&](TFileId f) { return FilePath(files, tree, style, f); }, findings);
+  }
+  findings.push_back(std::move(firstFindings));
   TFileNames names(files);
   std::unordered_set<TFileId> notCompared;
   std::unordered_map<TFileId, std::uint64_t> setOf;  // a file in a set -> the set's number + 1

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "system/TOpenFile.h"
 
@@ -20,6 +23,18 @@ enum class TOpenOutcome {
 // it files that are not on a disk.
 class TContentSource {
  public:
+  // The files of one folder, for reading the start of each in turn: a folder's files are reached
+  // from the folder, without looking up its whole path again for each of them.
+  class TFolder {
+   public:
+    virtual ~TFolder() = default;
+    // Reads up to `buffer.size()` bytes from the start of the file `name` into `buffer` and
+    // closes it; `got` is the count read (fewer at the end of the file). Opened when it was
+    // read, Unreadable when a read failed.
+    [[nodiscard]] virtual TOpenOutcome ReadStart(std::string_view name, std::span<std::byte> buffer,
+                                                 std::size_t& got) = 0;
+  };
+
   virtual ~TContentSource() = default;
 
   // On Opened, `file` holds the open file. Meant for files the scan gave a size: devices, pipes
@@ -29,6 +44,10 @@ class TContentSource {
   // True when `path` lies on a disk whose heads must seek (a spinning disk): reading several files
   // at once there is slower than reading one after another. False when the system cannot tell.
   [[nodiscard]] virtual bool OnSpinningDisk(const std::string& path) = 0;
+  // The folder at `path`, whose files' paths are `path`, `separator` and their names. This one
+  // opens each file by its whole path; a system that can do better says so.
+  [[nodiscard]] virtual std::unique_ptr<TFolder> EnterFolder(const std::string& path,
+                                                             std::string_view separator);
 };
 
 // The system's files.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "TRandomTree.h"
@@ -34,10 +35,11 @@ std::string Bytes(std::size_t size, unsigned seed) {
   return s;
 }
 
-// The system's files, with something done to the disk the first time a given file is read.
+// The system's files, with something done to the disk when a given file is read the second time:
+// the first is the look at its first 4 KiB, the second the comparison with its likes.
 class TMeddlingSource final : public TContentSource {
  public:
-  std::map<std::string, std::function<void()>> OnFirstRead;
+  std::map<std::string, std::function<void()>> OnSecondRead;
 
   TOpenOutcome Open(const std::string& path, std::unique_ptr<TOpenFile>& file) override {
     std::unique_ptr<TOpenFile> real;
@@ -57,10 +59,10 @@ class TMeddlingSource final : public TContentSource {
     TFileStamp OpenedStamp() const noexcept override { return Real->OpenedStamp(); }
     bool CurrentStamp(TFileStamp& stamp) const override { return Real->CurrentStamp(stamp); }
     std::int64_t ReadAt(std::uint64_t offset, std::span<std::byte> buffer) override {
-      auto it = Owner.OnFirstRead.find(Path);
-      if (it != Owner.OnFirstRead.end()) {
+      auto it = Owner.OnSecondRead.find(Path);
+      if (it != Owner.OnSecondRead.end() && ++Owner.Reads[Path] == 2) {
         const auto meddle = std::move(it->second);
-        Owner.OnFirstRead.erase(it);
+        Owner.OnSecondRead.erase(it);
         meddle();
       }
       return Real->ReadAt(offset, buffer);
@@ -73,6 +75,7 @@ class TMeddlingSource final : public TContentSource {
   };
 
   std::unique_ptr<TContentSource> System = CreateContentSource();
+  std::map<std::string, int> Reads;
 };
 
 std::set<std::set<std::string>> PathSets(const TDuplicateResult& r, const TScanHarness& scan) {
@@ -101,9 +104,9 @@ TEST(DuplicateSearch, FilesThatChangeOrVanishWhileReadAreLeftOutOfTheirGroups) {
     scan.Run(tmp.Path());
     TMeddlingSource source;
     // Grows while it is read; deleted while it is open; rewritten with other bytes of its size.
-    source.OnFirstRead[tmp / "b"] = [&] { std::ofstream(tmp / "b", std::ios::app) << "more"; };
-    source.OnFirstRead[tmp / "e"] = [&] { ::unlink((tmp / "e").c_str()); };
-    source.OnFirstRead[tmp / "m7"] = [&] { Write(tmp / "m7", Bytes(9000, 4)); };
+    source.OnSecondRead[tmp / "b"] = [&] { std::ofstream(tmp / "b", std::ios::app) << "more"; };
+    source.OnSecondRead[tmp / "e"] = [&] { ::unlink((tmp / "e").c_str()); };
+    source.OnSecondRead[tmp / "m7"] = [&] { Write(tmp / "m7", Bytes(9000, 4)); };
     TDuplicateOptions options;
     options.ByteCheck = byteCheck;
     TDuplicateProgress progress;

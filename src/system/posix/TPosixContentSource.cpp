@@ -22,6 +22,19 @@ TFileStamp StampOf(const struct stat& st) {
           st.st_nlink == 0};
 }
 
+std::int64_t ReadFully(int fd, std::uint64_t offset, std::span<std::byte> buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    const ssize_t n =
+        ::pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<std::int64_t>(done);
+}
+
 class TPosixOpenFile final : public TOpenFile {
  public:
   TPosixOpenFile(TUniqueFd fd, const struct stat& st)
@@ -38,16 +51,7 @@ class TPosixOpenFile final : public TOpenFile {
     return true;
   }
   std::int64_t ReadAt(std::uint64_t offset, std::span<std::byte> buffer) override {
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-      const ssize_t n = ::pread(Fd.Get(), buffer.data() + done, buffer.size() - done,
-                                static_cast<off_t>(offset + done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return -1;
-      if (n == 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(done);
+    return ReadFully(Fd.Get(), offset, buffer);
   }
 
  private:
@@ -71,17 +75,51 @@ bool RotationalBlockDevice(unsigned major, unsigned minor) {
   return flag == "1";
 }
 
+// Opened without a look first, which would cost a third of the system calls of a search: links
+// are not followed, a pipe does not block, and devices, pipes and sockets (which could act on
+// being opened, as a tape rewinds) never come here, as the scan gives them no size. O_NOATIME is
+// only for the file's owner (or a process with CAP_FOWNER): anyone else reads without it, as the
+// system then decides.
+int OpenForReading(int folder, const char* path) {
+  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+  const int fd = ::openat(folder, path, kFlags | O_NOATIME);
+  if (fd >= 0 || errno != EPERM) return fd;
+  return ::openat(folder, path, kFlags);
+}
+
+TOpenOutcome Failure(int error) {
+  if (error == ENOENT || error == ENOTDIR) return TOpenOutcome::Vanished;
+  if (error == ELOOP || error == ENXIO) return TOpenOutcome::NotRegular;
+  return TOpenOutcome::Unreadable;
+}
+
+// A folder held open, its files opened from it: the kernel looks up one name per file, not the
+// whole path.
+class TPosixFolder final : public TContentSource::TFolder {
+ public:
+  explicit TPosixFolder(TUniqueFd folder) : Folder(std::move(folder)) {}
+
+  TOpenOutcome ReadStart(std::string_view name, std::span<std::byte> buffer,
+                         std::size_t& got) override {
+    Name.assign(name);
+    const int fd = OpenForReading(Folder.Get(), Name.c_str());
+    if (fd < 0) return Failure(errno);
+    const TUniqueFd file(fd);
+    const std::int64_t n = ReadFully(fd, 0, buffer);
+    if (n < 0) return errno == EISDIR ? TOpenOutcome::NotRegular : TOpenOutcome::Unreadable;
+    got = static_cast<std::size_t>(n);
+    return TOpenOutcome::Opened;
+  }
+
+ private:
+  TUniqueFd Folder;
+  std::string Name;  // with its terminating zero
+};
+
 class TPosixContentSource final : public TContentSource {
  public:
   TOpenOutcome Open(const std::string& path, std::unique_ptr<TOpenFile>& file) override {
-    // Opened without a look first, which would cost a third of the system calls of a search:
-    // links are not followed, a pipe does not block, and devices, pipes and sockets (which could
-    // act on being opened, as a tape rewinds) never come here, as the scan gives them no size.
-    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
-    // O_NOATIME is only for the file's owner (or a process with CAP_FOWNER): anyone else reads
-    // without it, as the system then decides.
-    int fd = ::open(path.c_str(), kFlags | O_NOATIME);
-    if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), kFlags);
+    const int fd = OpenForReading(AT_FDCWD, path.c_str());
     if (fd < 0) return Failure(errno);
     TUniqueFd owned(fd);
     struct stat st {};
@@ -113,11 +151,11 @@ class TPosixContentSource final : public TContentSource {
     return RotationalBlockDevice(major, minor);
   }
 
- private:
-  static TOpenOutcome Failure(int error) {
-    if (error == ENOENT || error == ENOTDIR) return TOpenOutcome::Vanished;
-    if (error == ELOOP || error == ENXIO) return TOpenOutcome::NotRegular;
-    return TOpenOutcome::Unreadable;
+  std::unique_ptr<TFolder> EnterFolder(const std::string& path,
+                                       std::string_view separator) override {
+    const int fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return TContentSource::EnterFolder(path, separator);
+    return std::make_unique<TPosixFolder>(TUniqueFd(fd));
   }
 };
 

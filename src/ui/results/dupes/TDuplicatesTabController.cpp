@@ -186,6 +186,7 @@ void TDuplicatesTabController::StartSearch() {
   Worker->Options.MinSize = MinSizeBox->currentData().toULongLong();
   Worker->Options.ByteCheck = ByteCheckBox->isChecked();
   Worker->Options.Folders = true;
+  Worker->Options.Background = true;
   Worker->Busy = &Busy;
   Worker->NotifyWindow = HandleOf(this);
   Busy.store(true);  // up before the worker starts, so Back and closing wait for it
