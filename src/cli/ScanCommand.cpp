@@ -44,10 +44,11 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// Writes the summary as NAME.sbf into the Backup folder; the name must be a plain file name.
+// Writes the summary as NAME.sbf into the Backup folder; the name must be a plain file name
+// that Windows can keep too.
 int SaveSummary(const TCliContext& context, const TCliSession& session, const TScanArgs& args) {
-  if (!IsPlainFileName(args.SaveName)) {
-    std::fprintf(stderr, "cannot save: %s\n", InvalidFileNameNotice);
+  if (const std::string problem = SaveNameProblem(args.SaveName); !problem.empty()) {
+    std::fprintf(stderr, "cannot save: %s\n", problem.c_str());
     return 1;
   }
   if (!context.HasDataFolder) {
@@ -72,6 +73,12 @@ int SaveSummary(const TCliContext& context, const TCliSession& session, const TS
 }
 
 }  // namespace
+
+bool ParseMeasure(const std::string& text, TMeasure& measure) {
+  if (text != "size" && text != "disk") return false;
+  measure = text == "disk" ? TMeasure::Disk : TMeasure::Size;
+  return true;
+}
 
 bool ParseWholeNumber(const std::string& text, long low, long high, long& value) {
   char* end = nullptr;
@@ -132,6 +139,10 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       if (!hasValue || !ParseThreads(args[++i], out.Threads)) {
         return "--threads needs a whole number from 1 to 64";
       }
+    } else if (a == "--measure") {
+      if (!hasValue || !ParseMeasure(args[++i], out.Measure)) {
+        return "--measure needs size or disk";
+      }
     } else if (a == "--save") {
       if (!hasValue || args[i + 1].empty()) return "--save needs a NAME";
       out.SaveName = args[++i];
@@ -184,21 +195,26 @@ int RunScanCommand(const TScanArgs& args) {
   }
   start = std::chrono::steady_clock::now();
   // The folder tree as CSV needs no summary, unless it is saved too.
-  if (finished && (!args.Csv || args.Save)) session.Summarise(args.Path);
+  if (finished && (!args.Csv || args.Save)) session.Summarise(args.Path, args.Measure);
   if (args.Timings) std::fprintf(stderr, "summary: %.3f s\n", Seconds(start));
   // Largest first at every level, as the folder view shows it.
-  session.Tree().SortAll(
-      [](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
-  const TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals(),
-                               &session.Unreadable()};
+  const TMeasure measure = args.Measure;
+  session.Tree().SortAll([measure](const TFolderData& a, const TFolderData& b) {
+    return a.Bytes(measure) > b.Bytes(measure);
+  });
+  TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals(),
+                         &session.Unreadable()};
+  options.Measure = measure;
   if (args.Csv) {
     TExportOptions csv;
     csv.Style = session.Style();
     csv.Depth = args.Depth;
+    csv.Measure = measure;
     WriteAll(ExportFolderTree(session.Tree(), session.Tree().FirstChild(NoNode), csv));
   } else {
-    WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
-                       : TextReport(session.Tree(), session.Biggest(), options));
+    const TBiggestFileList& biggest = session.Biggest(measure);
+    WriteAll(args.Json ? JsonReport(session.Tree(), biggest, options)
+                       : TextReport(session.Tree(), biggest, options));
   }
   WarnUnreadable(session.Unreadable());
   const int exitCode = args.Save ? SaveSummary(context, session, args) : 0;

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "model/TMeasure.h"
+
 namespace Vellumetric {
 
 struct TScanArgs {
@@ -20,7 +22,12 @@ struct TScanArgs {
 
   // --no-history: leave this scan out of the scan history
   bool NoHistory = false;
+  // --measure size|disk: what orders the tree and the biggest files and what shares are of
+  TMeasure Measure = TMeasure::Size;
 };
+
+// "size" or "disk" as the measure; false for anything else.
+[[nodiscard]] bool ParseMeasure(const std::string& text, TMeasure& measure);
 
 // Returns an empty text when the arguments are fine, else what is wrong with them.
 [[nodiscard]] std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out);

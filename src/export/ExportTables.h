@@ -27,13 +27,15 @@ struct TExportOptions {
   TExportFormat Format = TExportFormat::Csv;
   TPathStyle Style = TPathStyle::Posix;
   int Depth = -1;  // the folder tree: levels below the root to write, -1 for all
+  // What shares are of: the bytes the files hold or those they take on disk.
+  TMeasure Measure = TMeasure::Size;
   // Local time's offset from UTC (seconds) at a moment: the system's rules unless replaced.
   std::function<std::int32_t(std::int64_t)> UtcOffset;
 };
 
 // The folder tree from `root` in the order it has (the views sort it largest first): each folder
-// with its path, name, depth below the root, size, files, folders and share of its parent (in
-// percent, one decimal; empty for the root).
+// with its path, name, depth below the root, size, files, folders, share of its parent (in
+// percent, one decimal, of the options' measure; empty for the root) and bytes on disk.
 [[nodiscard]] std::string ExportFolderTree(const TFolderTree& tree, TNodeId root,
                                            const TExportOptions& options);
 
@@ -55,7 +57,8 @@ struct TExportOptions {
                                            const TExportOptions& options);
 
 // Writes an export to `path` through the atomic writer: the file is either the old one or the
-// complete new one (a full disk never leaves half a file); `error` gets the system's reason.
+// complete new one (a full disk never leaves half a file); `error` gets the system's reason. A
+// file name Windows could not keep (CON.csv, "report.csv.") is refused, with the reason.
 [[nodiscard]] bool WriteExportFile(const std::string& path, std::string_view bytes,
                                    TPathStyle style, std::string& error);
 

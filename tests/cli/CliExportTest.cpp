@@ -102,7 +102,7 @@ print(row['name'] == shown, row['path'] == root + '/' + shown + '/' + shown, row
 print(stamp.utcoffset() is not None, int(stamp.timestamp()) == int(os.lstat(disk).st_atime))
 )PY";
   EXPECT_EQ(Python(script, ShellQuote(kCli) + " " + ShellQuote(root) + " " + ShellQuote(kTricky)),
-            "['path', 'name', 'size_bytes', 'size', 'group', 'last_access']\n"
+            "['path', 'name', 'size_bytes', 'size', 'group', 'last_access', 'disk_bytes']\n"
             "1\n"
             "True True 5000000\n"
             "True True\n");
@@ -135,6 +135,11 @@ TEST(CliExport, BiggestFilesAndGroupsAgreeWithTheJsonReport) {
                                 error))
         << error;
   }
+  // The writer refuses a name Windows would turn into a device, whoever calls it.
+  EXPECT_FALSE(WriteExportFile(tmp / "aux.csv", "x", TPathStyle::Posix, error));
+  EXPECT_EQ(error, "AUX is a name Windows keeps for a device, with or without an extension.");
+  struct stat st {};
+  EXPECT_NE(::stat((tmp / "aux.csv").c_str(), &st), 0);
   const char* script = R"PY(
 import csv, datetime, json, os, subprocess, sys
 cli, root, out = sys.argv[1], sys.argv[2], sys.argv[3]

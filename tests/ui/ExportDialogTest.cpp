@@ -33,19 +33,20 @@ export, cli, root = sys.argv[1:4]
 with open(export, newline='', encoding='utf-8') as f:
     rows = list(csv.reader(f))
 assert rows[0] == ['path', 'name', 'depth', 'size_bytes', 'size', 'files', 'folders',
-                   'share_of_parent_percent'], rows[0]
+                   'share_of_parent_percent', 'disk_bytes'], rows[0]
 doc = json.loads(subprocess.run([cli, 'scan', root, '--json', '--no-history'],
                                 capture_output=True, check=True).stdout.decode('utf-8'))
 want = {}
 def walk(node, depth):
-    want[node['path']] = [node['name'], depth, node['size'], node['files'], node['folders']]
+    want[node['path']] = [node['name'], depth, node['size'], node['files'], node['folders'],
+                          node['disk_bytes']]
     for child in node['children']:
         walk(child, depth + 1)
 walk(doc['tree'], 0)
 got = {}
 for r in rows[1:]:
     assert r[0] not in got, 'twice: ' + r[0]
-    got[r[0]] = [r[1], int(r[2]), int(r[3]), int(r[5]), int(r[6])]
+    got[r[0]] = [r[1], int(r[2]), int(r[3]), int(r[5]), int(r[6]), int(r[8])]
 for path in sorted(set(want) | set(got)):
     if want.get(path) != got.get(path):
         print(repr(path), 'cli', want.get(path), 'export', got.get(path))
@@ -183,6 +184,17 @@ TEST(ExportDialog, TablesReadBackAsTheCommandLineReportsThemAndAFailedWriteLeave
   const std::string missing = std::strerror(ENOENT);
 #endif
   EXPECT_NE(prompts.Shown[0].find(missing), std::string::npos) << prompts.Shown[0];
+  // A name Windows keeps for a device is refused before anything is asked or written.
+  stayedOpen = false;
+  WhenExportOpens([](TExportDialog& d) { d.CsvChoice->setChecked(true); }, tmp / "out/Nul.csv",
+                  [&](TExportDialog& d) {
+                    stayedOpen = d.isVisible();
+                    d.CancelButton->click();
+                  });
+  a.ExportButton->click();
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(prompts.Shown.back(),
+            "Export|NUL is a name Windows keeps for a device, with or without an extension.");
   std::vector<std::string> left;
   for (const auto& e : std::filesystem::directory_iterator(PathOf(out))) {
     left.push_back(e.path().filename().string());

@@ -140,6 +140,61 @@ TEST(Win32BackEnd, FolderLinksOntoTheWalkedPathAreCountedButNotEntered) {
   }
 }
 
+// A file's allocation as the system gives it for the open file: the truth the listing's
+// allocation must match.
+std::uint64_t AllocationOf(const std::string& path) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  FILE_STANDARD_INFO info{};
+  const bool ok = file != INVALID_HANDLE_VALUE &&
+                  GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return ok ? static_cast<std::uint64_t>(info.AllocationSize.QuadPart) : ~std::uint64_t{0};
+}
+
+// The listing gives each file's allocation and ID with no call per file; a file with two names
+// (one in a subfolder) counts its blocks once, at the name met first, whatever the thread count.
+TEST(Win32BackEnd, AllocationComesFromTheListingAndAFileWithTwoNamesCountsOnce) {
+  TTempDir tmp;
+  std::filesystem::create_directories(Utf8Path(tmp.Path() + "\\sub"));
+  std::ofstream(Utf8Path(tmp.Path() + "\\a.bin"), std::ios::binary) << std::string(100000, 'a');
+  std::ofstream(Utf8Path(tmp.Path() + "\\c.bin"), std::ios::binary) << std::string(7000, 'c');
+  ASSERT_TRUE(CreateHardLinkW(Widen(tmp.Path() + "\\sub\\b.bin").c_str(),
+                              Widen(tmp.Path() + "\\a.bin").c_str(), nullptr));
+  const std::uint64_t shared = AllocationOf(tmp.Path() + "\\a.bin");
+  const std::uint64_t alone = AllocationOf(tmp.Path() + "\\c.bin");
+  ASSERT_GT(shared, 0u);
+  ASSERT_GT(alone, 0u);
+  TWin32DirectoryLister lister;
+  ASSERT_TRUE(lister.EnterRoot(tmp.Path(), false));
+  EXPECT_FALSE(lister.ListedByFallback()) << "FileIdBothDirectoryInfo was refused here";
+  lister.Leave();
+  for (int threads : {1, 4}) {
+    TScan scan;
+    scan.Threads = threads;
+    scan.Run(tmp.Path());
+    std::uint64_t counted = 0;
+    std::uint32_t linked = 0;
+    for (TFileId f = 0; f < scan.Records.Count(); ++f) {
+      const std::string_view name = scan.Records.Name(f);
+      const std::uint64_t disk = scan.Records.DiskSize(f);
+      if (name == "c.bin") {
+        EXPECT_EQ(disk, alone);
+      }
+      if (name == "a.bin" || name == "b.bin") {
+        counted += disk;
+        EXPECT_NE(scan.Records.DiskFlags(f) & DiskHardLink, 0) << name;
+        EXPECT_EQ(scan.Records.HardLink(f).Names, 2u) << name;
+        ++linked;
+      }
+    }
+    EXPECT_EQ(linked, 2u) << threads;
+    EXPECT_EQ(counted, shared) << threads;
+    EXPECT_EQ(scan.Root().Size, 207000u) << threads;  // Size keeps every name
+  }
+}
+
 // Folders far below the old 260-character limit list like any other.
 TEST(Win32BackEnd, ChainDeeperThanTheOldPathLimitScansExactly) {
   TTempDir tmp;

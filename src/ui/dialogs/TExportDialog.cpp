@@ -13,6 +13,7 @@
 #include "export/DuplicateExport.h"
 #include "export/ExportTables.h"
 #include "system/PathRules.h"
+#include "system/PortableFileName.h"
 #include "ui/common/PathQText.h"
 #include "ui/common/UiMetrics.h"
 
@@ -203,6 +204,12 @@ void TExportDialog::ExportClick() {
   }
   // A bare name goes into the home folder, not wherever the program was started from.
   name = QDir::home().absoluteFilePath(name);
+  // Refused before asking to replace anything: the writer would refuse it too.
+  const std::string problem = WindowsNameProblem(QFileInfo(name).fileName().toStdString());
+  if (!problem.empty()) {
+    Prompts.Notice(this, QString::fromStdString(problem), QStringLiteral("Export"));
+    return;
+  }
   if (name != Confirmed && QFileInfo::exists(name) &&
       !Prompts.Question(this,
                         QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(name),
