@@ -76,7 +76,7 @@ class TGeneratedFile final : public TOpenFile {
  public:
   TGeneratedFile(std::uint32_t pair, std::uint64_t identity)
       : Pair(pair), Id{0, 0, identity}, Stamp{1 + pair % kSizes, 0, false} {}
-  TFileIdentity Identity() const noexcept override { return Id; }
+  TOpenIdentity Identity() const noexcept override { return Id; }
   TFileStamp OpenedStamp() const noexcept override { return Stamp; }
   bool CurrentStamp(TFileStamp& stamp) const override {
     stamp = Stamp;
@@ -92,7 +92,7 @@ class TGeneratedFile final : public TOpenFile {
 
  private:
   std::uint32_t Pair;
-  TFileIdentity Id;
+  TOpenIdentity Id;
   TFileStamp Stamp;
 };
 

@@ -24,15 +24,24 @@ struct TFirstPiece {
   TOpenOutcome Outcome = TOpenOutcome::Opened;
 };
 
+// How the first pieces are read.
+struct TPieceReaders {
+  int Disk = 1;  // threads that read from the disk
+  // Where the disk allows only one reader: threads that first take what the system's memory
+  // holds (several at once cost the disk no seek), leaving the rest to the one reader; 0 for none.
+  int Cache = 0;
+  bool Background = false;  // give way to a window's thread
+};
+
 // Reads and hashes the first piece of `files[i]` for each i of `order`, into `pieces[i]`: most
 // files of a size share it with no other and need nothing more. `order` goes folder by folder, so
-// each file is opened from its folder (and, on a spinning disk, close to the one before it).
-// `readers` threads take a share each. False when stopped part way.
+// each file is opened from its folder (and, on a spinning disk, close to the one before it). The
+// readers take a share each. False when stopped part way.
 [[nodiscard]] bool ReadFirstPieces(std::span<const TFileId> files,
                                    std::span<const std::uint32_t> order,
                                    const TFileRecordStore& records, const TFolderTree& tree,
-                                   TPathStyle style, TContentSource& source, int readers,
-                                   bool background, TDuplicateProgress& progress,
+                                   TPathStyle style, TContentSource& source,
+                                   const TPieceReaders& readers, TDuplicateProgress& progress,
                                    const std::function<bool()>& stopRequested,
                                    std::vector<TFirstPiece>& pieces);
 

@@ -33,14 +33,20 @@ struct TCandidates {
   std::uint64_t Bytes = 0;
 };
 
+// A cloud file whose bytes are only online is never read (that would download it): the scan
+// marks it, and it is counted aside.
 TCandidates Gather(const TFileRecordStore& files, std::uint64_t minSize,
-                   const TFolderMatcher* folders) {
+                   const TFolderMatcher* folders, TMatchFindings& online) {
   std::vector<std::pair<std::uint64_t, TFileId>> sized;
   for (TFileId f = 0; f < files.Count(); ++f) {
     const std::uint64_t size = files.Record(f).Size;
-    if (size > 0 && (size >= minSize || (folders && folders->MustCompare(f)))) {
-      sized.emplace_back(size, f);
+    if (size == 0 || (size < minSize && !(folders && folders->MustCompare(f)))) continue;
+    if ((files.DiskFlags(f) & DiskOnlineOnly) != 0) {
+      online.NotCompared.push_back(f);
+      ++online.OnlineOnly;
+      continue;
     }
+    sized.emplace_back(size, f);
   }
   std::sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first > b.first : a.second < b.second;
@@ -285,7 +291,8 @@ TDuplicateResult FindDuplicates(const TFileRecordStore& files, const TFolderTree
     folders = std::make_unique<TFolderMatcher>(files, tree, minSize);
     folders->FindCandidates();
   }
-  const TCandidates candidates = Gather(files, minSize, folders.get());
+  TMatchFindings firstFindings;
+  const TCandidates candidates = Gather(files, minSize, folders.get(), firstFindings);
   progress.BytesToRead.store(candidates.Bytes);
   const TNodeId root = tree.FirstChild(NoNode);
   const bool spinning = root != NoNode && source.OnSpinningDisk(tree.Data(root).Path.Str());
@@ -297,10 +304,16 @@ TDuplicateResult FindDuplicates(const TFileRecordStore& files, const TFolderTree
   if (spinning) settings.ChunkBytes = std::size_t{8} << 20;
   TDuplicateResult result;
   std::vector<TFirstPiece> pieces;
-  TMatchFindings firstFindings;
-  result.Stopped =
-      !ReadFirstPieces(candidates.Ids, FolderOrder(files, candidates), files, tree, style, source,
-                       readers, options.Background, progress, stopRequested, pieces);
+  // On a spinning disk, what the page cache holds is read by as many threads as there are
+  // processors (no seek in that), the rest by one.
+  TPieceReaders pieceReaders;
+  pieceReaders.Disk = readers;
+  pieceReaders.Cache = spinning && options.Threads <= 0
+                           ? static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))
+                           : 0;
+  pieceReaders.Background = options.Background;
+  result.Stopped = !ReadFirstPieces(candidates.Ids, FolderOrder(files, candidates), files, tree,
+                                    style, source, pieceReaders, progress, stopRequested, pieces);
   std::vector<TMatchFindings> findings;
   if (!result.Stopped) {
     const TCandidates alike = ByFirstPiece(candidates, pieces, progress, firstFindings);

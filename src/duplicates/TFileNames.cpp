@@ -16,9 +16,8 @@ std::uint64_t TFileNames::DiskBytes(TFileId file) const {
   return it == Largest.end() ? own : std::max(own, it->second);
 }
 
-// Until the records carry allocated bytes, a file's size stands in for them.
 std::uint64_t TFileNames::RecordDiskBytes(const TFileRecordStore& files, TFileId name) {
-  return files.Record(name).Size;
+  return files.DiskSize(name);
 }
 
 }  // namespace Vellumetric

@@ -15,7 +15,7 @@ constexpr std::size_t kSmallestPiece = 4096;
 struct TSizeClassMatcher::TMember {
   TFileId File = NoFile;
   std::unique_ptr<TOpenFile> Handle;
-  TFileIdentity Identity;
+  TOpenIdentity Identity;
   TFileStamp Stamp;
   // Bytes of this file counted in the progress's BytesToRead and not read yet.
   std::uint64_t Planned = 0;

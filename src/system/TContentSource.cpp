@@ -10,8 +10,8 @@ class TJoinedFolder final : public TContentSource::TFolder {
     Prefix += separator;
   }
 
-  TOpenOutcome ReadStart(std::string_view name, std::span<std::byte> buffer,
-                         std::size_t& got) override {
+  TOpenOutcome ReadStart(std::string_view name, std::span<std::byte> buffer, std::size_t& got,
+                         bool) override {
     std::unique_ptr<TOpenFile> file;
     const TOpenOutcome opened = Source.Open(Prefix + std::string(name), file);
     if (opened != TOpenOutcome::Opened) return opened;

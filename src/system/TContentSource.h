@@ -16,6 +16,7 @@ enum class TOpenOutcome {
   Unreadable,  // there, but the system refuses to open it
   NotRegular,  // a link, a device, a pipe: nothing whose bytes can be compared
   OnlineOnly,  // a cloud file whose bytes are not on this computer: opening it would download it
+  NotCached,   // asked to read only what is in memory, and the bytes are on the disk alone
 };
 
 // Opens files to compare their bytes, without changing their last-access time where the system
@@ -30,9 +31,10 @@ class TContentSource {
     virtual ~TFolder() = default;
     // Reads up to `buffer.size()` bytes from the start of the file `name` into `buffer` and
     // closes it; `got` is the count read (fewer at the end of the file). Opened when it was
-    // read, Unreadable when a read failed.
+    // read, Unreadable when a read failed. With `cachedOnly` (where CachedReads() says so), the
+    // bytes are taken only from the system's memory, and NotCached says they are not all there.
     [[nodiscard]] virtual TOpenOutcome ReadStart(std::string_view name, std::span<std::byte> buffer,
-                                                 std::size_t& got) = 0;
+                                                 std::size_t& got, bool cachedOnly) = 0;
   };
 
   virtual ~TContentSource() = default;
@@ -48,6 +50,9 @@ class TContentSource {
   // opens each file by its whole path; a system that can do better says so.
   [[nodiscard]] virtual std::unique_ptr<TFolder> EnterFolder(const std::string& path,
                                                              std::string_view separator);
+  // Whether TFolder::ReadStart can read from the system's memory alone: several files read at
+  // once from there cost a spinning disk no seek.
+  [[nodiscard]] virtual bool CachedReads() const { return false; }
 };
 
 // The system's files.

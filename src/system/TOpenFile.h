@@ -9,12 +9,12 @@ namespace Vellumetric {
 
 // Who a file is, whatever name reaches it: the device and inode on POSIX, the volume serial and
 // file ID on Windows. Two names with one identity are one file (hard links).
-struct TFileIdentity {
+struct TOpenIdentity {
   std::uint64_t Volume = 0;
   std::uint64_t High = 0;  // the upper half of a 128-bit file ID; 0 where IDs have 64 bits
   std::uint64_t Low = 0;
 
-  friend auto operator<=>(const TFileIdentity&, const TFileIdentity&) = default;
+  friend auto operator<=>(const TOpenIdentity&, const TOpenIdentity&) = default;
 };
 
 // What tells that a file has changed between two looks: its size, its last write, and whether
@@ -33,7 +33,7 @@ class TOpenFile {
   virtual ~TOpenFile() = default;
 
   // As the system gave them when the file was opened.
-  [[nodiscard]] virtual TFileIdentity Identity() const noexcept = 0;
+  [[nodiscard]] virtual TOpenIdentity Identity() const noexcept = 0;
   [[nodiscard]] virtual TFileStamp OpenedStamp() const noexcept = 0;
   // Asks the system again; false when it cannot say.
   [[nodiscard]] virtual bool CurrentStamp(TFileStamp& stamp) const = 0;

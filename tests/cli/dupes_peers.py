@@ -151,13 +151,10 @@ def files_mode():
     report('no-byte-check', quick, mine)
     for name, tool in (('jdupes', jdupes), ('rdfind', rdfind), ('rmlint', rmlint)):
         report(name, mine, raw_groups(tool(), ids))
-    # Wasted bytes: every file of a group but the first, by what it takes (its size, for now).
-    wasted = 0
-    sizes = {}
-    for p, i in ids.items():
-        sizes[i] = os.lstat(raw[p]).st_size
-    for g in mine:
-        wasted += sum(sizes[i] for i in g) - sizes[next(iter(g))]
+    # Wasted bytes: what every file of a group but one takes on disk (copies of one size take
+    # the same here: none is sparse).
+    disk = {i: os.lstat(raw[p]).st_blocks * 512 for p, i in ids.items()}
+    wasted = sum(sum(disk[i] for i in g) - disk[next(iter(g))] for g in mine)
     print('wasted', 'same' if doc['wasted'] == wasted else f"differs: {doc['wasted']} {wasted}", 1)
     print('left_out', 'same' if doc['left_out'] == 1 else f"differs: {doc['left_out']}", 1)
 

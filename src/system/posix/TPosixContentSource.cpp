@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,7 +43,7 @@ class TPosixOpenFile final : public TOpenFile {
         Id{static_cast<std::uint64_t>(st.st_dev), 0, static_cast<std::uint64_t>(st.st_ino)},
         Opened(StampOf(st)) {}
 
-  TFileIdentity Identity() const noexcept override { return Id; }
+  TOpenIdentity Identity() const noexcept override { return Id; }
   TFileStamp OpenedStamp() const noexcept override { return Opened; }
   bool CurrentStamp(TFileStamp& stamp) const override {
     struct stat st {};
@@ -56,7 +57,7 @@ class TPosixOpenFile final : public TOpenFile {
 
  private:
   TUniqueFd Fd;
-  TFileIdentity Id;
+  TOpenIdentity Id;
   TFileStamp Opened;
 };
 
@@ -99,12 +100,21 @@ class TPosixFolder final : public TContentSource::TFolder {
  public:
   explicit TPosixFolder(TUniqueFd folder) : Folder(std::move(folder)) {}
 
-  TOpenOutcome ReadStart(std::string_view name, std::span<std::byte> buffer,
-                         std::size_t& got) override {
+  TOpenOutcome ReadStart(std::string_view name, std::span<std::byte> buffer, std::size_t& got,
+                         bool cachedOnly) override {
     Name.assign(name);
     const int fd = OpenForReading(Folder.Get(), Name.c_str());
     if (fd < 0) return Failure(errno);
     const TUniqueFd file(fd);
+    if (cachedOnly) {
+      // RWF_NOWAIT: EAGAIN, or fewer bytes, when the page cache does not hold them all; a file
+      // system that cannot say refuses the flag. Either way the file is read from the disk later.
+      iovec piece{buffer.data(), buffer.size()};
+      const ssize_t n = ::preadv2(fd, &piece, 1, 0, RWF_NOWAIT);
+      if (n < 0 || static_cast<std::size_t>(n) < buffer.size()) return TOpenOutcome::NotCached;
+      got = static_cast<std::size_t>(n);
+      return TOpenOutcome::Opened;
+    }
     const std::int64_t n = ReadFully(fd, 0, buffer);
     if (n < 0) return errno == EISDIR ? TOpenOutcome::NotRegular : TOpenOutcome::Unreadable;
     got = static_cast<std::size_t>(n);
@@ -150,6 +160,8 @@ class TPosixContentSource final : public TContentSource {
     }
     return RotationalBlockDevice(major, minor);
   }
+
+  bool CachedReads() const override { return true; }
 
   std::unique_ptr<TFolder> EnterFolder(const std::string& path,
                                        std::string_view separator) override {

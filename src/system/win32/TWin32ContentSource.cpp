@@ -34,7 +34,7 @@ class TWin32OpenFile final : public TOpenFile {
            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow},
         Opened(StampOf(info)) {}
 
-  TFileIdentity Identity() const noexcept override { return Id; }
+  TOpenIdentity Identity() const noexcept override { return Id; }
   TFileStamp OpenedStamp() const noexcept override { return Opened; }
   bool CurrentStamp(TFileStamp& stamp) const override {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -63,7 +63,7 @@ class TWin32OpenFile final : public TOpenFile {
 
  private:
   TFileHandle Handle;
-  TFileIdentity Id;
+  TOpenIdentity Id;
   TFileStamp Opened;
 };
 
