@@ -38,8 +38,12 @@ vlm_ensure_test_locale() {
   localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
 }
 
-VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev rapidjson-dev zlib1g-dev libzstd-dev)
-VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux dbus-daemon ncdu gdu gzip zstd)
+VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev rapidjson-dev zlib1g-dev libzstd-dev
+  libxxhash-dev)
+# ncdu and gdu: the exports are checked against them; jdupes, rdfind and rmlint: the duplicate
+# finders the search is checked against.
+VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux dbus-daemon ncdu gdu gzip zstd
+  jdupes rdfind rmlint)
 VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core adwaita-icon-theme)
 # Making and checking the Debian package: dpkg-shlibdeps and file for cpack, the two validators,
 # Python for gathering the third-party notices.

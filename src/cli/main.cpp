@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/DupesCommand.h"
 #include "cli/FindCommand.h"
 #include "cli/HistoryCommands.h"
 #include "cli/ImportCommands.h"
@@ -26,6 +27,8 @@ constexpr const char* kUsage =
     "                            [--export-ncdu FILE|-] [--history-only]\n"
     "       vellumetric-cli find PATH [--name GLOB] [--min SIZE] [--max SIZE] [--on-disk]\n"
     "                            [--group NAME] [--older-than DAYS] [--top N] [--json | --csv]\n"
+    "       vellumetric-cli dupes PATH [--min SIZE] [--folders] [--no-byte-check] [--top N]\n"
+    "                            [--json | --csv]\n"
     "       vellumetric-cli history [PATH] [--json] | history --keep N\n"
     "       vellumetric-cli diff [PATH | ID1 ID2] [--top N] [--json]\n"
     "       vellumetric-cli open FILE [--json]\n"
@@ -67,6 +70,13 @@ constexpr const char* kUsage =
     "              1024), --group NAME, --older-than DAYS (last access), --top N; --json or\n"
     "              --csv for scripts and spreadsheets; --on-disk: --min, --max and the order\n"
     "              go by the bytes on disk instead of the size\n"
+    "  dupes PATH  scan PATH, then list the copies of files, most wasted space first, and the\n"
+    "              total; files of equal size are compared by XXH3-128 hashes of their first 4\n"
+    "              KiB, first MiB and whole content, and byte for byte (--no-byte-check: by\n"
+    "              the hashes alone). --min SIZE skips smaller files (default 1 byte; empty\n"
+    "              files never count); --folders groups folders whose whole content is equal;\n"
+    "              two names of one file (hard links) are one file. Nothing is deleted, moved\n"
+    "              or linked: jdupes, rdfind, rmlint and fdupes do that, if you want it\n"
     "  history     the stored scans (of PATH only), newest first; --keep N keeps the newest\n"
     "              N scans of each folder (10 unless changed)\n"
     "  diff        what changed between the two newest scans of PATH (default: the folder\n"
@@ -110,6 +120,11 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
     TFindArgs args;
     const std::string problem = ParseFindArgs(rest, args);
     return problem.empty() ? RunFindCommand(std::move(args)) : Usage(problem);
+  }
+  if (command == "dupes") {
+    TDupesArgs args;
+    const std::string problem = ParseDupesArgs(rest, args);
+    return problem.empty() ? RunDupesCommand(args) : Usage(problem);
   }
   if (command == "open") {
     // The file may stand anywhere among the options; those with a value are passed over.

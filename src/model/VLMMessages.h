@@ -18,6 +18,7 @@ enum : std::uint32_t {
   // A folder scanned again: put in place, or stopped with nothing changed.
   WM_REFRESH_FINISHED = 2050,
   WM_REFRESH_CANCELLED = 2051,
+  WM_DUPLICATES_FINISHED = 2038,
 };
 
 }  // namespace Vellumetric

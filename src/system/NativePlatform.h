@@ -24,6 +24,8 @@ namespace Vellumetric {
 // the program, which grows in large steps, instead of a per-thread heap that glibc grows one
 // page (one mprotect call) at a time.
 void PrepareMemoryForScans();
+// Lets the calling thread yield the processor to the interface: for long work beside a window.
+void LowerThisThreadPriority();
 
 // The program's arguments as UTF-8 (on Windows they are read as wide text, not from argv).
 [[nodiscard]] std::vector<std::string> CommandLineArguments(int argc, char** argv);

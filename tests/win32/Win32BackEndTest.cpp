@@ -17,6 +17,7 @@
 #include "system/SystemFolders.h"
 #include "system/SystemInfo.h"
 #include "system/TApplicationInfo.h"
+#include "system/TContentSource.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfo.h"
 #include "system/TextEncoding.h"
@@ -298,6 +299,46 @@ TEST(Win32BackEnd, SpecialFoldersAndMemory) {
   EXPECT_TRUE(DirectoryExists(GetProfileFolder()));
   EXPECT_GT(GetTotalPhysicalMemoryMB(), 0u);
   EXPECT_EQ(JoinNativePath("C:\\x", "y"), "C:\\x\\y");
+}
+
+}  // namespace
+}  // namespace Vellumetric
+
+namespace Vellumetric {
+namespace {
+
+// What the duplicate search reads through: two names of one file are one identity, a copy is
+// another; a read gives the bytes written and stops at the end; a file marked offline (the
+// state of a cloud file whose bytes are elsewhere) is never opened.
+TEST(Win32BackEnd, ContentSourceIdentifiesReadsAndSkipsOfflineFiles) {
+  TTempDir tmp;
+  const std::string a = tmp / "a.bin";
+  std::ofstream(std::filesystem::path(Widen(a)), std::ios::binary)
+      << std::string(10000, 'x') << "end";
+  ASSERT_TRUE(CreateHardLinkW(Widen(tmp / "link.bin").c_str(), Widen(a).c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(Widen(a).c_str(), Widen(tmp / "copy.bin").c_str(), TRUE));
+  const auto source = CreateContentSource();
+  std::unique_ptr<TOpenFile> first, link, copy;
+  ASSERT_EQ(source->Open(a, first), TOpenOutcome::Opened);
+  ASSERT_EQ(source->Open(tmp / "link.bin", link), TOpenOutcome::Opened);
+  ASSERT_EQ(source->Open(tmp / "copy.bin", copy), TOpenOutcome::Opened);
+  EXPECT_EQ(first->Identity(), link->Identity());
+  EXPECT_NE(first->Identity(), copy->Identity());
+  EXPECT_EQ(copy->OpenedStamp().Size, 10003u);
+  std::string bytes(8, '\0');
+  EXPECT_EQ(copy->ReadAt(9998, std::as_writable_bytes(std::span(bytes))), 5);
+  EXPECT_EQ(bytes.substr(0, 5), "xxend");
+  std::unique_ptr<TOpenFile> none;
+  EXPECT_EQ(source->Open(tmp / "missing.bin", none), TOpenOutcome::Vanished);
+  EXPECT_EQ(source->Open(tmp.Path(), none), TOpenOutcome::NotRegular);
+  const std::wstring cloud = Widen(tmp / "cloud.bin");
+  std::ofstream(std::filesystem::path(cloud)) << "here";
+  if (!SetFileAttributesW(cloud.c_str(), FILE_ATTRIBUTE_OFFLINE) ||
+      (GetFileAttributesW(cloud.c_str()) & FILE_ATTRIBUTE_OFFLINE) == 0) {
+    GTEST_SKIP() << "this system does not keep the offline attribute";
+  }
+  EXPECT_EQ(source->Open(tmp / "cloud.bin", none), TOpenOutcome::OnlineOnly);
+  EXPECT_EQ(none, nullptr);
 }
 
 }  // namespace

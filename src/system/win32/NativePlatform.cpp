@@ -26,6 +26,10 @@ std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
 
 void PrepareMemoryForScans() {}
 
+void LowerThisThreadPriority() {
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
+
 std::string SystemErrorText(std::int32_t code) {
   wchar_t* text = nullptr;
   const DWORD n = FormatMessageW(

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "export/DuplicateExport.h"
 #include "export/ExportTables.h"
 #include "system/PathRules.h"
 #include "system/PortableFileName.h"
@@ -47,6 +48,8 @@ std::string TableText(const TExportSources& s, TExportTable table, const TExport
       const TFindResult all = FindFiles(*s.Files, *s.Tree, s.Style, every);
       return ExportFoundFiles(all, *s.Files, *s.Tree, *s.Groups, s.SourcePath, options);
     }
+    case TExportTable::Duplicates:
+      return ExportDuplicates(*s.Duplicates, 0, *s.Files, *s.Tree, s.SourcePath, options);
   }
   return {};
 }
@@ -91,11 +94,13 @@ void TExportDialog::BuildControls() {
   BiggestChoice = new QRadioButton(QStringLiteral("The &20 biggest files"), what);
   DetailChoice = new QRadioButton(QStringLiteral("The &Detail groups"), what);
   FoundChoice = new QRadioButton(QStringLiteral("The F&ind results"), what);
+  DupesChoice = new QRadioButton(QStringLiteral("The d&uplicate groups"), what);
   TreeChoice->setEnabled(Sources.Tree && Sources.Root != NoNode);
   BiggestChoice->setEnabled(Sources.Biggest != nullptr);
   DetailChoice->setEnabled(Sources.Detail != nullptr);
   FoundChoice->setEnabled(Sources.Found && Sources.Files && Sources.Tree && Sources.Groups);
-  for (QRadioButton* choice : {TreeChoice, BiggestChoice, DetailChoice, FoundChoice}) {
+  DupesChoice->setEnabled(Sources.Duplicates && Sources.Files && Sources.Tree);
+  for (QRadioButton* choice : {TreeChoice, BiggestChoice, DetailChoice, FoundChoice, DupesChoice}) {
     if (choice->isEnabled()) {
       choice->setChecked(true);
       break;
@@ -108,6 +113,7 @@ void TExportDialog::BuildControls() {
   whatLayout->addWidget(BiggestChoice, 1, 0, 1, 2);
   whatLayout->addWidget(DetailChoice, 2, 0, 1, 2);
   whatLayout->addWidget(FoundChoice, 3, 0, 1, 2);
+  whatLayout->addWidget(DupesChoice, 4, 0, 1, 2);
 
   auto* format = new QGroupBox(QStringLiteral("Format"), this);
   CsvChoice = new QRadioButton(QStringLiteral("&CSV (spreadsheets)"), format);
@@ -133,7 +139,8 @@ void TExportDialog::BuildControls() {
   ExportButton = new QPushButton(QStringLiteral("Export"), this);
   ExportButton->setDefault(true);
   ExportButton->setEnabled(TreeChoice->isEnabled() || BiggestChoice->isEnabled() ||
-                           DetailChoice->isEnabled() || FoundChoice->isEnabled());
+                           DetailChoice->isEnabled() || FoundChoice->isEnabled() ||
+                           DupesChoice->isEnabled());
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(StatusLabel, 1);
@@ -148,7 +155,8 @@ void TExportDialog::BuildControls() {
 }
 
 void TExportDialog::SelectTable(TExportTable table) {
-  QRadioButton* const choices[] = {TreeChoice, BiggestChoice, DetailChoice, FoundChoice};
+  QRadioButton* const choices[] = {TreeChoice, BiggestChoice, DetailChoice, FoundChoice,
+                                   DupesChoice};
   QRadioButton* choice = choices[static_cast<int>(table)];
   if (choice->isEnabled()) choice->setChecked(true);
 }
@@ -168,6 +176,7 @@ QString TExportDialog::SuggestedName() const {
   if (BiggestChoice->isChecked()) base = QStringLiteral("biggest-files");
   if (DetailChoice->isChecked()) base = QStringLiteral("groups");
   if (FoundChoice->isChecked()) base = QStringLiteral("found-files");
+  if (DupesChoice->isChecked()) base = QStringLiteral("duplicates");
   const QString folder =
       FileEdit->text().isEmpty() ? QDir::homePath() : QFileInfo(FileEdit->text()).absolutePath();
   return folder + QLatin1Char('/') + base +
@@ -216,6 +225,7 @@ void TExportDialog::StartWriting(const std::string& path) {
   if (BiggestChoice->isChecked()) table = TExportTable::BiggestFiles;
   if (DetailChoice->isChecked()) table = TExportTable::DetailGroups;
   if (FoundChoice->isChecked()) table = TExportTable::FoundFiles;
+  if (DupesChoice->isChecked()) table = TExportTable::Duplicates;
   TExportOptions options;
   options.Format = CsvChoice->isChecked() ? TExportFormat::Csv : TExportFormat::Json;
   options.Style = Sources.Style;

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "duplicates/TDuplicateResult.h"
 #include "find/TFileQuery.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtDescData.h"
@@ -31,6 +32,7 @@ struct TExportSources {
   std::string SourcePath;                    // the scanned root, for the biggest files' locations
   const TSummaryTree* Detail = nullptr;      // null while the summary is still being made
   std::shared_ptr<const TFindResult> Found;  // what the Find tab lists; held while writing
+  std::shared_ptr<const TDuplicateResult> Duplicates;  // what the Duplicates tab lists
   TFileQuery FoundQuery;  // what found it: run again for every match when the list was cut
   const TFileRecordStore* Files = nullptr;
   const TFileExtDescList* Groups = nullptr;
@@ -38,13 +40,13 @@ struct TExportSources {
   TMeasure Measure = TMeasure::Size;  // what the shares are of, as the window shows them
 };
 
-enum class TExportTable { FolderTree, BiggestFiles, DetailGroups, FoundFiles };
+enum class TExportTable { FolderTree, BiggestFiles, DetailGroups, FoundFiles, Duplicates };
 
 // "Export...": one table of the results (the folder tree to a chosen depth, the 20 biggest files,
-// the Detail groups or the Find results) as CSV or JSON into a file. The text is made and written
-// on a worker thread through the atomic writer, so a large tree never freezes the window and a
-// failed write (a full disk, a folder without write permission) leaves the file as it was; the
-// failure is shown with the system's reason and the dialog stays open for another try.
+// the Detail groups, the Find results or the duplicate groups) as CSV or JSON into a file. The text
+// is made and written on a worker thread through the atomic writer, so a large tree never freezes
+// the window and a failed write (a full disk, a folder without write permission) leaves the file as
+// it was; the failure is shown with the system's reason and the dialog stays open for another try.
 class TExportDialog final : public QDialog {
  public:
   TExportDialog(QWidget* owner, TExportSources sources,
@@ -68,6 +70,7 @@ class TExportDialog final : public QDialog {
   QRadioButton* BiggestChoice = nullptr;
   QRadioButton* DetailChoice = nullptr;
   QRadioButton* FoundChoice = nullptr;
+  QRadioButton* DupesChoice = nullptr;
   QRadioButton* CsvChoice = nullptr;
   QRadioButton* JsonChoice = nullptr;
   QLineEdit* FileEdit = nullptr;

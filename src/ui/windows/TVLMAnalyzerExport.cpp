@@ -19,6 +19,7 @@ void TVLMAnalyzerForm::ShowExport() {
   sources.Detail = SummaryBusy.load() ? nullptr : &Summary->DetailNodes;
   sources.Found = FindTab->SharedResult();
   sources.FoundQuery = FindTab->ShownQuery();
+  sources.Duplicates = DupesTab->SharedResult();
   sources.Files = &FileRecords;
   sources.Groups = &Groups;
   sources.Style = NativePathStyle();
@@ -28,6 +29,7 @@ void TVLMAnalyzerForm::ShowExport() {
   if (page == FindTab->TabSheet) dialog.SelectTable(TExportTable::FoundFiles);
   if (page == TabSheet1) dialog.SelectTable(TExportTable::BiggestFiles);
   if (page == TabSheet2) dialog.SelectTable(TExportTable::DetailGroups);
+  if (page == DupesTab->TabSheet) dialog.SelectTable(TExportTable::Duplicates);
   dialog.exec();
 }
 

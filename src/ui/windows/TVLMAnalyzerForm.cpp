@@ -58,6 +58,15 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   FindTab->OnMatchFolders = [this](const std::vector<TNodeId>& folders) {
     MapTab->Map->SetMarkedFolders(folders);
   };
+  DupesTab = std::make_unique<TDuplicatesTabController>(PageControl1, *Shell, DuplicatesBusy, Dpi);
+  // One worker at a time: the search waits for the summary.
+  DupesTab->SlotFree = [this] {
+    return !SummaryBusy.load() && !Summary->HasWorker() && !EndTurnsPending;
+  };
+  DupesTab->OnFolderFocused = [this](TNodeId folder) { MapTab->FocusFolder(folder); };
+  DupesTab->OnMarkFolders = [this](const std::vector<TNodeId>& folders) {
+    MapTab->Map->SetMarkedFolders(folders);
+  };
   History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
                                                Services.HistoryDatabase);
   WireHistory();
@@ -82,8 +91,9 @@ TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   // skipped.
   ChangesTab->Clear();
   History.reset();
-  FindTab.reset();  // its search may still read the file records
-  MapTab.reset();   // its renderer may still read the folder tree
+  DupesTab.reset();  // its search reads the file records and the tree
+  FindTab.reset();   // its search may still read the file records
+  MapTab.reset();    // its renderer may still read the folder tree
   delete Summary;
   Summary = nullptr;
 }
@@ -170,7 +180,7 @@ void TVLMAnalyzerForm::CancelSummary() {
 
 bool TVLMAnalyzerForm::WorkPending() const {
   return Scanning.load() || SummaryBusy.load() || ProgressForm || Summary->HasWorker() ||
-         EndTurnsPending || RefreshThread;
+         EndTurnsPending || RefreshThread || DuplicatesBusy.load() || DupesTab->HasWorker();
 }
 
 void TVLMAnalyzerForm::CancelScan() {

@@ -26,6 +26,7 @@
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
 #include "ui/results/changes/TChangesTab.h"
+#include "ui/results/dupes/TDuplicatesTabController.h"
 #include "ui/results/find/TFindTabController.h"
 #include "ui/results/folders/TFolderTreeController.h"
 #include "ui/results/map/TMapTabController.h"
@@ -101,6 +102,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TExclusionRuleList ExclusionRules;
   QCheckBox* ApplyRulesBox = nullptr;
   QAction* ApplyRulesAction = nullptr;  // the box's place in the toolbar
+  std::atomic<bool> DuplicatesBusy{false};
   // True from the start of a scan or summary until its end message has been handled: a worker
   // clears its flag before that message arrives, and the message may start the next step.
   [[nodiscard]] bool WorkPending() const;
@@ -134,6 +136,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TFileRecordStore FileRecords;           // the scan's files, for the map
   std::unique_ptr<TMapTabController> MapTab;
   std::unique_ptr<TFindTabController> FindTab;
+  std::unique_ptr<TDuplicatesTabController> DupesTab;
   std::unique_ptr<TScanHistoryHook> History;
   std::unique_ptr<TChangesTab> ChangesTab;
   // The reader of the file whose scan the results show; null for a scan of the disk.

@@ -94,7 +94,11 @@ std::shared_ptr<const TExclusionRules> TVLMAnalyzerForm::RulesForScan() const {
 // The results stay in view but cannot be changed meanwhile; the summary, the map and Find let go
 // of the records only when the new subtree is put in place, on this thread.
 void TVLMAnalyzerForm::RescanFolder(TNodeId node, bool scanNow) {
-  if (WorkPending() || node == NoNode || node >= FolderTree.Count() || ScanRoots.empty()) return;
+  // A scan read from a file has no disk here to scan again.
+  if (WorkPending() || node == NoNode || node >= FolderTree.Count() || ScanRoots.empty() ||
+      ScanFile) {
+    return;
+  }
   const TFolderData& data = FolderTree.Data(node);
   RefreshBridge = std::make_unique<TQtThreadBridge>();
   RefreshThread = std::make_unique<TVLMFolderRefreshThread>(
@@ -104,6 +108,7 @@ void TVLMAnalyzerForm::RescanFolder(TNodeId node, bool scanNow) {
   results.Records = &FileRecords;
   results.TypedFiles = &TypedFiles;
   results.Biggest = &BiggestFiles;
+  results.BiggestOnDisk = &BiggestOnDisk;
   results.Style = NativePathStyle();
   RefreshThread->Results = results;
   RefreshThread->Folder = node;
@@ -120,6 +125,7 @@ void TVLMAnalyzerForm::RescanFolder(TNodeId node, bool scanNow) {
     FolderView->Detach();
     MapTab->ScanStarting();
     FindTab->ScanStarting();
+    DupesTab->ScanStarting();  // its groups name records that change
     Summary->ClearDetail();  // its files name records that change
     Summary->ClearGeneral();
   };
@@ -150,7 +156,8 @@ void TVLMAnalyzerForm::RefreshFinished(bool done) {
   FolderView->SelectFirstNode();
   MapTab->ScanFinished(FolderTree, FileRecords, Groups);
   FindTab->ScanFinished(FolderTree, FileRecords, Groups);
-  Summary->BuildBiggestFilesSection(BiggestFiles);
+  DupesTab->ScanFinished(FolderTree, FileRecords);
+  Summary->BuildBiggestFilesSection(BiggestFiles, &BiggestOnDisk, &FileRecords, &FolderTree);
   StartSummary();
 }
 

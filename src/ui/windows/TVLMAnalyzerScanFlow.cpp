@@ -110,6 +110,7 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   LastScanDrives = drives;
   MapTab->ScanStarting();
   FindTab->ScanStarting();
+  DupesTab->ScanStarting();
   ChangesTab->Clear();
   ShowSummaryTabs(true);
   if (!ScanFile) History->ScanStarting(drives);
@@ -167,6 +168,7 @@ void TVLMAnalyzerForm::ScanFinished() {
   QTimer::singleShot(0, this, [this] {
     MapTab->ScanFinished(FolderTree, FileRecords, Groups);
     FindTab->ScanFinished(FolderTree, FileRecords, Groups);
+    DupesTab->ScanFinished(FolderTree, FileRecords);
     ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
     Summary->BuildBiggestFilesSection(BiggestFiles, &BiggestOnDisk, &FileRecords, &FolderTree);
     QTimer::singleShot(0, this, [this] {
@@ -220,6 +222,7 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
     CancelScan();
     return;
   }
+  if (DupesTab->Searching()) DupesTab->Cancel();
   if (WorkPending()) return;  // the end message is still on its way
   SummaryThreadTimer->stop();
   if (std::exchange(ScanAgainPending, false)) {

@@ -86,6 +86,8 @@ constexpr TAccessRow kRows[] = {
   {"MainForm", "FindResults", "Found files",
    "The files that match the search, largest first, each with its share of the largest"},
   {"MainForm", "SizeChart", "Size over the stored scans", nullptr},
+  {"MainForm", "DuplicatesList", "Duplicates",
+   "Groups of files and folders that are copies of one another, most wasted space first"},
   // A window's own row: its key closes it.
   {"MainForm", "MainForm", "Quit", nullptr, QKeySequence::Quit, "Ctrl+Q"},
 
