@@ -1,8 +1,11 @@
 // Measures the desktop program's scan and summary flow on a tree: how long from the scan's end
 // message until the sorted folder tree has been painted, the longest the window's event loop
 // was kept from running during the scan and during the summary, when the Map tab shows the
-// scan's map, and the peak memory (the map's layout and picture included). A watchdog times
-// every event the loop hands out and names the three longest, with what they were sent to.
+// scan's map, and the peak memory (the map's layout and picture included). Then the measure is
+// switched to Size on Disk with the map shown, and at once back and forth again while the map
+// for the first switch is still being laid out: the longest stall of the loop while switching,
+// and when the map and the Detail page are by the last measure again. A watchdog times every
+// event the loop hands out and names the three longest, with what they were sent to.
 //   vellumetric-window-bench DIR
 #include <QApplication>
 #include <QElapsedTimer>
@@ -137,6 +140,8 @@ int main(int argc, char** argv) {
 
   // A 1 ms heartbeat: the longest gap between beats is the longest stall of the loop.
   qint64 lastBeat = 0, scanStall = 0, summaryStall = 0, mapShown = -1, mapAskedAt = -1;
+  qint64 switchStall = 0, switchedAt = -1, switchDone = -1;
+  int switches = 0;
   long peakBeforeMap = -1;
   bool mapAsked = false;
   const Vellumetric::TTreemapView& map = *analyzer.MapTab->Map;
@@ -161,9 +166,24 @@ int main(int argc, char** argv) {
         mapAsked = true;
         mapAskedAt = now;
       }
-    } else if (mapAsked && map.CurrentLayout() != nullptr && !map.RenderPending()) {
+    } else if (mapShown < 0 && mapAsked && map.CurrentLayout() != nullptr && !map.RenderPending()) {
       mapShown = now;
-      app.quit();
+      switchedAt = now;
+      analyzer.SetMeasure(Vellumetric::TMeasure::Disk);
+      switches = 1;
+    } else if (mapShown >= 0) {
+      switchStall = std::max(switchStall, gap);
+      // Back and forth on the next two beats, while the first switch's map is being laid out.
+      if (switches < 3) {
+        analyzer.SetMeasure(switches == 1 ? Vellumetric::TMeasure::Size
+                                          : Vellumetric::TMeasure::Disk);
+        ++switches;
+      } else if (switches == 3 && map.CurrentLayout() != nullptr &&
+                 map.CurrentLayout()->Measure() == Vellumetric::TMeasure::Disk &&
+                 !map.RenderPending() && !analyzer.WorkPending()) {
+        switchDone = now;
+        app.quit();
+      }
     }
   });
   watch.Clock.start();
@@ -180,6 +200,10 @@ int main(int argc, char** argv) {
   std::printf("map shown at             %lld ms (%zu tiles)\n", static_cast<long long>(mapShown),
               map.CurrentLayout() ? map.CurrentLayout()->Tiles().size() : 0);
   std::printf("map rendered in          %lld ms\n", static_cast<long long>(mapShown - mapAskedAt));
+  std::printf(
+      "measure switched 3 times: longest stall %lld ms, map and Detail by disk after %lld "
+      "ms\n",
+      static_cast<long long>(switchStall), static_cast<long long>(switchDone - switchedAt));
   std::printf("peak memory              %ld KiB\n", PeakKiB());
   std::printf("  by the scan's end        %ld KiB\n", watch.PeakAtScanEnd);
   std::printf("  by the summary's end     %ld KiB\n", watch.PeakAtSummaryEnd);

@@ -80,6 +80,25 @@ install(CODE "
   file(INSTALL \${found} DESTINATION \"\${CMAKE_INSTALL_PREFIX}/bin\" FOLLOW_SYMLINK_CHAIN)
 ")
 
+# The notices of everything built into the programs, where the About window looks for them
+# (../share/quendrix-vellumetric/notices from bin): gathered from what Ninja recorded the shipped
+# objects were compiled with, so a library added later cannot ship without its notice.
+if(NOT CMAKE_GENERATOR MATCHES "Ninja")
+  message(FATAL_ERROR "The Windows package gathers its notices from Ninja's records: use -G Ninja")
+endif()
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+install(CODE "
+  set(offer \"${CMAKE_BINARY_DIR}/qt-source.txt\")
+  execute_process(COMMAND bash \"${CMAKE_SOURCE_DIR}/scripts/build-qt-windows\" --describe-source
+                  OUTPUT_FILE \"\${offer}\" COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND \"${Python3_EXECUTABLE}\"
+                    \"${CMAKE_SOURCE_DIR}/scripts/third-party-notices.py\" --platform windows
+                    --build \"${CMAKE_BINARY_DIR}\" --qt-prefix \"${vlm_qt_prefix}\"
+                    --sqlite \"${VLM_SQLITE_AMALGAMATION}\" --qt-source-text \"\${offer}\"
+                    --out \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/quendrix-vellumetric/notices\"
+                  COMMAND_ERROR_IS_FATAL ANY)
+")
+
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_FILE_NAME "quendrix-vellumetric-${PROJECT_VERSION}-win64")
@@ -91,11 +110,21 @@ set(CPACK_NSIS_PACKAGE_NAME "Quendrix Vellumetric")
 set(CPACK_NSIS_MUI_ICON "${VLM_APP_ICO}")
 set(CPACK_NSIS_MUI_UNIICON "${VLM_APP_ICO}")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\vellumetric.exe")
+# Upgrades in place: a newer installer run over an older one removes the older programs with the
+# older uninstaller (silently, keeping the user's data folder, which no uninstaller touches) and
+# installs into the same folder, found through the key the older one wrote; one uninstall entry
+# stays, under a name without the version.
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# The installer writes that key under the vendor's name, so the vendor is set here, before the
+# top level includes CPack (CPack's default vendor would put the key where this line never looks).
+set(CPACK_PACKAGE_VENDOR "Quendrix")
+set(CPACK_NSIS_DEFINES "InstallDirRegKey HKLM 'Software\\Quendrix\\Quendrix Vellumetric' ''")
 # The Start menu entry.
 set(CPACK_PACKAGE_EXECUTABLES "vellumetric" "Quendrix Vellumetric")
 # The program reads its install folder from the registry, and .sbf files open with it. The
-# installer is a 32-bit program: the 64-bit registry view is the one the program reads.
+# installer is a 32-bit program: the 64-bit registry view is the one the program reads. The view
+# goes back to the installer's own after, where its uninstall entry and folder key live: left at
+# 64, the uninstaller would remove them from the wrong view and leave them behind.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
   SetRegView 64
   WriteRegStr HKLM 'SOFTWARE\\Quendrix Vellumetric' 'Path' '$INSTDIR\\bin'
@@ -104,8 +133,14 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
   WriteRegStr HKCR 'QuendrixVellumetric.Summary\\DefaultIcon' '' '$INSTDIR\\bin\\vellumetric.exe,0'
   WriteRegStr HKCR 'QuendrixVellumetric.Summary\\shell\\open\\command' '' '\"$INSTDIR\\bin\\vellumetric.exe\" \"%1\"'
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+  SetRegView default
 ")
+# The uninstaller's last page says what it leaves: its last line in the list of what was done,
+# the files it removes after it kept out of that list.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
+  SetDetailsView show
+  DetailPrint 'Your saved summaries, scan history and settings stay in the Quendrix Vellumetric folder of your Application Data: delete that folder yourself to remove them.'
+  SetDetailsPrint none
   SetRegView 64
   DeleteRegKey HKLM 'SOFTWARE\\Quendrix Vellumetric'
   ReadRegStr $0 HKCR '.sbf' ''
@@ -113,4 +148,5 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
   DeleteRegKey HKCR '.sbf'
   DeleteRegKey HKCR 'QuendrixVellumetric.Summary'
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+  SetRegView default
 ")

@@ -38,11 +38,16 @@ vlm_ensure_test_locale() {
   localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
 }
 
-VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev)
-VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux dbus-daemon)
+VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev rapidjson-dev zlib1g-dev libzstd-dev
+  libxxhash-dev)
+# ncdu and gdu: the exports are checked against them; jdupes, rdfind and rmlint: the duplicate
+# finders the search is checked against.
+VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux dbus-daemon ncdu gdu gzip zstd
+  jdupes rdfind rmlint)
 VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core adwaita-icon-theme)
-# Making and checking the Debian package: dpkg-shlibdeps and file for cpack, the two validators.
-VLM_PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
+# Making and checking the Debian package: dpkg-shlibdeps and file for cpack, the two validators,
+# Python for gathering the third-party notices.
+VLM_PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream python3)
 
 # ccache, where installed, makes a rebuild in another clone or build folder cheap; paths are
 # taken relative to the source tree so clones in different folders share the cache.

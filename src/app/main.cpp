@@ -1,5 +1,6 @@
 // The desktop program: one main window that hosts the analyzer. `vellumetric PATH` scans the
-// folder PATH at once; `vellumetric FILE.sbf` opens that saved summary.
+// folder PATH at once; `vellumetric FILE.sbf` opens that saved summary, `vellumetric FILE.json`
+// (.gz, .zst) the scan an ncdu export holds.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -25,11 +26,13 @@ int main(int argc, char** argv) {
   }
   Vellumetric::TMainForm mainForm;
   mainForm.show();
-  if (!start.Folder.empty() || !start.SummaryFile.empty()) {
+  if (!start.Folder.empty() || !start.SummaryFile.empty() || !start.ScanFile.empty()) {
     QTimer::singleShot(0, &mainForm, [&mainForm, start] {
       if (!mainForm.Analyzer) return;
       if (!start.SummaryFile.empty()) {
         mainForm.Analyzer->LoadSavedSummary(start.SummaryFile);
+      } else if (!start.ScanFile.empty()) {
+        mainForm.Analyzer->OpenScanFile(start.ScanFile);
       } else {
         mainForm.Analyzer->ScanFolder(start.Folder);
       }

@@ -125,6 +125,12 @@ int RunHistoryCommand(const THistoryArgs& args) {
     Warn("cannot read the scan history: " + db->Error());
     return 1;
   }
+  // A root imported under a name ("nas01:/srv") is no path here: found as written.
+  if (scans.empty() && !args.Path.empty() && root != args.Path &&
+      !db->ListScans(args.Path, scans)) {
+    Warn("cannot read the scan history: " + db->Error());
+    return 1;
+  }
   WriteAll(args.Json ? HistoryJson(scans) : HistoryText(scans, root));
   return 0;
 }
@@ -137,24 +143,28 @@ int RunDiffCommand(const TDiffArgs& args) {
   std::string error;
   const std::string root = args.Path.empty() ? std::string() : NormalizeScanRoot(args.Path);
   if (!LoadScansToCompare(*db, root, args.FromId, args.ToId, from, to, error)) {
-    Warn(error);
-    return 1;
+    // A root imported under a name ("nas01:/srv") is no path here: tried as written.
+    std::string asWritten;
+    if (args.Path.empty() || root == args.Path ||
+        !LoadScansToCompare(*db, args.Path, args.FromId, args.ToId, from, to, asWritten)) {
+      Warn(error);
+      return 1;
+    }
   }
   const TScanDiff diff = DiffScans(from, to, args.Top, NativePathStyle());
   WriteAll(args.Json ? DiffJson(from, to, diff) : DiffText(from, to, diff));
   return 0;
 }
 
-std::unique_ptr<TScanHistoryRecorder> RecordScanInHistory(const TCliContext& context,
-                                                          const TFolderTree& tree,
-                                                          const std::string& path, bool asDrive,
-                                                          std::int64_t started,
-                                                          std::int64_t finished, bool timings) {
+std::unique_ptr<TScanHistoryRecorder> RecordScanInHistory(
+    const TCliContext& context, const TFolderTree& tree, const std::string& path, bool asDrive,
+    std::int64_t started, std::int64_t finished, bool timings, bool rootAsGiven) {
   if (!context.HasDataFolder) return nullptr;
   const auto start = std::chrono::steady_clock::now();
   auto recorder = std::make_unique<TScanHistoryRecorder>(
       JoinNativePath(context.Info.DataFolder(), THistoryDatabase::FileName));
   TScanSnapshot snapshot = MakeScanSnapshot(tree, path, asDrive, started, finished);
+  if (rootAsGiven) snapshot.Root = path;
   recorder->Record(std::move(snapshot));
   if (timings) {
     std::fprintf(stderr, "history snapshot: %.3f s\n",

@@ -35,9 +35,10 @@ int RunDiffCommand(const TDiffArgs& args);
 
 // The scan command's part: queues the finished scan for the history (written on the recorder's
 // own thread while the report is made). Null when there is no data folder to keep it in.
+// `rootAsGiven`: the root is a name ("nas01:/srv"), kept as written rather than made absolute.
 [[nodiscard]] std::unique_ptr<TScanHistoryRecorder> RecordScanInHistory(
     const TCliContext& context, const TFolderTree& tree, const std::string& path, bool asDrive,
-    std::int64_t started, std::int64_t finished, bool timings);
+    std::int64_t started, std::int64_t finished, bool timings, bool rootAsGiven = false);
 // Waits for the recorder, then prints its warnings (one line each) and, with --timings, its time.
 void FinishHistoryRecording(std::unique_ptr<TScanHistoryRecorder> recorder, bool timings);
 

@@ -11,11 +11,17 @@
 #include "cli/ScanReport.h"
 #include "cli/SummaryCommands.h"
 #include "cli/TCliSession.h"
+#include "exchange/TCompressedOutput.h"
+#include "exchange/TNcduExportLister.h"
+#include "exclude/ExclusionsFile.h"
+#include "exclude/TExclusionRules.h"
 #include "export/ExportTables.h"
 #include "filetypes/DefaultFileTypes.h"
+#include "history/TScanSnapshot.h"
 #include "persistence/SummaryFile.h"
 #include "persistence/SummaryNames.h"
 #include "system/NativePlatform.h"
+#include "system/ProductVersion.h"
 #include "system/SystemFolders.h"
 #include "system/TextEncoding.h"
 
@@ -36,6 +42,27 @@ bool ParseDepth(const std::string& text, int& depth) {
   return true;
 }
 
+// The walk reads the disk through a writer of the export; the root is named by its absolute
+// path, as ncdu names it.
+std::unique_ptr<TDirectoryLister> MakeExportLister(const std::string& path,
+                                                   TCompressedOutput& out) {
+  TNcduHeader header;
+  header.ProgramName = "vellumetric";
+  header.ProgramVersion = VellumetricVersion;
+  header.Timestamp = SecondsSinceEpoch();
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(Utf8Path(path), ec);
+  if (!ec) {
+    const std::u8string text = absolute.lexically_normal().u8string();
+    header.Root.assign(text.begin(), text.end());
+    while (header.Root.size() > 1 && (header.Root.back() == '/' || header.Root.back() == '\\') &&
+           header.Root[header.Root.size() - 2] != ':') {
+      header.Root.pop_back();
+    }
+  }
+  return std::make_unique<TNcduExportLister>(CreateDirectoryLister(), out, std::move(header));
+}
+
 void WriteAll(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
 }
@@ -44,10 +71,11 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// Writes the summary as NAME.sbf into the Backup folder; the name must be a plain file name.
+// Writes the summary as NAME.sbf into the Backup folder; the name must be a plain file name
+// that Windows can keep too.
 int SaveSummary(const TCliContext& context, const TCliSession& session, const TScanArgs& args) {
-  if (!IsPlainFileName(args.SaveName)) {
-    std::fprintf(stderr, "cannot save: %s\n", InvalidFileNameNotice);
+  if (const std::string problem = SaveNameProblem(args.SaveName); !problem.empty()) {
+    std::fprintf(stderr, "cannot save: %s\n", problem.c_str());
     return 1;
   }
   if (!context.HasDataFolder) {
@@ -69,6 +97,53 @@ int SaveSummary(const TCliContext& context, const TCliSession& session, const TS
   }
   std::fprintf(stderr, "saved %s\n", path.c_str());
   return 0;
+}
+
+// The three exclusion options of du and ncdu, and --rules for the window's stored ones.
+std::string ParseExclusionArg(const std::vector<std::string>& args, std::size_t& i,
+                              TScanArgs& out) {
+  const std::string& a = args[i];
+  const bool windows = NativePathStyle() == TPathStyle::Windows;
+  if (a == "--exclude-caches") {
+    out.Exclusions.push_back({TExclusionRule::TKind::Marker, std::string(CacheDirTagName)});
+    return {};
+  }
+  if (a == "--rules") {
+    out.StoredRules = true;
+    return {};
+  }
+  if (i + 1 >= args.size() || args[i + 1].empty()) {
+    return a == "--exclude" ? "--exclude needs a GLOB" : "--exclude-from needs a FILE";
+  }
+  const std::string& value = args[++i];
+  if (a == "--exclude") {
+    out.Exclusions.push_back(RuleFromGlob(value, windows));
+    return {};
+  }
+  std::string error;
+  if (!LoadGlobList(value, windows, out.Exclusions, error)) return error;
+  return {};
+}
+
+// The rules of the command line, after the window's stored ones when --rules was given.
+bool ScanRules(const TCliContext& context, const TScanArgs& args,
+               std::shared_ptr<const TExclusionRules>& rules) {
+  TExclusionRuleList list;
+  if (args.StoredRules) {
+    std::string error;
+    if (!context.HasDataFolder) {
+      std::fprintf(stderr, "cannot read the stored rules: the data folder is not available\n");
+      return false;
+    }
+    const std::string path = JoinNativePath(context.Info.DataFolder(), ExclusionsFileName);
+    if (!LoadExclusions(path, list, error)) {
+      std::fprintf(stderr, "cannot read the stored rules: %s\n", error.c_str());
+      return false;
+    }
+  }
+  list.insert(list.end(), args.Exclusions.begin(), args.Exclusions.end());
+  if (!list.empty()) rules = std::make_shared<const TExclusionRules>(list, NativePathStyle());
+  return true;
 }
 
 }  // namespace
@@ -132,6 +207,11 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       out.Timings = true;
     } else if (a == "--no-history") {
       out.NoHistory = true;
+    } else if (a == "--history-only") {
+      out.HistoryOnly = true;
+    } else if (a == "--export-ncdu") {
+      if (!hasValue || args[i + 1].empty()) return "--export-ncdu needs a FILE (or - )";
+      out.ExportNcdu = args[++i];
     } else if (a == "--depth") {
       if (!hasValue || !ParseDepth(args[++i], out.Depth)) return "--depth needs a whole number";
     } else if (a == "--threads") {
@@ -142,6 +222,9 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       if (!hasValue || !ParseMeasure(args[++i], out.Measure)) {
         return "--measure needs size or disk";
       }
+    } else if (a == "--exclude" || a == "--exclude-from" || a == "--exclude-caches" ||
+               a == "--rules") {
+      if (std::string problem = ParseExclusionArg(args, i, out); !problem.empty()) return problem;
     } else if (a == "--save") {
       if (!hasValue || args[i + 1].empty()) return "--save needs a NAME";
       out.SaveName = args[++i];
@@ -158,41 +241,82 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
   if (out.Json && out.Quiet) return "--json and --quiet exclude each other";
   if (out.Csv && (out.Json || out.Quiet)) return "--csv excludes --json and --quiet";
   if (out.Quiet && out.Save) return "--save needs the summary that --quiet skips";
+  if (out.HistoryOnly && (out.Json || out.Csv || out.Quiet || out.Save || out.NoHistory)) {
+    return "--history-only prints nothing and saves nothing else";
+  }
   return {};
 }
 
 int RunScanCommand(const TScanArgs& args) {
   if (!CheckScanRoot(args.Path)) return 1;
   TCliContext context;
-  if (args.Quiet) {
+  const bool quiet = args.Quiet || args.HistoryOnly;
+  if (quiet && !args.StoredRules) {
     // The one-line report touches no data folder; it still classifies every file, with the
     // default groups, so it does the same work as a full scan.
     context.Groups = DefaultGroupList();
     context.Extensions = DefaultExtensionList();
+    if (args.HistoryOnly) PrepareCliContext(context);
   } else {
     PrepareCliContext(context);
   }
-  TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
-  session.SetKeepFileRecords(!args.Quiet && !args.Csv);
+  std::shared_ptr<const TExclusionRules> rules;
+  if (!ScanRules(context, args, rules)) return 1;
+  const bool reportToStdout = args.ExportNcdu != "-";
+  TCliSession session(context.Groups, context.Extensions,
+                      !quiet && reportToStdout && StderrIsTerminal());
+  session.SetExclusions(rules);
+  session.SetKeepFileRecords(!quiet && !args.Csv && reportToStdout);
+  TCompressedOutput exportFile;
+  std::unique_ptr<TDirectoryLister> lister;
+  if (!args.ExportNcdu.empty()) {
+    std::string error;
+    if (!exportFile.Open(args.ExportNcdu, error)) {
+      std::fprintf(stderr, "cannot write %s: %s\n", args.ExportNcdu.c_str(), error.c_str());
+      return 1;
+    }
+    lister = MakeExportLister(args.Path, exportFile);
+  }
   auto start = std::chrono::steady_clock::now();
   const std::int64_t startedAt = SecondsSinceEpoch();
-  const bool finished = session.Scan(args.Path, args.Drive, args.Threads);
+  const bool finished = session.Scan(args.Path, args.Drive, args.Threads, std::move(lister));
   if (args.Timings) {
     std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
     const TFileRecordStore& records = session.FileRecords();
     std::fprintf(stderr, "file records: %zu, %zu bytes\n", records.Count(), records.MemoryBytes());
   }
+  if (!args.ExportNcdu.empty()) {
+    std::string error;
+    if (!exportFile.Close(error)) {
+      std::fprintf(stderr, "cannot write %s: %s\n", args.ExportNcdu.c_str(), error.c_str());
+      return 1;
+    }
+    if (!reportToStdout) {
+      WarnUnreadable(session.Unreadable());
+      return ScannedRootWasRead(session, args.Path) ? 0 : 1;
+    }
+  }
+  return ReportScan(context, session, args, finished, startedAt);
+}
+
+int ReportScan(const TCliContext& context, TCliSession& session, const TScanArgs& args,
+               bool finished, std::int64_t startedAt) {
   if (!ScannedRootWasRead(session, args.Path)) return 1;
   auto history = finished && !args.Quiet && !args.NoHistory
                      ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive,
                                            startedAt, SecondsSinceEpoch(), args.Timings)
                      : nullptr;
+  if (args.HistoryOnly) {
+    WarnUnreadable(session.Unreadable());
+    FinishHistoryRecording(std::move(history), args.Timings);
+    return 0;
+  }
   if (args.Quiet) {
     WriteAll(QuietReport(session.Tree(), session.Unreadable()));
     WarnUnreadable(session.Unreadable());
     return 0;
   }
-  start = std::chrono::steady_clock::now();
+  auto start = std::chrono::steady_clock::now();
   // The folder tree as CSV needs no summary, unless it is saved too.
   if (finished && (!args.Csv || args.Save)) session.Summarise(args.Path, args.Measure);
   if (args.Timings) std::fprintf(stderr, "summary: %.3f s\n", Seconds(start));

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "exclude/TExclusionRule.h"
 #include "model/TMeasure.h"
 
 namespace Vellumetric {
@@ -24,6 +26,13 @@ struct TScanArgs {
   bool NoHistory = false;
   // --measure size|disk: what orders the tree and the biggest files and what shares are of
   TMeasure Measure = TMeasure::Size;
+  // --exclude GLOB, --exclude-from FILE, --exclude-caches: folders left out, in order given
+  TExclusionRuleList Exclusions;
+  bool StoredRules = false;  // --rules: the window's rules as well
+  // --export-ncdu FILE: an ncdu export of the scan ("-": standard output, then no report)
+  std::string ExportNcdu;
+  // --history-only: the scan goes into the history; nothing is printed
+  bool HistoryOnly = false;
 };
 
 // "size" or "disk" as the measure; false for anything else.
@@ -32,6 +41,13 @@ struct TScanArgs {
 // Returns an empty text when the arguments are fine, else what is wrong with them.
 [[nodiscard]] std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out);
 int RunScanCommand(const TScanArgs& args);
+
+class TCliSession;
+struct TCliContext;
+// After a scan (or a scan read from a file): the history, the summary and the report as the
+// arguments ask. `finished`: the walk ran to its end.
+int ReportScan(const TCliContext& context, TCliSession& session, const TScanArgs& args,
+               bool finished, std::int64_t startedAt);
 
 class TCliSession;
 class TUnreadableList;

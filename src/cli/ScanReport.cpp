@@ -142,7 +142,8 @@ std::string TextReport(const TFolderTree& tree, const TBiggestFileList& biggest,
     out +=
         FormatSize(d.Size, 2) + "  " + FormatSize(d.DiskSize, 2) + "  " +
         (parent == NoNode ? std::string("      ") : Share(d.Bytes(m), tree.Data(parent).Bytes(m))) +
-        "  " + std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::string(d.Name()) + "\n";
+        "  " + std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::string(d.Name()) +
+        (d.Excluded ? "  (excluded)\n" : "\n");
   });
   out += m == TMeasure::Disk ? "\n20 Biggest Files (on disk)\n" : "\n20 Biggest Files\n";
   for (std::size_t i = biggest.Count(); i-- > 0;) {
@@ -186,6 +187,7 @@ std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
       AppendJsonNumberField(out, "folders", d.FolderCount);
       AppendJsonNumberField(out, "files", d.FileCount);
       AppendJsonNumberField(out, "disk_bytes", d.DiskSize);
+      if (d.Excluded) out += ",\"excluded\":true";
       out += ",\"children\":[";
       openDepth = depth;
     });

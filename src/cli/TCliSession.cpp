@@ -6,6 +6,7 @@
 #include "model/VLMMessages.h"
 #include "scan/SummaryPages.h"
 #include "scan/TVLMDiskAnalyzerThread.h"
+#include "scan/TVLMFolderRefreshThread.h"
 #include "scan/TVLMSummaryThread.h"
 #include "system/NativePlatform.h"
 
@@ -17,10 +18,13 @@ TCliSession::TCliSession(TFileExtDescList groups, TFileExtList extensions, bool 
       ShowProgress(showProgress),
       PathStyle(NativePathStyle()) {}
 
-bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
+bool TCliSession::Scan(const std::string& root, bool asDrive, int threads,
+                       std::unique_ptr<TDirectoryLister> lister) {
   BiggestFiles.Clear();  // the window clears these lists itself before each scan
   BiggestOnDisk.Clear();
-  TVLMDiskAnalyzerThread thread(*this, CreateDirectoryLister());
+  if (!lister) lister = CreateDirectoryLister();
+  PathStyle = lister->Style();  // a file from elsewhere keeps the paths of where it was made
+  TVLMDiskAnalyzerThread thread(*this, std::move(lister));
   thread.Roots = {root};
   thread.FolderTree = &FolderTree;
   thread.ProgressBar = this;
@@ -33,12 +37,32 @@ bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
   thread.BiggestOnDisk = &BiggestOnDisk;
   thread.Unreadable = &UnreadableItems;
   thread.Threads = threads;
+  thread.Rules = Rules;
   if (KeepFileRecords) thread.FileRecords = &Records;
   thread.NotifyWindow = 1;
   thread.Resume();
   const std::uint32_t end = WaitForEnd();
   thread.WaitFor();
   return end == WM_SCAN_FINISHED;
+}
+
+bool TCliSession::Refresh(TNodeId node, int threads, std::pair<double, double>* seconds) {
+  TVLMFolderRefreshThread thread(*this, [] { return CreateDirectoryLister(); });
+  thread.Results = {&FolderTree,    KeepFileRecords ? &Records : nullptr,
+                    &TypedFiles,    &BiggestFiles,
+                    &BiggestOnDisk, &UnreadableItems,
+                    PathStyle};
+  thread.Folder = node;
+  thread.Extensions = &Extensions;
+  thread.Rules = Rules;
+  thread.Threads = threads;
+  thread.Refreshing = &Scanning;
+  thread.NotifyWindow = 1;
+  thread.Resume();
+  const std::uint32_t end = WaitForEnd();
+  thread.WaitFor();
+  if (seconds) *seconds = {thread.WalkSeconds, thread.SpliceSeconds};
+  return end == WM_REFRESH_FINISHED;
 }
 
 void TCliSession::Summarise(const std::string& sourcePath, TMeasure measure) {
@@ -103,7 +127,8 @@ void TCliSession::Synchronize(const std::function<void()>& call) {
 
 void TCliSession::PostMessage(TWindowHandle, std::uint32_t message, std::uintptr_t, std::intptr_t) {
   if (message != WM_SCAN_FINISHED && message != WM_SCAN_CANCELLED &&
-      message != WM_SUMMARY_FINISHED) {
+      message != WM_SUMMARY_FINISHED && message != WM_REFRESH_FINISHED &&
+      message != WM_REFRESH_CANCELLED) {
     return;
   }
   {

@@ -4,10 +4,13 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "exclude/TExclusionRules.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
@@ -20,6 +23,7 @@
 #include "scan/TSummaryDisplay.h"
 #include "scan/TThreadBridge.h"
 #include "system/PathRules.h"
+#include "system/TDirectoryLister.h"
 
 namespace Vellumetric {
 
@@ -49,7 +53,16 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   void SetKeepFileRecords(bool keep) noexcept { KeepFileRecords = keep; }
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
   // `threads`: listing threads, 0 for the engine's choice.
-  bool Scan(const std::string& root, bool asDrive, int threads = 0);
+  // `lister`: what the walk reads instead of the disk (an export file, or the disk through an
+  // export writer); the system's own when null.
+  bool Scan(const std::string& root, bool asDrive, int threads = 0,
+            std::unique_ptr<TDirectoryLister> lister = nullptr);
+  // Scans the folder `node` of the last scan again and puts it in place; the biggest files and
+  // typed files follow (Summarise again for the groups). True when it ran to its end.
+  // `seconds`, when given, receives the walk's and the splice's time.
+  bool Refresh(TNodeId node, int threads = 0, std::pair<double, double>* seconds = nullptr);
+  // Folders these rules leave out stay in the tree, marked, with no totals (none: all scanned).
+  void SetExclusions(std::shared_ptr<const TExclusionRules> rules) { Rules = std::move(rules); }
   // Classify mode: the General section from the biggest files, the Detail tree from the typed
   // files, sorted as the window shows them.
   // Groups and the Detail tree come largest first by `measure`.
@@ -101,6 +114,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TTypedFileList TypedFiles;
   TFileRecordStore Records;
   bool KeepFileRecords = true;
+  std::shared_ptr<const TExclusionRules> Rules;
   TBiggestFileList BiggestFiles;
   TBiggestFileList BiggestOnDisk{TMeasure::Disk};
   TUnreadableList UnreadableItems;

@@ -10,6 +10,7 @@
 #include "system/AtomicFile.h"
 #include "system/Formatting.h"
 #include "system/NativePlatform.h"
+#include "system/PortableFileName.h"
 #include "system/TimeText.h"
 
 namespace Vellumetric {
@@ -271,6 +272,10 @@ bool WriteExportFile(const std::string& path, std::string_view bytes, TPathStyle
   const std::string_view name = LastComponent(style, path);
   if (name.empty()) {
     error.assign("no file name in ").append(path);
+    return false;
+  }
+  if (std::string problem = WindowsNameProblem(name); !problem.empty()) {
+    error = std::move(problem);
     return false;
   }
   std::string folder = path.substr(0, path.size() - name.size());

@@ -57,7 +57,8 @@ struct TExportOptions {
                                            const TExportOptions& options);
 
 // Writes an export to `path` through the atomic writer: the file is either the old one or the
-// complete new one (a full disk never leaves half a file); `error` gets the system's reason.
+// complete new one (a full disk never leaves half a file); `error` gets the system's reason. A
+// file name Windows could not keep (CON.csv, "report.csv.") is refused, with the reason.
 [[nodiscard]] bool WriteExportFile(const std::string& path, std::string_view bytes,
                                    TPathStyle style, std::string& error);
 

@@ -34,18 +34,28 @@ std::size_t CharLength(std::string_view text, std::size_t i) {
   return length == 0 ? 1 : length;
 }
 
-// Whether `name` holds the folded literal `folded` at `at`.
-bool EqualsFoldedAt(std::string_view name, std::size_t at, std::string_view folded) {
-  if (at + folded.size() > name.size()) return false;
-  for (std::size_t k = 0; k < folded.size(); ++k) {
-    if (FoldAscii(name[at + k]) != folded[k]) return false;
+}  // namespace
+
+char TGlobPattern::Fold(char c) const {
+  return IgnoreCase ? FoldAscii(c) : c;
+}
+
+std::uint32_t TGlobPattern::Fold(std::uint32_t c) const {
+  return IgnoreCase ? FoldCodePoint(c) : c;
+}
+
+// Whether `name` holds the (folded) literal at `at`.
+bool TGlobPattern::EqualsAt(std::string_view name, std::size_t at, std::string_view literal) const {
+  if (at + literal.size() > name.size()) return false;
+  if (!IgnoreCase) return name.substr(at, literal.size()) == literal;
+  for (std::size_t k = 0; k < literal.size(); ++k) {
+    if (FoldAscii(name[at + k]) != literal[k]) return false;
   }
   return true;
 }
 
-}  // namespace
-
-TGlobPattern::TGlobPattern(std::string_view pattern) {
+TGlobPattern::TGlobPattern(std::string_view pattern, TGlobOptions options)
+    : IgnoreCase(options.IgnoreCase), Escapes(options.BackslashEscapes) {
   std::string literal;
   const auto flush = [&] {
     if (!literal.empty()) AddLiteral(literal);
@@ -77,7 +87,7 @@ TGlobPattern::TGlobPattern(std::string_view pattern) {
         Tokens.push_back(set);
         i = next;
       }
-    } else if (c == '\\' && i + 1 < pattern.size()) {
+    } else if (c == '\\' && options.BackslashEscapes && i + 1 < pattern.size()) {
       const std::size_t length = CharLength(pattern, i + 1);
       literal.append(pattern.substr(i + 1, length));
       i += 1 + length;
@@ -93,7 +103,7 @@ TGlobPattern::TGlobPattern(std::string_view pattern) {
 
 void TGlobPattern::AddLiteral(std::string_view bytes) {
   const auto begin = static_cast<std::uint32_t>(Text.size());
-  for (const char c : bytes) Text.push_back(FoldAscii(c));
+  for (const char c : bytes) Text.push_back(Fold(c));
   if (!Tokens.empty() && Tokens.back().Kind == TKind::Literal) {
     Tokens.back().Length += static_cast<std::uint32_t>(bytes.size());
   } else {
@@ -115,19 +125,19 @@ std::size_t TGlobPattern::ReadSet(std::string_view pattern, std::size_t open) {
   std::vector<TRange> ranges;
   while (i < pattern.size() && (pattern[i] != ']' || i == first)) {
     std::size_t length = 0;
-    if (pattern[i] == '\\' && i + 1 < pattern.size()) ++i;
+    if (Escapes && pattern[i] == '\\' && i + 1 < pattern.size()) ++i;
     const std::uint32_t low = DecodeAt(pattern, i, length);
     i += length;
     std::uint32_t high = low;
     if (i + 1 < pattern.size() && pattern[i] == '-' && pattern[i + 1] != ']') {
       ++i;
-      if (pattern[i] == '\\' && i + 1 < pattern.size()) ++i;
+      if (Escapes && pattern[i] == '\\' && i + 1 < pattern.size()) ++i;
       high = DecodeAt(pattern, i, length);
       i += length;
     }
     // Both ends fold as the characters do, the way fnmatch folds them: [A-Z] is [a-z], and a
     // range between other characters keeps its bounds.
-    ranges.push_back({FoldCodePoint(low), FoldCodePoint(high)});
+    ranges.push_back({Fold(low), Fold(high)});
   }
   if (i >= pattern.size()) return open;
   Ranges.insert(Ranges.end(), ranges.begin(), ranges.end());
@@ -162,23 +172,25 @@ void TGlobPattern::ChooseShape() {
     Shape = TShape::Exact;  // the empty pattern matches only the empty name
   }
   if (literal < Tokens.size()) {
-    Fixed = std::string_view(Text).substr(Tokens[literal].Begin, Tokens[literal].Length);
+    FixedBegin = Tokens[literal].Begin;
+    FixedLength = Tokens[literal].Length;
   }
 }
 
 bool TGlobPattern::Matches(std::string_view name) const {
+  const std::string_view fixed = Fixed();
   switch (Shape) {
     case TShape::All:
       return true;
     case TShape::Exact:
-      return name.size() == Fixed.size() && EqualsFoldedAt(name, 0, Fixed);
+      return name.size() == fixed.size() && EqualsAt(name, 0, fixed);
     case TShape::Prefix:
-      return EqualsFoldedAt(name, 0, Fixed);
+      return EqualsAt(name, 0, fixed);
     case TShape::Suffix:
-      return name.size() >= Fixed.size() && EqualsFoldedAt(name, name.size() - Fixed.size(), Fixed);
+      return name.size() >= fixed.size() && EqualsAt(name, name.size() - fixed.size(), fixed);
     case TShape::Contains:
-      for (std::size_t at = 0; at + Fixed.size() <= name.size(); ++at) {
-        if (EqualsFoldedAt(name, at, Fixed)) return true;
+      for (std::size_t at = 0; at + fixed.size() <= name.size(); ++at) {
+        if (EqualsAt(name, at, fixed)) return true;
       }
       return false;
     case TShape::General:
@@ -188,7 +200,7 @@ bool TGlobPattern::Matches(std::string_view name) const {
 }
 
 bool TGlobPattern::SetHas(const TToken& token, std::uint32_t c) const {
-  const std::uint32_t folded = FoldCodePoint(c);
+  const std::uint32_t folded = Fold(c);
   for (std::uint32_t k = 0; k < token.Length; ++k) {
     const TRange& r = Ranges[token.Begin + k];
     if (folded >= r.First && folded <= r.Last) return true;
@@ -201,7 +213,7 @@ bool TGlobPattern::TokenMatchesAt(const TToken& token, std::string_view name,
                                   std::size_t& i) const {
   if (token.Kind == TKind::Literal) {
     const std::string_view folded = std::string_view(Text).substr(token.Begin, token.Length);
-    if (!EqualsFoldedAt(name, i, folded)) return false;
+    if (!EqualsAt(name, i, folded)) return false;
     i += folded.size();
     return true;
   }

@@ -12,9 +12,16 @@ namespace Vellumetric {
 // next character literally; a "[" without its "]" is a plain "[". Matching ignores case for the
 // ASCII letters only; every other byte must be equal. A character is one well-formed UTF-8
 // sequence, or a single byte where a name is not UTF-8, so "?" matches "é" as one character.
+// Options make case count (folder rules on Linux) and make "\" a plain character (Windows paths
+// such as C:\Windows, where it is the separator).
+struct TGlobOptions {
+  bool IgnoreCase = true;
+  bool BackslashEscapes = true;
+};
+
 class TGlobPattern {
  public:
-  explicit TGlobPattern(std::string_view pattern);
+  explicit TGlobPattern(std::string_view pattern, TGlobOptions options = {});
 
   [[nodiscard]] bool Matches(std::string_view name) const;
 
@@ -41,11 +48,24 @@ class TGlobPattern {
                                     std::size_t& i) const;
   [[nodiscard]] bool SetHas(const TToken& token, std::uint32_t c) const;
 
-  std::string Text;  // folded literal bytes
+  [[nodiscard]] bool EqualsAt(std::string_view name, std::size_t at,
+                              std::string_view literal) const;
+  [[nodiscard]] char Fold(char c) const;
+  [[nodiscard]] std::uint32_t Fold(std::uint32_t c) const;
+
+  bool IgnoreCase = true;
+  bool Escapes = true;
+  std::string Text;  // literal bytes, folded when case is ignored
   std::vector<TToken> Tokens;
   std::vector<TRange> Ranges;
   TShape Shape = TShape::General;
-  std::string_view Fixed;  // the one literal of the simple shapes, inside Text
+  // The one literal of the simple shapes, as a place in Text rather than a view of it, so that
+  // a copied or moved pattern (a short Text lives inside the object) still reads its own.
+  std::uint32_t FixedBegin = 0;
+  std::uint32_t FixedLength = 0;
+  [[nodiscard]] std::string_view Fixed() const {
+    return std::string_view(Text).substr(FixedBegin, FixedLength);
+  }
 };
 
 }  // namespace Vellumetric

@@ -77,6 +77,25 @@ void TFileRecordStore::SetHardLink(TFileId id, TFileId first, std::uint32_t name
   Links[id] = {id == first ? names : 0, first};
 }
 
+void TFileRecordStore::SetLinkIdentity(TFileId id, std::uint64_t volume, std::uint64_t file) {
+  LinkIdentities[id] = {volume, file};
+}
+
+std::vector<TFileRecordStore::TLinkedFile> TFileRecordStore::LinkedFiles() const {
+  std::vector<TLinkedFile> out;
+  out.reserve(LinkIdentities.size());
+  for (const auto& [id, key] : LinkIdentities) {
+    const auto link = Links.find(id);
+    out.push_back({id, link == Links.end() ? id : link->second.First, key.first, key.second});
+  }
+  return out;
+}
+
+void TFileRecordStore::SetDisk(TFileId id, TFileDisk disk) {
+  HugeDisks.erase(id);
+  DiskChunks[id / ChunkRecords][id % ChunkRecords] = StoredDisk(id, disk);
+}
+
 THardLinkInfo TFileRecordStore::HardLink(TFileId id) const {
   const auto it = Links.find(id);
   if (it == Links.end()) return {};
@@ -140,6 +159,7 @@ void TFileRecordStore::Clear() {
   DiskChunks.shrink_to_fit();
   HugeDisks.clear();
   Links.clear();
+  LinkIdentities.clear();
   NameBlocks.clear();
   NameBlocks.shrink_to_fit();
   std::vector<std::uint32_t>().swap(BlockEnds);

@@ -84,6 +84,26 @@ class TFileRecordStore {
   void SetHardLink(TFileId id, TFileId first, std::uint32_t names);
   // Where a file's blocks count and how many names it has; Names is 0 for a file with one name.
   [[nodiscard]] THardLinkInfo HardLink(TFileId id) const;
+  // The system's identity of a file with several names (volume, file number), kept so that a
+  // folder scanned again can tell whether a name outside it counts the blocks already.
+  void SetLinkIdentity(TFileId id, std::uint64_t volume, std::uint64_t file);
+  struct TLinkedFile {
+    TFileId Id;
+    TFileId First;
+    std::uint64_t Volume;
+    std::uint64_t File;
+  };
+  // Every file with several names whose identity is known, in no particular order.
+  [[nodiscard]] std::vector<TLinkedFile> LinkedFiles() const;
+  // What the file takes on disk in this scan, changed when another of its names stops counting.
+  void SetDisk(TFileId id, TFileDisk disk);
+
+  // Appends the records of `from` whose folder `folderOf` maps to a node of this store's tree
+  // (NoNode drops the record), in their order, with their names, times, groups and allocation.
+  // `remap` receives each old id's new one (NoFile for a dropped record); links between names
+  // follow the remap, and a name whose first name was dropped keeps its own place as first.
+  template <class FolderOf>
+  void AppendFrom(const TFileRecordStore& from, FolderOf folderOf, std::vector<TFileId>& remap);
   [[nodiscard]] std::string_view Name(TFileId id) const;
   [[nodiscard]] std::int32_t Group(TFileId id) const { return Stored(id).Group; }
   // The last access in seconds since 1970 (UTC), or NoAccessTime when the system gave none.
@@ -164,10 +184,33 @@ class TFileRecordStore {
   std::unordered_map<TFileId, std::uint64_t> HugeDisks;
   // Only files with several names: a name met later points at the first, which keeps the count.
   std::unordered_map<TFileId, THardLinkInfo> Links;
+  std::unordered_map<TFileId, std::pair<std::uint64_t, std::uint64_t>> LinkIdentities;
   std::vector<std::unique_ptr<char[]>> NameBlocks;
   std::vector<std::uint32_t> BlockEnds;  // where the names of each block but the last end
   std::size_t NameUsed = NameBlockSize;  // in the last block; full when there is none
   std::size_t Total = 0;
 };
+
+template <class FolderOf>
+void TFileRecordStore::AppendFrom(const TFileRecordStore& from, FolderOf folderOf,
+                                  std::vector<TFileId>& remap) {
+  remap.assign(from.Count(), NoFile);
+  for (TFileId id = 0; id < from.Count(); ++id) {
+    const TFileRecord r = from.Record(id);
+    const TNodeId folder = folderOf(r.Folder);
+    if (folder == NoNode) continue;
+    remap[id] = Add(folder, from.Name(id), r.Size, r.Group, from.FileTime(id, 0),
+                    TFileDisk{r.DiskSize, r.DiskFlags});
+  }
+  for (const auto& [id, info] : from.Links) {
+    if (remap[id] == NoFile) continue;
+    const TFileId first = remap[info.First] != NoFile ? remap[info.First] : remap[id];
+    const THardLinkInfo whole = from.HardLink(id);
+    SetHardLink(remap[id], first, whole.Names);
+  }
+  for (const auto& [id, key] : from.LinkIdentities) {
+    if (remap[id] != NoFile) SetLinkIdentity(remap[id], key.first, key.second);
+  }
+}
 
 }  // namespace Vellumetric

@@ -28,10 +28,12 @@ struct TFolderData {
   // The system's error code when the folder could not be opened or listed to its end (its
   // totals then cover only what was read), else 0. SystemErrorText() turns it into words.
   std::int32_t ReadError = 0;
-  // Folders below this one (not counting itself) whose ReadError is set. 28 bits count 268
-  // million, far more than any scan meets; the flags share its word. All four have one type, so
+  // Folders below this one (not counting itself) whose ReadError is set. 27 bits count 134
+  // million, far more than any scan meets; the flags share its word. All five have one type, so
   // every compiler's bit-field layout (MinGW's too) packs them into one word.
-  std::uint32_t UnreadableBelow : 28 = 0;
+  std::uint32_t UnreadableBelow : 27 = 0;
+  // Left out by an exclusion rule: shown, never listed, no totals, not counted in its parent's.
+  std::uint32_t Excluded : 1 = 0;
   std::uint32_t Kind : 2 = FolderKindFolder;  // FolderKindFolder or FolderKindDrive
   std::uint32_t Complete : 1 = 0;
   std::uint32_t ParentComplete : 1 = 0;

@@ -3,11 +3,11 @@
 namespace Vellumetric {
 
 TFolderFileIndex::TFolderFileIndex(const TFileRecordStore& files, std::size_t folderCount,
-                                   std::uint64_t minSize)
+                                   std::uint64_t minSize, TMeasure measure)
     : End(folderCount, 0) {
   if (folderCount == 0) return;
   const auto kept = [&](const TFileRecord& r) {
-    return r.Folder < folderCount && r.Size >= minSize;
+    return r.Folder < folderCount && r.Bytes(measure) >= minSize;
   };
   // Counted one folder ahead, so that after the sum each entry is where its folder starts; each
   // then moves along as its files are placed and ends where its folder ends, with no second

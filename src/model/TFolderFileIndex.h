@@ -15,10 +15,10 @@ namespace Vellumetric {
 // every scan eight bytes per file and folder for the one reader (the map) that walks them.
 class TFolderFileIndex {
  public:
-  // Covers folders 0 .. folderCount - 1 and files of at least `minSize` bytes; any other record
-  // is left out.
+  // Covers folders 0 .. folderCount - 1 and files of at least `minSize` bytes by `measure`; any
+  // other record is left out.
   TFolderFileIndex(const TFileRecordStore& files, std::size_t folderCount,
-                   std::uint64_t minSize = 0);
+                   std::uint64_t minSize = 0, TMeasure measure = TMeasure::Size);
 
   [[nodiscard]] std::span<const TFileId> FilesOf(TNodeId folder) const noexcept {
     if (folder >= End.size()) return {};

@@ -45,6 +45,10 @@ class TNodeTree {
     return id;
   }
 
+  // Unlinks every child of `id`: they and their subtrees stay in the store, unreachable, until
+  // Clear(), so every other id stays valid (a folder scanned again gets new children).
+  void DetachChildren(TNodeId id) { LastOf(id) = NoNode; }
+
   [[nodiscard]] T& Data(TNodeId id) { return Nodes[id].Data; }
   [[nodiscard]] const T& Data(TNodeId id) const { return Nodes[id].Data; }
   [[nodiscard]] TNodeId Parent(TNodeId id) const { return Nodes[id].Parent; }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Vellumetric {
@@ -34,6 +35,25 @@ class TUnreadableList {
   }
   // Whether one more item would still be kept: lets a caller skip spelling out a path that
   // would be dropped.
+  // Drops what lies below `folder` (a folder about to be scanned again), from the counts too as
+  // far as it was kept; `separator` is what joins a child to it.
+  void ForgetBelow(std::string_view folder, std::string_view separator) {
+    std::erase_if(Items, [&](const TItem& item) {
+      const bool below = item.Path.size() > folder.size() &&
+                         std::string_view(item.Path).substr(0, folder.size()) == folder &&
+                         std::string_view(item.Path).substr(folder.size()).starts_with(separator);
+      if (below) --(item.IsFolder ? FolderTotal : FileTotal);
+      return below;
+    });
+  }
+  // Takes over what another list kept (the scan of one folder again).
+  void Absorb(const TUnreadableList& other) {
+    for (const TItem& item : other.Items) {
+      if (Items.size() < Keep) Items.push_back(item);
+    }
+    FolderTotal += other.FolderTotal;
+    FileTotal += other.FileTotal;
+  }
   [[nodiscard]] bool KeepsMore() const noexcept { return Items.size() < Keep; }
 
   [[nodiscard]] std::uint64_t Folders() const noexcept { return FolderTotal; }

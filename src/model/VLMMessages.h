@@ -15,6 +15,10 @@ enum : std::uint32_t {
   WM_SHOW_SAVE_SUMMARY = 2031,
   WM_SAVE_SUMMARY = 2032,
   WM_OPEN_SUMMARY = 2033,
+  // A folder scanned again: put in place, or stopped with nothing changed.
+  WM_REFRESH_FINISHED = 2050,
+  WM_REFRESH_CANCELLED = 2051,
+  WM_DUPLICATES_FINISHED = 2038,
 };
 
 }  // namespace Vellumetric

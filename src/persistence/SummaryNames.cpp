@@ -1,5 +1,6 @@
 #include "persistence/SummaryNames.h"
 
+#include "system/PortableFileName.h"
 #include "system/SystemFolders.h"
 
 namespace Vellumetric {
@@ -33,6 +34,11 @@ std::string SummaryFileName(std::string_view typed) {
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   return name.find_first_of("\\/:*?\"<>|") == std::string_view::npos;
+}
+
+std::string SaveNameProblem(std::string_view typed) {
+  if (!IsPlainFileName(typed)) return InvalidFileNameNotice;
+  return WindowsNameProblem(typed);
 }
 
 }  // namespace Vellumetric

@@ -29,4 +29,9 @@ namespace Vellumetric {
 inline constexpr const char* InvalidFileNameNotice =
     "A file name can't contain any of the following characters: \\ / : * ? \" < > |";
 
+// Why a name typed for saving a summary is refused, as the notice to show; empty when it may be
+// used. Beyond a plain file name, Windows must be able to keep it: no device name such as CON or
+// LPT1.txt, no dot or blank at its end.
+[[nodiscard]] std::string SaveNameProblem(std::string_view typed);
+
 }  // namespace Vellumetric

@@ -65,6 +65,7 @@ struct TParallelDirectoryLister::TRecord {
   // An entry: its identity is the next one in the chunk's Identities.
   std::uint8_t HasIdentity : 1;
   std::uint8_t DiskFlags : 4;
+  std::uint8_t Excluded : 1;  // an entry: a folder the rules leave out, which nobody enters
 };
 
 struct TParallelDirectoryLister::TChunk {
@@ -170,7 +171,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
   TDirectoryLister& lister = *task.Lister;
   auto chunk = std::make_unique<TChunk>();
   auto add = [&chunk](std::uint8_t kind, bool flag, std::int32_t error) -> TRecord& {
-    chunk->Records.push_back(TRecord{0, 0, 0, error, 0, 0, 0, kind, flag, false, 0});
+    chunk->Records.push_back(TRecord{0, 0, 0, error, 0, 0, 0, kind, flag, false, 0, false});
     return chunk->Records.back();
   };
   std::string path = task.Path;
@@ -192,6 +193,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
       r.DiskSize = e.DiskSize;
       r.DiskFlags = e.DiskFlags & DiskFlagMask;
       r.ChangeSeconds = TFileRecordStore::SecondsOfFileTime(e.LastChange);
+      r.Excluded = e.Excluded;
       if (e.Identity.File != 0) {
         r.HasIdentity = true;
         chunk->Identities.push_back(e.Identity);
@@ -199,7 +201,8 @@ void TParallelDirectoryLister::Produce(TTask& task) {
       r.Offset = static_cast<std::uint32_t>(chunk->Names.size());
       r.NameLength = static_cast<std::uint16_t>(e.Name.size());
       chunk->Names.append(e.Name);
-      if (e.IsDirectory) {
+      // An excluded folder is neither listed nor handed off: the walk will not enter it either.
+      if (e.IsDirectory && !e.Excluded) {
         std::string childPath;
         if (FullPaths) {
           childPath = path;
@@ -451,6 +454,7 @@ bool TParallelDirectoryLister::Next(TDirEntry& entry) {
   entry.DiskSize = r->DiskSize;
   entry.DiskFlags = r->DiskFlags;
   entry.LastChange = TFileRecordStore::FileTimeOfSeconds(r->ChangeSeconds);
+  entry.Excluded = r->Excluded;
   entry.Identity =
       r->HasIdentity ? reader.Chunk->Identities[reader.IdentityPos++] : TFileIdentity{};
   return true;

@@ -4,6 +4,7 @@
 #include <thread>
 #include <utility>
 
+#include "exclude/TFilteringDirectoryLister.h"
 #include "model/VLMMessages.h"
 #include "scan/TParallelDirectoryLister.h"
 #include "system/NativePlatform.h"
@@ -42,6 +43,9 @@ void TVLMDiskAnalyzerThread::CancelScan() noexcept {
 
 void TVLMDiskAnalyzerThread::Execute() {
   Scanning->store(true);
+  if (Rules && !Rules->Empty()) {
+    Lister = std::make_unique<TFilteringDirectoryLister>(std::move(Lister), Rules);
+  }
   Sync([this] {
     FolderTree->Clear();
     TypedFiles->Clear();
@@ -61,7 +65,7 @@ void TVLMDiskAnalyzerThread::ScanRoot(const std::string& root, const TExtensionI
   data.Path = TPathText(root, leaf);
   data.Kind = RootsAreDrives ? FolderKindDrive : FolderKindFolder;
   const TNodeId node = FolderTree->AddChild(NoNode, std::move(data));
-  CountSubfolders(root);
+  if (Lister->CanListTwice()) CountSubfolders(root);
   Sync([this] {
     ProgressBar->SetProgressRange(0, SubfolderCount->load() + 1);
     ProgressBar->SetProgressPosition(0);
@@ -102,6 +106,10 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index,
     if (frame.Listed && !Terminated()) {
       if (lister.Next(entry)) {
         if (IsDotOrDotDot(entry.Name)) continue;
+        if (entry.IsDirectory && entry.Excluded) {
+          AddExcludedFolder(frame, entry.Name);
+          continue;
+        }
         frame.Size += entry.Size;
         if (entry.IsDirectory) {
           ++frame.Folders;
@@ -143,6 +151,18 @@ void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, cons
   stack.push_back({child, listed, false, 0, 0, 0, ownBlocks});
 }
 
+// Shown in the tree, marked, with no totals; it adds nothing to its parent, not even its own
+// entry, so the totals are those of a tree without it (du --exclude counts the same way).
+void TVLMDiskAnalyzerThread::AddExcludedFolder(const TWalkFrame& parent, std::string_view name) {
+  TFolderData data;
+  const TPathText& parentPath = FolderTree->Data(parent.Node).Path;
+  data.Path = TPathText::Child(parentPath, ChildSeparator(Style, parentPath.Back()), name);
+  data.Excluded = 1;
+  data.Complete = 1;
+  FolderTree->AddChild(parent.Node, std::move(data));
+  if (parent.TopLevel) Sync([this] { ProgressBar->StepProgress(); });
+}
+
 // A folder that vanished (error 0) is not unreadable: it simply holds nothing any more.
 void TVLMDiskAnalyzerThread::NoteUnreadableFolder(TNodeId node, std::int32_t error) {
   if (error == 0) return;
@@ -171,7 +191,9 @@ std::uint64_t TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId 
   std::int32_t group = 0;
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
   THardLinkRegistry::TClaim claim;
-  const TFileDisk disk = CountOnce(entry, claim);
+  // Most files have one name: their blocks count as listed, with no look-up.
+  const TFileDisk disk = entry.Identity.File == 0 ? TFileDisk{entry.DiskSize, entry.DiskFlags}
+                                                  : CountOnce(entry, claim);
   TFileId file = NoFile;
   if (FileRecords) {
     file =
@@ -202,7 +224,12 @@ std::uint64_t TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId 
 TFileDisk TVLMDiskAnalyzerThread::CountOnce(const TDirEntry& entry,
                                             THardLinkRegistry::TClaim& claim) {
   TFileDisk disk{entry.DiskSize, entry.DiskFlags};
-  if (entry.Identity.File == 0) return disk;
+  if (CountedElsewhere && CountedElsewhere(entry.Identity)) {
+    claim = {false, NoFile, entry.Identity.Links};
+    disk.Bytes = 0;
+    disk.Flags |= DiskHardLink;
+    return disk;
+  }
   claim = Links.Claim(entry.Identity,
                       FileRecords ? static_cast<TFileId>(FileRecords->Count()) : NoFile);
   if (!claim.First) disk.Bytes = 0;
@@ -216,13 +243,19 @@ TFileDisk TVLMDiskAnalyzerThread::CountOnce(const TDirEntry& entry,
 // first name learns it when the second is met, and the count grows with each name found.
 void TVLMDiskAnalyzerThread::NoteHardLink(TFileId file, const TFileIdentity& identity,
                                           const THardLinkRegistry::TClaim& claim) {
+  // A name whose blocks count outside this walk (a folder scanned again) points at itself
+  // until the refreshed folder is put in place and its first name is known.
+  const TFileId first = claim.First || claim.FirstFile == NoFile ? file : claim.FirstFile;
   if (identity.Links > 1) {
-    FileRecords->SetHardLink(file, claim.First ? file : claim.FirstFile, identity.Links);
+    FileRecords->SetHardLink(file, first, identity.Links);
+    FileRecords->SetLinkIdentity(file, identity.Volume, identity.File);
     return;
   }
   if (claim.First || claim.FirstFile == NoFile) return;
   FileRecords->SetHardLink(claim.FirstFile, claim.FirstFile, claim.NamesSeen);
+  FileRecords->SetLinkIdentity(claim.FirstFile, identity.Volume, identity.File);
   FileRecords->SetHardLink(file, claim.FirstFile, claim.NamesSeen);
+  FileRecords->SetLinkIdentity(file, identity.Volume, identity.File);
 }
 
 void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {

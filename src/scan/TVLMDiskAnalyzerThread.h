@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "exclude/TExclusionRules.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileRecordStore.h"
@@ -60,6 +61,12 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   // Optional: what could not be read, cleared with the folder tree at the start. Each folder
   // node also keeps its own ReadError and the count of unreadable folders below it.
   TUnreadableList* Unreadable = nullptr;
+  // Optional: folders these rules leave out are added to the tree marked Excluded and never
+  // listed.
+  std::shared_ptr<const TExclusionRules> Rules;
+  // Optional: a file with several names whose blocks already count elsewhere (outside a
+  // folder scanned again) counts nothing here.
+  std::function<bool(const TFileIdentity&)> CountedElsewhere;
   // Threads that list folders; 0 lets the engine choose, 1 is the plain one-thread walk. The
   // result is the same whatever the number.
   int Threads = 0;
@@ -90,6 +97,7 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   void Walk(TNodeId root, const TExtensionIndex& index, TDirectoryLister& lister);
   void EnterSubfolder(std::vector<TWalkFrame>& stack, const TDirEntry& entry,
                       TDirectoryLister& lister);
+  void AddExcludedFolder(const TWalkFrame& parent, std::string_view name);
   // What the file takes on disk in this scan: nothing for a name of a file met before.
   [[nodiscard]] TFileDisk CountOnce(const TDirEntry& entry, THardLinkRegistry::TClaim& claim);
   void NoteHardLink(TFileId file, const TFileIdentity& identity,

@@ -47,7 +47,29 @@ std::vector<TInfoPageRow> FolderPageRows(std::string_view path, const TFolderDat
                     -1, 1});
     // Whoever reads the totals learns that some folders below added nothing they could see.
     rows.push_back({"Unreadable folders below", std::to_string(node->UnreadableBelow), -1, 1});
+    rows.push_back({"Size on disk", Trim(FormatSize(node->DiskSize, 1, decimalSeparator)), -1, 1});
   }
+  return rows;
+}
+
+std::vector<TInfoPageRow> DriveScanRows(const TFolderData& root, const TVolumeFacts& facts,
+                                        std::string_view decimalSeparator) {
+  const auto size = [&](std::uint64_t bytes) {
+    return Trim(FormatSize(bytes, 1, decimalSeparator));
+  };
+  // Values short enough for the drive page's narrow value column.
+  std::vector<TInfoPageRow> rows = {
+      {"", "", -1, 0},
+      {"Scan", "", 0, 0},
+      {"Size", size(root.Size), -1, 1},
+      {"Size on disk", size(root.DiskSize), -1, 1},
+  };
+  if (!facts.Valid || facts.UserFreeBytes > facts.TotalBytes) return rows;
+  const std::uint64_t inUse = facts.TotalBytes - facts.UserFreeBytes;
+  // Files written while the scan ran can make it find more than was in use when it ended.
+  const std::uint64_t missing = inUse > root.DiskSize ? inUse - root.DiskSize : 0;
+  rows.push_back({"In use on the drive", size(inUse), -1, 1});
+  rows.push_back({"Not found by the scan", size(missing), -1, 1});
   return rows;
 }
 

@@ -16,11 +16,16 @@ namespace Vellumetric {
 [[nodiscard]] std::unique_ptr<TDirectoryLister> CreateDirectoryLister();
 // The system's own words for an error code of the directory listing ("Permission denied").
 [[nodiscard]] std::string SystemErrorText(std::int32_t code);
+// The code for "could not be read" when the reason is not known (a scan read from a file that
+// only says an entry was unreadable).
+[[nodiscard]] std::int32_t UnknownReadErrorCode();
 
 // Called once at program start: lets the scan worker allocate from the same heap as the rest of
 // the program, which grows in large steps, instead of a per-thread heap that glibc grows one
 // page (one mprotect call) at a time.
 void PrepareMemoryForScans();
+// Lets the calling thread yield the processor to the interface: for long work beside a window.
+void LowerThisThreadPriority();
 
 // The program's arguments as UTF-8 (on Windows they are read as wide text, not from argv).
 [[nodiscard]] std::vector<std::string> CommandLineArguments(int argc, char** argv);

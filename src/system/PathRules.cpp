@@ -48,8 +48,12 @@ std::size_t Utf16Length(std::string_view text) {
 std::string_view ExtractExtension(TPathStyle style, std::string_view name) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return {};
-  const std::size_t sep = LastSeparator(style, name);
-  if (sep != std::string_view::npos && sep > dot) return {};
+  // Only a separator after the dot matters, so only the extension is searched: the scan asks
+  // this of every file, and a long name need not be read twice.
+  const std::string_view after = name.substr(dot + 1);
+  const std::size_t sep =
+      style == TPathStyle::Windows ? after.find_first_of("\\:") : after.find('/');
+  if (sep != std::string_view::npos) return {};
   return name.substr(dot);
 }
 

@@ -38,6 +38,11 @@ class TDirectoryLister {
   // folder had merely vanished (or lies on a volume the scan does not enter).
   [[nodiscard]] virtual std::int32_t LastError() const = 0;
 
+  // Whether a root may be listed twice: once to size the progress by its subfolders, then for
+  // the walk. A lister that reads a stream once (an export file) says no, and the walk skips
+  // the first listing.
+  [[nodiscard]] virtual bool CanListTwice() const { return true; }
+
   // The bytes allocated to the folder the last successful EnterRoot opened (its own blocks,
   // which count in its On disk as du counts them); 0 where the system does not say.
   [[nodiscard]] virtual std::uint64_t RootDiskSize() const { return 0; }

@@ -10,6 +10,10 @@ namespace {
 // Placed::Ref of a folder shown as one block: the index of that tile.
 constexpr std::uint32_t kTileRef = 0x80000000u;
 
+// Records or folders between two looks at the stop flag: a look costs an atomic load, and this
+// many take well under a millisecond.
+constexpr std::size_t kStopCheckInterval = 4096;
+
 // One parabolic ridge across [lo, hi] of height h, added to the coefficients of one axis.
 void AddRidge(double lo, double hi, double h, double& s1, double& s2) {
   const double width = hi - lo;
@@ -38,13 +42,21 @@ void TTreemapLayout::Build(const TFolderTree& tree, const TFileRecordStore& file
   TileList.clear();
   std::deque<TPlaced>().swap(Placed);
   std::deque<TSplit>().swap(Split);
+  WasStopped = false;
   SumBytes();
-  if (root < tree.Count() && root <= TTreemapTile::MaxId && Bytes[root] > 0 && bounds.Width() > 0 &&
-      bounds.Height() > 0) {
-    const TFolderFileIndex folderFiles(files, tree.Count(), SmallestTileFile(bounds, root));
+  if (!WasStopped && root < tree.Count() && root <= TTreemapTile::MaxId && Bytes[root] > 0 &&
+      bounds.Width() > 0 && bounds.Height() > 0) {
+    const TFolderFileIndex folderFiles(files, tree.Count(), SmallestTileFile(bounds, root),
+                                       Options.Measure);
     FolderFiles = &folderFiles;
-    LayOut(root, bounds);
+    WasStopped = StopRaised();
+    if (!WasStopped) LayOut(root, bounds);
     FolderFiles = nullptr;
+  }
+  if (WasStopped) {
+    TileList.clear();
+    Placed.clear();
+    Split.clear();
   }
   std::sort(Placed.begin(), Placed.end(),
             [](const TPlaced& a, const TPlaced& b) { return a.Folder < b.Folder; });
@@ -73,7 +85,11 @@ void TTreemapLayout::LayOut(TNodeId root, const TTreemapRect& bounds) {
   std::vector<TPending> stack;
   TItem rootItem{static_cast<double>(Bytes[root]), root, TTreemapTileKind::Folder, false};
   Place(rootItem, bounds, TPending{NoNode, bounds, TCushion{}, -1}, stack);
-  while (!stack.empty()) {
+  for (std::size_t done = 1; !stack.empty(); ++done) {
+    if (done % kStopCheckInterval == 0 && StopRaised()) {
+      WasStopped = true;
+      return;
+    }
     const TPending next = stack.back();
     stack.pop_back();
     SplitFolder(next, stack);
@@ -100,7 +116,9 @@ bool TTreemapLayout::FolderRect(TNodeId folder, TTreemapRect& rect) const {
 }
 
 std::uint64_t TTreemapLayout::TileBytes(const TTreemapTile& tile) const {
-  if (tile.Kind() == TTreemapTileKind::File) return Files->Record(tile.Id()).Size;
+  if (tile.Kind() == TTreemapTileKind::File) {
+    return Files->Record(tile.Id()).Bytes(Options.Measure);
+  }
   const TPlaced* p = FindPlaced(tile.Id());
   if (p == nullptr) return 0;  // not a tile of this layout
   if ((p->Ref & kTileRef) == 0) return Split[p->Ref].RestBytes;
@@ -126,7 +144,7 @@ std::uint64_t TTreemapLayout::BytesBelow(TNodeId folder) const {
   std::uint64_t sum = 0;
   for (TFileId f = 0; f < Files->Count(); ++f) {
     const TFileRecord& r = Files->Record(f);
-    if (r.Folder < inside.size() && inside[r.Folder]) sum += r.Size;
+    if (r.Folder < inside.size() && inside[r.Folder]) sum += r.Bytes(Options.Measure);
   }
   return sum;
 }
@@ -135,8 +153,12 @@ std::uint64_t TTreemapLayout::BytesBelow(TNodeId folder) const {
 void TTreemapLayout::SumBytes() {
   Bytes.assign(Tree->Count(), 0);
   for (TFileId f = 0; f < Files->Count(); ++f) {
+    if (f % kStopCheckInterval == 0 && StopRaised()) {
+      WasStopped = true;
+      return;
+    }
     const TFileRecord& r = Files->Record(f);
-    if (r.Folder < Bytes.size()) Bytes[r.Folder] += r.Size;
+    if (r.Folder < Bytes.size()) Bytes[r.Folder] += r.Bytes(Options.Measure);
   }
   for (std::size_t id = Tree->Count(); id-- > 0;) {
     const TNodeId parent = Tree->Parent(static_cast<TNodeId>(id));
@@ -184,10 +206,10 @@ void TTreemapLayout::GatherItems(TNodeId folder, double scale) {
     }
   }
   for (const TFileId f : FolderFiles->FilesOf(folder)) {
-    const TFileRecord r = Files->Record(f);
-    unindexed -= r.Size;
-    if (r.Size > 0) {
-      Items.push_back({static_cast<double>(r.Size), f, TTreemapTileKind::File, false});
+    const std::uint64_t bytes = Files->Record(f).Bytes(Options.Measure);
+    unindexed -= bytes;
+    if (bytes > 0) {
+      Items.push_back({static_cast<double>(bytes), f, TTreemapTileKind::File, false});
     }
   }
   // Only what is big enough is sorted: a folder of thousands of tiny files costs one pass. An id

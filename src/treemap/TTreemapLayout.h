@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <vector>
@@ -59,11 +60,16 @@ struct TTreemapOptions {
   // The cushion ridge of the outermost rectangle, and the factor each level down scales it by.
   double RidgeHeight = 0.3;
   double RidgeFalloff = 0.88;
+  // The bytes a file's area stands for: what it holds, or what it takes on disk.
+  TMeasure Measure = TMeasure::Size;
+  // Looked at every few thousand records and folders: once raised, the layout ends early with
+  // no tiles (a map no longer wanted is not laid out to its end while the window waits for it).
+  const std::atomic<bool>* Stop = nullptr;
 };
 
 // The treemap of a folder tree with its files as leaves: each folder's rectangle is split among
-// its subfolders and files in proportion to the bytes of files below them. Pure geometry: no
-// colours, no painting.
+// its subfolders and files in proportion to the bytes of files below them (by the options'
+// measure). Pure geometry: no colours, no painting.
 class TTreemapLayout {
  public:
   // Lays out `root` of `tree` (with the files of `files`) inside `bounds`. Folders and files of
@@ -73,13 +79,16 @@ class TTreemapLayout {
 
   [[nodiscard]] const TTreemapTiles& Tiles() const noexcept { return TileList; }
   [[nodiscard]] const TTreemapRect& Bounds() const noexcept { return Area; }
+  [[nodiscard]] TMeasure Measure() const noexcept { return Options.Measure; }
+  // The last Build() ended early at the options' stop flag.
+  [[nodiscard]] bool Stopped() const noexcept { return WasStopped; }
   // The records the last Build() laid out (null before the first).
   [[nodiscard]] const TFileRecordStore* FileRecords() const noexcept { return Files; }
   // The rectangle a folder was given; false for a folder that got no area of its own (outside
   // the root, empty, or merged into its parent's block).
   [[nodiscard]] bool FolderRect(TNodeId folder, TTreemapRect& rect) const;
-  // The bytes a tile stands for: its file's size, or all the files of a block. Reads the tree and
-  // the records the layout was built from.
+  // The bytes a tile stands for by the layout's measure: its file's, or all the files' of a
+  // block. Reads the tree and the records the layout was built from.
   [[nodiscard]] std::uint64_t TileBytes(const TTreemapTile& tile) const;
 
  private:
@@ -111,6 +120,9 @@ class TTreemapLayout {
     std::uint64_t RestBytes;  // of its block of files too small to show, 0 without one
   };
   [[nodiscard]] const TPlaced* FindPlaced(TNodeId folder) const;
+  [[nodiscard]] bool StopRaised() const noexcept {
+    return Options.Stop != nullptr && Options.Stop->load(std::memory_order_relaxed);
+  }
   [[nodiscard]] std::uint64_t BytesBelow(TNodeId folder) const;
 
   void SumBytes();
@@ -128,6 +140,7 @@ class TTreemapLayout {
   const TFileRecordStore* Files = nullptr;
   const TFolderFileIndex* FolderFiles = nullptr;  // only while laying out
   TTreemapOptions Options;
+  bool WasStopped = false;
   TTreemapRect Area;
   // Bytes of the files below each folder, at every depth: needed only while laying out.
   std::vector<std::uint64_t> Bytes;

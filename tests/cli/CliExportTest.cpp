@@ -135,6 +135,11 @@ TEST(CliExport, BiggestFilesAndGroupsAgreeWithTheJsonReport) {
                                 error))
         << error;
   }
+  // The writer refuses a name Windows would turn into a device, whoever calls it.
+  EXPECT_FALSE(WriteExportFile(tmp / "aux.csv", "x", TPathStyle::Posix, error));
+  EXPECT_EQ(error, "AUX is a name Windows keeps for a device, with or without an extension.");
+  struct stat st {};
+  EXPECT_NE(::stat((tmp / "aux.csv").c_str(), &st), 0);
   const char* script = R"PY(
 import csv, datetime, json, os, subprocess, sys
 cli, root, out = sys.argv[1], sys.argv[2], sys.argv[3]

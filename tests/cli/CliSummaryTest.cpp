@@ -87,6 +87,16 @@ TEST(CliSummary, SaveRefusesToOverwriteAndBadNames) {
             std::string::npos);
   struct stat st {};
   EXPECT_NE(::stat((Backup() + "/../escape.sbf").c_str(), &st), 0);
+  // Names Windows keeps for devices or would cut short: refused here too, as the file may travel.
+  out = Cli("scan " + ShellQuote(tmp.Path()) + " --save lpt1.txt", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("cannot save: LPT1 is a name Windows keeps for a device"), std::string::npos)
+      << out;
+  out = Cli("scan " + ShellQuote(tmp.Path()) + " --save 'June.'", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("can't end in a dot or a blank"), std::string::npos) << out;
+  EXPECT_NE(::stat((Backup() + "/lpt1.txt.sbf").c_str(), &st), 0);
+  EXPECT_NE(::stat((Backup() + "/June..sbf").c_str(), &st), 0);
 }
 
 // --save into a data folder on a full disk: the exit status and reason tell, the summary stored

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "TRecordingBridge.h"
@@ -23,8 +24,10 @@ struct TScanHarness {
   std::atomic<std::int32_t> Subfolders{0};
   int Threads = 0;
 
-  void Run(const std::string& root, bool drive = false) {
-    TVLMDiskAnalyzerThread thread(Bridge, CreateDirectoryLister());
+  // `lister`: what the walk reads instead of the disk; the platform's own when null.
+  void Run(const std::string& root, bool drive = false,
+           std::unique_ptr<TDirectoryLister> lister = nullptr) {
+    TVLMDiskAnalyzerThread thread(Bridge, lister ? std::move(lister) : CreateDirectoryLister());
     thread.Roots = {root};
     thread.FolderTree = &Tree;
     thread.ProgressBar = &Bridge;

@@ -77,18 +77,51 @@ TEST(DriveInfo, FailedQueryAndPageRows) {
 TEST(DriveInfo, FolderPageRows) {
   TFolderData empty;
   const auto rows = FolderPageRows("/home/ann", &empty);
-  ASSERT_EQ(rows.size(), 5u);
+  ASSERT_EQ(rows.size(), 6u);
   EXPECT_EQ(rows[2].Value, "0.0 KB");
   EXPECT_EQ(rows[3].Value, "0 Files, 0 Folders");
   EXPECT_EQ(rows[4].Field, "Unreadable folders below");
   EXPECT_EQ(rows[4].Value, "0");
+  EXPECT_EQ(rows[5].Field, "Size on disk");
   TFolderData big;
   big.Size = 5ULL << 30;
+  big.DiskSize = 3ULL << 29;
   big.FileCount = 12;
   big.FolderCount = 3;
   EXPECT_EQ(FolderPageRows("/x", &big, ",")[2].Value, "5,0 GB");
   EXPECT_EQ(FolderPageRows("/x", &big)[3].Value, "12 Files, 3 Folders");
+  EXPECT_EQ(FolderPageRows("/x", &big, ",")[5].Value, "1,5 GB");
   EXPECT_EQ(FolderPageRows("/x", nullptr).size(), 2u);
+}
+
+// A drive of 100 GiB with 40 GiB free holds 60 GiB in use; a scan that found 45 GiB on disk
+// leaves 15 GiB unaccounted for. A scan that found more than is in use (files
+// written meanwhile) leaves nothing, and a failed volume query shows only what the scan found.
+TEST(DriveInfo, DriveScanRowsSayWhatTheScanDidNotFind) {
+  TFolderData root;
+  root.Size = 50ULL << 30;
+  root.DiskSize = 45ULL << 30;
+  TVolumeFacts facts;
+  facts.Valid = true;
+  facts.TotalBytes = 100ULL << 30;
+  facts.UserFreeBytes = 40ULL << 30;
+  const auto value = [](const std::vector<TInfoPageRow>& rows, const std::string& field) {
+    for (const TInfoPageRow& row : rows) {
+      if (row.Field == field) return row.Value;
+    }
+    return std::string("(none)");
+  };
+  const auto rows = DriveScanRows(root, facts, ",");
+  EXPECT_EQ(rows[1].Field, "Scan");
+  EXPECT_EQ(rows[1].Image, 0);
+  EXPECT_EQ(value(rows, "Size on disk"), "45,0 GB");
+  EXPECT_EQ(value(rows, "In use on the drive"), "60,0 GB");
+  EXPECT_EQ(value(rows, "Not found by the scan"), "15,0 GB");
+  root.DiskSize = 61ULL << 30;
+  EXPECT_EQ(value(DriveScanRows(root, facts), "Not found by the scan"), "0.0 KB");
+  facts.Valid = false;
+  EXPECT_EQ(value(DriveScanRows(root, facts), "In use on the drive"), "(none)");
+  EXPECT_EQ(value(DriveScanRows(root, facts), "Size on disk"), "61.0 GB");
 }
 
 TEST(DriveInfoCache, GathersOncePerRootIgnoringAsciiCase) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "Numbered.h"
@@ -25,12 +27,14 @@ double Aspect(const TTreemapTile& t) {
   return std::max(w / h, h / w);
 }
 
-// Bytes of the files below each folder, each file added to every folder up its parent chain.
-std::vector<double> BytesBelow(const TTestScan& scan) {
+// Bytes of the files below each folder by `measure`, each file added to every folder up its
+// parent chain.
+std::vector<double> BytesBelow(const TTestScan& scan, TMeasure measure = TMeasure::Size) {
   std::vector<double> bytes(scan.Tree.Count(), 0);
   for (TFileId f = 0; f < scan.Files.Count(); ++f) {
     const TFileRecord& r = scan.Files.Record(f);
-    for (TNodeId n = r.Folder; n != NoNode; n = scan.Tree.Parent(n)) bytes[n] += r.Size;
+    const auto b = static_cast<double>(r.Bytes(measure));
+    for (TNodeId n = r.Folder; n != NoNode; n = scan.Tree.Parent(n)) bytes[n] += b;
   }
   return bytes;
 }
@@ -59,29 +63,35 @@ void ExpectExactCover(const TTreemapTiles& tiles, const TTreemapRect& b) {
   }
 }
 
+// By either measure: the areas follow what the files hold, or what they take on disk.
 TEST(TTreemapLayout, EveryFileGetsItsShareAndTheTilesCoverTheRectangleOnce) {
   for (unsigned seed : {1u, 2u, 3u, 4u}) {
     SCOPED_TRACE(seed);
     TTestScan scan;
     MakeRandomScan(scan, seed, 150, 1500);
     const TTreemapRect bounds{10, 20, 1610, 420};
-    for (bool squarified : {true, false}) {
+    for (const auto& [squarified, m] :
+         {std::pair{true, TMeasure::Size}, {false, TMeasure::Size}, {true, TMeasure::Disk}}) {
+      SCOPED_TRACE(m == TMeasure::Disk ? "on disk" : "size");
       TTreemapLayout layout;
       TTreemapOptions options;
       options.MinArea = 0;
       options.Squarified = squarified;
+      options.Measure = m;
       layout.Build(scan.Tree, scan.Files, 0, bounds, options);
-      const std::vector<double> below = BytesBelow(scan);
+      const std::vector<double> below = BytesBelow(scan, m);
       const double perByte = bounds.Area() / below[0];
       std::size_t nonEmpty = 0;
-      for (TFileId f = 0; f < scan.Files.Count(); ++f) nonEmpty += scan.Files.Record(f).Size > 0;
+      for (TFileId f = 0; f < scan.Files.Count(); ++f) {
+        nonEmpty += scan.Files.Record(f).Bytes(m) > 0;
+      }
       std::size_t fileTiles = 0;
       for (const TTreemapTile& t : layout.Tiles()) {
         ASSERT_EQ(t.Kind(), TTreemapTileKind::File);  // no minimum area: no folder blocks
         ++fileTiles;
         // Within 0.5 %, or for a tile below one pixel within what float edges near x = 1600
         // can hold.
-        const double want = static_cast<double>(scan.Files.Record(t.Id()).Size) * perByte;
+        const double want = static_cast<double>(scan.Files.Record(t.Id()).Bytes(m)) * perByte;
         EXPECT_NEAR(Area(t), want, std::max(want * 0.005, 0.05)) << "file " << t.Id();
       }
       EXPECT_EQ(fileTiles, nonEmpty);
@@ -166,20 +176,25 @@ TEST(TTreemapLayout, TinyFilesAndFoldersBecomeTheirFoldersBlock) {
 // to the bytes below it, for every folder that got an area, and a folder shown as one block has
 // that block's rectangle.
 TEST(TTreemapLayout, TilesStandForEveryByteOnceAndBlocksKeepTheirFoldersArea) {
-  for (unsigned seed : {21u, 22u, 23u}) {
+  for (const auto& [seed, m] : {std::pair{21u, TMeasure::Size},
+                                {22u, TMeasure::Size},
+                                {23u, TMeasure::Size},
+                                {24u, TMeasure::Disk}}) {
     SCOPED_TRACE(seed);
     TTestScan scan;
     MakeRandomScan(scan, seed, 400, 4000);
     // A folder of about two pixels whose three subfolders get under one each: one block.
-    const double perPixel = BytesBelow(scan)[0] / (90 * 60);
+    const double perPixel = BytesBelow(scan, m)[0] / (90 * 60);
     const TNodeId tiny = scan.Folder(0, "tiny");
     for (int i = 0; i < 3; ++i) {
-      scan.File(scan.Folder(tiny, Numbered("s", i)), "f",
-                static_cast<std::uint64_t>(perPixel * 0.8));
+      const auto bytes = static_cast<std::uint64_t>(perPixel * 0.8) / 512 * 512;
+      scan.File(scan.Folder(tiny, Numbered("s", i)), "f", bytes, -1, bytes);
     }
-    const std::vector<double> below = BytesBelow(scan);
+    const std::vector<double> below = BytesBelow(scan, m);
     TTreemapLayout layout;
-    layout.Build(scan.Tree, scan.Files, 0, {0, 0, 90, 60});
+    TTreemapOptions options;
+    options.Measure = m;
+    layout.Build(scan.Tree, scan.Files, 0, {0, 0, 90, 60}, options);
     std::vector<double> shown(scan.Tree.Count(), 0);
     std::size_t wholeFolders = 0;
     for (const TTreemapTile& t : layout.Tiles()) {
@@ -203,6 +218,28 @@ TEST(TTreemapLayout, TilesStandForEveryByteOnceAndBlocksKeepTheirFoldersArea) {
     }
     EXPECT_EQ(shown[0], below[0]);
   }
+}
+
+// A raised stop flag ends the layout with nothing of it kept; a lowered one changes nothing.
+TEST(TTreemapLayout, AStopFlagEndsTheLayoutEarly) {
+  TTestScan scan;
+  MakeRandomScan(scan, 5, 3000, 20000);
+  std::atomic<bool> stop{true};
+  TTreemapOptions options;
+  options.Stop = &stop;
+  TTreemapLayout layout;
+  layout.Build(scan.Tree, scan.Files, 0, {0, 0, 800, 600}, options);
+  EXPECT_TRUE(layout.Stopped());
+  EXPECT_TRUE(layout.Tiles().empty());
+  TTreemapRect r;
+  EXPECT_FALSE(layout.FolderRect(0, r));
+  stop = false;
+  layout.Build(scan.Tree, scan.Files, 0, {0, 0, 800, 600}, options);
+  TTreemapLayout free;
+  free.Build(scan.Tree, scan.Files, 0, {0, 0, 800, 600});
+  EXPECT_FALSE(layout.Stopped());
+  ASSERT_GT(free.Tiles().size(), 100u);
+  EXPECT_EQ(layout.Tiles().size(), free.Tiles().size());
 }
 
 TEST(TTreemapLayout, DegenerateInputGivesNoTilesAndDeepChainsDoNotOverflow) {

@@ -21,14 +21,17 @@ struct TTestScan {
                               : TPathText::Child(Tree.Data(parent).Path, "/", name);
     return Tree.AddChild(parent, std::move(d));
   }
-  TFileId File(TNodeId folder, const std::string& name, std::uint64_t size, int group = -1) {
-    return Files.Add(folder, name, size, group);
+  TFileId File(TNodeId folder, const std::string& name, std::uint64_t size, int group = -1,
+               std::uint64_t disk = 0) {
+    return Files.Add(folder, name, size, group, 0, {disk, 0});
   }
 };
 
 // A random tree: `folders` folders, each under a random earlier one, and `files` files with sizes
-// spread over six orders of magnitude (some empty), in random folders. mt19937 is the same
-// everywhere, so a seed gives the same tree on every machine.
+// spread over six orders of magnitude (some empty), in random folders. What a file takes on disk
+// has nothing to do with its size (up to 500 KiB in whole blocks, some none), so a map by the
+// one measure differs from a map by the other. mt19937 is the same everywhere, so a seed gives
+// the same tree on every machine.
 inline void MakeRandomScan(TTestScan& scan, unsigned seed, int folders, int files) {
   std::mt19937 rng(seed);
   scan.Folder(NoNode, "root");
@@ -40,7 +43,8 @@ inline void MakeRandomScan(TTestScan& scan, unsigned seed, int folders, int file
     std::uint64_t size = 1;
     for (unsigned digits = rng() % 7; digits > 0; --digits) size *= 10;
     size = rng() % 20 == 0 ? 0 : size + rng() % size;
-    scan.File(folder, Numbered("f", i), size, static_cast<int>(rng() % 12) - 1);
+    const std::uint64_t disk = (static_cast<std::uint64_t>(i) * 2654435761u % 1000) * 512;
+    scan.File(folder, Numbered("f", i), size, static_cast<int>(rng() % 12) - 1, disk);
   }
 }
 

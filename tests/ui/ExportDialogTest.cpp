@@ -184,6 +184,17 @@ TEST(ExportDialog, TablesReadBackAsTheCommandLineReportsThemAndAFailedWriteLeave
   const std::string missing = std::strerror(ENOENT);
 #endif
   EXPECT_NE(prompts.Shown[0].find(missing), std::string::npos) << prompts.Shown[0];
+  // A name Windows keeps for a device is refused before anything is asked or written.
+  stayedOpen = false;
+  WhenExportOpens([](TExportDialog& d) { d.CsvChoice->setChecked(true); }, tmp / "out/Nul.csv",
+                  [&](TExportDialog& d) {
+                    stayedOpen = d.isVisible();
+                    d.CancelButton->click();
+                  });
+  a.ExportButton->click();
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(prompts.Shown.back(),
+            "Export|NUL is a name Windows keeps for a device, with or without an extension.");
   std::vector<std::string> left;
   for (const auto& e : std::filesystem::directory_iterator(PathOf(out))) {
     left.push_back(e.path().filename().string());

@@ -1,4 +1,5 @@
-// Help (also F1 inside a modal dialog), Upgrade and the About window's memory line.
+// Help (also F1 inside a modal dialog), Upgrade, the About window's memory line and its list of
+// third-party software.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/utsname.h>
@@ -6,6 +7,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QUrl>
@@ -13,6 +15,7 @@
 #include "TScriptedPrompts.h"
 #include "TTempDir.h"
 #include "UiTestSupport.h"
+#include "ui/dialogs/TThirdPartyForm.h"
 #include "ui/dialogs/TVLMAboutForm.h"
 #include "ui/dialogs/options/TVLMOptionsForm.h"
 #include "ui/windows/TAnalyzerCommands.h"
@@ -102,6 +105,44 @@ TEST(Help, UpgradeOpensTheMakersPageAndAboutNamesTheSystem) {
       QRegularExpression(QStringLiteral("^Physical memory available to ") +
                          QRegularExpression::escape(system) + QStringLiteral(": [1-9][0-9]* MB$"))))
       << about.TotalRAMLabel->text().toStdString();
+}
+
+// The About link lists what the packaging's index names and shows each notice; a notice that
+// cannot be read says so instead of showing nothing, and a malformed line is no entry.
+TEST(Help, AboutListsTheThirdPartyNotices) {
+  const TTempDir notices;
+  QFile qt(QString::fromStdString(notices / "Qt.txt"));
+  ASSERT_TRUE(qt.open(QIODevice::WriteOnly));
+  qt.write("GNU LESSER GENERAL PUBLIC LICENSE\nVersion 3, 29 June 2007\n");
+  qt.close();
+  QFile index(QString::fromStdString(notices / "index.tsv"));
+  ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+  index.write(
+      "Qt\t6.4.2\tLGPL-3.0-only\tthe window's toolkit\tQt.txt\n"
+      "a line without its fields\n"
+      "SQLite\t3.40.1\tpublic domain\tthe database\tmissing/SQLite.txt\n");
+  index.close();
+  TVLMAboutForm about(nullptr, QStringLiteral("Quendrix Vellumetric"), TWindowsInfo{});
+  about.Notices = QString::fromStdString(notices.Path());
+  QStringList rows;
+  QString firstText, secondText;
+  WhenModal([&](QWidget* w) {
+    auto* list = static_cast<TThirdPartyForm*>(w);
+    for (int i = 0; i < list->List->topLevelItemCount(); ++i) {
+      const QTreeWidgetItem* item = list->List->topLevelItem(i);
+      rows << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+    }
+    firstText = list->Text->toPlainText();
+    list->List->setCurrentItem(list->List->topLevelItem(1));
+    secondText = list->Text->toPlainText();
+    list->CloseButton->click();
+  });
+  emit about.ThirdPartyLink->linkActivated(QStringLiteral("third-party"));
+  EXPECT_EQ(rows, (QStringList{"Qt|6.4.2|LGPL-3.0-only", "SQLite|3.40.1|public domain"}));
+  EXPECT_TRUE(firstText.startsWith(QStringLiteral("GNU LESSER GENERAL PUBLIC LICENSE")));
+  EXPECT_TRUE(secondText.startsWith(QStringLiteral("SQLite: the database\n\nThe notice ")))
+      << secondText.toStdString();
+  EXPECT_TRUE(secondText.contains(QStringLiteral("could not be read")));
 }
 
 }  // namespace

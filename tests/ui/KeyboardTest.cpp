@@ -235,10 +235,11 @@ TEST(Keys, EscapeTabReturnAndTheDialogs) {
   TVLMAnalyzerForm& a = *form.Analyzer;
 
   a.ToolButton1->setFocus();
-  EXPECT_EQ(TabRound(&form),
-            (std::vector<std::string>{"ToolButton1", "ToolButton2", "ToolButton7", "ToolButton10",
-                                      "ToolButton11", "ToolButton5", "ToolButton9", "ToolButton4",
-                                      "TVLMDriveListForm", "ListView1"}));
+  EXPECT_EQ(
+      TabRound(&form),
+      (std::vector<std::string>{"ToolButton1", "ToolButton2", "ToolButton7", "ToolButton10",
+                                "OpenScanFileButton", "ToolButton11", "ToolButton5", "ToolButton9",
+                                "ToolButton4", "ApplyRulesBox", "TVLMDriveListForm", "ListView1"}));
   a.QuickInfo->DriveList->setFocus();
   Key(&form, Qt::Key_Down);  // the tiles follow the arrows, and the page follows the tile
   DeliverPosted();
@@ -272,8 +273,10 @@ TEST(Keys, EscapeTabReturnAndTheDialogs) {
   EXPECT_EQ(a.Groups.size(), DefaultGroupList().size());  // nothing was saved
   // Top to bottom (Remove is passed over while it is greyed).
   std::erase(panelRound, "Button4");
-  EXPECT_EQ(panelRound, (std::vector<std::string>{"Edit1", "Edit2", "Button3", "ListBox1",
-                                                  "SaveButton", "Button1", "ToolButton2"}));
+  // The tab bar of the options' pages comes between the buttons and the toolbar.
+  EXPECT_EQ(panelRound,
+            (std::vector<std::string>{"Edit1", "Edit2", "Button3", "ListBox1", "SaveButton",
+                                      "Button1", "qt_tabwidget_tabbar", "ToolButton2"}));
 
   // Escape in the scan view is its Cancel; the scan is held in its first folder meanwhile.
   Press(&form, "Scan Folder");
@@ -289,8 +292,8 @@ TEST(Keys, EscapeTabReturnAndTheDialogs) {
   ASSERT_TRUE(RunUntil([&] { return InResults(a); }));
   a.ScanAgainButton->setFocus();
   EXPECT_EQ(TabRound(&form), (std::vector<std::string>{
-                                 "ScanAgainButton", "ExportButton", "ToolButton5", "ToolButton9",
-                                 "ToolButton4", "VirtualStringTree", "ListView1",
+                                 "ScanAgainButton", "ExportButton", "MeasureButton", "ToolButton5",
+                                 "ToolButton9", "ToolButton4", "VirtualStringTree", "ListView1",
                                  "qt_tabwidget_tabbar", "VirtualStringTree1", "ToolButton6"}));
 
   // Save: Return saves under the proposed name. About: Return closes it.

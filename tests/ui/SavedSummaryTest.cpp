@@ -166,6 +166,11 @@ TEST(SavedSummary, ConfirmReplaceNoKeepsTheWindowAndTheFile) {
   EXPECT_EQ(script.Shown.back(),
             "Save Summary|A file name can't contain any of the following characters: "
             "\\ / : * ? \" < > |");
+  save.Edit1->setText(QStringLiteral("Con .sbf"));
+  save.Button1->click();
+  EXPECT_EQ(script.Shown.back(),
+            "Save Summary|CON is a name Windows keeps for a device, with or without an extension.");
+  EXPECT_TRUE(save.isVisible());
   save.Edit1->setText(QStringLiteral("June.SBF"));
   save.Button1->click();  // the second answer: Yes
   DeliverPosted();

@@ -14,6 +14,7 @@
 #include "ui/dialogs/TOpenSummaryForm.h"
 #include "ui/dialogs/TSaveSummaryForm.h"
 #include "ui/dialogs/options/TVLMOptionsForm.h"
+#include "ui/models/FileListHeader.h"
 #include "ui/windows/StartPath.h"
 #include "ui/windows/TAnalyzerCommands.h"
 #include "ui/windows/TMainForm.h"
@@ -110,6 +111,17 @@ TEST(SavedSummaryView, ScanWithANewGroupThenSaveAndOpenThroughBothWindows) {
   EXPECT_FALSE(a.PageControl1->isTabVisible(2));  // a saved summary has no map
   EXPECT_EQ(a.Summary->GeneralModel->rowCount(a.Summary->GeneralModel->index(0, 0, {})), 3);
   EXPECT_EQ(DetailSections(a), scanned);
+  // A summary file keeps no disk sizes: the On Disk cells stay empty, not 0, there is no
+  // measure to choose, and measuring on disk leaves the pages in their order by size.
+  EXPECT_FALSE(a.IsButtonShown(a.MeasureButton));
+  a.SetMeasure(TMeasure::Disk);
+  ASSERT_TRUE(RunUntil([&] { return SummaryDone(a) && !a.WorkPending(); }));
+  const TSummaryTreeModel& general = *a.Summary->GeneralModel;
+  const QModelIndex section = general.index(0, 0, {});
+  EXPECT_EQ(general.index(0, FileListDiskColumn, section).data().toString(), QString());
+  EXPECT_EQ(a.Summary->DetailModel->index(0, FileListDiskColumn, {}).data().toString(), QString());
+  EXPECT_EQ(DetailSections(a), scanned);
+  a.SetMeasure(TMeasure::Size);
   // What the pages hold now writes back to the very same bytes.
   EXPECT_EQ(SummaryFileBytes(root, a.Summary->GeneralNodes, a.Summary->DetailNodes), written);
 

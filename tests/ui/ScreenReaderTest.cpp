@@ -196,6 +196,7 @@ TEST(ScreenReader, RowsTilesAndTheMapSayWhatTheyShow) {
   a.VirtualStringTree->expandAll();
   EXPECT_EQ(CellStarting(a.VirtualStringTree, QStringLiteral("d,")),
             QStringLiteral("d, ") + Localized(QStringLiteral("87.89 KB")) + QStringLiteral(", ") +
+                Localized(QStringLiteral("0.00 KB")) + QStringLiteral(" on disk, ") +
                 Localized(QStringLiteral("94.7")) + QStringLiteral(" % of ") + parent);
   // Detail: the groups, largest first; the audio files' bar is 5000 of the videos' 90000 bytes.
   a.PageControl1->setCurrentIndex(1);
@@ -211,6 +212,17 @@ TEST(ScreenReader, RowsTilesAndTheMapSayWhatTheyShow) {
       map.contains(QStringLiteral("Outlined: /fake/d, ") + Localized(QStringLiteral("87.89 KB"))))
       << map.toStdString();
   EXPECT_EQ(TextOf(a.MapTab->Map), QStringLiteral("Map"));
+
+  // The measure is a toggle read as pressed or not; the map then says what its tiles stand for.
+  QAccessibleInterface* measure = QAccessible::queryAccessibleInterface(a.MeasureButton);
+  EXPECT_EQ(measure->text(QAccessible::Name), QStringLiteral("Size on Disk"));
+  EXPECT_TRUE(measure->state().checkable);
+  EXPECT_FALSE(measure->state().checked);
+  a.MeasureButton->click();
+  EXPECT_TRUE(measure->state().checked);
+  EXPECT_TRUE(
+      TextOf(a.MapTab->Map, QAccessible::Description)
+          .startsWith(QStringLiteral("Every file as a tile sized by what it takes on disk")));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 // (changes-click-SUFFIX), and the Scan History window (history-SUFFIX); the file is removed again
 // afterwards. With `window-shots OUTPUT_FOLDER SUFFIX --results BIG_TREE TREE` instead, the scan
 // view and the results view's pages in the program's window (see ResultsShots). With
+// `window-shots OUTPUT_FOLDER SUFFIX --on-disk TREE`, TREE scanned as a drive by both measures
+// (see OnDiskShots). With
 // `window-shots --totals TREE`, only the root's totals after the window's scan of TREE. The data
 // folder is whatever XDG_DATA_HOME says; the script points it into a temporary folder.
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QToolTip>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -222,6 +225,74 @@ bool ResultsShots(const std::string& big, const std::string& tree, const QString
   return true;
 }
 
+// `tree` scanned as if it were a drive (the drive's facts are those of the volume that holds it),
+// the folders opened: the drive page with what the scan did not find of the volume's used space
+// and the General page (ondisk-size-SUFFIX), then measured by what the files take on disk
+// (ondisk-disk-SUFFIX), the Detail page (ondisk-detail-SUFFIX), the map with the tooltip of its
+// biggest tile (ondisk-map-SUFFIX) and the Find results of every file, largest on disk first,
+// with the tooltip of the first (ondisk-find-SUFFIX).
+bool OnDiskShots(const std::string& tree, const QString& out, const QString& suffix) {
+  TAnalyzerServices services;
+  services.BuildDisks = [tree](TDiskList& disks) {
+    disks.resize(1);
+    disks[0].Name = "Showcase (" + tree + ")";
+    disks[0].RootPath = tree;
+  };
+  TMainForm form(std::nullopt, services);
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  const auto done = [&] { return !a.ProgressForm && !a.SummaryBusy && !a.WorkPending(); };
+  a.DriveOpen(0);
+  if (!RunUntil(done)) return false;
+  a.VirtualStringTree->expandToDepth(0);
+  SaveScreen(out + "/ondisk-size-" + suffix + ".png");
+  a.MeasureButton->click();
+  if (!RunUntil(done)) return false;
+  SaveScreen(out + "/ondisk-disk-" + suffix + ".png");
+  a.PageControl1->setCurrentIndex(1);
+  a.VirtualStringTree2->expand(a.Summary->DetailModel->index(0, 0, {}));
+  SaveScreen(out + "/ondisk-detail-" + suffix + ".png");
+  a.PageControl1->setCurrentWidget(a.MapTab->TabSheet);
+  TTreemapView& map = *a.MapTab->Map;
+  if (!RunUntil([&] { return map.CurrentLayout() && !map.RenderPending(); })) return false;
+  const TTreemapTile* biggest = nullptr;
+  const auto area = [](const TTreemapTile& x) { return (x.X1 - x.X0) * (x.Y1 - x.Y0); };
+  for (const TTreemapTile& t : map.CurrentLayout()->Tiles()) {
+    if (t.Kind() == TTreemapTileKind::File && (!biggest || area(t) > area(*biggest))) biggest = &t;
+  }
+  if (!biggest) return false;
+  const QPoint at =
+      map.MapRect().topLeft() + QPoint(static_cast<int>((biggest->X0 + biggest->X1) / 2),
+                                       static_cast<int>((biggest->Y0 + biggest->Y1) / 2));
+  QToolTip::showText(map.mapToGlobal(at), map.TileText(*biggest), &map);
+  SaveScreen(out + "/ondisk-map-" + suffix + ".png");
+  QToolTip::hideText();
+  if (!a.ShowFind()) return false;
+  a.FindTab->NameEdit->setText(QStringLiteral("*"));
+  if (!RunUntil([&] { return !a.FindTab->Searching(); })) return false;
+  // The tooltip of the first name of a file with several not counted on disk, else of the first
+  // file whose tooltip says more than its path.
+  QTreeView* list = a.FindTab->List;
+  QModelIndex shown;
+  for (int row = 0; row < a.FindTab->Model->rowCount({}); ++row) {
+    const QModelIndex index = a.FindTab->Model->index(row, 0, {});
+    const QString tip = index.data(Qt::ToolTipRole).toString();
+    if (tip.contains(QStringLiteral("counted once at"))) {
+      shown = index;
+      break;
+    }
+    if (!shown.isValid() && tip.contains(QLatin1Char('\n'))) shown = index;
+  }
+  if (shown.isValid()) {
+    list->scrollTo(shown);
+    QToolTip::showText(list->viewport()->mapToGlobal(list->visualRect(shown).center()),
+                       shown.data(Qt::ToolTipRole).toString(), list);
+  }
+  SaveScreen(out + "/ondisk-find-" + suffix + ".png");
+  QToolTip::hideText();
+  return true;
+}
+
 // Scans `tree` through the program's window and prints the root's totals as the window holds
 // them: bytes, files and folders, for comparing one build's window with another's.
 bool PrintWindowTotals(const std::string& tree) {
@@ -303,6 +374,11 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const QString out = QString::fromLocal8Bit(argv[1]);
   const QString suffix = QString::fromLocal8Bit(argv[2]);
+  if (argc == 5 && std::string(argv[3]) == "--on-disk") {
+    std::string message;
+    if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
+    return OnDiskShots(argv[4], out, suffix) ? 0 : 1;
+  }
   if (argc == 6 && std::string(argv[3]) == "--results") {
     std::string message;
     if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;

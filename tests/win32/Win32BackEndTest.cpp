@@ -17,6 +17,7 @@
 #include "system/SystemFolders.h"
 #include "system/SystemInfo.h"
 #include "system/TApplicationInfo.h"
+#include "system/TContentSource.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfo.h"
 #include "system/TextEncoding.h"
@@ -139,6 +140,61 @@ TEST(Win32BackEnd, FolderLinksOntoTheWalkedPathAreCountedButNotEntered) {
   }
 }
 
+// A file's allocation as the system gives it for the open file: the truth the listing's
+// allocation must match.
+std::uint64_t AllocationOf(const std::string& path) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  FILE_STANDARD_INFO info{};
+  const bool ok = file != INVALID_HANDLE_VALUE &&
+                  GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return ok ? static_cast<std::uint64_t>(info.AllocationSize.QuadPart) : ~std::uint64_t{0};
+}
+
+// The listing gives each file's allocation and ID with no call per file; a file with two names
+// (one in a subfolder) counts its blocks once, at the name met first, whatever the thread count.
+TEST(Win32BackEnd, AllocationComesFromTheListingAndAFileWithTwoNamesCountsOnce) {
+  TTempDir tmp;
+  std::filesystem::create_directories(Utf8Path(tmp.Path() + "\\sub"));
+  std::ofstream(Utf8Path(tmp.Path() + "\\a.bin"), std::ios::binary) << std::string(100000, 'a');
+  std::ofstream(Utf8Path(tmp.Path() + "\\c.bin"), std::ios::binary) << std::string(7000, 'c');
+  ASSERT_TRUE(CreateHardLinkW(Widen(tmp.Path() + "\\sub\\b.bin").c_str(),
+                              Widen(tmp.Path() + "\\a.bin").c_str(), nullptr));
+  const std::uint64_t shared = AllocationOf(tmp.Path() + "\\a.bin");
+  const std::uint64_t alone = AllocationOf(tmp.Path() + "\\c.bin");
+  ASSERT_GT(shared, 0u);
+  ASSERT_GT(alone, 0u);
+  TWin32DirectoryLister lister;
+  ASSERT_TRUE(lister.EnterRoot(tmp.Path(), false));
+  EXPECT_FALSE(lister.ListedByFallback()) << "FileIdBothDirectoryInfo was refused here";
+  lister.Leave();
+  for (int threads : {1, 4}) {
+    TScan scan;
+    scan.Threads = threads;
+    scan.Run(tmp.Path());
+    std::uint64_t counted = 0;
+    std::uint32_t linked = 0;
+    for (TFileId f = 0; f < scan.Records.Count(); ++f) {
+      const std::string_view name = scan.Records.Name(f);
+      const std::uint64_t disk = scan.Records.DiskSize(f);
+      if (name == "c.bin") {
+        EXPECT_EQ(disk, alone);
+      }
+      if (name == "a.bin" || name == "b.bin") {
+        counted += disk;
+        EXPECT_NE(scan.Records.DiskFlags(f) & DiskHardLink, 0) << name;
+        EXPECT_EQ(scan.Records.HardLink(f).Names, 2u) << name;
+        ++linked;
+      }
+    }
+    EXPECT_EQ(linked, 2u) << threads;
+    EXPECT_EQ(counted, shared) << threads;
+    EXPECT_EQ(scan.Root().Size, 207000u) << threads;  // Size keeps every name
+  }
+}
+
 // Folders far below the old 260-character limit list like any other.
 TEST(Win32BackEnd, ChainDeeperThanTheOldPathLimitScansExactly) {
   TTempDir tmp;
@@ -243,6 +299,46 @@ TEST(Win32BackEnd, SpecialFoldersAndMemory) {
   EXPECT_TRUE(DirectoryExists(GetProfileFolder()));
   EXPECT_GT(GetTotalPhysicalMemoryMB(), 0u);
   EXPECT_EQ(JoinNativePath("C:\\x", "y"), "C:\\x\\y");
+}
+
+}  // namespace
+}  // namespace Vellumetric
+
+namespace Vellumetric {
+namespace {
+
+// What the duplicate search reads through: two names of one file are one identity, a copy is
+// another; a read gives the bytes written and stops at the end; a file marked offline (the
+// state of a cloud file whose bytes are elsewhere) is never opened.
+TEST(Win32BackEnd, ContentSourceIdentifiesReadsAndSkipsOfflineFiles) {
+  TTempDir tmp;
+  const std::string a = tmp / "a.bin";
+  std::ofstream(std::filesystem::path(Widen(a)), std::ios::binary)
+      << std::string(10000, 'x') << "end";
+  ASSERT_TRUE(CreateHardLinkW(Widen(tmp / "link.bin").c_str(), Widen(a).c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(Widen(a).c_str(), Widen(tmp / "copy.bin").c_str(), TRUE));
+  const auto source = CreateContentSource();
+  std::unique_ptr<TOpenFile> first, link, copy;
+  ASSERT_EQ(source->Open(a, first), TOpenOutcome::Opened);
+  ASSERT_EQ(source->Open(tmp / "link.bin", link), TOpenOutcome::Opened);
+  ASSERT_EQ(source->Open(tmp / "copy.bin", copy), TOpenOutcome::Opened);
+  EXPECT_EQ(first->Identity(), link->Identity());
+  EXPECT_NE(first->Identity(), copy->Identity());
+  EXPECT_EQ(copy->OpenedStamp().Size, 10003u);
+  std::string bytes(8, '\0');
+  EXPECT_EQ(copy->ReadAt(9998, std::as_writable_bytes(std::span(bytes))), 5);
+  EXPECT_EQ(bytes.substr(0, 5), "xxend");
+  std::unique_ptr<TOpenFile> none;
+  EXPECT_EQ(source->Open(tmp / "missing.bin", none), TOpenOutcome::Vanished);
+  EXPECT_EQ(source->Open(tmp.Path(), none), TOpenOutcome::NotRegular);
+  const std::wstring cloud = Widen(tmp / "cloud.bin");
+  std::ofstream(std::filesystem::path(cloud)) << "here";
+  if (!SetFileAttributesW(cloud.c_str(), FILE_ATTRIBUTE_OFFLINE) ||
+      (GetFileAttributesW(cloud.c_str()) & FILE_ATTRIBUTE_OFFLINE) == 0) {
+    GTEST_SKIP() << "this system does not keep the offline attribute";
+  }
+  EXPECT_EQ(source->Open(tmp / "cloud.bin", none), TOpenOutcome::OnlineOnly);
+  EXPECT_EQ(none, nullptr);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "system/NativePlatform.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -34,6 +37,10 @@ std::string SystemErrorText(std::int32_t code) {
 #endif
 }
 
+std::int32_t UnknownReadErrorCode() {
+  return EIO;
+}
+
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
@@ -56,6 +63,14 @@ std::int32_t LocalUtcOffset(std::int64_t unixSeconds) {
 void PrepareMemoryForScans() {
 #if defined(M_ARENA_MAX)
   mallopt(M_ARENA_MAX, 1);
+#endif
+}
+
+// Linux keeps a nice value per thread, which the threads it starts later inherit; other systems
+// keep the priority as it is.
+void LowerThisThreadPriority() {
+#if defined(__linux__)
+  (void)setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 10);
 #endif
 }
 

@@ -178,7 +178,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
       if (errno == ENOENT) continue;  // removed since the names were read
       top.LastDev = 0;
       top.LastIno = 0;
-      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0, errno, 0, 0, {}, 0};
+      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0, errno, 0, 0, {}};
       return true;
     }
     top.LastDev = st.st_dev;
@@ -199,7 +199,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
     entry.Error = 0;
     // Only a file with other names needs to be told apart; folders' links are their
     // subfolders' "..", never a second name.
-    entry.Identity = {};
+    entry.Identity.File = 0;
     if (!entry.IsDirectory && st.st_nlink > 1) {
       entry.Identity = {static_cast<std::uint64_t>(st.st_dev),
                         static_cast<std::uint64_t>(st.st_ino),

@@ -26,6 +26,10 @@ std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
 
 void PrepareMemoryForScans() {}
 
+void LowerThisThreadPriority() {
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
+
 std::string SystemErrorText(std::int32_t code) {
   wchar_t* text = nullptr;
   const DWORD n = FormatMessageW(
@@ -39,6 +43,10 @@ std::string SystemErrorText(std::int32_t code) {
     wide.pop_back();
   }
   return Narrow(wide);
+}
+
+std::int32_t UnknownReadErrorCode() {
+  return ERROR_READ_FAULT;
 }
 
 // argv holds the arguments in the ANSI code page; the wide command line holds them all.

@@ -45,6 +45,8 @@ class TFileHandle {
   }
   [[nodiscard]] HANDLE Get() const noexcept { return Handle; }
   [[nodiscard]] bool Valid() const noexcept { return Handle != INVALID_HANDLE_VALUE; }
+  // Gives up ownership: the caller closes the handle.
+  [[nodiscard]] HANDLE Release() noexcept { return std::exchange(Handle, INVALID_HANDLE_VALUE); }
 
  private:
   HANDLE Handle;

@@ -10,9 +10,11 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "export/DuplicateExport.h"
 #include "export/ExportTables.h"
 #include "export/StatisticsTables.h"
 #include "system/PathRules.h"
+#include "system/PortableFileName.h"
 #include "ui/common/PathQText.h"
 #include "ui/common/UiMetrics.h"
 
@@ -47,6 +49,8 @@ std::string TableText(const TExportSources& s, TExportTable table, const TExport
       const TFindResult all = FindFiles(*s.Files, *s.Tree, s.Style, every);
       return ExportFoundFiles(all, *s.Files, *s.Tree, *s.Groups, s.SourcePath, options);
     }
+    case TExportTable::Duplicates:
+      return ExportDuplicates(*s.Duplicates, 0, *s.Files, *s.Tree, s.SourcePath, options);
     case TExportTable::SizeStatistics:
       return ExportStatistics(*s.Statistics, s.SourcePath, TStatisticsPart::Sizes, options);
     case TExportTable::AgeStatistics:
@@ -95,6 +99,7 @@ void TExportDialog::BuildControls() {
   BiggestChoice = new QRadioButton(QStringLiteral("The &20 biggest files"), what);
   DetailChoice = new QRadioButton(QStringLiteral("The &Detail groups"), what);
   FoundChoice = new QRadioButton(QStringLiteral("The F&ind results"), what);
+  DupesChoice = new QRadioButton(QStringLiteral("The d&uplicate groups"), what);
   SizeStatsChoice = new QRadioButton(QStringLiteral("The file &sizes (Statistics)"), what);
   AgeStatsChoice = new QRadioButton(QStringLiteral("The file &ages (Statistics)"), what);
   TreeChoice->setEnabled(Sources.Tree && Sources.Root != NoNode);
@@ -103,8 +108,9 @@ void TExportDialog::BuildControls() {
   FoundChoice->setEnabled(Sources.Found && Sources.Files && Sources.Tree && Sources.Groups);
   SizeStatsChoice->setEnabled(Sources.Statistics != nullptr);
   AgeStatsChoice->setEnabled(Sources.Statistics != nullptr);
-  for (QRadioButton* choice :
-       {TreeChoice, BiggestChoice, DetailChoice, FoundChoice, SizeStatsChoice, AgeStatsChoice}) {
+  DupesChoice->setEnabled(Sources.Duplicates && Sources.Files && Sources.Tree);
+  for (QRadioButton* choice : {TreeChoice, BiggestChoice, DetailChoice, FoundChoice, DupesChoice,
+                               SizeStatsChoice, AgeStatsChoice}) {
     if (choice->isEnabled()) {
       choice->setChecked(true);
       break;
@@ -117,8 +123,9 @@ void TExportDialog::BuildControls() {
   whatLayout->addWidget(BiggestChoice, 1, 0, 1, 2);
   whatLayout->addWidget(DetailChoice, 2, 0, 1, 2);
   whatLayout->addWidget(FoundChoice, 3, 0, 1, 2);
-  whatLayout->addWidget(SizeStatsChoice, 4, 0, 1, 2);
-  whatLayout->addWidget(AgeStatsChoice, 5, 0, 1, 2);
+  whatLayout->addWidget(DupesChoice, 4, 0, 1, 2);
+  whatLayout->addWidget(SizeStatsChoice, 5, 0, 1, 2);
+  whatLayout->addWidget(AgeStatsChoice, 6, 0, 1, 2);
 
   auto* format = new QGroupBox(QStringLiteral("Format"), this);
   CsvChoice = new QRadioButton(QStringLiteral("&CSV (spreadsheets)"), format);
@@ -145,7 +152,7 @@ void TExportDialog::BuildControls() {
   ExportButton->setDefault(true);
   ExportButton->setEnabled(TreeChoice->isEnabled() || BiggestChoice->isEnabled() ||
                            DetailChoice->isEnabled() || FoundChoice->isEnabled() ||
-                           SizeStatsChoice->isEnabled());
+                           DupesChoice->isEnabled() || SizeStatsChoice->isEnabled());
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(StatusLabel, 1);
@@ -160,8 +167,9 @@ void TExportDialog::BuildControls() {
 }
 
 void TExportDialog::SelectTable(TExportTable table) {
-  QRadioButton* const choices[] = {TreeChoice,  BiggestChoice,   DetailChoice,
-                                   FoundChoice, SizeStatsChoice, AgeStatsChoice};
+  // In TExportTable's order.
+  QRadioButton* const choices[] = {TreeChoice,  BiggestChoice,   DetailChoice,  FoundChoice,
+                                   DupesChoice, SizeStatsChoice, AgeStatsChoice};
   QRadioButton* choice = choices[static_cast<int>(table)];
   if (choice->isEnabled()) choice->setChecked(true);
 }
@@ -181,6 +189,7 @@ QString TExportDialog::SuggestedName() const {
   if (BiggestChoice->isChecked()) base = QStringLiteral("biggest-files");
   if (DetailChoice->isChecked()) base = QStringLiteral("groups");
   if (FoundChoice->isChecked()) base = QStringLiteral("found-files");
+  if (DupesChoice->isChecked()) base = QStringLiteral("duplicates");
   if (SizeStatsChoice->isChecked()) base = QStringLiteral("file-sizes");
   if (AgeStatsChoice->isChecked()) base = QStringLiteral("file-ages");
   const QString folder =
@@ -210,6 +219,12 @@ void TExportDialog::ExportClick() {
   }
   // A bare name goes into the home folder, not wherever the program was started from.
   name = QDir::home().absoluteFilePath(name);
+  // Refused before asking to replace anything: the writer would refuse it too.
+  const std::string problem = WindowsNameProblem(QFileInfo(name).fileName().toStdString());
+  if (!problem.empty()) {
+    Prompts.Notice(this, QString::fromStdString(problem), QStringLiteral("Export"));
+    return;
+  }
   if (name != Confirmed && QFileInfo::exists(name) &&
       !Prompts.Question(this,
                         QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(name),
@@ -225,12 +240,14 @@ void TExportDialog::StartWriting(const std::string& path) {
   if (BiggestChoice->isChecked()) table = TExportTable::BiggestFiles;
   if (DetailChoice->isChecked()) table = TExportTable::DetailGroups;
   if (FoundChoice->isChecked()) table = TExportTable::FoundFiles;
+  if (DupesChoice->isChecked()) table = TExportTable::Duplicates;
   if (SizeStatsChoice->isChecked()) table = TExportTable::SizeStatistics;
   if (AgeStatsChoice->isChecked()) table = TExportTable::AgeStatistics;
   TExportOptions options;
   options.Format = CsvChoice->isChecked() ? TExportFormat::Csv : TExportFormat::Json;
   options.Style = Sources.Style;
   options.Depth = DepthBox->currentData().toInt();
+  options.Measure = Sources.Measure;
   Target = path;
   SetBusy(true);
   StatusLabel->setText(QStringLiteral("Writing..."));

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "duplicates/TDuplicateResult.h"
 #include "find/TFileQuery.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtDescData.h"
@@ -32,10 +33,12 @@ struct TExportSources {
   std::string SourcePath;                    // the scanned root, for the biggest files' locations
   const TSummaryTree* Detail = nullptr;      // null while the summary is still being made
   std::shared_ptr<const TFindResult> Found;  // what the Find tab lists; held while writing
+  std::shared_ptr<const TDuplicateResult> Duplicates;  // what the Duplicates tab lists
   TFileQuery FoundQuery;  // what found it: run again for every match when the list was cut
   const TFileRecordStore* Files = nullptr;
   const TFileExtDescList* Groups = nullptr;
   TPathStyle Style = TPathStyle::Posix;
+  TMeasure Measure = TMeasure::Size;  // what the shares are of, as the window shows them
   // What the Statistics tab shows; held while writing.
   std::shared_ptr<const TFileStatistics> Statistics;
 };
@@ -45,16 +48,17 @@ enum class TExportTable {
   BiggestFiles,
   DetailGroups,
   FoundFiles,
+  Duplicates,
   SizeStatistics,
   AgeStatistics
 };
 
 // "Export...": one table of the results (the folder tree to a chosen depth, the 20 biggest files,
-// the Detail groups, the Find results, or the Statistics tab's file sizes or file ages) as CSV
-// or JSON into a file. The text is made and written
-// on a worker thread through the atomic writer, so a large tree never freezes the window and a
-// failed write (a full disk, a folder without write permission) leaves the file as it was; the
-// failure is shown with the system's reason and the dialog stays open for another try.
+// the Detail groups, the Find results, the duplicate groups, or the Statistics tab's file sizes
+// or file ages) as CSV or JSON into a file. The text is made and written on a worker thread
+// through the atomic writer, so a large tree never freezes the window and a failed write (a full
+// disk, a folder without write permission) leaves the file as it was; the failure is shown with
+// the system's reason and the dialog stays open for another try.
 class TExportDialog final : public QDialog {
  public:
   TExportDialog(QWidget* owner, TExportSources sources,
@@ -78,6 +82,7 @@ class TExportDialog final : public QDialog {
   QRadioButton* BiggestChoice = nullptr;
   QRadioButton* DetailChoice = nullptr;
   QRadioButton* FoundChoice = nullptr;
+  QRadioButton* DupesChoice = nullptr;
   QRadioButton* SizeStatsChoice = nullptr;
   QRadioButton* AgeStatsChoice = nullptr;
   QRadioButton* CsvChoice = nullptr;

@@ -85,9 +85,9 @@ void TSaveSummaryForm::FormShow() {
 void TSaveSummaryForm::Button1Click() {
   const QString typed = Edit1->text();
   const std::string name = SummaryFileName(typed.toStdString());
-  // Only a plain name: nothing may be written outside the Backup folder.
-  if (!IsPlainFileName(typed.toStdString())) {
-    Prompts.Notice(this, QString::fromUtf8(InvalidFileNameNotice), QStringLiteral("Save Summary"));
+  // Only a plain name (nothing may be written outside the Backup folder) that Windows can keep.
+  if (const std::string problem = SaveNameProblem(typed.toStdString()); !problem.empty()) {
+    Prompts.Notice(this, QString::fromStdString(problem), QStringLiteral("Save Summary"));
     return;
   }
   if (NameTaken(JoinNativePath(BackupFolder, name)) &&

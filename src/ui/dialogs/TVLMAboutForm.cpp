@@ -9,6 +9,7 @@
 #include "system/SystemInfo.h"
 #include "system/TApplicationInfo.h"
 #include "ui/common/UiMetrics.h"
+#include "ui/dialogs/TThirdPartyForm.h"
 #include "ui/services/TIconSet.h"
 
 namespace Vellumetric {
@@ -47,6 +48,13 @@ TVLMAboutForm::TVLMAboutForm(QWidget* owner, const QString& ownerCaption,
   panelLayout->addWidget(WinVerLabel);
   panelLayout->addWidget(TotalRAMLabel);
 
+  ThirdPartyLink =
+      new QLabel(QStringLiteral("<a href=\"third-party\">Third-party software</a>"), this);
+  ThirdPartyLink->setObjectName(QStringLiteral("ThirdPartyLink"));
+  ThirdPartyLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                          Qt::LinksAccessibleByKeyboard);
+  connect(ThirdPartyLink, &QLabel::linkActivated, this, [this] { ShowThirdParty(); });
+
   CloseButton = new QPushButton(QStringLiteral("Close"), this);
   CloseButton->setObjectName(QStringLiteral("CloseButton"));
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -60,6 +68,7 @@ TVLMAboutForm::TVLMAboutForm(QWidget* owner, const QString& ownerCaption,
   top->addWidget(image, 0, Qt::AlignTop);
   top->addLayout(text, 1);
   auto* bottom = new QHBoxLayout;
+  bottom->addWidget(ThirdPartyLink);
   bottom->addStretch();
   bottom->addWidget(CloseButton);
   auto* layout = new QVBoxLayout(this);
@@ -68,6 +77,11 @@ TVLMAboutForm::TVLMAboutForm(QWidget* owner, const QString& ownerCaption,
   layout->addLayout(bottom);
   setFixedWidth(520);
   setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+}
+
+void TVLMAboutForm::ShowThirdParty() {
+  TThirdPartyForm notices(this, Notices);
+  notices.exec();
 }
 
 }  // namespace Vellumetric

@@ -15,6 +15,8 @@ QVariant FileListHeader(int section, Qt::Orientation orientation, int role) {
       return QString::fromStdString(LoadResString(IDS_COLUMN_SIZE));
     case 2:
       return QStringLiteral("Last Access Time");
+    case FileListDiskColumn:
+      return QStringLiteral("On Disk");
     default:
       return QStringLiteral("Location");
   }

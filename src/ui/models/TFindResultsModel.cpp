@@ -1,6 +1,7 @@
 #include "ui/models/TFindResultsModel.h"
 
 #include "system/Formatting.h"
+#include "ui/models/DiskNoteText.h"
 #include "ui/models/FileListHeader.h"
 #include "ui/models/LastAccessText.h"
 #include "ui/paint/ShareBarPainter.h"
@@ -59,7 +60,7 @@ int TFindResultsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TFindResultsModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : 4;
+  return parent.isValid() ? 0 : FileListColumns;
 }
 
 QString TFindResultsModel::CellText(const TFoundFile& found, int column) const {
@@ -73,6 +74,10 @@ QString TFindResultsModel::CellText(const TFoundFile& found, int column) const {
           .trimmed();
     case 2:
       return LastAccessText(FileTimeOf(Files->LastAccess(found.Id)), Locale, Zone);
+    case FileListDiskColumn:
+      return QString::fromStdString(
+                 FormatSize(found.DiskSize, 1, Locale.decimalPoint().toStdString()))
+          .trimmed();
     default:
       return QString::fromStdString(Tree->Data(Files->Record(found.Id).Folder).Path.Str());
   }
@@ -85,19 +90,24 @@ QVariant TFindResultsModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return CellText(found, index.column());
-    case Qt::ToolTipRole:
-      return index.column() == 0 || index.column() == 3
-                 ? QString::fromStdString(PathAt(index.row()))
-                 : QVariant();
+    case Qt::ToolTipRole: {
+      QString tip = QString::fromStdString(PathAt(index.row()));
+      const QString note = DiskNoteText(*Files, *Tree, Style, file, Locale.decimalPoint());
+      if (!note.isEmpty()) tip += QLatin1Char('\n') + note;
+      return tip;
+    }
     case Qt::DecorationRole:
       return index.column() == 0 ? QVariant(FileImage) : QVariant();
     case Qt::TextAlignmentRole:
-      if (index.column() == 1 || index.column() == 2)
+      if (index.column() == 1 || index.column() == 2 || index.column() == FileListDiskColumn)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
       return {};
-    case ShareBarRole:
-      if (index.column() != 0 || Found->Bytes == 0) return {};
-      return ShareBarWidth(found.Size, Found->Bytes);
+    case ShareBarRole: {
+      const std::uint64_t whole =
+          Found->Measure == TMeasure::Disk ? Found->DiskBytes : Found->Bytes;
+      if (index.column() != 0 || whole == 0) return {};
+      return ShareBarWidth(found.Bytes(Found->Measure), whole);
+    }
     default:
       return {};
   }

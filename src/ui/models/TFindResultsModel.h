@@ -12,10 +12,11 @@
 
 namespace Vellumetric {
 
-// The files a query found, four columns (name, size, last access, location) read from the result
-// and the scan's records in place: a row is an entry of the result's list, and its texts are made
-// when the view asks. A share bar in the name column gives the file's part of all the matches'
-// bytes.
+// The files a query found, five columns (name, size, last access, location, on disk) read from the
+// result and the scan's records in place: a row is an entry of the result's list, and its texts
+// are made when the view asks. A share bar in the name column gives the file's part of all the
+// matches' bytes by the query's measure; the tooltip gives the path and what the file is on the
+// disk.
 class TFindResultsModel final : public QAbstractTableModel {
  public:
   explicit TFindResultsModel(QObject* parent);

@@ -1,5 +1,7 @@
 #include "ui/models/TFolderTreeModel.h"
 
+#include <QPalette>
+
 #include <QPainter>
 
 #include "system/Formatting.h"
@@ -46,7 +48,12 @@ TFolderTreeModel::TFolderTreeModel(QObject* parent, QString decimalSeparator)
 }
 
 int TFolderTreeModel::columnCount(const QModelIndex&) const {
-  return 2;
+  return 3;
+}
+
+QString TFolderTreeModel::SizeText(const TFolderData& folder, std::uint64_t bytes) const {
+  if (!folder.Complete) return QString::fromStdString(LoadResString(IDS_ANALYZING));
+  return QString::fromStdString(FormatSize(bytes, 2, DecimalSeparator.toStdString()));
 }
 
 QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
@@ -56,8 +63,9 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       if (index.column() == 0) return QString::fromUtf8(folder.Name());
-      if (!folder.Complete) return QString::fromStdString(LoadResString(IDS_ANALYZING));
-      return QString::fromStdString(FormatSize(folder.Size, 2, DecimalSeparator.toStdString()));
+      // An excluded folder has no totals: the Size column says why, On Disk stays empty.
+      if (folder.Excluded) return index.column() == 1 ? QStringLiteral("excluded") : QString();
+      return SizeText(folder, index.column() == 1 ? folder.Size : folder.DiskSize);
     case Qt::DecorationRole: {
       if (index.column() != 0) return {};
       const int image = folder.Kind == FolderKindFolder  ? 0
@@ -65,18 +73,26 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
                                                          : 1;
       return folder.ReadError != 0 ? LockedImages[image] : Images[image];
     }
+    case Qt::ForegroundRole:
+      if (!folder.Excluded) return {};
+      return QVariant::fromValue(QPalette().brush(QPalette::Disabled, QPalette::Text));
     case Qt::ToolTipRole:
+      if (folder.Excluded) {
+        return QStringLiteral("Left out by an exclusion rule: not scanned, no totals");
+      }
       // Why its totals cover only what could be read.
       if (folder.ReadError == 0) return {};
       return QString::fromStdString(SystemErrorText(folder.ReadError));
     case Qt::TextAlignmentRole:
-      return index.column() == 1 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+      return index.column() != 0 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     case ShareBarRole: {
       const TNodeId parent = Tree->Parent(node);
-      if (index.column() != 0 || parent == NoNode || !folder.ParentComplete) return {};
-      const std::uint64_t whole = Tree->Data(parent).Size;
+      if (index.column() != 0 || parent == NoNode || !folder.ParentComplete || folder.Excluded) {
+        return {};
+      }
+      const std::uint64_t whole = Tree->Data(parent).Bytes(ByMeasure);
       if (whole == 0) return {};
-      return ShareBarWidth(folder.Size, whole);
+      return ShareBarWidth(folder.Bytes(ByMeasure), whole);
     }
     case Qt::AccessibleTextRole:
     case Qt::AccessibleDescriptionRole:
@@ -86,16 +102,17 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
   }
 }
 
-// What a screen reader says of a row: its name, its size and what its share bar shows, so the
-// row is understood without the other column; the description repeats the share and says why a
-// folder could not be read.
+// What a screen reader says of a row: its name, its size, what it takes on disk and what its
+// share bar shows, so the row is understood without the other columns; the description repeats
+// the share and says why a folder could not be read.
 QString TFolderTreeModel::SpokenText(TNodeId node, int role) const {
   const TFolderData& folder = Tree->Data(node);
   QString share;
   const TNodeId parent = Tree->Parent(node);
-  if (parent != NoNode && folder.ParentComplete && Tree->Data(parent).Size != 0) {
+  const std::uint64_t whole = parent == NoNode ? 0 : Tree->Data(parent).Bytes(ByMeasure);
+  if (folder.ParentComplete && whole != 0) {
     const double percent =
-        100.0 * static_cast<double>(folder.Size) / static_cast<double>(Tree->Data(parent).Size);
+        100.0 * static_cast<double>(folder.Bytes(ByMeasure)) / static_cast<double>(whole);
     share = QString::number(percent, 'f', 1).replace(QLatin1Char('.'), DecimalSeparator) +
             QStringLiteral(" % of ") + QString::fromUtf8(Tree->Data(parent).Name());
   }
@@ -108,23 +125,32 @@ QString TFolderTreeModel::SpokenText(TNodeId node, int role) const {
     }
     return text;
   }
-  const QString size =
-      folder.Complete
-          ? QString::fromStdString(FormatSize(folder.Size, 2, DecimalSeparator.toStdString()))
-                .trimmed()
-          : QString::fromStdString(LoadResString(IDS_ANALYZING));
-  QString text = QString::fromUtf8(folder.Name()) + QStringLiteral(", ") + size;
+  QString text = QString::fromUtf8(folder.Name()) + QStringLiteral(", ") +
+                 SizeText(folder, folder.Size).trimmed();
+  if (folder.Complete) {
+    text += QStringLiteral(", ") + SizeText(folder, folder.DiskSize).trimmed() +
+            QStringLiteral(" on disk");
+  }
   if (!share.isEmpty()) text += QStringLiteral(", ") + share;
   return text;
 }
 
 QVariant TFolderTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section == 2) return QStringLiteral("On Disk");
   return QString::fromStdString(LoadResString(section == 0 ? IDS_COLUMN_NAME : IDS_COLUMN_SIZE));
 }
 
 void TFolderTreeModel::sort(int, Qt::SortOrder order) {
-  SortTree([](const TFolderData& f) { return f.Size; }, order == Qt::DescendingOrder);
+  if (ByMeasure == TMeasure::Disk) {
+    SortTree([](const TFolderData& f) { return f.DiskSize; }, order == Qt::DescendingOrder);
+  } else {
+    SortTree([](const TFolderData& f) { return f.Size; }, order == Qt::DescendingOrder);
+  }
+}
+
+void TFolderTreeModel::SetMeasure(TMeasure measure) {
+  ByMeasure = measure;
 }
 
 }  // namespace Vellumetric

@@ -86,9 +86,11 @@ void TVLMDiskScanProgressForm::StartScanThread(const std::vector<std::string>& r
   Thread->TypedFiles = Targets.TypedFiles;
   Thread->Extensions = Targets.Extensions;
   Thread->BiggestFiles = Targets.BiggestFiles;
+  Thread->BiggestOnDisk = Targets.BiggestOnDisk;
   Thread->FileRecords = Targets.FileRecords;
   Thread->BeforeWalk = Targets.BeforeWalk;
   Thread->AfterWalk = Targets.AfterWalk;
+  Thread->Rules = Targets.Rules;
   Thread->NotifyWindow = HandleOf(this);
   // The flag is up from the first moment, so a close request made before the worker has
   // started already waits for it.

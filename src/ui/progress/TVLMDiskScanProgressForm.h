@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exclude/TExclusionRules.h"
+
 #include <QWidget>
 #include <atomic>
 #include <functional>
@@ -31,10 +33,13 @@ struct TScanTargets {
   TBiggestFileList* BiggestFiles = nullptr;
   const TFileExtList* Extensions = nullptr;
   std::atomic<bool>* Scanning = nullptr;
-  TFileRecordStore* FileRecords = nullptr;  // one record per file, for the map; may be null
+  TFileRecordStore* FileRecords = nullptr;    // one record per file, for the map; may be null
+  TBiggestFileList* BiggestOnDisk = nullptr;  // the biggest by what they take on disk; may be null
   // Run on the scan's worker before and after its walk (see TVLMDiskAnalyzerThread); may be empty.
   std::function<void()> BeforeWalk = nullptr;
   std::function<void()> AfterWalk = nullptr;
+  // Folders these rules leave out (none: every folder is scanned).
+  std::shared_ptr<const TExclusionRules> Rules = nullptr;
 };
 
 // The scan view: title bar, the sweep and the progress strip with Cancel. Owns the scan thread

@@ -23,12 +23,12 @@ TDesktopShell::TDesktopShell(QObject* parent, QString busAddress)
 TDesktopShell::~TDesktopShell() = default;
 
 bool TDesktopShell::OpenPath(const std::string& path) {
-  if (path.empty()) return false;
+  if (path.empty() || !Local) return false;
   return OpenUrl(LocalFileUrl(path));
 }
 
 void TDesktopShell::ShowItemInFolder(const std::string& path) {
-  if (path.empty()) return;
+  if (path.empty() || !Local) return;
   const QUrl item = LocalFileUrl(path);
   const QString folder = QFileInfo(item.toLocalFile()).absolutePath();
   Platform->ShowItem(item, this, [this, folder](bool answered) {

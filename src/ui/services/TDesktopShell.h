@@ -23,6 +23,11 @@ class TDesktopShell final : public QObject {
   explicit TDesktopShell(QObject* parent, QString busAddress = {});
   ~TDesktopShell() override;
 
+  // Whether the paths shown are this computer's: not for a scan read from another machine's
+  // file, whose paths may name something else here. Opening and showing do nothing then.
+  void SetPathsAreLocal(bool local) noexcept { Local = local; }
+  [[nodiscard]] bool PathsAreLocal() const noexcept { return Local; }
+
   // Opens a file or folder with its default application (a folder in the file manager).
   bool OpenPath(const std::string& path);
   // Asks the file manager (on POSIX org.freedesktop.FileManager1) to show the folder holding
@@ -38,6 +43,7 @@ class TDesktopShell final : public QObject {
   std::function<void(bool answered)> ShowItemDone;
 
  private:
+  bool Local = true;
   QHash<QString, QIcon> IconsByType;
   QIcon FallbackIcon;
   std::unique_ptr<TPlatformShell> Platform;

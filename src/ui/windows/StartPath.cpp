@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "exchange/ScanFileKind.h"
 #include "system/TextEncoding.h"
 
 namespace Vellumetric {
@@ -43,6 +44,16 @@ bool ResolveStartArgument(const std::string& argument, TStartTarget& target, std
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   std::error_code error;
   const fs::path given = Utf8Path(argument);
+  if (extension != ".sbf" && fs::is_regular_file(given, error)) {
+    std::string why;
+    if (DetectScanFile(argument, why) != TScanFileKind::NcduExport) {
+      message = "not a folder, a summary file or a scan file: " + argument +
+                (why.empty() ? "" : " (" + why + ")");
+      return false;
+    }
+    target.ScanFile = Utf8Text(fs::absolute(given, error).lexically_normal());
+    return true;
+  }
   if (extension != ".sbf" || fs::is_directory(given, error)) {
     return ResolveStartFolder(argument, target.Folder, message);
   }

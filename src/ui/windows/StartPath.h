@@ -13,11 +13,13 @@ namespace Vellumetric {
 struct TStartTarget {
   std::string Folder;
   std::string SummaryFile;
+  std::string ScanFile;  // an ncdu export
 };
 
 // A path ending in ".sbf" (any case) that is a regular file is a summary to open, given as an
-// absolute path; anything else must be a folder, resolved as above. False with a message when
-// it is neither.
+// absolute path; another file whose content is an ncdu export (plain, gzip or zstd) is a scan
+// file to open; anything else must be a folder, resolved as above. False with a message when
+// it is none of these.
 [[nodiscard]] bool ResolveStartArgument(const std::string& argument, TStartTarget& target,
                                         std::string& message);
 

@@ -111,6 +111,7 @@ void TAnalyzerCommands::ToolButton7Click() {
   TVLMOptionsForm options(Targets.Window->window(), *Targets.Groups, *Targets.Extensions,
                           Folders.DatabasePath(), Targets.LayoutDpi, *Targets.Compact ? 96 : 120,
                           Prompts);
+  if (ExtendOptions) ExtendOptions(options);
   options.exec();
 }
 

@@ -66,8 +66,10 @@ class TAnalyzerCommands final : public QObject {
                              TCommandFolders folders = TCommandFolders::Standard(),
                              TDialogPrompts prompts = TDialogPrompts::Standard());
 
-  void ToolButton5Click();   // Upgrade
-  void ToolButton7Click();   // Options
+  void ToolButton5Click();  // Upgrade
+  void ToolButton7Click();  // Options
+  // Adds the pages that are not the groups' to the options dialog before it shows.
+  std::function<void(class TVLMOptionsForm&)> ExtendOptions;
   void ToolButton9Click();   // Help
   void ToolButton10Click();  // Open Saved Summary
   void ToolButton11Click();  // Scan History...

@@ -40,9 +40,15 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   ToolButton7 = AddButton(QStringLiteral("    Options    "), QStringLiteral("options"));
   ToolButton10 =
       AddButton(QStringLiteral("  Open Saved Summary  "), QStringLiteral("open_summary"));
+  OpenScanFileButton =
+      AddButton(QStringLiteral("  Open Scan File...  "), QStringLiteral("open_summary"));
+  OpenScanFileButton->setObjectName(QStringLiteral("OpenScanFileButton"));
   ToolButton11 = AddButton(QStringLiteral("  Scan History...  "), QStringLiteral("scan_history"));
   ExportButton = AddButton(QStringLiteral("    Export...    "), QStringLiteral("export"));
   ExportButton->setObjectName(QStringLiteral("ExportButton"));
+  MeasureButton = AddButton(QStringLiteral("  Size on Disk  "), QStringLiteral("on_disk"));
+  MeasureButton->setObjectName(QStringLiteral("MeasureButton"));
+  MeasureButton->setCheckable(true);
   ToolButton8 = ToolBar1->addSeparator();
   ToolButton5 = AddButton(QStringLiteral("    Upgrade    "), QStringLiteral("upgrade"));
   ToolButton9 = AddButton(QStringLiteral("      Help      "), QStringLiteral("help"));
@@ -55,6 +61,7 @@ void TAnalyzerControls::BuildToolBar(QWidget* form) {
   SetButtonShown(ToolButton6, false);
   SetButtonShown(ExportButton, false);
   SetButtonShown(ScanAgainButton, false);
+  SetButtonShown(MeasureButton, false);
   SetToolbarImages(48);
 }
 

@@ -43,9 +43,11 @@ class TAnalyzerControls {
   QAction* ToolButton8 = nullptr;  // the separator
   QToolButton* ToolButton9 = nullptr;
   QToolButton* ToolButton10 = nullptr;
-  QToolButton* ToolButton11 = nullptr;     // Scan History...
-  QToolButton* ExportButton = nullptr;     // the results view's "Export..."
-  QToolButton* ScanAgainButton = nullptr;  // the results view's: the same root once more
+  QToolButton* ToolButton11 = nullptr;        // Scan History...
+  QToolButton* OpenScanFileButton = nullptr;  // an ncdu export, read as a scan
+  QToolButton* ExportButton = nullptr;        // the results view's "Export..."
+  QToolButton* ScanAgainButton = nullptr;     // the results view's: the same root once more
+  QToolButton* MeasureButton = nullptr;       // the results view's: pressed, by size on disk
   QMenu* PopupMenu1 = nullptr;
   QMenu* PopupMenu2 = nullptr;
   QWidget* Panel1 = nullptr;

@@ -13,6 +13,7 @@
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfo.h"
 #include "system/TDriveInfoCache.h"
+#include "ui/dialogs/TDialogPrompts.h"
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
 #include "ui/start/TVLMDriveListForm.h"
@@ -33,6 +34,10 @@ struct TAnalyzerServices {
   TListerFactory Listers = [] { return CreateDirectoryLister(); };
   // Fills the group and extension lists from the group database.
   std::function<void(TFileExtDescList&, TFileExtList&)> LoadGroups;
+  // Says why a scan file cannot be opened (a stop-icon message box unless replaced).
+  TDialogPrompts::TNotice ScanFileError = TDialogPrompts::Standard().Error;
+  // The file dialog of Open Scan File; empty when the user chose nothing.
+  std::function<std::string(QWidget* parent)> ChooseScanFile;
   // The folder dialog of Browse; empty when the user chose nothing.
   std::function<std::string(QWidget* parent)> ChooseFolder;
   // The session bus to find the file manager on; empty for the user's own.

@@ -109,7 +109,7 @@ void TMainForm::AppCloseTimerTimer() {
   if (!Analyzer) return;
   if (Analyzer->SummaryBusy.load()) {
     Analyzer->CancelSummary();
-  } else if (Analyzer->Scanning.load()) {
+  } else if (Analyzer->Scanning.load() || Analyzer->Refreshing.load()) {
     Analyzer->CancelScan();
   } else if (!Analyzer->WorkPending()) {
     AppCloseTimer->stop();

@@ -11,12 +11,15 @@ void TVLMAnalyzerForm::ShowExport() {
   TExportSources sources;
   sources.Tree = &FolderTree;
   sources.Root = FolderTree.FirstChild(NoNode);
-  sources.Biggest = &BiggestFiles;
+  // The biggest files and the shares the pages show.
+  sources.Biggest = ByMeasure == TMeasure::Disk ? &BiggestOnDisk : &BiggestFiles;
+  sources.Measure = ByMeasure;
   sources.SourcePath = ScanRoots.empty() ? std::string() : ScanRoots.front();
   // The Detail tree is filled and then sorted by the summary's workers.
   sources.Detail = SummaryBusy.load() ? nullptr : &Summary->DetailNodes;
   sources.Found = FindTab->SharedResult();
   sources.FoundQuery = FindTab->ShownQuery();
+  sources.Duplicates = DupesTab->SharedResult();
   sources.Files = &FileRecords;
   sources.Groups = &Groups;
   sources.Style = NativePathStyle();
@@ -27,6 +30,7 @@ void TVLMAnalyzerForm::ShowExport() {
   if (page == FindTab->TabSheet) dialog.SelectTable(TExportTable::FoundFiles);
   if (page == TabSheet1) dialog.SelectTable(TExportTable::BiggestFiles);
   if (page == TabSheet2) dialog.SelectTable(TExportTable::DetailGroups);
+  if (page == DupesTab->TabSheet) dialog.SelectTable(TExportTable::Duplicates);
   if (page == StatsTab->TabSheet) {
     dialog.SelectTable(StatsTab->AgeTable->hasFocus() || StatsTab->YearChart->hasFocus() ||
                                StatsTab->MonthChart->hasFocus()

@@ -1,5 +1,7 @@
 #include "ui/windows/TVLMAnalyzerForm.h"
 
+#include "exclude/FolderRuleCheck.h"
+
 #include <QGridLayout>
 #include <QLocale>
 
@@ -56,11 +58,21 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   FindTab->OnMatchFolders = [this](const std::vector<TNodeId>& folders) {
     MapTab->Map->SetMarkedFolders(folders);
   };
+  DupesTab = std::make_unique<TDuplicatesTabController>(PageControl1, *Shell, DuplicatesBusy, Dpi);
+  // One worker at a time: the search waits for the summary.
+  DupesTab->SlotFree = [this] {
+    return !SummaryBusy.load() && !Summary->HasWorker() && !EndTurnsPending;
+  };
+  DupesTab->OnFolderFocused = [this](TNodeId folder) { MapTab->FocusFolder(folder); };
+  DupesTab->OnMarkFolders = [this](const std::vector<TNodeId>& folders) {
+    MapTab->Map->SetMarkedFolders(folders);
+  };
   StatsTab = std::make_unique<TStatisticsTab>(PageControl1, Dpi);
   StatsTab->OnFind = [this](const TFindPreset& preset) { FindTab->ShowPreset(preset); };
   History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
                                                Services.HistoryDatabase);
   WireHistory();
+  WireMeasure();
   SummaryThreadTimer = new QTimer(this);
   SummaryThreadTimer->setInterval(200);
   connect(SummaryThreadTimer, &QTimer::timeout, this, [this] { SummaryThreadTimerTimer(); });
@@ -69,17 +81,20 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   connect(ToolButton6, &QToolButton::clicked, this, [this] { BackClick(); });
   connect(ExportButton, &QToolButton::clicked, this, [this] { ShowExport(); });
   connect(ScanAgainButton, &QToolButton::clicked, this, [this] { ScanAgainClick(); });
+  connect(OpenScanFileButton, &QToolButton::clicked, this, [this] { ChooseScanFile(); });
   ShowSummaryPage = [this] { PageControl1->setCurrentIndex(0); };
 }
 
 // The workers write into this window's lists: they are stopped before any list goes.
 TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   DestroyProgressForm();
+  RefreshThread.reset();  // stops and joins a folder still being scanned again
   // The history's thread is joined while the Changes tab lives; what it queued for the tab is
   // skipped.
   ChangesTab->Clear();
   History.reset();
   StatsTab.reset();  // its worker may still read the file records
+  DupesTab.reset();  // its search reads the file records and the tree
   FindTab.reset();   // its search may still read the file records
   MapTab.reset();    // its renderer may still read the folder tree
   delete Summary;
@@ -105,16 +120,20 @@ void TVLMAnalyzerForm::Initialize() {
   SummaryTitleBar->SetTitle(QStringLiteral("Summary"), true);
   SummaryTitleBar->show();
   PageControl1->setCurrentIndex(0);
+  SetupExclusions();
 }
 
 void TVLMAnalyzerForm::ShowStartView() {
   SetButtonShown(ToolButton6, false);
   SetButtonShown(ExportButton, false);
+  SetButtonShown(MeasureButton, false);
   SetButtonShown(ScanAgainButton, false);
   Splitter1->widget(0)->show();  // hidden by the saved-summary view
   Splitter1->handle(1)->hide();
   Panel4->hide();
   DestroyProgressForm();
+  ScanFile.reset();  // what a file held is not shown again
+  Shell->SetPathsAreLocal(true);
   if (!QuickInfo) {
     QuickInfo = new TVLMQuickInfoForm(Panel2, DiskList, this, Dpi, Services.VolumeQuery);
     static_cast<QGridLayout*>(Panel2->layout())->addWidget(QuickInfo, 0, 0);
@@ -126,9 +145,11 @@ void TVLMAnalyzerForm::ShowStartView() {
     // Without a fixed drive the page stays empty.
     if (!DiskList.empty()) ShowDriveInfo(DiskList.front().RootPath);
   }
-  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
+  for (QToolButton* b :
+       {ToolButton1, ToolButton2, ToolButton7, ToolButton10, OpenScanFileButton, ToolButton11}) {
     SetButtonShown(b, true);
   }
+  if (ApplyRulesBox) ApplyRulesAction->setVisible(true);
   Panel1->show();
   Panel2->show();
   TypedFiles.Clear();
@@ -147,6 +168,10 @@ void TVLMAnalyzerForm::ShowFolderDetails(const std::string& path, const TFolderD
       FolderPageRows(path, node, QLocale::system().decimalPoint().toStdString());
   if (node && id != NoNode) {
     if (auto change = ChangesTab->FolderPageRow(id)) rows.push_back(std::move(*change));
+    if (const std::uint32_t out = ExcludedFoldersBelow(FolderTree, id); out > 0 || node->Excluded) {
+      rows.push_back({node->Excluded ? "Left out by a rule" : "Folders left out by rules",
+                      node->Excluded ? "Yes (not scanned)" : std::to_string(out), -1, 1});
+    }
   }
   ListView1->ShowRows(rows, 100, 270);
 }
@@ -158,12 +183,13 @@ void TVLMAnalyzerForm::CancelSummary() {
 
 bool TVLMAnalyzerForm::WorkPending() const {
   return Scanning.load() || SummaryBusy.load() || ProgressForm || Summary->HasWorker() ||
-         EndTurnsPending;
+         EndTurnsPending || RefreshThread || DuplicatesBusy.load() || DupesTab->HasWorker();
 }
 
 void TVLMAnalyzerForm::CancelScan() {
   ++ScanCancelRequests;
   if (ProgressForm) ProgressForm->CancelScan();
+  if (RefreshThread) RefreshThread->Terminate();
 }
 
 void TVLMAnalyzerForm::ShowAbout() {
@@ -173,6 +199,10 @@ void TVLMAnalyzerForm::ShowAbout() {
 
 bool TVLMAnalyzerForm::event(QEvent* event) {
   const auto message = static_cast<std::uint32_t>(event->type());
+  if (message == WM_REFRESH_FINISHED || message == WM_REFRESH_CANCELLED) {
+    RefreshFinished(message == WM_REFRESH_FINISHED);
+    return true;
+  }
   if (message < WM_DRIVE_SELECTED || message > WM_OPEN_SUMMARY) return QWidget::event(event);
   const auto index = static_cast<TVLMMessageEvent*>(event)->WParam;
   switch (message) {

@@ -1,26 +1,32 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "exclude/TExclusionRules.h"
+#include "exchange/TNcduLister.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
 #include "model/TTypedFileList.h"
+#include "scan/TVLMFolderRefreshThread.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
 #include "system/TWindowsInfo.h"
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
 #include "ui/results/changes/TChangesTab.h"
+#include "ui/results/dupes/TDuplicatesTabController.h"
 #include "ui/results/find/TFindTabController.h"
 #include "ui/results/folders/TFolderTreeController.h"
 #include "ui/results/map/TMapTabController.h"
@@ -62,6 +68,12 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void BrowseForFolder();
   // A folder-mode scan of `path` (Browse after the dialog, and the command line).
   void ScanFolder(const std::string& path);
+  // An ncdu export (plain, .gz or .zst) read as a scan into the results view, read-only: what
+  // needs the disk (Scan Again, opening or showing files) is off. A file that cannot be read
+  // whole is reported and the start view stays.
+  void OpenScanFile(const std::string& path);
+  // "Open Scan File...": a file dialog, then OpenScanFile.
+  void ChooseScanFile();
   // Load a saved summary: the saved-summary view filled from the summary file at `path`.
   void LoadSavedSummary(const std::string& path);
   void BackClick();
@@ -77,9 +89,21 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   bool ShowFind();
   // "Export...": the export dialog over the results of the scan.
   void ShowExport();
+  // What every view's shares, order, map and biggest files go by: the bytes files hold, or what
+  // they take on disk (the Size on Disk button, pressed).
+  void SetMeasure(TMeasure measure);
+  [[nodiscard]] TMeasure Measure() const noexcept { return ByMeasure; }
 
   std::atomic<bool> Scanning{false};
   std::atomic<bool> SummaryBusy{false};
+  std::atomic<bool> Refreshing{false};  // a folder of the results is scanned again
+  // Scan This Folder Again (F6) and, for a folder the rules left out, Scan Now (without them).
+  void RescanFolder(TNodeId node, bool scanNow);
+  // The exclusion rules (the options' Exclusions page) and the box that applies them to a scan.
+  TExclusionRuleList ExclusionRules;
+  QCheckBox* ApplyRulesBox = nullptr;
+  QAction* ApplyRulesAction = nullptr;  // the box's place in the toolbar
+  std::atomic<bool> DuplicatesBusy{false};
   // True from the start of a scan or summary until its end message has been handled: a worker
   // clears its flag before that message arrives, and the message may start the next step.
   [[nodiscard]] bool WorkPending() const;
@@ -104,6 +128,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TFolderTree FolderTree;
   TTypedFileList TypedFiles;  // emptied by the summary, which takes its entries over
   TBiggestFileList BiggestFiles;
+  TBiggestFileList BiggestOnDisk{TMeasure::Disk};
   TFileExtDescList Groups;
   TFileExtList Extensions;
   std::string SaveNameText;
@@ -112,8 +137,13 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TFileRecordStore FileRecords;           // the scan's files, for the map
   std::unique_ptr<TMapTabController> MapTab;
   std::unique_ptr<TFindTabController> FindTab;
+  std::unique_ptr<TDuplicatesTabController> DupesTab;
   std::unique_ptr<TScanHistoryHook> History;
   std::unique_ptr<TChangesTab> ChangesTab;
+  // The reader of the file whose scan the results show; null for a scan of the disk.
+  std::unique_ptr<TNcduLister> ScanFile;
+  // Where the file's scan came from, shown above the summary: root, writer, time, file.
+  std::string ScanFileCaption;
   std::unique_ptr<TStatisticsTab> StatsTab;
   // Shows the summary page the results open on; the first unless the window remembers another.
   std::function<void()> ShowSummaryPage;
@@ -134,14 +164,31 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void DestroyQuickInfo();
   void WireSavedSummaries();
   void WireHistory();
+  void WireMeasure();
+  // The drive page of a drive scan's root, with what the scan found of the drive's space.
+  void ShowDriveScanInfo(const std::string& root, const TFolderData& node);
   // The General and Detail pages: shown for a scan and a saved summary, not for two stored scans.
   void ShowSummaryTabs(bool shown);
+  void SetupExclusions();
+  void RefreshFinished(bool done);
+  [[nodiscard]] std::shared_ptr<const TExclusionRules> RulesForScan() const;
+  // At the end of a file's walk: true, with the start view back and the reason shown, when the
+  // file could not be read whole.
+  bool ScanFileFailed();
 
   int Dpi;
   TAnalyzerServices Services;
   bool EndTurnsPending = false;   // the end of a scan has turns of the event loop still to come
   bool LastScanDrives = false;    // the mode of the scan whose results are shown
   bool ScanAgainPending = false;  // Scan Again waits for the summary to stop
+  TMeasure ByMeasure = TMeasure::Size;
+  TMeasure ScanMeasure = TMeasure::Size;     // the one the scan's worker sorted the tree by
+  std::optional<TVolumeFacts> ScannedDrive;  // a drive scan's drive, as it was at the scan's end
+  bool LastScanRules = false;     // the rules applied to the scan whose results are shown
+  std::unique_ptr<TThreadBridge> RefreshBridge;
+  std::unique_ptr<TVLMFolderRefreshThread> RefreshThread;
+  std::unique_ptr<TScanDisplay> RefreshProgress;
+  TListerFactory NextListers;     // what the next scan reads instead of the disk
 };
 
 }  // namespace Vellumetric

@@ -2,6 +2,8 @@
 // summary and Back.
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLocale>
+#include <algorithm>
 #include <utility>
 
 #include "system/StringTable.h"
@@ -23,11 +25,14 @@ std::string DriveScanRoot(std::string root) {
 }  // namespace
 
 void TVLMAnalyzerForm::EnterScanView() {
-  for (QToolButton* b : {ToolButton1, ToolButton2, ToolButton7, ToolButton10, ToolButton11}) {
+  for (QToolButton* b :
+       {ToolButton1, ToolButton2, ToolButton7, ToolButton10, OpenScanFileButton, ToolButton11}) {
     SetButtonShown(b, false);
   }
   SetButtonShown(ToolButton6, true);
+  if (ApplyRulesAction) ApplyRulesAction->setVisible(false);
   SetButtonShown(ExportButton, false);
+  SetButtonShown(MeasureButton, false);
   ToolButton6->setEnabled(false);
   SetButtonShown(ScanAgainButton, true);
   ScanAgainButton->setEnabled(false);
@@ -90,28 +95,45 @@ void TVLMAnalyzerForm::ScanFolder(const std::string& path) {
 void TVLMAnalyzerForm::StartScan(bool drives) {
   std::function<void()> waitForGroups = Commands->GroupsForScan();
   BiggestFiles.Clear();
+  BiggestOnDisk.Clear();
   Summary->ClearGeneral();
   if (ProgressForm) return;
+  // A scan of the disk replaces what a file held; the file's own scan comes with its reader.
+  const bool fromFile = static_cast<bool>(NextListers);
+  TListerFactory listers = fromFile ? std::move(NextListers) : Services.Listers;
+  NextListers = nullptr;
+  if (!fromFile) ScanFile.reset();
+  Shell->SetPathsAreLocal(!ScanFile);
   Summary->ClearDetail();  // its files name records that the worker clears
   FolderView->Detach();    // the worker clears and refills the tree; no view may read it meanwhile
   VirtualStringTree->hide();  // covered by the scan view
   LastScanDrives = drives;
   MapTab->ScanStarting();
   FindTab->ScanStarting();
+  DupesTab->ScanStarting();
   StatsTab->ScanStarting();
   ChangesTab->Clear();
   ShowSummaryTabs(true);
-  History->ScanStarting(drives);
+  if (!ScanFile) History->ScanStarting(drives);
+  ScannedDrive.reset();
   TScanTargets targets{&FolderTree, &TypedFiles, &BiggestFiles, &Extensions, &Scanning};
   targets.FileRecords = &FileRecords;  // what the map draws and the summary's files name
+  targets.BiggestOnDisk = &BiggestOnDisk;
+  ScanMeasure = ByMeasure;
   targets.BeforeWalk = std::move(waitForGroups);
+  // A file from elsewhere is shown as it was written; the rules are for this machine's disks.
+  targets.Rules = ScanFile ? nullptr : RulesForScan();
+  LastScanRules = targets.Rules != nullptr;
   // What the end of a large scan would otherwise cost the window: the history's copy of the
   // tree (taken before any sort) and the folder view's first order, largest first.
-  targets.AfterWalk = [this, root = ScanRoots.empty() ? std::string() : ScanRoots.front()] {
+  // A file is only shown: `history import` is what puts one into the history.
+  targets.AfterWalk = [this,
+                       root = ScanRoots.empty() || ScanFile ? std::string() : ScanRoots.front(),
+                       measure = ScanMeasure] {
     if (!root.empty()) History->CopyFinishedTree(FolderTree, root);
-    FolderTree.SortAllByKey([](const TFolderData& f) { return f.Size; }, true);
+    FolderTree.SortAllByKey([measure](const TFolderData& f) { return f.Bytes(measure); }, true);
   };
-  ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
+  ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, listers, Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
   ProgressForm->show();
@@ -132,22 +154,25 @@ void TVLMAnalyzerForm::DestroyQuickInfo() {
 // and no turn keeps the window busy for long: the tree, then the map and the General page,
 // then the summary. Back and closing wait for the turns still to come (WorkPending).
 void TVLMAnalyzerForm::ScanFinished() {
+  if (ScanFileFailed()) return;
   // Hands the worker's copy on to the recorder.
-  if (!ScanRoots.empty()) History->ScanFinished(FolderTree, ScanRoots.front());
+  if (!ScanRoots.empty() && !ScanFile) History->ScanFinished(FolderTree, ScanRoots.front());
   DestroyProgressForm();
   VirtualStringTree->show();
-  FolderView->Attach(&FolderTree, true);  // sorted by the worker
+  FolderView->Attach(&FolderTree, ScanMeasure == ByMeasure);  // sorted by the worker
   ToolButton6->setEnabled(true);
-  ScanAgainButton->setEnabled(true);
+  ScanAgainButton->setEnabled(!ScanFile);  // a file's disk is not here to scan
   SetButtonShown(ExportButton, true);
+  SetButtonShown(MeasureButton, true);
   FolderView->SelectFirstNode();
   EndTurnsPending = true;
   QTimer::singleShot(0, this, [this] {
     MapTab->ScanFinished(FolderTree, FileRecords, Groups);
     FindTab->ScanFinished(FolderTree, FileRecords, Groups);
+    DupesTab->ScanFinished(FolderTree, FileRecords);
     StatsTab->ScanFinished(FileRecords, Groups, ScanRoots.empty() ? std::string() : ScanRoots[0]);
     ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
-    Summary->BuildBiggestFilesSection(BiggestFiles);
+    Summary->BuildBiggestFilesSection(BiggestFiles, &BiggestOnDisk, &FileRecords, &FolderTree);
     QTimer::singleShot(0, this, [this] {
       EndTurnsPending = false;
       StartSummary();
@@ -175,7 +200,9 @@ void TVLMAnalyzerForm::StartSummary() {
 }
 
 void TVLMAnalyzerForm::SummaryFinished() {
-  Summary->SummaryFinished(!ScanRoots.empty(), ScanRoots.empty() ? std::string() : ScanRoots[0]);
+  Summary->SummaryFinished(!ScanRoots.empty(), ScanFile            ? ScanFileCaption
+                                               : ScanRoots.empty() ? std::string()
+                                                                   : ScanRoots[0]);
 }
 
 // While the summary worker runs, the start view waits for it: the timer asks it to stop and
@@ -193,10 +220,11 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
     CancelSummary();
     return;
   }
-  if (Scanning.load()) {
+  if (Scanning.load() || Refreshing.load()) {
     CancelScan();
     return;
   }
+  if (DupesTab->Searching()) DupesTab->Cancel();
   if (WorkPending()) return;  // the end message is still on its way
   SummaryThreadTimer->stop();
   if (std::exchange(ScanAgainPending, false)) {
@@ -208,7 +236,7 @@ void TVLMAnalyzerForm::SummaryThreadTimerTimer() {
 
 // Only the results of a scan can be scanned again: a saved summary has no root to walk.
 void TVLMAnalyzerForm::ScanAgainClick() {
-  if (ScanRoots.empty() || ProgressForm || SummaryThreadTimer->isActive()) return;
+  if (ScanRoots.empty() || ScanFile || ProgressForm || SummaryThreadTimer->isActive()) return;
   if (WorkPending()) {
     ScanAgainPending = true;
     SummaryThreadTimer->start();
@@ -238,12 +266,28 @@ bool TVLMAnalyzerForm::ShowFind() {
 
 void TVLMAnalyzerForm::ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel) {
   if (topLevel && node.Kind == FolderKindDrive) {
-    ShowDriveInfo(std::string(node.Name()) +
-                  (NativePathStyle() == TPathStyle::Windows ? "\\" : ""));
+    ShowDriveScanInfo(
+        std::string(node.Name()) + (NativePathStyle() == TPathStyle::Windows ? "\\" : ""), node);
   } else {
     ShowFolderDetails(node.Path.Str(), &node, id);
   }
   CurrentPath = node.Path.Str();
+}
+
+void TVLMAnalyzerForm::ShowDriveScanInfo(const std::string& root, const TFolderData& node) {
+  // The drive as the scan left it (its root is focused as the scan ends), not as it was when
+  // the drive page was first shown: what the scan did not find is the difference of the two.
+  if (!ScannedDrive) ScannedDrive = Services.VolumeQuery(root);
+  const TDriveInfo& drive = DriveInfoCache.Get(root);
+  CurrentPath = root;
+  std::vector<TInfoPageRow> rows = DrivePageRows(drive);
+  const std::vector<TInfoPageRow> scan =
+      DriveScanRows(node, *ScannedDrive, QLocale::system().decimalPoint().toStdString());
+  // Below the drive's own figures, where it is seen without scrolling; the features follow.
+  const auto features = std::find_if(rows.begin(), rows.end(),
+                                     [](const TInfoPageRow& row) { return row.Field.empty(); });
+  rows.insert(features, scan.begin(), scan.end());
+  ListView1->ShowRows(rows, 200, 160);
 }
 
 }  // namespace Vellumetric

@@ -45,12 +45,19 @@ constexpr TAccessRow kRows[] = {
    QKeySequence::Preferences, "Ctrl+,"},
   {"MainForm", "ToolBar1/ToolButton10", "Open Saved Summary", "Opens a summary saved earlier",
    QKeySequence::Open, "Ctrl+O"},
+  {"MainForm", "ToolBar1/OpenScanFileButton", "Open Scan File",
+   "Opens a scan written by ncdu, gdu or vellumetric-cli on another computer", kNoStandardKey,
+   "Ctrl+Shift+F"},
   {"MainForm", "ToolBar1/ToolButton11", "Scan History",
    "Lists the stored scans of your folders and compares two of them", kNoStandardKey, "Ctrl+H"},
   // Not Ctrl+E: on Linux desktops a text field takes that for the end of its line, so it would
   // not export from the Find page's fields.
   {"MainForm", "ToolBar1/ExportButton", "Export",
    "Writes a table of the results to a CSV or JSON file", kNoStandardKey, "Ctrl+Shift+E"},
+  // A toggle: a screen reader says whether it is pressed.
+  {"MainForm", "ToolBar1/MeasureButton", "Size on Disk",
+   "Pressed: sizes, shares, order, the map and the biggest files go by what the files take on "
+   "disk; not pressed: by the bytes they hold", kNoStandardKey, "Ctrl+M"},
   {"MainForm", "ToolBar1/ToolButton5", "Upgrade", "Opens the maker's web page"},
   {"MainForm", "ToolBar1/ToolButton9", "Help", "Opens the help", QKeySequence::HelpContents, "F1"},
   {"MainForm", "ToolBar1/ToolButton4", "About", "Shows the version and your system"},
@@ -79,6 +86,8 @@ constexpr TAccessRow kRows[] = {
   {"MainForm", "FindResults", "Found files",
    "The files that match the search, largest first, each with its share of the largest"},
   {"MainForm", "SizeChart", "Size over the stored scans", nullptr},
+  {"MainForm", "DuplicatesList", "Duplicates",
+   "Groups of files and folders that are copies of one another, most wasted space first"},
   // A window's own row: its key closes it.
   {"MainForm", "MainForm", "Quit", nullptr, QKeySequence::Quit, "Ctrl+Q"},
 
@@ -141,9 +150,9 @@ const std::vector<std::vector<const char*>> kTabChains = {
     // The main window: toolbar, the drives or the scan's Cancel or the folder tree (whichever the
     // left side shows), the information page, the summary's pages.
     {"MainForm", "ToolButton1", "ToolButton2", "ToolButton6", "ScanAgainButton", "ToolButton7",
-     "ToolButton10", "ToolButton11", "ExportButton", "ToolButton5", "ToolButton9", "ToolButton4",
-     "TVLMDriveListForm", "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree", "ListView1",
-     "PageControl1"},
+     "ToolButton10", "OpenScanFileButton", "ToolButton11", "ExportButton", "MeasureButton",
+     "ToolButton5", "ToolButton9", "ToolButton4", "ApplyRulesBox", "TVLMDriveListForm",
+     "VLMDiskScanProgressInfoForm/Button1", "VirtualStringTree", "ListView1", "PageControl1"},
     // Options' group panel, top to bottom.
     {"TVLMOptionsForm", "Edit1", "Edit2", "Button3", "ListBox1", "Button4", "SaveButton",
      "Button1"},

@@ -52,6 +52,9 @@ void TWindowMemory::Restore() {
   if (const auto d = State.Ints("Folders.Ascending", 1, 0, 1)) {
     a.FolderView->SetDirection(d->front() ? Qt::AscendingOrder : Qt::DescendingOrder);
   }
+  if (const auto m = State.Ints("View.MeasureOnDisk", 1, 0, 1)) {
+    a.SetMeasure(m->front() ? TMeasure::Disk : TMeasure::Size);
+  }
   if (const auto page = State.Text("Summary.Page")) LastPage = QString::fromStdString(*page);
 }
 
@@ -66,11 +69,15 @@ void TWindowMemory::RestoreGeometry() {
   }
 }
 
-// The stretched column takes what the others leave; it is not given a width of its own.
+// The stretched column takes what the others leave; it is not given a width of its own. A store
+// written before a column was added gives the columns it knows their widths; the new one keeps
+// its own.
 void TWindowMemory::RestoreColumns(QHeaderView* header, const char* key, int stretched) {
-  const auto widths = State.Ints(key, static_cast<std::size_t>(header->count()), 8, kMaxLength);
-  if (!widths) return;
-  for (int i = 0; i < header->count(); ++i) {
+  const auto widths = State.Ints(key, 0, 8, kMaxLength);
+  if (!widths || widths->empty() || widths->size() > static_cast<std::size_t>(header->count())) {
+    return;
+  }
+  for (int i = 0; i < static_cast<int>(widths->size()); ++i) {
     if (i != stretched) header->resizeSection(i, (*widths)[static_cast<std::size_t>(i)]);
   }
 }
@@ -94,6 +101,7 @@ bool TWindowMemory::Save() {
   SaveColumns(a.VirtualStringTree1->header(), "General.Widths");
   SaveColumns(a.VirtualStringTree2->header(), "Detail.Widths");
   State.SetInts("Folders.Ascending", {a.FolderView->SortDirection() == Qt::AscendingOrder ? 1 : 0});
+  State.SetInts("View.MeasureOnDisk", {a.Measure() == TMeasure::Disk ? 1 : 0});
   if (!LastPage.isEmpty()) State.SetText("Summary.Page", LastPage.toStdString());
   std::string error;
   if (State.Save(Folder, error)) return true;

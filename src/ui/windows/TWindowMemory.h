@@ -15,9 +15,9 @@ class TVLMAnalyzerForm;
 
 // Keeps what the user made of the main window between runs: its size and place, the splitter
 // above the summary, the column widths of the folder tree and the summary's pages, the folder
-// tree's sort order and the summary page looked at last. Read from the data folder when the
-// window is first shown, written there when it closes; an empty folder keeps nothing between
-// runs. The summary page is remembered within the run all the same.
+// tree's sort order, the measure (Size or Size on Disk) and the summary page looked at last. Read
+// from the data folder when the window is first shown, written there when it closes; an empty
+// folder keeps nothing between runs. The summary page is remembered within the run all the same.
 class TWindowMemory final : public QObject {
  public:
   // `window` is the main window, `analyzer` the window it hosts.

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "ui/common/UiMetrics.h"
@@ -64,7 +65,9 @@ TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFile
   buttons->addStretch();
   buttons->addWidget(SaveButton);
   buttons->addWidget(Button1);
-  auto* layout = new QVBoxLayout(this);
+  // The groups page fills the dialog until another page joins it (AddPage).
+  GroupsPage = new QWidget(this);
+  auto* layout = new QVBoxLayout(GroupsPage);
   layout->setContentsMargins(0, 0, 0, Scaled(8, Dpi));
   layout->addWidget(ToolBar1);
   auto* body = new QVBoxLayout;
@@ -81,7 +84,21 @@ TVLMOptionsForm::TVLMOptionsForm(QWidget* owner, TFileExtDescList& groups, TFile
   body->addWidget(Pages, 1);
   body->addLayout(buttons);
   layout->addLayout(body, 1);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(GroupsPage);
   setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+}
+
+void TVLMOptionsForm::AddPage(QWidget* page, const QString& title) {
+  if (!Tabs) {
+    Tabs = new QTabWidget(this);
+    Tabs->setObjectName(QStringLiteral("OptionsPages"));
+    layout()->removeWidget(GroupsPage);
+    Tabs->addTab(GroupsPage, QStringLiteral("File Types"));
+    layout()->addWidget(Tabs);
+  }
+  Tabs->addTab(page, title);
 }
 
 TVLMOptionsForm::~TVLMOptionsForm() = default;

@@ -43,6 +43,10 @@ class TVLMOptionsForm final : public QDialog {
   void SaveButtonClick();
 
   [[nodiscard]] bool IsButtonShown(const QToolButton* button) const;
+  // A further page beside the groups (the exclusion rules); the dialog then shows tabs.
+  void AddPage(QWidget* page, const QString& title);
+  QWidget* GroupsPage = nullptr;
+  class QTabWidget* Tabs = nullptr;
 
   QToolBar* ToolBar1 = nullptr;
   QToolButton* ToolButton3 = nullptr;

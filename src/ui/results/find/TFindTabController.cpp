@@ -10,6 +10,7 @@
 #include "system/Formatting.h"
 #include "system/NativePlatform.h"
 #include "ui/common/UiMetrics.h"
+#include "ui/models/FileListHeader.h"
 #include "ui/results/ShareBarList.h"
 
 namespace Vellumetric {
@@ -25,13 +26,14 @@ std::string NamePattern(const QString& text) {
 
 QString MatchesText(const TFindResult& found) {
   const QLocale locale = QLocale::system();
-  const QString size =
-      QString::fromStdString(FormatSize(found.Bytes, 2, locale.decimalPoint().toStdString()))
-          .trimmed();
-  return QStringLiteral("%1 %2, %3 (%4 bytes)")
+  const auto size = [&](std::uint64_t bytes) {
+    return QString::fromStdString(FormatSize(bytes, 2, locale.decimalPoint().toStdString()))
+        .trimmed();
+  };
+  return QStringLiteral("%1 %2, %3 (%4 bytes), %5 on disk")
       .arg(locale.toString(static_cast<qulonglong>(found.Count)),
-           found.Count == 1 ? QStringLiteral("file") : QStringLiteral("files"), size,
-           locale.toString(static_cast<qulonglong>(found.Bytes)));
+           found.Count == 1 ? QStringLiteral("file") : QStringLiteral("files"), size(found.Bytes),
+           locale.toString(static_cast<qulonglong>(found.Bytes)), size(found.DiskBytes));
 }
 
 const QString kHint = QStringLiteral(
@@ -85,6 +87,7 @@ void TFindTabController::BuildControls(int dpi) {
     label->setBuddy(field);
     form->addWidget(label);
     form->addWidget(field, stretch);
+    return label;
   };
   NameEdit = new QLineEdit(TabSheet);
   NameEdit->setObjectName(QStringLiteral("FindName"));
@@ -95,7 +98,7 @@ void TFindTabController::BuildControls(int dpi) {
   MinEdit = new QLineEdit(TabSheet);
   MinEdit->setObjectName(QStringLiteral("FindMinSize"));
   MinEdit->setPlaceholderText(QStringLiteral("e.g. 10M"));
-  addField(QStringLiteral("&Size from"), MinEdit, 1);
+  MinLabel = addField(QStringLiteral("&Size from"), MinEdit, 1);
   MaxEdit = new QLineEdit(TabSheet);
   MaxEdit->setObjectName(QStringLiteral("FindMaxSize"));
   MaxEdit->setPlaceholderText(QStringLiteral("e.g. 2G"));
@@ -115,8 +118,10 @@ void TFindTabController::BuildControls(int dpi) {
   List = MakeShareBarList(TabSheet, QStringLiteral("FindResults"), Model);
   QHeaderView* header = List->header();
   header->setStretchLastSection(true);
+  header->moveSection(FileListDiskColumn, 2);  // beside Size
   const int widths[] = {300, 100, 170};
   for (int c = 0; c < 3; ++c) header->resizeSection(c, Scaled(widths[c], dpi, 96));
+  header->resizeSection(FileListDiskColumn, Scaled(100, dpi, 96));
   Status = new QLabel(kHint, TabSheet);
   Status->setObjectName(QStringLiteral("FindStatus"));
   Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -229,6 +234,14 @@ bool TFindTabController::ShowPreset(const TFindPreset& preset) {
   return true;
 }
 
+void TFindTabController::SetMeasure(TMeasure measure) {
+  if (measure == Measure) return;
+  Measure = measure;
+  MinLabel->setText(measure == TMeasure::Disk ? QStringLiteral("&Size on disk from")
+                                              : QStringLiteral("&Size from"));
+  FormChanged();
+}
+
 std::shared_ptr<const TFindResult> TFindTabController::SharedResult() const {
   if (!Outcome) return nullptr;
   return std::shared_ptr<const TFindResult>(Outcome, &Outcome->Result);
@@ -259,6 +272,7 @@ bool TFindTabController::ReadQuery(TFileQuery& query, QString& error) const {
   query.OlderThanDays = OlderSpin->value() > 0 ? OlderSpin->value() : -1;
   query.Now = QDateTime::currentSecsSinceEpoch();
   query.Top = MaxListed;
+  query.Measure = Measure;
   QString extension = ExtensionEdit->text().trimmed();
   if (!extension.isEmpty() && !extension.startsWith(QLatin1Char('.'))) {
     extension.prepend(QLatin1Char('.'));

@@ -41,6 +41,8 @@ struct TFindPreset {
 // the files of the finished scan, the files found largest first
 // (at most MaxListed: a list of every file of a large disk helps nobody and costs the window a
 // long relayout) with their share of the matches' bytes, and the count and total of every match.
+// The measure decides what "size" and "largest" mean: the bytes a file holds, or what it takes on
+// disk.
 // The search runs beside the window as the user types (TFindQueryRunner). A click on a file focuses
 // its folder (OnFolderFocused), a double-click shows the file in the file manager; the folders of
 // the matches go to OnMatchFolders, for the map to outline.
@@ -64,6 +66,9 @@ class TFindTabController final : public QObject {
   // Fills the form with `preset` alone (every other field emptied) and brings the tab to the
   // front; false when there is no scan to search.
   bool ShowPreset(const TFindPreset& preset);
+  // Bounds and order by the bytes files hold or by what they take on disk; what the form holds
+  // is looked for again.
+  void SetMeasure(TMeasure measure);
 
   // The files listed now; null when nothing is listed. Holding it keeps it alive after the list
   // has moved on.
@@ -81,6 +86,7 @@ class TFindTabController final : public QObject {
   QLineEdit* NameEdit = nullptr;
   QLineEdit* MinEdit = nullptr;
   QLineEdit* MaxEdit = nullptr;
+  QLabel* MinLabel = nullptr;
   QComboBox* GroupBox = nullptr;
   QSpinBox* OlderSpin = nullptr;
   QLineEdit* ExtensionEdit = nullptr;
@@ -108,6 +114,7 @@ class TFindTabController final : public QObject {
   const TFileRecordStore* Files = nullptr;
   TFindQueryRunner Runner;
   std::shared_ptr<const TFindOutcome> Outcome;  // what the list shows
+  TMeasure Measure = TMeasure::Size;
 };
 
 }  // namespace Vellumetric

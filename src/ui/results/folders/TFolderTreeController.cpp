@@ -27,6 +27,7 @@ TFolderTreeController::TFolderTreeController(QTreeView* tree, TDesktopShell& she
   header->setMinimumSectionSize(Scaled(100, dpi, 96));
   header->resizeSection(0, Scaled(250, dpi, 96));
   header->resizeSection(1, Scaled(100, dpi, 96));
+  header->resizeSection(2, Scaled(100, dpi, 96));
   // QHeaderView reports only left clicks as section clicks; the right button never sorts.
   connect(header, &QHeaderView::sectionClicked, this, [this] { HeaderClick(Qt::LeftButton); });
   connect(Tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -37,6 +38,17 @@ TFolderTreeController::TFolderTreeController(QTreeView* tree, TDesktopShell& she
   OpenFileLocation2 = PopupMenu4->addAction(QStringLiteral("Open Folder Location"), this,
                                             [this] { OpenSelectedFolderLocation(); });
   OpenFileLocation2->setEnabled(false);
+  ScanAgainAction = PopupMenu4->addAction(QStringLiteral("Scan This Folder Again"), this,
+                                          [this] { RequestRescan(false); });
+  ScanAgainAction->setObjectName(QStringLiteral("ScanThisFolderAgain"));
+  ScanAgainAction->setShortcut(QKeySequence(Qt::Key_F6));
+  ScanAgainAction->setShortcutContext(Qt::WindowShortcut);
+  ScanAgainAction->setEnabled(false);
+  Tree->addAction(ScanAgainAction);  // F6 works without the menu open
+  ScanNowAction =
+      PopupMenu4->addAction(QStringLiteral("Scan Now"), this, [this] { RequestRescan(true); });
+  ScanNowAction->setObjectName(QStringLiteral("ScanNow"));
+  ScanNowAction->setVisible(false);
   Tree->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Tree, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu4->popup(Tree->viewport()->mapToGlobal(at)); });
@@ -68,6 +80,13 @@ void TFolderTreeController::SetDirection(Qt::SortOrder order) {
   Tree->header()->setSortIndicator(0, Direction);
 }
 
+void TFolderTreeController::SetMeasure(TMeasure measure) {
+  if (measure == Model->Measure()) return;
+  Model->SetMeasure(measure);
+  Model->sort(0, Direction);
+  if (Tree->currentIndex().isValid()) Tree->scrollTo(Tree->currentIndex());
+}
+
 void TFolderTreeController::SelectFirstNode() {
   const QModelIndex first = Model->index(0, 0, {});
   if (!first.isValid()) return;
@@ -86,17 +105,41 @@ void TFolderTreeController::NodeFocused(const QModelIndex& current) {
   const TNodeId node = Model->NodeOf(current);
   const TFolderData& data = tree->Data(node);
   if (FocusChanged) FocusChanged(node, data, tree->Parent(node) == NoNode);
+  UpdateRescanActions();
   if (!data.Path.Empty()) {
     SelectedFolder = data.Path.Str();
-    OpenFileLocation2->setEnabled(true);
+    OpenFileLocation2->setEnabled(Shell.PathsAreLocal());
   } else {
     OpenFileLocation2->setEnabled(false);
   }
 }
 
+void TFolderTreeController::SetRescanAllowed(bool allowed) {
+  RescanAllowed = allowed;
+  UpdateRescanActions();
+}
+
+void TFolderTreeController::UpdateRescanActions() {
+  TFolderTree* tree = Model->AttachedTree();
+  const QModelIndex current = Tree->currentIndex();
+  const bool node = tree && current.isValid();
+  const bool excluded = node && tree->Data(Model->NodeOf(current)).Excluded;
+  ScanAgainAction->setEnabled(RescanAllowed && node);
+  ScanNowAction->setVisible(excluded);
+  ScanNowAction->setEnabled(RescanAllowed && excluded);
+}
+
+void TFolderTreeController::RequestRescan(bool scanNow) {
+  TFolderTree* tree = Model->AttachedTree();
+  const QModelIndex current = Tree->currentIndex();
+  if (!RescanAllowed || !tree || !current.isValid() || !RescanRequested) return;
+  RescanRequested(Model->NodeOf(current), scanNow);
+}
+
 void TFolderTreeController::FitFirstColumn() {
-  Tree->header()->resizeSection(0,
-                                std::max(0, Tree->width() - Tree->header()->sectionSize(1) - 20));
+  const QHeaderView* header = Tree->header();
+  Tree->header()->resizeSection(
+      0, std::max(0, Tree->width() - header->sectionSize(1) - header->sectionSize(2) - 20));
 }
 
 void TFolderTreeController::OpenSelectedFolder() {

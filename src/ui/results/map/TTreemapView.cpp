@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "system/Formatting.h"
+#include "ui/models/DiskNoteText.h"
 #include "ui/paint/TreemapLegend.h"
 
 namespace Vellumetric {
@@ -85,6 +86,15 @@ void TTreemapView::SetMarkedFolders(std::vector<TNodeId> folders) {
   update();
 }
 
+void TTreemapView::SetMeasure(TMeasure measure) {
+  if (measure == ByMeasure) return;
+  ByMeasure = measure;
+  Describe();
+  // A render running now is for the old measure: its picture is dropped when it ends, and the
+  // next one starts then (never waited for here).
+  if (Tree != nullptr) RequestRender();
+}
+
 void TTreemapView::PauseRendering() {
   // A worker cut short here has its result dropped (its generation no longer matches).
   if (Worker.joinable()) Dirty = true;
@@ -134,18 +144,24 @@ void TTreemapView::StartWorker() {
   WorkerGeneration = Generation;
   result->Colours = TileColours;
   result->MapSize = MapRect().size();
-  Worker = std::thread(
-      [this, result, dpr = devicePixelRatioF(), tree = Tree, files = Files, root = Root] {
-        const QSize pixels(static_cast<int>(std::lround(result->MapSize.width() * dpr)),
-                           static_cast<int>(std::lround(result->MapSize.height() * dpr)));
-        result->Layout.Build(*tree, *files, root,
-                             {0, 0, double(pixels.width()), double(pixels.height())});
-        result->Picture = RenderTreemap(result->Layout, result->Colours, pixels);
-        result->Picture.Image.setDevicePixelRatio(dpr);
-        // Delivered on the interface thread; dropped by Qt if this view is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, result] { Accept(result); }, Qt::QueuedConnection);
-      });
+  CutShort = false;
+  Worker = std::thread([this, result, dpr = devicePixelRatioF(), tree = Tree, files = Files,
+                        root = Root, measure = ByMeasure] {
+    const QSize pixels(static_cast<int>(std::lround(result->MapSize.width() * dpr)),
+                       static_cast<int>(std::lround(result->MapSize.height() * dpr)));
+    TTreemapOptions options;
+    options.Measure = measure;
+    options.Stop = &CutShort;
+    result->Layout.Build(*tree, *files, root,
+                         {0, 0, double(pixels.width()), double(pixels.height())}, options);
+    // Whoever cut it short is waiting to join: nothing is delivered.
+    if (result->Layout.Stopped() || CutShort.load()) return;
+    result->Picture = RenderTreemap(result->Layout, result->Colours, pixels);
+    result->Picture.Image.setDevicePixelRatio(dpr);
+    // Delivered on the interface thread; dropped by Qt if this view is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this, result] { Accept(result); }, Qt::QueuedConnection);
+  });
 }
 
 // The extension colours come first, from one pass over every file record, once per scan. The map
@@ -189,18 +205,30 @@ void TTreemapView::Accept(std::shared_ptr<TResult> result) {
   if (Dirty && !Paused && isVisible()) StartWorker();
 }
 
+// A layout still running is no longer wanted by whoever waits: it is cut short, so a re-sort of
+// the tree or a new scan does not wait for a map of millions of files to be laid out.
 void TTreemapView::WaitForWorker() {
-  if (Worker.joinable()) Worker.join();
+  if (Worker.joinable()) {
+    CutShort = true;
+    Worker.join();
+  }
   WorkerGeneration = 0;
 }
 
 // The map's value for a screen reader: what it shows, and the folder its frame marks.
 void TTreemapView::Describe() {
-  QString text = QStringLiteral("Every file as a tile sized by its bytes, coloured by its type");
+  const bool disk = ByMeasure == TMeasure::Disk;
+  QString text = disk ? QStringLiteral(
+                            "Every file as a tile sized by what it takes on disk, "
+                            "coloured by its type")
+                      : QStringLiteral(
+                            "Every file as a tile sized by its bytes, coloured by its "
+                            "type");
   if (Tree != nullptr && Outlined != NoNode) {
     const TFolderData& data = Tree->Data(Outlined);
     text += QStringLiteral(". Outlined: ") + QString::fromStdString(data.Path.Str()) +
-            QStringLiteral(", ") + SizeText(data.Size);
+            QStringLiteral(", ") + SizeText(data.Bytes(ByMeasure));
+    if (disk) text += QStringLiteral(" on disk");
   }
   setAccessibleDescription(text);
 }
@@ -225,13 +253,21 @@ std::string TTreemapView::FilePath(TFileId file) const {
 
 QString TTreemapView::TileText(const TTreemapTile& tile) const {
   if (tile.Kind() == TTreemapTileKind::File) {
-    return QString::fromStdString(FilePath(tile.Id())) + QLatin1Char('\n') +
-           SizeText(Files->Record(tile.Id()).Size);
+    const TFileRecord r = Files->Record(tile.Id());
+    QString text = QString::fromStdString(FilePath(tile.Id())) + QLatin1Char('\n') +
+                   SizeText(r.Size) + QLatin1Char('\n') + SizeText(r.DiskSize) +
+                   QStringLiteral(" on disk");
+    const QString note =
+        DiskNoteText(*Files, *Tree, Style, tile.Id(), QLocale::system().decimalPoint());
+    if (!note.isEmpty()) text += QLatin1Char('\n') + note;
+    return text;
   }
-  // A block's bytes are kept by the layout it came from: the one shown.
+  // A block's bytes are kept by the layout it came from: the one shown, and by its measure.
   const std::uint64_t bytes = Shown ? Shown->Layout.TileBytes(tile) : 0;
+  const bool disk = Shown && Shown->Layout.Measure() == TMeasure::Disk;
   return QString::fromStdString(Tree->Data(tile.Id()).Path.Str()) + QLatin1Char('\n') +
-         QStringLiteral("Small files together: ") + SizeText(bytes);
+         QStringLiteral("Small files together: ") + SizeText(bytes) +
+         (disk ? QStringLiteral(" on disk") : QString());
 }
 
 bool TTreemapView::event(QEvent* e) {

@@ -25,8 +25,8 @@ namespace Vellumetric {
 // Layout and painting run on a worker thread and the picture replaces the old one when ready, so
 // the window never waits; the first render of a scan also picks the extension colours, which go
 // into the legend when it arrives. A resize asks for a new picture. Hover shows a
-// tile's path and size; a click reports the tile's folder, a double-click a file's path; the
-// context menu saves the picture as a PNG file.
+// tile's path, size and what it takes on disk; a click reports the tile's folder, a double-click
+// a file's path; the context menu saves the picture as a PNG file.
 class TTreemapView final : public QWidget {
  public:
   explicit TTreemapView(QWidget* parent = nullptr);
@@ -42,6 +42,10 @@ class TTreemapView final : public QWidget {
   // Draws a dashed frame around each of these folders' areas (the folders of Find's matches);
   // an empty list draws none.
   void SetMarkedFolders(std::vector<TNodeId> folders);
+  // Tiles sized by the bytes files hold or by what they take on disk: laid out again on the
+  // worker, the picture shown until the new one is ready.
+  void SetMeasure(TMeasure measure);
+  [[nodiscard]] TMeasure Measure() const noexcept { return ByMeasure; }
   [[nodiscard]] const std::vector<TNodeId>& MarkedFolders() const noexcept { return Marked; }
   // Around a reordering of the tree's sibling chains (a sort of the folder view): waits for a
   // render still reading them and starts none until ResumeRendering(), which renders again if
@@ -110,8 +114,10 @@ class TTreemapView final : public QWidget {
   bool ExtensionsPicked = false;  // TileColours has this scan's extension colours
   TNodeId Outlined = NoNode;
   std::vector<TNodeId> Marked;
+  TMeasure ByMeasure = TMeasure::Size;
 
   std::thread Worker;
+  std::atomic<bool> CutShort{false};   // raised for a layout that is waited for: it ends early
   std::uint64_t Generation = 0;        // of the picture wanted now
   std::uint64_t ScanGeneration = 0;    // one more for each SetScan or ClearScan
   std::uint64_t WorkerGeneration = 0;  // of the one the running worker makes

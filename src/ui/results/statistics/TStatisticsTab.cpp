@@ -131,7 +131,7 @@ void TStatisticsTab::BuildControls(int dpi) {
 QWidget* TStatisticsTab::BuildPictures() {
   auto* split = new QSplitter(Qt::Horizontal);
   SizeChart = new TBarChartView(split);
-  SizeChart->setObjectName(QStringLiteral("SizeChart"));
+  SizeChart->setObjectName(QStringLiteral("FileSizesChart"));
   SizeChart->setAccessibleName(QStringLiteral("File sizes chart"));
   auto* ages = new QWidget(split);
   auto* agesLayout = new QVBoxLayout(ages);

@@ -13,6 +13,7 @@
 #include "system/PathRules.h"
 #include "system/SystemFolders.h"
 #include "ui/common/UiMetrics.h"
+#include "ui/models/FileListHeader.h"
 #include "ui/models/LastAccessText.h"
 #include "ui/results/TShareBarDelegate.h"
 #include "ui/services/TIconSet.h"
@@ -59,6 +60,7 @@ TSummaryViewController::~TSummaryViewController() {
 void TSummaryViewController::PrepareTree(QTreeView* tree, TSummaryTreeModel* model,
                                          int sortColumn) {
   tree->setModel(model);
+  tree->header()->moveSection(FileListDiskColumn, 2);  // beside Size
   tree->setUniformRowHeights(true);
   tree->setSelectionBehavior(QAbstractItemView::SelectRows);
   tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -78,7 +80,7 @@ void TSummaryViewController::PrepareTree(QTreeView* tree, TSummaryTreeModel* mod
           [this, model](const QModelIndex& current) { FocusChanged(model, current); });
 }
 
-// Name takes what the other columns leave. Size and Last Access Time are as wide as their
+// Name takes what the other columns leave. Size, On Disk and Last Access Time are as wide as their
 // widest texts in this font and locale (or their headers), so they are never cut; Location starts
 // as wide as a path of some 36 letters. The user may widen any column but Name.
 void TSummaryViewController::FitColumns(QTreeView* tree, const TSummaryTreeModel& model) {
@@ -92,7 +94,10 @@ void TSummaryViewController::FitColumns(QTreeView* tree, const TSummaryTreeModel
     header->resizeSection(column, width + padding);
   };
   const QString decimal = model.Locale.decimalPoint();
-  fit(1, {QString::fromStdString(FormatSize(99999ULL << 30, 1, decimal.toStdString())).trimmed()});
+  const QString widest =
+      QString::fromStdString(FormatSize(99999ULL << 30, 1, decimal.toStdString())).trimmed();
+  fit(1, {widest});
+  fit(FileListDiskColumn, {widest});
   // Late in the year, with two-digit days and hours, before and after noon.
   QStringList dates;
   for (const int hour : {10, 22}) {
@@ -121,8 +126,8 @@ void TSummaryViewController::FocusChanged(const TSummaryTreeModel* model,
                                           const QModelIndex& current) {
   if (!current.isValid()) return;
   SelectedFile = model->FilePath(model->NodeOf(current), Separator());
-  OpenFile1->setEnabled(!SelectedFile.empty());
-  OpenFileLocation1->setEnabled(!SelectedFile.empty());
+  OpenFile1->setEnabled(!SelectedFile.empty() && Shell.PathsAreLocal());
+  OpenFileLocation1->setEnabled(!SelectedFile.empty() && Shell.PathsAreLocal());
 }
 
 void TSummaryViewController::OpenSelectedFile() {
@@ -135,27 +140,93 @@ void TSummaryViewController::OpenSelectedFileLocation() {
 
 void TSummaryViewController::ClearGeneral() {
   GeneralModel->Detach();
+  GeneralModel->SetFileSource(nullptr, nullptr);
   GeneralNodes.Clear();
+  GeneralDiskNodes.Clear();
+  GeneralFiles.clear();
+  GeneralDiskFiles.clear();
+  Records = nullptr;
+  Folders = nullptr;
   GeneralImages.clear();
 }
 
 // Read from the end of the ascending list: largest first without any sort. The first file's
 // icon stands in for any later file that has none.
-void TSummaryViewController::BuildBiggestFilesSection(const TBiggestFileList& biggest) {
-  GeneralModel->Detach();
+TNodeId TSummaryViewController::BuildSection(TSummaryTree& page, const TBiggestFileList& biggest,
+                                             std::unordered_map<TNodeId, TFileId>& files) {
   const TNodeId section = Vellumetric::BuildBiggestFilesSection(
-      GeneralNodes, biggest, NativePathStyle(),
+      page, biggest, NativePathStyle(),
       [this](const std::string& path) { return AddGeneralIcon(path); }, -1);
+  files.clear();
+  std::size_t i = biggest.Count();
+  for (TNodeId n = page.FirstChild(section); n != NoNode && i > 0; n = page.NextSibling(n)) {
+    files[n] = biggest[--i].File;
+  }
+  return section;
+}
+
+void TSummaryViewController::BuildBiggestFilesSection(const TBiggestFileList& biggest,
+                                                      const TBiggestFileList* onDisk,
+                                                      const TFileRecordStore* records,
+                                                      const TFolderTree* folders) {
+  GeneralModel->Detach();
+  Records = records;
+  Folders = folders;
+  const TNodeId section = BuildSection(GeneralNodes, biggest, GeneralFiles);
+  const TNodeId diskSection =
+      onDisk ? BuildSection(GeneralDiskNodes, *onDisk, GeneralDiskFiles) : NoNode;
   // The section's image comes after the files' so image 0 stays the first file's icon.
   GeneralImages.push_back(TIconSet::Icon(QStringLiteral("drive"), 16));
-  GeneralNodes.SetImageIndex(section, static_cast<std::int32_t>(GeneralImages.size() - 1));
-  GeneralModel->Attach(&GeneralNodes);
-  Controls.GeneralTree->expand(GeneralModel->IndexOf(section));
+  const auto sectionImage = static_cast<std::int32_t>(GeneralImages.size() - 1);
+  GeneralNodes.SetImageIndex(section, sectionImage);
+  if (diskSection != NoNode) GeneralDiskNodes.SetImageIndex(diskSection, sectionImage);
+  ShowGeneral();
+}
+
+// The section of the measure, where the scan gave one.
+void TSummaryViewController::ShowGeneral() {
+  const bool onDisk = Measure == TMeasure::Disk && GeneralDiskNodes.Count() > 0;
+  GeneralModel->Detach();
+  GeneralModel->SetFileSource(Records, Folders, onDisk ? GeneralDiskFiles : GeneralFiles);
+  GeneralModel->Attach(onDisk ? &GeneralDiskNodes : &GeneralNodes);
+  const QModelIndex section = GeneralModel->index(0, 0, {});
+  if (section.isValid()) Controls.GeneralTree->expand(section);
+}
+
+void TSummaryViewController::SetMeasure(TMeasure measure) {
+  if (measure == Measure) return;
+  Measure = measure;
+  GeneralModel->SetMeasure(measure);
+  DetailModel->SetMeasure(measure);
+  if (GeneralModel->AttachedTree() && !Loading) ShowGeneral();
+  // A summary still being made, or a sort still running, is sorted by the new measure when it
+  // ends.
+  if (DetailModel->AttachedTree() && DetailSortedBy != DetailMeasure()) {
+    Busy->store(true);
+    Controls.TitleBar->SetTitle(QStringLiteral("Summary (Please wait...)"), false);
+    DetailModel->Detach();
+    SortDetail();
+  }
+}
+
+// A page read from a summary file knows no disk sizes: it stays ordered by size.
+TMeasure TSummaryViewController::DetailMeasure() const {
+  return DetailNodes.KnowsDiskSizes() ? Measure : TMeasure::Size;
+}
+
+void TSummaryViewController::SortDetail() {
+  if (Sorter.joinable()) Sorter.join();
+  DetailSortedBy = DetailMeasure();
+  Sorter = std::thread([this, measure = DetailSortedBy] {
+    SortDetailTree(DetailNodes, measure);
+    QCoreApplication::postEvent(this, new QEvent(SortDoneEvent));
+  });
 }
 
 void TSummaryViewController::ClearDetail() {
   StopWorker();
   DetailModel->Detach();
+  DetailModel->SetFileSource(nullptr, nullptr);
   DetailNodes.Clear();
   DetailNodes.SetFileSource(nullptr, nullptr);
 }
@@ -167,6 +238,7 @@ void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileReco
                                           QObject* notify) {
   StopWorker();
   DetailModel->Detach();
+  DetailModel->SetFileSource(&records, &folders);
   DetailNodes.Clear();
   Controls.ProgressBar->setRange(0, static_cast<int>(files.Count()));
   ResetProgress();
@@ -187,11 +259,11 @@ void TSummaryViewController::StartSummary(TTypedFileList& files, const TFileReco
 void TSummaryViewController::StartLoad(const std::string& path, std::atomic<bool>& busy,
                                        QObject* notify) {
   StopWorker();
-  GeneralModel->Detach();
+  ClearGeneral();
   DetailModel->Detach();
-  GeneralNodes.Clear();
+  DetailModel->SetFileSource(nullptr, nullptr);
+  DetailNodes.SetFileSource(nullptr, nullptr);  // a page read from a file names no records
   DetailNodes.Clear();
-  GeneralImages.clear();
   ResetProgress();
   Controls.ProgressLabel->clear();  // the file's entry count comes with its first line
   Loading = true;
@@ -234,10 +306,7 @@ void TSummaryViewController::SummaryFinished(bool fromScan, const std::string& f
   FromScan = fromScan;
   FirstRoot = firstRoot;
   Busy->store(true);
-  Sorter = std::thread([this] {
-    DetailNodes.SortBySize(true);
-    QCoreApplication::postEvent(this, new QEvent(SortDoneEvent));
-  });
+  SortDetail();
 }
 
 bool TSummaryViewController::event(QEvent* event) {
@@ -248,6 +317,10 @@ bool TSummaryViewController::event(QEvent* event) {
 
 void TSummaryViewController::ShowSortedDetail() {
   if (Sorter.joinable()) Sorter.join();
+  // The measure changed while it sorted.
+  if (DetailSortedBy != DetailMeasure()) return SortDetail();
+  Controls.DetailTree->header()->setSortIndicator(
+      DetailSortedBy == TMeasure::Disk ? FileListDiskColumn : 1, Qt::DescendingOrder);
   if (Loading) {
     GeneralModel->Attach(&GeneralNodes);
     const QModelIndex section = GeneralModel->index(0, 0, {});

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "model/TBiggestFileList.h"
@@ -40,7 +41,8 @@ struct TSummaryControls {
 
 // The General and Detail pages: their models, the "20 Biggest Files" section, the summary worker
 // and the file actions of both pages. The worker fills the Detail tree while the pages show
-// nothing of it; the Detail model attaches once the worker has reported its end.
+// nothing of it; the Detail model attaches once the worker has reported its end. The measure
+// picks which biggest files the General page lists and orders the Detail page.
 class TSummaryViewController final : public QObject, public TSummaryDisplay {
  public:
   TSummaryViewController(QObject* parent, const TSummaryControls& controls, TDesktopShell& shell,
@@ -51,7 +53,16 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   void ClearGeneral();
   // Empties the Detail page: its file nodes name file records that a new scan clears.
   void ClearDetail();
-  void BuildBiggestFilesSection(const TBiggestFileList& biggest);
+  // The section from the biggest files by size and, when given, by what they take on disk (the
+  // page shows the one of the measure; the one by size is the one saved). Their records and
+  // folders, when given, let a file's tooltip say what it is on the disk.
+  void BuildBiggestFilesSection(const TBiggestFileList& biggest,
+                                const TBiggestFileList* onDisk = nullptr,
+                                const TFileRecordStore* records = nullptr,
+                                const TFolderTree* folders = nullptr);
+  // What the General page lists and the Detail page is ordered by. A finished Detail page is
+  // sorted again beside the window, as at the summary's end.
+  void SetMeasure(TMeasure measure);
   // Clears the Detail tree and starts the worker over the typed files, which it empties; the
   // Detail tree's file nodes then refer to `records` and `folders`, which must stay until the
   // page is cleared. `notify` receives WM_SUMMARY_FINISHED.
@@ -71,7 +82,8 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   void OpenSelectedFile();
   void OpenSelectedFileLocation();
 
-  TSummaryTree GeneralNodes;
+  TSummaryTree GeneralNodes;      // by size: what Save Summary writes
+  TSummaryTree GeneralDiskNodes;  // by what the files take on disk; empty without a scan
   TSummaryTree DetailNodes;
   std::vector<QIcon> GeneralImages;  // ImageList8
   TSummaryTreeModel* GeneralModel = nullptr;
@@ -95,6 +107,11 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   void FocusChanged(const TSummaryTreeModel* model, const QModelIndex& current);
   void StopWorker();
   void ShowSortedDetail();
+  void SortDetail();
+  void ShowGeneral();
+  [[nodiscard]] TMeasure DetailMeasure() const;
+  TNodeId BuildSection(TSummaryTree& page, const TBiggestFileList& biggest,
+                       std::unordered_map<TNodeId, TFileId>& files);
   void StartWorker(std::atomic<bool>& busy, QObject* notify);
   void ResetProgress();
 
@@ -114,6 +131,12 @@ class TSummaryViewController final : public QObject, public TSummaryDisplay {
   bool FromScan = false;
   std::string FirstRoot;
   bool Loading = false;  // the worker fills the General page too, so it shows only at the end
+  TMeasure Measure = TMeasure::Size;
+  TMeasure DetailSortedBy = TMeasure::Size;           // by the last sort started
+  std::unordered_map<TNodeId, TFileId> GeneralFiles;  // each file node's record, per page
+  std::unordered_map<TNodeId, TFileId> GeneralDiskFiles;
+  const TFileRecordStore* Records = nullptr;  // the General page's, for its tooltips
+  const TFolderTree* Folders = nullptr;
   static constexpr qint64 kProgressRedrawMs = 40;
   int TickedTo = 0;  // the progress the ticks have reached; the bar may show less for a moment
   QElapsedTimer TickShown;

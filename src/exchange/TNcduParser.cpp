@@ -1,0 +1,563 @@
+#include "exchange/TNcduParser.h"
+
+#include <rapidjson/error/en.h>
+#include <rapidjson/reader.h>
+
+#include <cstring>
+#include <limits>
+
+namespace Vellumetric {
+namespace {
+
+constexpr std::size_t kBatchItems = TNcduParser::BatchItems;
+constexpr std::size_t kQueuedBatches = 2;
+// A batch grows to its size as items come: a small file does not pay for a full one.
+constexpr std::size_t kFirstReserve = 4096;
+
+// RapidJSON's input stream over the decompressed bytes, read in large chunks.
+class TJsonStream {
+ public:
+  using Ch = char;
+
+  explicit TJsonStream(TCompressedInput& input, std::atomic<std::size_t>& progress)
+      : Input(input), Progress(progress), Buffer(256 * 1024) {}
+
+  Ch Peek() {
+    if (Pos == End && !Fill()) return '\0';
+    return Buffer[Pos];
+  }
+  Ch Take() {
+    if (Pos == End && !Fill()) return '\0';
+    return Buffer[Pos++];
+  }
+  [[nodiscard]] std::size_t Tell() const { return Consumed + Pos; }
+
+  // Writing is never asked of an input stream by the reader without in-situ parsing.
+  Ch* PutBegin() { return nullptr; }
+  void Put(Ch) {}
+  void Flush() {}
+  std::size_t PutEnd(Ch*) { return 0; }
+
+ private:
+  bool Fill() {
+    Consumed += End;
+    Pos = 0;
+    End = Input.Read(Buffer.data(), Buffer.size());
+    Progress.store(Consumed + End, std::memory_order_relaxed);
+    return End > 0;
+  }
+
+  TCompressedInput& Input;
+  std::atomic<std::size_t>& Progress;
+  std::vector<char> Buffer;
+  std::size_t Pos = 0;
+  std::size_t End = 0;
+  std::size_t Consumed = 0;
+};
+
+// A JSON number as RapidJSON reports it, one form for all of its callbacks.
+struct TNumber {
+  bool Negative = false;
+  bool Whole = true;
+  std::uint64_t Magnitude = 0;
+};
+
+enum class TKey {
+  Other,
+  Name,
+  Asize,
+  Dsize,
+  Dev,
+  Ino,
+  Hlnkc,
+  Nlink,
+  ReadError,
+  Excluded,
+  NotReg,
+  Mtime,
+  ProgName,
+  ProgVer,
+  Timestamp
+};
+
+TKey InfoKey(std::string_view k) {
+  static constexpr std::pair<std::string_view, TKey> keys[] = {
+      {"name", TKey::Name},         {"asize", TKey::Asize},
+      {"dsize", TKey::Dsize},       {"dev", TKey::Dev},
+      {"ino", TKey::Ino},           {"hlnkc", TKey::Hlnkc},
+      {"nlink", TKey::Nlink},       {"read_error", TKey::ReadError},
+      {"excluded", TKey::Excluded}, {"notreg", TKey::NotReg},
+      {"mtime", TKey::Mtime}};
+  for (const auto& [text, key] : keys) {
+    if (k == text) return key;
+  }
+  return TKey::Other;
+}
+
+TKey MetaKey(std::string_view k) {
+  if (k == "progname") return TKey::ProgName;
+  if (k == "progver") return TKey::ProgVer;
+  if (k == "timestamp") return TKey::Timestamp;
+  return TKey::Other;
+}
+
+bool ValidName(std::string_view name, bool root) {
+  if (name.empty() || name.find('\0') != std::string_view::npos) return false;
+  if (root) return true;
+  return name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+}  // namespace
+
+// Follows the export's grammar token by token and turns each info object into an item:
+//   [major, minor, {metadata}, [ {root info}, {file info} | [ {dir info}, ... ], ... ]]
+// Everything it does not know (extra fields, extra top-level elements) is skipped whole.
+class TNcduParser::THandler {
+ public:
+  THandler(TNcduParser& owner, TJsonStream& stream) : Owner(owner), Stream(stream) {
+    Batch.Items.reserve(kFirstReserve);
+  }
+
+  [[nodiscard]] const std::string& Problem() const noexcept { return Message; }
+  [[nodiscard]] std::size_t ProblemOffset() const noexcept { return Offset; }
+  [[nodiscard]] bool Flush(bool last) { return Owner.Publish(Batch, last); }
+
+  bool Null() { return Scalar(TValue::Null); }
+  bool Bool(bool b) {
+    Flag = b;
+    return Scalar(TValue::Bool);
+  }
+  bool Int(int i) { return Int64(i); }
+  bool Uint(unsigned u) { return Uint64(u); }
+  bool Int64(std::int64_t i) {
+    if (i >= 0) return Uint64(static_cast<std::uint64_t>(i));
+    Value = {true, true, 0 - static_cast<std::uint64_t>(i)};
+    return Scalar(TValue::Number);
+  }
+  bool Uint64(std::uint64_t u) {
+    Value = {false, true, u};
+    return Scalar(TValue::Number);
+  }
+  bool Double(double d) {
+    Value = {d < 0, false, 0};
+    return Scalar(TValue::Number);
+  }
+  bool RawNumber(const char*, rapidjson::SizeType, bool) { return Fail("unexpected number"); }
+  bool String(const char* text, rapidjson::SizeType length, bool) {
+    Text = std::string_view(text, length);
+    return Scalar(TValue::String);
+  }
+
+  bool StartObject() {
+    if (Skip > 0 || SkipValue()) return ++Skip, true;
+    if (Stack.empty()) return Fail("an export is a JSON array");
+    switch (Top()) {
+      case TContext::Top:
+        if (TopIndex() == 2) return Push(TContext::Meta), true;
+        return Fail(TopIndex() < 2 ? "expected the format's version number"
+                                   : "expected the root directory array");
+      case TContext::Dir:
+        Item = TNcduItem{};
+        Item.Kind = DirIndex() == 0 ? TNcduItem::Dir : TNcduItem::File;
+        Item.NameOffset = static_cast<std::uint32_t>(Batch.Names.size());
+        HasName = false;
+        return Push(TContext::Info), true;
+      default:
+        return Fail("unexpected object");
+    }
+  }
+
+  bool Key(const char* text, rapidjson::SizeType length, bool) {
+    if (Skip > 0) return true;
+    const std::string_view k(text, length);
+    Current = Top() == TContext::Meta ? MetaKey(k) : InfoKey(k);
+    return true;
+  }
+
+  bool EndObject(rapidjson::SizeType) {
+    if (Skip > 0) return EndSkipped();
+    const TContext context = Top();
+    Stack.pop_back();
+    Current = TKey::Other;
+    if (context == TContext::Info && !FinishInfo()) return false;
+    return ValueDone();
+  }
+
+  bool StartArray() {
+    if (Skip > 0 || SkipValue()) return ++Skip, true;
+    if (Stack.empty()) return Push(TContext::Top), true;
+    switch (Top()) {
+      case TContext::Top:
+        if (TopIndex() == 3) return Push(TContext::Dir), true;
+        return Fail(TopIndex() < 2 ? "expected the format's version number"
+                                   : "expected the metadata object");
+      case TContext::Dir:
+        if (DirIndex() == 0) return Fail("a directory array must start with its info object");
+        return Push(TContext::Dir), true;
+      default:
+        return Fail("unexpected array");
+    }
+  }
+
+  bool EndArray(rapidjson::SizeType) {
+    if (Skip > 0) return EndSkipped();
+    const TContext context = Top();
+    const std::uint64_t count = Stack.back().Index;
+    Stack.pop_back();
+    if (context == TContext::Top) {
+      if (count < 4) return Fail("the export ends before its root directory");
+      return true;
+    }
+    if (count == 0) return Fail("a directory array must start with its info object");
+    TNcduItem end;
+    end.Kind = TNcduItem::DirEnd;
+    if (!Emit(end)) return false;
+    if (Stack.size() == 1) RootDone = true;
+    return ValueDone();
+  }
+
+ private:
+  enum class TContext : std::uint8_t { Top, Meta, Dir, Info };
+  struct TFrame {
+    TContext Kind;
+    std::uint64_t Index;  // elements of an array completed so far
+  };
+
+  TContext Top() const { return Stack.back().Kind; }
+  std::uint64_t TopIndex() const { return Stack.back().Index; }
+  std::uint64_t DirIndex() const { return Stack.back().Index; }
+  void Push(TContext kind) { Stack.push_back({kind, 0}); }
+
+  bool Fail(std::string what) {
+    Message = std::move(what);
+    Offset = Stream.Tell();
+    return false;
+  }
+
+  // Whether the value about to start belongs to a field or an element this reader ignores.
+  bool SkipValue() const {
+    if (Stack.empty()) return false;
+    switch (Top()) {
+      case TContext::Top:
+        return TopIndex() > 3 || (TopIndex() == 3 && RootDone);
+      case TContext::Meta:
+        return true;
+      case TContext::Info:
+        return Current == TKey::Other;
+      default:
+        return false;
+    }
+  }
+
+  bool EndSkipped() {
+    if (--Skip > 0) return true;
+    return ValueDone();
+  }
+
+  // A value of the innermost container is complete.
+  bool ValueDone() {
+    if (Stack.empty()) return true;
+    if (Top() == TContext::Top || Top() == TContext::Dir) ++Stack.back().Index;
+    Current = TKey::Other;
+    return true;
+  }
+
+  enum class TValue { Null, Bool, Number, String };
+
+  // Any scalar value; its content is in Value, Flag or Text.
+  bool Scalar(TValue kind) {
+    if (Skip > 0) return true;
+    if (Stack.empty()) return Fail("an export is a JSON array");
+    switch (Top()) {
+      case TContext::Top:
+        return TopScalar(Value, kind == TValue::Number);
+      case TContext::Meta:
+        MetaField(Value, kind == TValue::Number, kind == TValue::String ? Text.data() : nullptr,
+                  Text.size());
+        return ValueDone();
+      case TContext::Info:
+        if (!InfoField(kind)) return false;
+        return ValueDone();
+      case TContext::Dir:
+        return Fail("expected an info object or a directory array");
+    }
+    return false;
+  }
+
+  bool TopScalar(TNumber n, bool isNumber) {
+    const std::uint64_t index = TopIndex();
+    if (index > 3 || (index == 3 && RootDone)) return ValueDone();
+    if (index >= 2)
+      return Fail(index == 2 ? "expected the metadata object"
+                             : "expected the root directory array");
+    if (!isNumber || !n.Whole || n.Negative || n.Magnitude > 10000) {
+      return Fail("the format's version numbers must be whole numbers from 0 to 10000");
+    }
+    if (index == 0 && n.Magnitude != 1) return Fail("only format version 1 can be read");
+    if (index == 0) Owner.HeaderData.Major = static_cast<std::uint32_t>(n.Magnitude);
+    if (index == 1) Owner.HeaderData.Minor = static_cast<std::uint32_t>(n.Magnitude);
+    return ValueDone();
+  }
+
+  void MetaField(TNumber n, bool isNumber, const char* text, std::size_t length) {
+    TNcduHeader& h = Owner.HeaderData;
+    constexpr std::size_t kLongest = 200;  // metadata is short; a long one is cut
+    if (Current == TKey::ProgName && text) h.ProgramName.assign(text, std::min(length, kLongest));
+    if (Current == TKey::ProgVer && text) h.ProgramVersion.assign(text, std::min(length, kLongest));
+    if (Current == TKey::Timestamp && isNumber && n.Whole && !n.Negative &&
+        n.Magnitude <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+      h.Timestamp = static_cast<std::int64_t>(n.Magnitude);
+    }
+  }
+
+  // A size beyond 2^62 bytes is no file; refusing it keeps every total inside 64 bits.
+  static constexpr std::uint64_t kLargestSize = std::uint64_t{1} << 62;
+
+  bool Size(TNumber n, bool whole, std::uint64_t& out, std::uint16_t flag) {
+    const char* field = flag == TNcduItem::HasAsize ? "\"asize\"" : "\"dsize\"";
+    if (!whole || n.Negative) {
+      return Fail(std::string(field) + " must be a whole number of bytes, not negative");
+    }
+    if (n.Magnitude > kLargestSize) return Fail(std::string(field) + " is out of range");
+    out = n.Magnitude;
+    Item.Flags |= flag;
+    return true;
+  }
+
+  bool Whole(TNumber n, bool whole, std::uint64_t& out, std::uint16_t flag, const char* field) {
+    if (!whole || n.Negative) {
+      Message = std::string("\"") + field + "\" must be a whole number, not negative";
+      Offset = Stream.Tell();
+      return false;
+    }
+    out = n.Magnitude;
+    Item.Flags |= flag;
+    return true;
+  }
+
+  bool Boolean(bool isBool, bool flag, std::uint16_t bit, const char* field) {
+    if (!isBool) {
+      Message = std::string("\"") + field + "\" must be true or false";
+      Offset = Stream.Tell();
+      return false;
+    }
+    if (flag) Item.Flags |= bit;
+    return true;
+  }
+
+  bool InfoField(TValue kind) {
+    const TNumber n = Value;
+    const bool whole = kind == TValue::Number && n.Whole;
+    const bool isBool = kind == TValue::Bool;
+    const bool flag = Flag;
+    const char* text = kind == TValue::String ? Text.data() : nullptr;
+    const std::size_t length = Text.size();
+    std::uint64_t value = 0;
+    switch (Current) {
+      case TKey::Name:
+        if (!text) return Fail("\"name\" must be a string");
+        if (length > std::numeric_limits<std::uint32_t>::max() - Batch.Names.size()) {
+          return Fail("a name is too long");
+        }
+        Batch.Names.resize(Item.NameOffset);  // a repeated field replaces the earlier one
+        Batch.Names.append(text, length);
+        Item.NameLength = static_cast<std::uint32_t>(length);
+        HasName = true;
+        return true;
+      case TKey::Asize:
+        return Size(n, whole, Item.Asize, TNcduItem::HasAsize);
+      case TKey::Dsize:
+        return Size(n, whole, Item.Dsize, TNcduItem::HasDsize);
+      case TKey::Dev:
+        return Whole(n, whole, Item.Dev, TNcduItem::HasDev, "dev");
+      case TKey::Ino:
+        return Whole(n, whole, Item.Ino, TNcduItem::HasIno, "ino");
+      case TKey::Nlink:
+        if (!Whole(n, whole, value, 0, "nlink")) return false;
+        Item.Links = value > std::numeric_limits<std::uint32_t>::max()
+                         ? std::numeric_limits<std::uint32_t>::max()
+                         : static_cast<std::uint32_t>(value);
+        return true;
+      case TKey::Hlnkc:
+        return Boolean(isBool, flag, TNcduItem::HardLinked, "hlnkc");
+      case TKey::ReadError:
+        return Boolean(isBool, flag, TNcduItem::ReadError, "read_error");
+      case TKey::NotReg:
+        return Boolean(isBool, flag, TNcduItem::NotRegular, "notreg");
+      case TKey::Excluded:
+        // A string naming why ("pattern", "otherfs", "kernfs", "frmlnk"); older writers wrote
+        // true. Both mean the entry was not looked into.
+        if (text || (isBool && flag))
+          Item.Flags |= TNcduItem::Excluded;
+        else if (!isBool)
+          return Fail("\"excluded\" must be a string");
+        return true;
+      case TKey::Mtime:
+        if (!whole) return Fail("\"mtime\" must be a whole number of seconds");
+        if (n.Magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+          return Fail("\"mtime\" is out of range");
+        }
+        Item.Mtime = n.Negative ? -static_cast<std::int64_t>(n.Magnitude)
+                                : static_cast<std::int64_t>(n.Magnitude);
+        Item.Flags |= TNcduItem::HasMtime;
+        return true;
+      default:
+        return true;
+    }
+  }
+
+  bool FinishInfo() {
+    const bool root = Stack.size() == 2 && Item.Kind == TNcduItem::Dir;
+    const std::string_view name(Batch.Names.data() + Item.NameOffset, Item.NameLength);
+    if (!HasName) return Fail("an info object has no \"name\"");
+    if (!ValidName(name, root)) {
+      return Fail(root ? "the root's name is empty or holds a NUL character"
+                       : "a name is empty, \".\", \"..\", or holds \"/\" or a NUL character");
+    }
+    return Emit(Item);
+  }
+
+  bool Emit(const TNcduItem& item) {
+    Batch.Items.push_back(item);
+    // The root's info goes over at once, so opening a file does not wait for a full batch.
+    if (Batch.Items.size() >= kBatchItems || !FirstSent) {
+      FirstSent = true;
+      if (!Flush(false)) return Fail("stopped");
+    }
+    return true;
+  }
+
+  TNcduParser& Owner;
+  TJsonStream& Stream;
+  TBatch Batch;
+  TNcduItem Item;
+  std::vector<TFrame> Stack;
+  TKey Current = TKey::Other;
+  TNumber Value;
+  bool Flag = false;
+  std::string_view Text;
+  std::size_t Skip = 0;  // depth inside a value that is skipped
+  bool HasName = false;
+  bool RootDone = false;
+  bool FirstSent = false;
+  std::string Message;
+  std::size_t Offset = 0;
+};
+
+TNcduParser::TNcduParser() = default;
+
+TNcduParser::~TNcduParser() {
+  {
+    std::lock_guard<std::mutex> guard(Lock);
+    Stopping = true;
+  }
+  Changed.notify_all();
+  if (Reader.joinable()) Reader.join();
+}
+
+bool TNcduParser::Open(const std::string& path, std::string& error) {
+  return Input.Open(path, error) && Start(error);
+}
+
+bool TNcduParser::OpenBytes(std::string bytes, std::string& error) {
+  return Input.OpenBytes(std::move(bytes), error) && Start(error);
+}
+
+bool TNcduParser::Start(std::string& error) {
+  Reader = std::thread([this] { Run(); });
+  if (!TakeBatch() || Current.Items.empty() || Current.Items[0].Kind != TNcduItem::Dir) {
+    error = Failed() ? Error() : "not an ncdu export";
+    return false;
+  }
+  RootItem = Current.Items[0];
+  const std::string_view name(Current.Names.data() + RootItem.NameOffset, RootItem.NameLength);
+  HeaderData.Root.assign(name);
+  Position = 1;
+  return true;
+}
+
+void TNcduParser::Run() {
+  TJsonStream stream(Input, ReadBytes);
+  THandler handler(*this, stream);
+  rapidjson::Reader reader;
+  // Iterative: no recursion, so a deeply nested file cannot exhaust the thread's stack.
+  const rapidjson::ParseResult result =
+      reader.Parse<rapidjson::kParseIterativeFlag>(stream, handler);
+  std::string failure;
+  if (result.IsError()) {
+    if (!Input.Error().empty()) {
+      failure = Input.Error();
+    } else if (!handler.Problem().empty()) {
+      failure = handler.Problem() + " at byte " + std::to_string(handler.ProblemOffset());
+    } else {
+      std::string what = rapidjson::GetParseError_En(result.Code());
+      if (!what.empty() && what.back() == '.') what.pop_back();
+      failure = what + " at byte " + std::to_string(result.Offset());
+    }
+  }
+  {
+    std::lock_guard<std::mutex> guard(Lock);
+    if (!failure.empty() && Failure.empty()) Failure = failure;
+  }
+  (void)handler.Flush(true);
+}
+
+bool TNcduParser::Publish(TBatch& batch, bool last) {
+  std::unique_lock<std::mutex> guard(Lock);
+  Changed.wait(guard, [this] { return Stopping || Ready.size() < kQueuedBatches; });
+  if (Stopping) return false;
+  Ready.push_back(std::move(batch));
+  if (last) Finished = true;
+  guard.unlock();
+  Changed.notify_all();
+  batch = TBatch{};
+  batch.Items.reserve(kFirstReserve);
+  return true;
+}
+
+bool TNcduParser::TakeBatch() {
+  std::unique_lock<std::mutex> guard(Lock);
+  Changed.wait(guard, [this] { return !Ready.empty() || Finished; });
+  if (Ready.empty()) return false;
+  Current = std::move(Ready.front());
+  Ready.pop_front();
+  Position = 0;
+  guard.unlock();
+  Changed.notify_all();
+  return true;
+}
+
+bool TNcduParser::Next(const TNcduItem*& item, std::string_view& name) {
+  while (!Ended && Position >= Current.Items.size()) {
+    if (!TakeBatch()) Ended = true;
+  }
+  if (Ended) return false;
+  item = &Current.Items[Position++];
+  name = std::string_view(Current.Names.data() + item->NameOffset, item->NameLength);
+  return true;
+}
+
+void TNcduParser::Settle() {
+  std::unique_lock<std::mutex> guard(Lock);
+  while (!Finished && Reader.joinable()) {
+    Ready.clear();
+    Changed.notify_all();
+    Changed.wait(guard, [this] { return Finished || !Ready.empty(); });
+  }
+}
+
+bool TNcduParser::Failed() const {
+  std::lock_guard<std::mutex> guard(Lock);
+  return !Failure.empty();
+}
+
+std::string TNcduParser::Error() const {
+  std::lock_guard<std::mutex> guard(Lock);
+  return Failure;
+}
+
+std::size_t TNcduParser::BytesRead() const noexcept {
+  return ReadBytes.load(std::memory_order_relaxed);
+}
+
+}  // namespace Vellumetric

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exclude/TExclusionRule.h"
+#include "find/TGlobPattern.h"
+#include "system/PathRules.h"
+
+namespace Vellumetric {
+
+// The enabled rules of a list, ready to be checked against folders. Const and shared by every
+// listing thread of a scan.
+class TExclusionRules {
+ public:
+  TExclusionRules(const TExclusionRuleList& rules, TPathStyle style);
+
+  [[nodiscard]] bool Empty() const noexcept { return Rules.empty(); }
+  // Whether a check needs the folder's full path (path and marker rules); name rules alone
+  // do not, and the walk then saves spelling paths out.
+  [[nodiscard]] bool NeedsPath() const noexcept { return PathNeeded; }
+
+  // The index (in the list given) of the first rule that leaves the folder `name` at `path`
+  // out, or -1. Marker rules look into the folder on disk.
+  [[nodiscard]] int Match(std::string_view name, std::string_view path) const;
+  [[nodiscard]] bool Excludes(std::string_view name, std::string_view path) const {
+    return Match(name, path) >= 0;
+  }
+
+ private:
+  struct TCompiled {
+    TExclusionRule::TKind Kind;
+    int Index;
+    TGlobPattern Glob;
+    std::string Marker;
+    bool Anchored;  // a path rule that starts at a root is matched against the whole path
+  };
+
+  [[nodiscard]] bool PathMatches(const TCompiled& rule, std::string_view path) const;
+  [[nodiscard]] bool HasMarker(const TCompiled& rule, std::string_view path) const;
+
+  TPathStyle Style;
+  std::vector<TCompiled> Rules;
+  bool PathNeeded = false;
+};
+
+// Whether the file at `path` starts with the CACHEDIR.TAG signature.
+[[nodiscard]] bool IsCacheDirTag(const std::string& path);
+
+}  // namespace Vellumetric
