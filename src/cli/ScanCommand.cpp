@@ -18,6 +18,7 @@
 #include "system/NativePlatform.h"
 #include "system/SystemFolders.h"
 #include "system/TextEncoding.h"
+#include "system/ntfs/NtfsVolumeSource.h"
 
 namespace Vellumetric {
 namespace {
@@ -69,6 +70,37 @@ int SaveSummary(const TCliContext& context, const TCliSession& session, const TS
   }
   std::fprintf(stderr, "saved %s\n", path.c_str());
   return 0;
+}
+
+TScanEngineChoice EngineChoice(const TScanArgs& args) {
+  if (args.Ntfs || args.Engine == "mft") return TScanEngineChoice::Mft;
+  if (args.Engine == "listing" || !args.Drive) return TScanEngineChoice::Listing;
+  if (args.Engine == "auto") return TScanEngineChoice::Auto;
+  return DriveRootsAreRawVolumes() ? TScanEngineChoice::Auto : TScanEngineChoice::Listing;
+}
+
+// Says on stderr what the engine choice came to; false when only the MFT was allowed and it
+// could not be read.
+bool ReportEngine(const TScanArgs& args, TScanEngineChoice choice, const TScanEngineReport& r) {
+  if (choice == TScanEngineChoice::Mft && !r.UsedMft) {
+    std::fprintf(stderr, "cannot scan %s through its master file table: %s\n", args.Path.c_str(),
+                 r.FallbackReason.c_str());
+    return false;
+  }
+  if (!r.FallbackReason.empty()) {
+    std::fprintf(stderr, "the master file table was not used (%s): folders were listed instead\n",
+                 r.FallbackReason.c_str());
+  }
+  if (r.UsedMft && r.DamagedRecords > 0) {
+    std::fprintf(stderr, "%llu damaged MFT records were skipped\n",
+                 static_cast<unsigned long long>(r.DamagedRecords));
+  }
+  if (r.UsedMft && args.Timings) {
+    std::fprintf(stderr, "engine: master file table, %llu records, %llu bytes in memory\n",
+                 static_cast<unsigned long long>(r.MftRecords),
+                 static_cast<unsigned long long>(r.IndexBytes));
+  }
+  return true;
 }
 
 }  // namespace
@@ -132,6 +164,16 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       if (!hasValue || !ParseThreads(args[++i], out.Threads)) {
         return "--threads needs a whole number from 1 to 64";
       }
+    } else if (a == "--ntfs") {
+      if (!hasValue || !out.Path.empty()) return "--ntfs needs the one FILE_OR_DEVICE to scan";
+      out.Ntfs = true;
+      out.Path = args[++i];
+    } else if (a == "--engine") {
+      if (!hasValue ||
+          (args[i + 1] != "auto" && args[i + 1] != "mft" && args[i + 1] != "listing")) {
+        return "--engine needs auto, mft or listing";
+      }
+      out.Engine = args[++i];
     } else if (a == "--save") {
       if (!hasValue || args[i + 1].empty()) return "--save needs a NAME";
       out.SaveName = args[++i];
@@ -148,11 +190,13 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
   if (out.Json && out.Quiet) return "--json and --quiet exclude each other";
   if (out.Csv && (out.Json || out.Quiet)) return "--csv excludes --json and --quiet";
   if (out.Quiet && out.Save) return "--save needs the summary that --quiet skips";
+  if (!out.Engine.empty() && !out.Drive && !out.Ntfs) return "--engine needs --drive or --ntfs";
+  if (out.Ntfs && out.Engine == "listing") return "--ntfs reads the MFT: --engine listing cannot";
   return {};
 }
 
 int RunScanCommand(const TScanArgs& args) {
-  if (!CheckScanRoot(args.Path)) return 1;
+  if (!args.Ntfs && !CheckScanRoot(args.Path)) return 1;
   TCliContext context;
   if (args.Quiet) {
     // The one-line report touches no data folder; it still classifies every file, with the
@@ -164,19 +208,24 @@ int RunScanCommand(const TScanArgs& args) {
   }
   TCliSession session(context.Groups, context.Extensions, !args.Quiet && StderrIsTerminal());
   session.SetKeepFileRecords(!args.Quiet && !args.Csv);
+  const TScanEngineChoice engine = EngineChoice(args);
+  session.SetEngine(engine);
   auto start = std::chrono::steady_clock::now();
   const std::int64_t startedAt = SecondsSinceEpoch();
-  const bool finished = session.Scan(args.Path, args.Drive, args.Threads);
+  // An image is a whole volume: its root is named like a drive.
+  const bool finished = session.Scan(args.Path, args.Drive || args.Ntfs, args.Threads);
+  if (!ReportEngine(args, engine, session.EngineReport())) return 1;
   if (args.Timings) {
     std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
     const TFileRecordStore& records = session.FileRecords();
     std::fprintf(stderr, "file records: %zu, %zu bytes\n", records.Count(), records.MemoryBytes());
   }
   if (!ScannedRootWasRead(session, args.Path)) return 1;
-  auto history = finished && !args.Quiet && !args.NoHistory
-                     ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive,
-                                           startedAt, SecondsSinceEpoch(), args.Timings)
-                     : nullptr;
+  auto history =
+      finished && !args.Quiet && !args.NoHistory
+          ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive || args.Ntfs,
+                                startedAt, SecondsSinceEpoch(), args.Timings)
+          : nullptr;
   if (args.Quiet) {
     WriteAll(QuietReport(session.Tree(), session.Unreadable()));
     WarnUnreadable(session.Unreadable());
@@ -189,8 +238,8 @@ int RunScanCommand(const TScanArgs& args) {
   // Largest first at every level, as the folder view shows it.
   session.Tree().SortAll(
       [](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
-  const TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals(),
-                               &session.Unreadable()};
+  const TReportOptions options{args.Drive || args.Ntfs, args.Depth, session.Style(),
+                               &session.GroupTotals(), &session.Unreadable()};
   if (args.Csv) {
     TExportOptions csv;
     csv.Style = session.Style();

@@ -20,6 +20,10 @@ struct TScanArgs {
 
   // --no-history: leave this scan out of the scan history
   bool NoHistory = false;
+  // --ntfs FILE_OR_DEVICE: Path is an NTFS image or partition, read through its MFT
+  bool Ntfs = false;
+  // --engine auto|mft|listing, for a drive or an NTFS image
+  std::string Engine;
 };
 
 // Returns an empty text when the arguments are fine, else what is wrong with them.

@@ -8,6 +8,8 @@
 #include "scan/TVLMDiskAnalyzerThread.h"
 #include "scan/TVLMSummaryThread.h"
 #include "system/NativePlatform.h"
+#include "system/ntfs/NtfsVolumeSource.h"
+#include "system/ntfs/TNtfsEngineLister.h"
 
 namespace Vellumetric {
 
@@ -19,7 +21,7 @@ TCliSession::TCliSession(TFileExtDescList groups, TFileExtList extensions, bool 
 
 bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
   BiggestFiles.Clear();  // the window clears this list itself before each scan
-  TVLMDiskAnalyzerThread thread(*this, CreateDirectoryLister());
+  TVLMDiskAnalyzerThread thread(*this, MakeLister());
   thread.Roots = {root};
   thread.FolderTree = &FolderTree;
   thread.ProgressBar = this;
@@ -37,6 +39,21 @@ bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
   const std::uint32_t end = WaitForEnd();
   thread.WaitFor();
   return end == WM_SCAN_FINISHED;
+}
+
+std::unique_ptr<TDirectoryLister> TCliSession::MakeLister() {
+  *Report = TScanEngineReport{};
+  if (Engine == TScanEngineChoice::Listing) return CreateDirectoryLister();
+  // The MFT's progress in MiB on the same line as the folders' progress later.
+  auto progress = [this](std::uint64_t done, std::uint64_t total) {
+    ProgressMax = static_cast<int>(total >> 20);
+    ProgressPos = static_cast<int>(done >> 20);
+    DrawProgress("MiB of the MFT");
+    return true;
+  };
+  return std::make_unique<TNtfsEngineLister>(
+      Engine, OpenNtfsVolume, Engine == TScanEngineChoice::Mft ? nullptr : CreateDirectoryLister(),
+      PathStyle, Report, progress);
 }
 
 void TCliSession::Summarise(const std::string& sourcePath) {
