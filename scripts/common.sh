@@ -39,7 +39,10 @@ vlm_ensure_test_locale() {
 }
 
 VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev)
-VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux dbus-daemon)
+# ntfs-3g (mkntfs) and ntfs-3g-dev (libntfs-3g) make the NTFS images of the MFT engine's tests;
+# the library goes only into a test tool, never into the programs or the packages.
+VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux dbus-daemon ntfs-3g ntfs-3g-dev
+  pkg-config)
 VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core adwaita-icon-theme)
 # Making and checking the Debian package: dpkg-shlibdeps and file for cpack, the two validators.
 VLM_PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)

@@ -96,8 +96,9 @@ bool ReportEngine(const TScanArgs& args, TScanEngineChoice choice, const TScanEn
                  static_cast<unsigned long long>(r.DamagedRecords));
   }
   if (r.UsedMft && args.Timings) {
-    std::fprintf(stderr, "engine: master file table, %llu records, %llu bytes in memory\n",
+    std::fprintf(stderr, "engine: master file table, %llu records in %llu extents, %llu bytes in memory\n",
                  static_cast<unsigned long long>(r.MftRecords),
+                 static_cast<unsigned long long>(r.MftExtents),
                  static_cast<unsigned long long>(r.IndexBytes));
   }
   return true;

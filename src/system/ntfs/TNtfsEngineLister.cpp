@@ -26,6 +26,7 @@ void TNtfsEngineLister::Choose(std::string_view root) {
       if (reader.Load(*index, Progress)) {
         Report->UsedMft = true;
         Report->MftRecords = index->RecordCount();
+        Report->MftExtents = reader.MftRuns().size();
         Report->DamagedRecords = index->DamagedRecords();
         Report->IndexBytes = index->MemoryBytes();
         Mft = std::make_unique<TNtfsDirectoryLister>(std::move(index), PathStyle);

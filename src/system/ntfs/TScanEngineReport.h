@@ -15,6 +15,7 @@ struct TScanEngineReport {
   bool UsedMft = false;
   std::string FallbackReason;        // empty when the MFT was used or never tried
   std::uint64_t MftRecords = 0;      // records the MFT holds
+  std::uint64_t MftExtents = 0;      // pieces the MFT lies in on the volume
   std::uint64_t DamagedRecords = 0;  // records skipped as damaged
   std::uint64_t IndexBytes = 0;      // memory the read MFT took
 };
