@@ -189,7 +189,9 @@ void TNtfsMftReader::TakeRecord(std::uint64_t number, std::uint8_t* bytes,
 bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress) {
   const std::uint64_t cluster = BootSector.ClusterSize;
   const std::size_t recordSize = BootSector.RecordSize;
-  TAlignedBuffer chunk(ChunkBytes);
+  // No bigger than the MFT: a small volume does not pay for a large buffer.
+  TAlignedBuffer chunk(static_cast<std::size_t>(
+      std::min<std::uint64_t>(ChunkBytes, std::max<std::uint64_t>(MftClusters(), 1) * cluster)));
   std::vector<std::uint8_t> carry;
   std::uint64_t done = 0;  // MFT bytes handed to records so far, carry included
   std::uint64_t record = 0;
@@ -198,7 +200,7 @@ bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progr
     const TNtfsRun run = Runs[r];  // copied: TakeRecord may append to Runs
     for (std::uint64_t c = 0; c < run.Length && record < records;) {
       const std::uint64_t left = (MftBytes - done + cluster - 1) / cluster;
-      const std::uint64_t n = std::min({run.Length - c, ChunkBytes / cluster, left});
+      const std::uint64_t n = std::min({run.Length - c, chunk.Size() / cluster, left});
       if (!ReadClusters(static_cast<std::uint64_t>(run.Lcn) + c, n * cluster, chunk)) return false;
       c += n;
       std::size_t at = 0;
@@ -252,11 +254,11 @@ bool TNtfsMftReader::Load(TNtfsVolumeIndex& index, const TProgress& progress) {
   FailureKind = TNtfsFailure::None;
   FailureText.clear();
   if (!ReadBoot() || !FindMftRuns()) return false;
-  if (!index.Reset(MftBytes / BootSector.RecordSize)) {
-    return Fail(TNtfsFailure::Damaged, "damaged MFT: impossible size");
-  }
   if (RunClusters(Runs) > BootSector.TotalClusters || MftClusters() > BootSector.TotalClusters) {
     return Fail(TNtfsFailure::Damaged, "damaged MFT: larger than the volume");
+  }
+  if (!index.Reset(MftBytes / BootSector.RecordSize)) {
+    return Fail(TNtfsFailure::Damaged, "damaged MFT: impossible size");
   }
   if (!ReadRecords(index, progress)) return false;
   if (!index.IsFolder(TNtfsVolumeIndex::RootRecord)) {

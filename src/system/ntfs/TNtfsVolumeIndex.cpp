@@ -24,7 +24,11 @@ std::uint16_t SequenceOf(std::uint64_t ref) {
 
 bool TNtfsVolumeIndex::Reset(std::uint64_t records) {
   if (records >= std::numeric_limits<std::uint32_t>::max()) return false;
-  Files.assign(records, TFile{});
+  // Grown as records are read, not sized from the MFT's header: a damaged header could claim
+  // billions of records that the volume does not hold.
+  Files.clear();
+  Files.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(records, 1U << 20)));
+  Limit = records;
   Entries.clear();
   NamePool.clear();
   ChildStart.clear();
@@ -54,7 +58,8 @@ void TNtfsVolumeIndex::AddNames(std::uint32_t record, const TNtfsRecordFacts& fa
 }
 
 void TNtfsVolumeIndex::AddRecord(std::uint64_t number, const TNtfsRecordFacts& facts) {
-  if (number >= Files.size()) return;
+  if (number >= Limit) return;
+  if (number >= Files.size()) Files.resize(static_cast<std::size_t>(number) + 1);
   const auto record = static_cast<std::uint32_t>(number);
   ++InUse;
   if (facts.BaseRef != 0) {

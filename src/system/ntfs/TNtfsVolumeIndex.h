@@ -53,6 +53,7 @@ class TNtfsVolumeIndex {
   // folder's names by `upcase`.
   void Finish(const TNtfsUpcase& upcase);
 
+  // Records up to the last one in use.
   [[nodiscard]] std::uint64_t RecordCount() const noexcept { return Files.size(); }
   [[nodiscard]] std::uint64_t DamagedRecords() const noexcept { return Damaged; }
   [[nodiscard]] std::uint64_t RecordsInUse() const noexcept { return InUse; }
@@ -92,6 +93,7 @@ class TNtfsVolumeIndex {
   std::unordered_map<std::uint32_t, std::uint32_t> ReparseTags;
   std::uint64_t Damaged = 0;
   std::uint64_t InUse = 0;
+  std::uint64_t Limit = 0;  // records the MFT holds
 };
 
 }  // namespace Vellumetric
