@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -47,7 +48,11 @@ class TNtfsBytes {
       return 0;
     }
     std::uint64_t value = 0;
-    for (std::size_t i = width; i-- > 0;) value = (value << 8) | Data[at + i];
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&value, Data + at, width);  // one load: this runs for every field of every record
+    } else {
+      for (std::size_t i = width; i-- > 0;) value = (value << 8) | Data[at + i];
+    }
     return value;
   }
 

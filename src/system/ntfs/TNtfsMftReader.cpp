@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <new>
 
@@ -184,48 +185,95 @@ void TNtfsMftReader::TakeRecord(std::uint64_t number, std::uint8_t* bytes,
   if (mftExtension) ExtendMftRuns(Facts);
 }
 
-// Reads the MFT extent by extent in chunks of up to ChunkBytes; a record that straddles two
-// chunks (records larger than clusters on a fragmented MFT) is put together in `carry`.
-bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress) {
+// The next piece of the MFT to read after cluster `c` of extent `r`: at most one buffer, never
+// past the MFT's end. Empty when the known extents are used up.
+TNtfsMftReader::TPiece TNtfsMftReader::NextPiece(std::size_t& r, std::uint64_t& c,
+                                                 std::uint64_t planned, std::size_t buffer) const {
   const std::uint64_t cluster = BootSector.ClusterSize;
+  while (r < Runs.size() && c >= Runs[r].Length) {
+    ++r;
+    c = 0;
+  }
+  if (r >= Runs.size() || planned >= MftClusters()) return {};
+  const std::uint64_t n = std::min({Runs[r].Length - c, buffer / cluster, MftClusters() - planned});
+  TPiece piece{static_cast<std::uint64_t>(Runs[r].Lcn) + c, n};
+  c += n;
+  return piece;
+}
+
+// Hands the records of one piece to TakeRecord; a record that straddles two pieces (records
+// larger than clusters on a fragmented MFT) is put together in `Carry`.
+void TNtfsMftReader::TakeRecords(const std::uint8_t* bytes, std::size_t size,
+                                 TNtfsVolumeIndex& index) {
   const std::size_t recordSize = BootSector.RecordSize;
-  // No bigger than the MFT: a small volume does not pay for a large buffer.
-  TAlignedBuffer chunk(static_cast<std::size_t>(
-      std::min<std::uint64_t>(ChunkBytes, std::max<std::uint64_t>(MftClusters(), 1) * cluster)));
-  std::vector<std::uint8_t> carry;
-  std::uint64_t done = 0;  // MFT bytes handed to records so far, carry included
-  std::uint64_t record = 0;
   const std::uint64_t records = MftBytes / recordSize;
-  for (std::size_t r = 0; r < Runs.size() && record < records; ++r) {
-    const TNtfsRun run = Runs[r];  // copied: TakeRecord may append to Runs
-    for (std::uint64_t c = 0; c < run.Length && record < records;) {
-      const std::uint64_t left = (MftBytes - done + cluster - 1) / cluster;
-      const std::uint64_t n = std::min({run.Length - c, chunk.Size() / cluster, left});
-      if (!ReadClusters(static_cast<std::uint64_t>(run.Lcn) + c, n * cluster, chunk)) return false;
-      c += n;
-      std::size_t at = 0;
-      const std::size_t got = static_cast<std::size_t>(n * cluster);
-      if (!carry.empty()) {
-        const std::size_t need = std::min(recordSize - carry.size(), got);
-        carry.insert(carry.end(), chunk.Data(), chunk.Data() + need);
-        at = need;
-        if (carry.size() == recordSize) {
-          TakeRecord(record++, carry.data(), index);
-          carry.clear();
-        }
-      }
-      for (; at + recordSize <= got && record < records; at += recordSize) {
-        TakeRecord(record++, chunk.Data() + at, index);
-      }
-      if (at < got && record < records) carry.assign(chunk.Data() + at, chunk.Data() + got);
-      done = record * recordSize + carry.size();
-      if (progress && !progress(done, MftBytes)) return Fail(TNtfsFailure::Stopped, "stopped");
+  std::size_t at = 0;
+  if (!Carry.empty()) {
+    const std::size_t need = std::min(recordSize - Carry.size(), size);
+    Carry.insert(Carry.end(), bytes, bytes + need);
+    at = need;
+    if (Carry.size() == recordSize) {
+      TakeRecord(NextRecord++, Carry.data(), index);
+      Carry.clear();
     }
   }
-  if (record < records) {
+  // Records are fixed up in place, so the piece's buffer is written to.
+  auto* data = const_cast<std::uint8_t*>(bytes);
+  for (; at + recordSize <= size && NextRecord < records; at += recordSize) {
+    TakeRecord(NextRecord++, data + at, index);
+  }
+  if (at < size && NextRecord < records) Carry.assign(bytes + at, bytes + size);
+}
+
+// Reads the MFT extent by extent, one piece ahead on another thread while this one parses the
+// piece before: the disk (or the page cache's copy) and the parsing then overlap.
+bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress) {
+  const std::uint64_t cluster = BootSector.ClusterSize;
+  // No bigger than the MFT: a small volume does not pay for a large buffer.
+  const auto bufferSize = static_cast<std::size_t>(
+      std::min<std::uint64_t>(ChunkBytes, std::max<std::uint64_t>(MftClusters(), 1) * cluster));
+  TAlignedBuffer buffers[2] = {TAlignedBuffer(bufferSize), TAlignedBuffer(bufferSize)};
+  std::size_t r = 0;
+  std::uint64_t c = 0;
+  std::uint64_t planned = 0;  // clusters asked for so far
+  auto start = [&](TPiece piece, TAlignedBuffer& into) {
+    planned += piece.Clusters;
+    // Read here, later, when no thread can be had: libstdc++ falls back to deferred.
+    return std::async(std::launch::async | std::launch::deferred,
+                      [this, piece, &into] { return ReadPiece(piece, into); });
+  };
+  Carry.clear();
+  NextRecord = 0;
+  int current = 0;
+  TPiece piece = NextPiece(r, c, planned, bufferSize);
+  std::future<bool> pending;
+  if (piece.Clusters != 0) pending = start(piece, buffers[current]);
+  while (piece.Clusters != 0) {
+    if (!pending.get()) return false;
+    const TPiece read = piece;
+    piece = NextPiece(r, c, planned, bufferSize);
+    if (piece.Clusters != 0) pending = start(piece, buffers[1 - current]);
+    TakeRecords(buffers[current].Data(), static_cast<std::size_t>(read.Clusters * cluster), index);
+    if (progress && !progress(NextRecord * BootSector.RecordSize, MftBytes)) {
+      if (pending.valid()) pending.wait();
+      return Fail(TNtfsFailure::Stopped, "stopped");
+    }
+    current = 1 - current;
+    // The last known extent is read: the records just taken may have named more.
+    if (piece.Clusters == 0) {
+      piece = NextPiece(r, c, planned, bufferSize);
+      if (piece.Clusters != 0) pending = start(piece, buffers[current]);
+    }
+  }
+  if (NextRecord < MftBytes / BootSector.RecordSize) {
     return Fail(TNtfsFailure::Damaged, "damaged MFT: its extents end before its last record");
   }
   return true;
+}
+
+// Runs on the read-ahead thread: it touches only the source and `into`.
+bool TNtfsMftReader::ReadPiece(TPiece piece, TAlignedBuffer& into) {
+  return ReadClusters(piece.Lcn, piece.Clusters * BootSector.ClusterSize, into);
 }
 
 void TNtfsMftReader::LoadUpcase(TNtfsUpcase& upcase) {

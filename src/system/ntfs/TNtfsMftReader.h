@@ -41,6 +41,14 @@ class TNtfsMftReader {
   bool ReadBoot();
   bool FindMftRuns();
   bool ReadClusters(std::uint64_t lcn, std::uint64_t bytes, TAlignedBuffer& out);
+  struct TPiece {
+    std::uint64_t Lcn = 0;
+    std::uint64_t Clusters = 0;
+  };
+  [[nodiscard]] TPiece NextPiece(std::size_t& r, std::uint64_t& c, std::uint64_t planned,
+                                 std::size_t buffer) const;
+  bool ReadPiece(TPiece piece, TAlignedBuffer& into);
+  void TakeRecords(const std::uint8_t* bytes, std::size_t size, TNtfsVolumeIndex& index);
   bool ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress);
   void TakeRecord(std::uint64_t number, std::uint8_t* bytes, TNtfsVolumeIndex& index);
   void ExtendMftRuns(const TNtfsRecordFacts& facts);
@@ -56,6 +64,8 @@ class TNtfsMftReader {
   std::vector<std::uint8_t> UpcasePairs;
   std::uint64_t UpcaseBytes = 0;
   TNtfsRecordFacts Facts;  // reused for every record
+  std::vector<std::uint8_t> Carry;
+  std::uint64_t NextRecord = 0;
   TNtfsFailure FailureKind = TNtfsFailure::None;
   std::string FailureText;
 };

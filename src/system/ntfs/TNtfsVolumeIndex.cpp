@@ -1,6 +1,8 @@
 #include "system/ntfs/TNtfsVolumeIndex.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 
 namespace Vellumetric {
@@ -50,8 +52,14 @@ void TNtfsVolumeIndex::AddNames(std::uint32_t record, const TNtfsRecordFacts& fa
     e.NameLength = name.Length;
     // The pool is numbered with 32 bits: past that, names are dropped rather than wrapped.
     if (NamePool.size() + name.Length > std::numeric_limits<std::uint32_t>::max()) return;
-    for (std::size_t i = 0; i < name.Length; ++i) {
-      NamePool.push_back(static_cast<char16_t>(name.Utf16[2 * i] | (name.Utf16[2 * i + 1] << 8)));
+    const std::size_t at = NamePool.size();
+    NamePool.resize(at + name.Length);
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(NamePool.data() + at, name.Utf16, 2U * name.Length);
+    } else {
+      for (std::size_t i = 0; i < name.Length; ++i) {
+        NamePool[at + i] = static_cast<char16_t>(name.Utf16[2 * i] | (name.Utf16[2 * i + 1] << 8));
+      }
     }
     Entries.push_back(e);
   }
