@@ -40,8 +40,7 @@ TEST(Win32Ntfs, WithoutARawNtfsVolumeTheDriveIsListedAndTheReasonKept) {
 
   // Only the MFT asked for: nothing is listed, and the reason stays.
   auto only = std::make_shared<TScanEngineReport>();
-  TNtfsEngineLister mft(TScanEngineChoice::Mft, OpenNtfsVolume, nullptr, TPathStyle::Windows,
-                        only);
+  TNtfsEngineLister mft(TScanEngineChoice::Mft, OpenNtfsVolume, nullptr, TPathStyle::Windows, only);
   EXPECT_FALSE(mft.EnterRoot("C:", true));
   EXPECT_FALSE(only->FallbackReason.empty());
 }
