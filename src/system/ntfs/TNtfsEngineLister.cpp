@@ -31,6 +31,7 @@ void TNtfsEngineLister::Choose(std::string_view root) {
         Report->IndexBytes = index->MemoryBytes();
         Mft = std::make_unique<TNtfsDirectoryLister>(std::move(index), PathStyle);
         Active = Mft.get();
+        if (OnChosen) OnChosen(*Report);
         return;
       }
       reason = reader.Reason();
@@ -38,6 +39,7 @@ void TNtfsEngineLister::Choose(std::string_view root) {
     Report->FallbackReason = reason;
   }
   if (Choice != TScanEngineChoice::Mft) Active = Fallback.get();
+  if (OnChosen) OnChosen(*Report);
 }
 
 bool TNtfsEngineLister::ListsByFullPath() const {

@@ -25,6 +25,9 @@ class TNtfsEngineLister final : public TDirectoryLister {
                     std::shared_ptr<TScanEngineReport> report,
                     TNtfsMftReader::TProgress progress = nullptr);
 
+  // Called on the worker once the engine is chosen, with the report as it then is.
+  std::function<void(const TScanEngineReport&)> OnChosen;
+
   [[nodiscard]] TPathStyle Style() const override { return PathStyle; }
   [[nodiscard]] bool ListsByFullPath() const override;
   [[nodiscard]] bool EnterRoot(std::string_view path, bool stayOnRootVolume) override;

@@ -174,7 +174,8 @@ void TAnalyzerControls::BuildScanDriveMenu(const TDiskList& disks,
 
 void TAnalyzerControls::BuildScanFolderMenu(std::span<const std::string> folders,
                                             const std::function<void(std::size_t)>& scan,
-                                            const std::function<void()>& browse) {
+                                            const std::function<void()>& browse,
+                                            const std::function<void()>& openImage) {
   PopupMenu2 = new QMenu(ToolButton2);
   PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
   for (std::size_t i = 0; i < folders.size(); ++i) {
@@ -186,6 +187,10 @@ void TAnalyzerControls::BuildScanFolderMenu(std::span<const std::string> folders
   }
   PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
                         QString::fromStdString(LoadResString(IDS_BROWSE)), Form, browse);
+  if (openImage) {
+    PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
+                          QStringLiteral("NTFS Image..."), Form, openImage);
+  }
   ToolButton2->setMenu(PopupMenu2);
   ToolButton2->setPopupMode(QToolButton::MenuButtonPopup);
 }

@@ -1,5 +1,7 @@
 #include "ui/windows/TVLMAnalyzerForm.h"
 
+#include "system/ntfs/NtfsVolumeSource.h"
+
 #include <QGridLayout>
 #include <QLocale>
 
@@ -96,9 +98,12 @@ void TVLMAnalyzerForm::Initialize() {
   SpecialFolders[2] = GetMusicFolder();
   SpecialFolders[3] = GetPicturesFolder();
   SpecialFolders[4] = GetVideosFolder();
+  // On Windows a drive scan reads the MFT by itself; elsewhere an image or a partition is
+  // opened as such.
   BuildScanFolderMenu(
       SpecialFolders, [this](std::size_t i) { ScanSpecialFolder(i); },
-      [this] { BrowseForFolder(); });
+      [this] { BrowseForFolder(); },
+      DriveRootsAreRawVolumes() ? std::function<void()>() : [this] { OpenNtfsImage(); });
   SummaryTitleBar->SetTitle(QStringLiteral("Summary"), true);
   SummaryTitleBar->show();
   PageControl1->setCurrentIndex(0);
@@ -160,6 +165,7 @@ bool TVLMAnalyzerForm::WorkPending() const {
 
 void TVLMAnalyzerForm::CancelScan() {
   ++ScanCancelRequests;
+  EngineStop->store(true);  // a scan still reading the MFT stops there
   if (ProgressForm) ProgressForm->CancelScan();
 }
 

@@ -18,6 +18,7 @@
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
 #include "system/TWindowsInfo.h"
+#include "system/ntfs/TScanEngineReport.h"
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
 #include "ui/results/changes/TChangesTab.h"
@@ -61,6 +62,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void BrowseForFolder();
   // A folder-mode scan of `path` (Browse after the dialog, and the command line).
   void ScanFolder(const std::string& path);
+  // Scan Folder's "NTFS Image...": an image file or a partition read through its MFT.
+  void OpenNtfsImage();
+  void ScanNtfsImage(const std::string& path);
   // Load a saved summary: the saved-summary view filled from the summary file at `path`.
   void LoadSavedSummary(const std::string& path);
   void BackClick();
@@ -134,12 +138,21 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void WireHistory();
   // The General and Detail pages: shown for a scan and a saved summary, not for two stored scans.
   void ShowSummaryTabs(bool shown);
+  // How the coming scan reads its root: the MFT for an image, and first for a drive where
+  // drives are raw volumes; the folder listing otherwise.
+  [[nodiscard]] TListerFactory ListersForScan(bool drives);
+  // The information page of a scan's root, with the engine that read it.
+  void ShowRootInfo(TNodeId id, const TFolderData& node);
 
   int Dpi;
   TAnalyzerServices Services;
   bool EndTurnsPending = false;   // the end of a scan has turns of the event loop still to come
   bool LastScanDrives = false;    // the mode of the scan whose results are shown
   bool ScanAgainPending = false;  // Scan Again waits for the summary to stop
+  bool LastScanImage = false;     // the scan reads an NTFS image or partition
+  std::shared_ptr<TScanEngineReport> EngineReport = std::make_shared<TScanEngineReport>();
+  // Set by a cancel: a scan still reading the MFT stops there.
+  std::shared_ptr<std::atomic<bool>> EngineStop = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace Vellumetric

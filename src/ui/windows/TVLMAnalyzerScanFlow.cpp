@@ -2,11 +2,16 @@
 // summary and Back.
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLocale>
+#include <QMetaObject>
 #include <utility>
 
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
+#include "system/ntfs/NtfsVolumeSource.h"
+#include "system/ntfs/ScanEngineRows.h"
+#include "system/ntfs/TNtfsEngineLister.h"
 #include "ui/common/PathQText.h"
 #include "ui/windows/TAnalyzerCommands.h"
 #include "ui/windows/TVLMAnalyzerForm.h"
@@ -35,6 +40,7 @@ void TVLMAnalyzerForm::EnterScanView() {
 
 void TVLMAnalyzerForm::ScanDriveButtonClick() {
   if (ProgressForm) return;
+  LastScanImage = false;
   CurrentPath = DriveScanRoot(CurrentPath);
   EnterScanView();
   ScanRoots = {CurrentPath};
@@ -44,6 +50,7 @@ void TVLMAnalyzerForm::ScanDriveButtonClick() {
 
 void TVLMAnalyzerForm::ScanDriveMenuItem(std::size_t index) {
   if (ProgressForm || index >= DiskList.size()) return;
+  LastScanImage = false;
   EnterScanView();
   const std::string root = DiskList[index].RootPath;
   ScanRoots = {DriveScanRoot(root)};
@@ -54,6 +61,7 @@ void TVLMAnalyzerForm::ScanDriveMenuItem(std::size_t index) {
 
 void TVLMAnalyzerForm::DriveOpen(std::size_t index) {
   if (ProgressForm || index >= DiskList.size()) return;
+  LastScanImage = false;
   EnterScanView();
   ScanRoots = {DriveScanRoot(DiskList[index].RootPath)};
   DestroyQuickInfo();
@@ -79,12 +87,59 @@ void TVLMAnalyzerForm::BrowseForFolder() {
 
 void TVLMAnalyzerForm::ScanFolder(const std::string& path) {
   if (ProgressForm || path.empty()) return;
+  LastScanImage = false;
   EnterScanView();
   ScanRoots = {path};
   CurrentPath = path;
   ShowFolderDetails(path, nullptr);
   DestroyQuickInfo();
   StartScan(false);
+}
+
+void TVLMAnalyzerForm::OpenNtfsImage() {
+  if (ProgressForm) return;
+  const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Open an NTFS Image"));
+  if (!file.isEmpty()) ScanNtfsImage(PathFromQt(file));
+}
+
+void TVLMAnalyzerForm::ScanNtfsImage(const std::string& path) {
+  if (ProgressForm || path.empty()) return;
+  EnterScanView();
+  LastScanImage = true;
+  ScanRoots = {path};
+  CurrentPath = path;
+  ShowFolderDetails(path, nullptr);
+  DestroyQuickInfo();
+  StartScan(true);  // the image is a whole volume: its root is named like a drive
+}
+
+TListerFactory TVLMAnalyzerForm::ListersForScan(bool drives) {
+  EngineReport = std::make_shared<TScanEngineReport>();
+  EngineStop->store(false);
+  TScanEngineChoice choice = TScanEngineChoice::Listing;
+  if (LastScanImage) {
+    choice = TScanEngineChoice::Mft;
+  } else if (drives && DriveRootsAreRawVolumes()) {
+    choice = TScanEngineChoice::Auto;
+  }
+  if (choice == TScanEngineChoice::Listing) return Services.Listers;
+  return [this, choice, listing = Services.Listers, report = EngineReport, stop = EngineStop] {
+    auto lister = std::make_unique<TNtfsEngineLister>(
+        choice, OpenNtfsVolume, choice == TScanEngineChoice::Mft ? nullptr : listing(),
+        NativePathStyle(), report, [stop](std::uint64_t, std::uint64_t) { return !stop->load(); });
+    // The scan view names the engine as soon as it is known (on the worker: posted over).
+    lister->OnChosen = [this](const TScanEngineReport& chosen) {
+      const QString title = chosen.UsedMft ? QStringLiteral("Reading the Master File Table...")
+                                           : QStringLiteral("Scan in Progress. Please Wait...");
+      QMetaObject::invokeMethod(
+          this,
+          [this, title] {
+            if (ProgressForm) ProgressForm->TitleBar->SetTitle(title, false);
+          },
+          Qt::QueuedConnection);
+    };
+    return lister;
+  };
 }
 
 void TVLMAnalyzerForm::StartScan(bool drives) {
@@ -110,7 +165,7 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
     if (!root.empty()) History->CopyFinishedTree(FolderTree, root);
     FolderTree.SortAllByKey([](const TFolderData& f) { return f.Size; }, true);
   };
-  ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, Services.Listers, Dpi);
+  ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, ListersForScan(drives), Dpi);
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
   ProgressForm->show();
@@ -235,13 +290,29 @@ bool TVLMAnalyzerForm::ShowFind() {
 }
 
 void TVLMAnalyzerForm::ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel) {
-  if (topLevel && node.Kind == FolderKindDrive) {
-    ShowDriveInfo(std::string(node.Name()) +
-                  (NativePathStyle() == TPathStyle::Windows ? "\\" : ""));
+  if (topLevel) {
+    ShowRootInfo(id, node);
   } else {
     ShowFolderDetails(node.Path.Str(), &node, id);
   }
   CurrentPath = node.Path.Str();
+}
+
+// A drive's page (an image's folder page: the drive it lies on says nothing about it), and
+// below it the engine that read the scan.
+void TVLMAnalyzerForm::ShowRootInfo(TNodeId id, const TFolderData& node) {
+  std::vector<TInfoPageRow> rows;
+  const bool drive = node.Kind == FolderKindDrive && !LastScanImage;
+  if (drive) {
+    const std::string root =
+        std::string(node.Name()) + (NativePathStyle() == TPathStyle::Windows ? "\\" : "");
+    rows = DrivePageRows(DriveInfoCache.Get(root));
+  } else {
+    rows = FolderPageRows(node.Path.Str(), &node, QLocale::system().decimalPoint().toStdString());
+    if (auto change = ChangesTab->FolderPageRow(id)) rows.push_back(std::move(*change));
+  }
+  for (TInfoPageRow& row : ScanEngineRows(*EngineReport)) rows.push_back(std::move(row));
+  ListView1->ShowRows(rows, drive ? 200 : 100, drive ? 160 : 270);
 }
 
 }  // namespace Vellumetric
