@@ -58,13 +58,16 @@ std::string TextList(const TFindResult& found, TCliSession& session) {
   const TFileRecordStore& files = session.FileRecords();
   std::string out;
   for (const TFoundFile& f : found.Files) {
-    out += FormatSize(f.Size, 1) + "  " + AccessText(files.LastAccess(f.Id)) + "  " +
+    out += FormatSize(f.Size, 1) + "  " + FormatSize(f.DiskSize, 1) + "  " +
+           AccessText(files.LastAccess(f.Id)) + "  " +
            FoundFilePath(files, session.Tree(), session.Style(), f.Id) + "\n";
   }
   std::string total = FormatSize(found.Bytes, 2);
   total.erase(0, total.find_first_not_of(' '));
+  std::string disk = FormatSize(found.DiskBytes, 2);
+  disk.erase(0, disk.find_first_not_of(' '));
   out += "\n" + std::to_string(found.Count) + (found.Count == 1 ? " file, " : " files, ") + total +
-         " (" + std::to_string(found.Bytes) + " bytes)";
+         " (" + std::to_string(found.Bytes) + " bytes), " + disk + " on disk";
   if (found.Files.size() < found.Count) {
     out += "; the largest " + std::to_string(found.Files.size()) + " shown";
   }
@@ -104,6 +107,8 @@ std::string ParseFindArgs(const std::vector<std::string>& args, TFindArgs& out) 
       out.Drive = true;
     } else if (a == "--timings") {
       out.Timings = true;
+    } else if (a == "--on-disk") {
+      out.Query.Measure = TMeasure::Disk;
     } else if (a == "--name" || a == "--min" || a == "--max" || a == "--older-than" ||
                a == "--top") {
       if (!hasValue) return a + " needs a value";

@@ -96,7 +96,8 @@ bool ReportEngine(const TScanArgs& args, TScanEngineChoice choice, const TScanEn
                  static_cast<unsigned long long>(r.DamagedRecords));
   }
   if (r.UsedMft && args.Timings) {
-    std::fprintf(stderr, "engine: master file table, %llu records in %llu extents, %llu bytes in memory\n",
+    std::fprintf(stderr,
+                 "engine: master file table, %llu records in %llu extents, %llu bytes in memory\n",
                  static_cast<unsigned long long>(r.MftRecords),
                  static_cast<unsigned long long>(r.MftExtents),
                  static_cast<unsigned long long>(r.IndexBytes));
@@ -105,6 +106,12 @@ bool ReportEngine(const TScanArgs& args, TScanEngineChoice choice, const TScanEn
 }
 
 }  // namespace
+
+bool ParseMeasure(const std::string& text, TMeasure& measure) {
+  if (text != "size" && text != "disk") return false;
+  measure = text == "disk" ? TMeasure::Disk : TMeasure::Size;
+  return true;
+}
 
 bool ParseWholeNumber(const std::string& text, long low, long high, long& value) {
   char* end = nullptr;
@@ -175,6 +182,10 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
         return "--engine needs auto, mft or listing";
       }
       out.Engine = args[++i];
+    } else if (a == "--measure") {
+      if (!hasValue || !ParseMeasure(args[++i], out.Measure)) {
+        return "--measure needs size or disk";
+      }
     } else if (a == "--save") {
       if (!hasValue || args[i + 1].empty()) return "--save needs a NAME";
       out.SaveName = args[++i];
@@ -234,21 +245,26 @@ int RunScanCommand(const TScanArgs& args) {
   }
   start = std::chrono::steady_clock::now();
   // The folder tree as CSV needs no summary, unless it is saved too.
-  if (finished && (!args.Csv || args.Save)) session.Summarise(args.Path);
+  if (finished && (!args.Csv || args.Save)) session.Summarise(args.Path, args.Measure);
   if (args.Timings) std::fprintf(stderr, "summary: %.3f s\n", Seconds(start));
   // Largest first at every level, as the folder view shows it.
-  session.Tree().SortAll(
-      [](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
-  const TReportOptions options{args.Drive || args.Ntfs, args.Depth, session.Style(),
-                               &session.GroupTotals(), &session.Unreadable()};
+  const TMeasure measure = args.Measure;
+  session.Tree().SortAll([measure](const TFolderData& a, const TFolderData& b) {
+    return a.Bytes(measure) > b.Bytes(measure);
+  });
+  TReportOptions options{args.Drive || args.Ntfs, args.Depth, session.Style(),
+                         &session.GroupTotals(), &session.Unreadable()};
+  options.Measure = measure;
   if (args.Csv) {
     TExportOptions csv;
     csv.Style = session.Style();
     csv.Depth = args.Depth;
+    csv.Measure = measure;
     WriteAll(ExportFolderTree(session.Tree(), session.Tree().FirstChild(NoNode), csv));
   } else {
-    WriteAll(args.Json ? JsonReport(session.Tree(), session.Biggest(), options)
-                       : TextReport(session.Tree(), session.Biggest(), options));
+    const TBiggestFileList& biggest = session.Biggest(measure);
+    WriteAll(args.Json ? JsonReport(session.Tree(), biggest, options)
+                       : TextReport(session.Tree(), biggest, options));
   }
   WarnUnreadable(session.Unreadable());
   const int exitCode = args.Save ? SaveSummary(context, session, args) : 0;

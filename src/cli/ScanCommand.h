@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "model/TMeasure.h"
+
 namespace Vellumetric {
 
 struct TScanArgs {
@@ -24,7 +26,12 @@ struct TScanArgs {
   bool Ntfs = false;
   // --engine auto|mft|listing, for a drive or an NTFS image
   std::string Engine;
+  // --measure size|disk: what orders the tree and the biggest files and what shares are of
+  TMeasure Measure = TMeasure::Size;
 };
+
+// "size" or "disk" as the measure; false for anything else.
+[[nodiscard]] bool ParseMeasure(const std::string& text, TMeasure& measure);
 
 // Returns an empty text when the arguments are fine, else what is wrong with them.
 [[nodiscard]] std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out);

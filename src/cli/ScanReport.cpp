@@ -19,6 +19,15 @@ std::string Share(std::uint64_t part, std::uint64_t whole) {
   return buf;
 }
 
+const char* MeasureName(TMeasure measure) {
+  return measure == TMeasure::Disk ? "disk" : "size";
+}
+
+std::string Trimmed(std::string text) {
+  text.erase(0, text.find_first_not_of(' '));
+  return text;
+}
+
 std::string Counts(const TFolderData& d) {
   return std::to_string(d.FileCount) + " files, " + std::to_string(d.FolderCount) + " folders";
 }
@@ -50,6 +59,7 @@ void AppendBiggestJson(std::string& out, const TBiggestFileList& biggest,
     AppendJsonString(out, NormalizeLocation(options.Style, f.Path.Str(), root));
     AppendJsonNumberField(out, "size", f.Size);
     AppendAccessFields(out, f.LastAccess);
+    AppendDiskJson(out, f.DiskSize, f.DiskFlags);
     out += i > 0 ? "}," : "}";
   }
   out += "]";
@@ -87,6 +97,14 @@ std::string Counted(std::uint64_t n, const char* one, const char* many) {
 
 }  // namespace
 
+void AppendDiskJson(std::string& out, std::uint64_t diskBytes, std::uint8_t diskFlags) {
+  AppendJsonNumberField(out, "disk_bytes", diskBytes);
+  if (diskFlags & DiskHardLink) out += ",\"hardlink\":true";
+  if (diskFlags & DiskSparse) out += ",\"sparse\":true";
+  if (diskFlags & DiskCompressed) out += ",\"compressed\":true";
+  if (diskFlags & DiskOnlineOnly) out += ",\"online_only\":true";
+}
+
 std::string UnreadableWarning(const TUnreadableList& unreadable, std::size_t shown) {
   std::string out;
   if (unreadable.Folders() > 0) {
@@ -113,25 +131,30 @@ std::string TextReport(const TFolderTree& tree, const TBiggestFileList& biggest,
   const TNodeId root = tree.FirstChild(NoNode);
   if (root == NoNode) return out;
   const TFolderData& r = tree.Data(root);
-  out += r.Path.Str() + "  " + FormatSize(r.Size, 2) + "  (" + Counts(r) + ")\n\n";
+  const TMeasure m = options.Measure;
+  out += r.Path.Str() + "  " + FormatSize(r.Size, 2) + "  (" + Counts(r) + ")  " +
+         Trimmed(FormatSize(r.DiskSize, 2)) + " on disk\n\n";
+  out += m == TMeasure::Disk ? "       Size      On disk  Share of disk\n"
+                             : "       Size      On disk  Share\n";
   WalkTree(tree, root, options.Depth < 0 ? 2 : options.Depth, [&](TNodeId n, int depth) {
     const TFolderData& d = tree.Data(n);
     const TNodeId parent = tree.Parent(n);
-    out += FormatSize(d.Size, 2) + "  " +
-           (parent == NoNode ? std::string("      ") : Share(d.Size, tree.Data(parent).Size)) +
-           "  " + std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::string(d.Name()) +
-           "\n";
+    out +=
+        FormatSize(d.Size, 2) + "  " + FormatSize(d.DiskSize, 2) + "  " +
+        (parent == NoNode ? std::string("      ") : Share(d.Bytes(m), tree.Data(parent).Bytes(m))) +
+        "  " + std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::string(d.Name()) + "\n";
   });
-  out += "\n20 Biggest Files\n";
+  out += m == TMeasure::Disk ? "\n20 Biggest Files (on disk)\n" : "\n20 Biggest Files\n";
   for (std::size_t i = biggest.Count(); i-- > 0;) {
     const TFileTypeData& f = biggest[i];
-    out += FormatSize(f.Size, 1) + "  " + f.Name + "  " +
+    out += FormatSize(f.Size, 1) + "  " + FormatSize(f.DiskSize, 1) + "  " + f.Name + "  " +
            NormalizeLocation(options.Style, f.Path.Str(), r.Path.Str()) + "\n";
   }
   if (options.Groups) {
     out += "\nDetail\n";
     for (const TGroupTotal& g : *options.Groups) {
-      out += FormatSize(g.Size, 1) + "  " + std::to_string(g.Count) + " files  " + g.Name + "\n";
+      out += FormatSize(g.Size, 1) + "  " + FormatSize(g.DiskSize, 1) + "  " +
+             std::to_string(g.Count) + " files  " + g.Name + "\n";
     }
   }
   return out;
@@ -144,7 +167,10 @@ std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
   const std::string rootText = root == NoNode ? std::string() : tree.Data(root).Path.Str();
   out += "{\"root\":";
   AppendJsonString(out, rootText);
-  out += options.AsDrive ? ",\"mode\":\"drive\",\"tree\":" : ",\"mode\":\"folder\",\"tree\":";
+  out += options.AsDrive ? ",\"mode\":\"drive\"" : ",\"mode\":\"folder\"";
+  out += ",\"measure\":\"";
+  out += MeasureName(options.Measure);
+  out += "\",\"tree\":";
   if (root == NoNode) out += "null";
   int openDepth = -1;  // depth of the last node written, to close finished children lists
   if (root != NoNode) {
@@ -159,6 +185,7 @@ std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
       AppendJsonNumberField(out, "size", d.Size);
       AppendJsonNumberField(out, "folders", d.FolderCount);
       AppendJsonNumberField(out, "files", d.FileCount);
+      AppendJsonNumberField(out, "disk_bytes", d.DiskSize);
       out += ",\"children\":[";
       openDepth = depth;
     });
@@ -175,6 +202,7 @@ std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
       AppendJsonString(out, g.Name);
       AppendJsonNumberField(out, "count", static_cast<std::uint64_t>(g.Count));
       AppendJsonNumberField(out, "size", g.Size);
+      AppendJsonNumberField(out, "disk_bytes", g.DiskSize);
       out += "}";
     }
     out += "]";
@@ -194,6 +222,8 @@ std::string QuietReport(const TFolderTree& tree, const TUnreadableList& unreadab
   }
   out += " unreadable=" + std::to_string(unreadable.Folders());
   if (unreadable.Files() > 0) out += " unmeasured=" + std::to_string(unreadable.Files());
+  // Last, so that scripts reading the fields by position keep working.
+  out += " disk=" + std::to_string(root == NoNode ? 0 : tree.Data(root).DiskSize);
   return out + "\n";
 }
 

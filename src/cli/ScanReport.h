@@ -16,6 +16,8 @@ struct TReportOptions {
   TPathStyle Style = TPathStyle::Posix;
   const std::vector<TGroupTotal>* Groups = nullptr;  // the Detail summary, when one was made
   const TUnreadableList* Unreadable = nullptr;       // what the scan could not read
+  // What shares are of; the caller sorts the tree and picks the biggest files by it too.
+  TMeasure Measure = TMeasure::Size;
 };
 
 // Each expects the tree sorted largest first at every level.
@@ -24,6 +26,9 @@ struct TReportOptions {
 [[nodiscard]] std::string JsonReport(const TFolderTree& tree, const TBiggestFileList& biggest,
                                      const TReportOptions& options);
 [[nodiscard]] std::string QuietReport(const TFolderTree& tree, const TUnreadableList& unreadable);
+// The JSON fields of a file's allocation: "disk_bytes", then "hardlink", "sparse", "compressed"
+// and "online_only" set to true where they apply.
+void AppendDiskJson(std::string& out, std::uint64_t diskBytes, std::uint8_t diskFlags);
 // The lines for stderr about what could not be read: the counts, then up to `shown` paths with
 // their reasons; empty when everything was read.
 [[nodiscard]] std::string UnreadableWarning(const TUnreadableList& unreadable, std::size_t shown);

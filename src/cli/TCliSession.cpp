@@ -20,7 +20,8 @@ TCliSession::TCliSession(TFileExtDescList groups, TFileExtList extensions, bool 
       PathStyle(NativePathStyle()) {}
 
 bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
-  BiggestFiles.Clear();  // the window clears this list itself before each scan
+  BiggestFiles.Clear();  // the window clears these lists itself before each scan
+  BiggestOnDisk.Clear();
   TVLMDiskAnalyzerThread thread(*this, MakeLister());
   thread.Roots = {root};
   thread.FolderTree = &FolderTree;
@@ -31,6 +32,7 @@ bool TCliSession::Scan(const std::string& root, bool asDrive, int threads) {
   thread.TypedFiles = &TypedFiles;
   thread.Extensions = &Extensions;
   thread.BiggestFiles = &BiggestFiles;
+  thread.BiggestOnDisk = &BiggestOnDisk;
   thread.Unreadable = &UnreadableItems;
   thread.Threads = threads;
   if (KeepFileRecords) thread.FileRecords = &Records;
@@ -56,7 +58,7 @@ std::unique_ptr<TDirectoryLister> TCliSession::MakeLister() {
       PathStyle, Report, progress);
 }
 
-void TCliSession::Summarise(const std::string& sourcePath) {
+void TCliSession::Summarise(const std::string& sourcePath, TMeasure measure) {
   GeneralTree.Clear();
   DetailTree.Clear();
   BuildBiggestFilesSection(GeneralTree, BiggestFiles, PathStyle, nullptr, 0);
@@ -73,11 +75,15 @@ void TCliSession::Summarise(const std::string& sourcePath) {
   for (const TFileExtDescData& g : GroupList) {
     if (g.ID < 0 || g.ID >= 1000) continue;
     const auto& slot = thread.GroupSlots[static_cast<std::size_t>(g.ID)];
-    if (slot.Node != NoNode) Totals.push_back({g.ID, g.Desc, slot.Count, slot.Size});
+    if (slot.Node != NoNode) {
+      Totals.push_back({g.ID, g.Desc, slot.Count, slot.Size, slot.DiskSize});
+    }
   }
   std::stable_sort(Totals.begin(), Totals.end(),
-                   [](const TGroupTotal& a, const TGroupTotal& b) { return a.Size > b.Size; });
-  SortDetailTree(DetailTree);
+                   [measure](const TGroupTotal& a, const TGroupTotal& b) {
+                     return a.Bytes(measure) > b.Bytes(measure);
+                   });
+  SortDetailTree(DetailTree, measure);
 }
 
 void TCliSession::Load(const std::string& summaryFile) {

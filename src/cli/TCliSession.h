@@ -34,6 +34,11 @@ struct TGroupTotal {
   std::string Name;
   std::int32_t Count = 0;
   std::uint64_t Size = 0;
+  std::uint64_t DiskSize = 0;
+
+  [[nodiscard]] std::uint64_t Bytes(TMeasure measure) const noexcept {
+    return measure == TMeasure::Disk ? DiskSize : Size;
+  }
 };
 
 // Runs the scan and summary workers for the command line, standing in for the windows: the
@@ -54,12 +59,15 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   bool Scan(const std::string& root, bool asDrive, int threads = 0);
   // Classify mode: the General section from the biggest files, the Detail tree from the typed
   // files, sorted as the window shows them.
-  void Summarise(const std::string& sourcePath);
+  // Groups and the Detail tree come largest first by `measure`.
+  void Summarise(const std::string& sourcePath, TMeasure measure = TMeasure::Size);
   void Load(const std::string& summaryFile);
 
   [[nodiscard]] TFolderTree& Tree() noexcept { return FolderTree; }
   [[nodiscard]] const TFileRecordStore& FileRecords() const noexcept { return Records; }
-  [[nodiscard]] const TBiggestFileList& Biggest() const noexcept { return BiggestFiles; }
+  [[nodiscard]] const TBiggestFileList& Biggest(TMeasure measure = TMeasure::Size) const noexcept {
+    return measure == TMeasure::Disk ? BiggestOnDisk : BiggestFiles;
+  }
   [[nodiscard]] const TUnreadableList& Unreadable() const noexcept { return UnreadableItems; }
   [[nodiscard]] const TSummaryTree& General() const noexcept { return GeneralTree; }
   [[nodiscard]] const TSummaryTree& Detail() const noexcept { return DetailTree; }
@@ -104,6 +112,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TScanEngineChoice Engine = TScanEngineChoice::Listing;
   std::shared_ptr<TScanEngineReport> Report = std::make_shared<TScanEngineReport>();
   TBiggestFileList BiggestFiles;
+  TBiggestFileList BiggestOnDisk{TMeasure::Disk};
   TUnreadableList UnreadableItems;
   TSummaryTree GeneralTree;
   TSummaryTree DetailTree;

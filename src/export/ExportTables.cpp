@@ -83,13 +83,15 @@ std::string FilePath(const TPathText& folder, std::string_view name, TPathStyle 
 
 std::string FolderTreeCsv(const TFolderTree& tree, TNodeId root, const TExportOptions& options) {
   TCsvText csv({"path", "name", "depth", "size_bytes", "size", "files", "folders",
-                "share_of_parent_percent"});
+                "share_of_parent_percent", "disk_bytes"});
+  const TMeasure m = options.Measure;
   WalkTree(tree, root, options.Depth, [&](TNodeId n, int depth) {
     const TFolderData& d = tree.Data(n);
     const TNodeId parent = n == root ? NoNode : tree.Parent(n);
     csv.Field(d.Path.Str()).Field(d.Name()).Field(static_cast<std::uint64_t>(depth));
     csv.Field(d.Size).Field(SizeShown(d.Size, 2)).Field(d.FileCount).Field(d.FolderCount);
-    csv.Field(parent == NoNode ? std::string() : Percent(d.Size, tree.Data(parent).Size));
+    csv.Field(parent == NoNode ? std::string() : Percent(d.Bytes(m), tree.Data(parent).Bytes(m)));
+    csv.Field(d.DiskSize);
     csv.EndRow();
   });
   return csv.Text();
@@ -112,7 +114,10 @@ std::string FolderTreeJson(const TFolderTree& tree, TNodeId root, const TExportO
     AppendNumber(out, "files", d.FileCount);
     AppendNumber(out, "folders", d.FolderCount);
     out += ",\"share_of_parent\":";
-    out += n == root ? "null" : Percent(d.Size, tree.Data(tree.Parent(n)).Size);
+    out += n == root ? "null"
+                     : Percent(d.Bytes(options.Measure),
+                               tree.Data(tree.Parent(n)).Bytes(options.Measure));
+    AppendNumber(out, "disk_bytes", d.DiskSize);
     out += ",\"children\":[";
     openDepth = depth;
   });
@@ -133,7 +138,7 @@ std::string ExportFolderTree(const TFolderTree& tree, TNodeId root, const TExpor
 std::string ExportBiggestFiles(const TBiggestFileList& biggest, std::string_view sourcePath,
                                const TExportOptions& options) {
   const bool csvForm = options.Format == TExportFormat::Csv;
-  TCsvText csv({"name", "location", "path", "size_bytes", "size", "last_access"});
+  TCsvText csv({"name", "location", "path", "size_bytes", "size", "last_access", "disk_bytes"});
   std::string json = "{\"biggest\":[";
   for (std::size_t i = biggest.Count(); i-- > 0;) {
     const TFileTypeData& f = biggest[i];
@@ -143,6 +148,7 @@ std::string ExportBiggestFiles(const TBiggestFileList& biggest, std::string_view
       csv.Field(f.Name).Field(location).Field(path).Field(f.Size).Field(SizeShown(f.Size, 1));
       csv.Field(Known(f.LastAccess) ? IsoTime(FileTimeToUnixSeconds(f.LastAccess), options)
                                     : std::string());
+      csv.Field(f.DiskSize);
       csv.EndRow();
       continue;
     }
@@ -153,6 +159,7 @@ std::string ExportBiggestFiles(const TBiggestFileList& biggest, std::string_view
     AppendNumber(json, "size", f.Size);
     AppendText(json, "size_text", SizeShown(f.Size, 1));
     AppendAccessTimes(json, f.LastAccess);
+    AppendNumber(json, "disk_bytes", f.DiskSize);
     json += "}";
   }
   return csvForm ? csv.Text() : json + "]}\n";
@@ -163,6 +170,10 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
     std::string Name;
     std::uint64_t Files;
     std::uint64_t Size;
+    std::uint64_t Disk;
+    [[nodiscard]] std::uint64_t Bytes(TMeasure m) const {
+      return m == TMeasure::Disk ? Disk : Size;
+    }
   };
   std::vector<TRow> rows;
   std::uint64_t total = 0;
@@ -177,14 +188,15 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
     count.append(std::to_string(files)).push_back(')');
     if (name.size() > count.size() && name.ends_with(count))
       name.resize(name.size() - count.size());
-    rows.push_back({std::move(name), files, detail.Size(g)});
-    total += detail.Size(g);
+    rows.push_back({std::move(name), files, detail.Size(g), detail.Disk(g).Bytes});
+    total += detail.Bytes(g, options.Measure);
   }
   if (options.Format == TExportFormat::Csv) {
-    TCsvText csv({"group", "files", "size_bytes", "size", "share_percent"});
+    TCsvText csv({"group", "files", "size_bytes", "size", "share_percent", "disk_bytes"});
     for (const TRow& r : rows) {
       csv.Field(r.Name).Field(r.Files).Field(r.Size).Field(SizeShown(r.Size, 1));
-      csv.Field(Percent(r.Size, total));
+      csv.Field(Percent(r.Bytes(options.Measure), total));
+      csv.Field(r.Disk);
       csv.EndRow();
     }
     return csv.Text();
@@ -197,7 +209,8 @@ std::string ExportDetailGroups(const TSummaryTree& detail, const TExportOptions&
     AppendNumber(json, "size", rows[i].Size);
     AppendText(json, "size_text", SizeShown(rows[i].Size, 1));
     json += ",\"share\":";
-    json += Percent(rows[i].Size, total);
+    json += Percent(rows[i].Bytes(options.Measure), total);
+    AppendNumber(json, "disk_bytes", rows[i].Disk);
     json += "}";
   }
   return json + "]}\n";
@@ -213,7 +226,7 @@ std::string ExportFoundFiles(const TFindResult& found, const TFileRecordStore& f
     return {};
   };
   if (options.Format == TExportFormat::Csv) {
-    TCsvText csv({"path", "name", "size_bytes", "size", "group", "last_access"});
+    TCsvText csv({"path", "name", "size_bytes", "size", "group", "last_access", "disk_bytes"});
     for (const TFoundFile& f : found.Files) {
       const std::int64_t access = files.LastAccess(f.Id);
       csv.Field(FoundFilePath(files, tree, options.Style, f.Id))
@@ -223,6 +236,7 @@ std::string ExportFoundFiles(const TFindResult& found, const TFileRecordStore& f
       csv.Field(groupName(files.Group(f.Id)));
       csv.Field(access == TFileRecordStore::NoAccessTime ? std::string()
                                                          : IsoTime(access, options));
+      csv.Field(files.DiskSize(f.Id));
       csv.EndRow();
     }
     return csv.Text();
@@ -246,6 +260,7 @@ std::string ExportFoundFiles(const TFindResult& found, const TFileRecordStore& f
       AppendText(json, "group", groupName(group));
     }
     AppendAccessTimes(json, FileTimeOf(files.LastAccess(f.Id)));
+    AppendNumber(json, "disk_bytes", files.DiskSize(f.Id));
     json += "}";
   }
   return json + "]}\n";

@@ -27,13 +27,15 @@ struct TExportOptions {
   TExportFormat Format = TExportFormat::Csv;
   TPathStyle Style = TPathStyle::Posix;
   int Depth = -1;  // the folder tree: levels below the root to write, -1 for all
+  // What shares are of: the bytes the files hold or those they take on disk.
+  TMeasure Measure = TMeasure::Size;
   // Local time's offset from UTC (seconds) at a moment: the system's rules unless replaced.
   std::function<std::int32_t(std::int64_t)> UtcOffset;
 };
 
 // The folder tree from `root` in the order it has (the views sort it largest first): each folder
-// with its path, name, depth below the root, size, files, folders and share of its parent (in
-// percent, one decimal; empty for the root).
+// with its path, name, depth below the root, size, files, folders, share of its parent (in
+// percent, one decimal, of the options' measure; empty for the root) and bytes on disk.
 [[nodiscard]] std::string ExportFolderTree(const TFolderTree& tree, TNodeId root,
                                            const TExportOptions& options);
 

@@ -13,23 +13,30 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 
 // Largest first; only the runs of equal sizes need their paths spelled out to be put in order.
 void Order(std::vector<TFoundFile>& found, const TFileRecordStore& files, const TFolderTree& tree,
-           TPathStyle style) {
+           TPathStyle style, TMeasure m) {
   std::sort(found.begin(), found.end(),
-            [](const TFoundFile& a, const TFoundFile& b) { return a.Size > b.Size; });
-  std::vector<std::pair<std::string, TFileId>> run;
+            [m](const TFoundFile& a, const TFoundFile& b) { return a.Bytes(m) > b.Bytes(m); });
+  std::vector<std::pair<std::string, TFoundFile>> run;
   for (std::size_t begin = 0; begin < found.size();) {
     std::size_t end = begin + 1;
-    while (end < found.size() && found[end].Size == found[begin].Size) ++end;
+    while (end < found.size() && found[end].Bytes(m) == found[begin].Bytes(m)) ++end;
     if (end - begin > 1) {
       run.clear();
       for (std::size_t i = begin; i < end; ++i) {
-        run.emplace_back(FoundFilePath(files, tree, style, found[i].Id), found[i].Id);
+        run.emplace_back(FoundFilePath(files, tree, style, found[i].Id), found[i]);
       }
-      std::sort(run.begin(), run.end());
-      for (std::size_t i = begin; i < end; ++i) found[i].Id = run[i - begin].second;
+      std::sort(run.begin(), run.end(),
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (std::size_t i = begin; i < end; ++i) found[i] = run[i - begin].second;
     }
     begin = end;
   }
+}
+
+TFindResult Stopped() {
+  TFindResult result;
+  result.Stopped = true;
+  return result;
 }
 
 }  // namespace
@@ -45,11 +52,12 @@ TFindResult FindFiles(const TFileRecordStore& files, const TFolderTree& tree, TP
   const std::size_t count = files.Count();
   for (std::size_t i = 0; i < count; ++i) {
     if (i % kStopPollInterval == 0 && stop && stop->load(std::memory_order_relaxed)) {
-      return TFindResult{{}, 0, 0, true};
+      return Stopped();
     }
     const auto id = static_cast<TFileId>(i);
     const TFileRecord& r = files.Record(id);
-    if (r.Size < query.MinSize || r.Size > query.MaxSize) continue;
+    const std::uint64_t bytes = r.Bytes(query.Measure);
+    if (bytes < query.MinSize || bytes > query.MaxSize) continue;
     if (query.Group != TFileQuery::AnyGroup && r.Group != query.Group) continue;
     if (byAccess) {
       const std::int64_t access = files.LastAccess(id);
@@ -58,21 +66,26 @@ TFindResult FindFiles(const TFileRecordStore& files, const TFolderTree& tree, TP
     if (!anyName && !pattern.Matches(files.Name(id))) continue;
     ++result.Count;
     result.Bytes += r.Size;
-    matches.push_back({id, r.Size});
+    result.DiskBytes += r.DiskSize;
+    matches.push_back({id, r.Size, r.DiskSize});
   }
+  const TMeasure m = query.Measure;
+  result.Measure = m;
   if (query.Top > 0 && matches.size() > query.Top) {
-    // The Top-th largest size decides: everything above it is kept, and of the files of exactly
+    // The Top-th largest decides: everything above it is kept, and of the files of exactly
     // that size only as many as fit, by path.
-    const auto bySize = [](const TFoundFile& a, const TFoundFile& b) { return a.Size > b.Size; };
+    const auto larger = [m](const TFoundFile& a, const TFoundFile& b) {
+      return a.Bytes(m) > b.Bytes(m);
+    };
     const auto nth = matches.begin() + static_cast<std::ptrdiff_t>(query.Top - 1);
-    std::nth_element(matches.begin(), nth, matches.end(), bySize);
-    const std::uint64_t edge = nth->Size;
+    std::nth_element(matches.begin(), nth, matches.end(), larger);
+    const std::uint64_t edge = nth->Bytes(m);
     matches.erase(std::remove_if(matches.begin(), matches.end(),
-                                 [edge](const TFoundFile& m) { return m.Size < edge; }),
+                                 [edge, m](const TFoundFile& f) { return f.Bytes(m) < edge; }),
                   matches.end());
   }
-  if (stop && stop->load(std::memory_order_relaxed)) return TFindResult{{}, 0, 0, true};
-  Order(matches, files, tree, style);
+  if (stop && stop->load(std::memory_order_relaxed)) return Stopped();
+  Order(matches, files, tree, style, m);
   result.Files = std::move(matches);
   if (query.Top > 0 && result.Files.size() > query.Top) result.Files.resize(query.Top);
   return result;

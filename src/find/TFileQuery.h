@@ -26,20 +26,31 @@ struct TFileQuery {
   std::int32_t OlderThanDays = -1;
   std::int64_t Now = 0;  // seconds since 1970 (UTC): the caller's clock, read once
   std::size_t Top = 0;   // the largest matches to keep; 0 keeps them all
+  // What MinSize and MaxSize bound and what "largest" means: the bytes a file holds, or those
+  // it takes on disk.
+  TMeasure Measure = TMeasure::Size;
 };
 
 struct TFoundFile {
   TFileId Id = NoFile;
   std::uint64_t Size = 0;
+  std::uint64_t DiskSize = 0;
+
+  [[nodiscard]] std::uint64_t Bytes(TMeasure measure) const noexcept {
+    return measure == TMeasure::Disk ? DiskSize : Size;
+  }
 };
 
 struct TFindResult {
-  // Largest first, equal sizes by path (byte order). Paths are spelled out only where the order
-  // needs them: a list shows a few rows at a time, and FoundFilePath gives each on demand.
+  // Largest first by the query's measure, equal ones by path (byte order). Paths are spelled out
+  // only where the order needs them: a list shows a few rows at a time, and FoundFilePath gives
+  // each on demand.
   std::vector<TFoundFile> Files;
-  std::uint64_t Count = 0;  // every match, also those beyond Top
-  std::uint64_t Bytes = 0;  // their total size
-  bool Stopped = false;     // the stop flag was seen: nothing else is valid
+  std::uint64_t Count = 0;      // every match, also those beyond Top
+  std::uint64_t Bytes = 0;      // their total size
+  bool Stopped = false;         // the stop flag was seen: nothing else is valid
+  std::uint64_t DiskBytes = 0;  // what they take on disk
+  TMeasure Measure = TMeasure::Size;
 };
 
 // Runs `query` over the file records of a finished scan (`tree` is the scan's folder tree). Safe

@@ -10,15 +10,19 @@ namespace Vellumetric {
 
 // The largest files met by a scan, at most `Capacity`, kept ascending so the smallest is evicted
 // first. Among equal sizes the file found earlier survives longer and, read from the end, comes
-// first.
+// first. "Largest" is by the list's measure: the bytes a file holds, or those it takes on disk.
 class TBiggestFileList {
  public:
   static constexpr std::size_t Capacity = 20;
 
-  // Would Offer() of a file of this size change the list? Lets the scan skip building a record
+  explicit TBiggestFileList(TMeasure measure = TMeasure::Size) noexcept : Key(measure) {}
+
+  [[nodiscard]] TMeasure Measure() const noexcept { return Key; }
+  // Would Offer() of a file of these sizes change the list? Lets the scan skip building a record
   // for the vast majority of files.
-  [[nodiscard]] bool Accepts(std::uint64_t size) const noexcept {
-    return Items.size() < Capacity || size > Items.front().Size;
+  [[nodiscard]] bool Accepts(std::uint64_t size, std::uint64_t diskSize = 0) const noexcept {
+    const std::uint64_t key = Key == TMeasure::Disk ? diskSize : size;
+    return Items.size() < Capacity || key > Items.front().Bytes(Key);
   }
   void Offer(const TFileTypeData& file);
   void Clear() { Items.clear(); }
@@ -29,6 +33,7 @@ class TBiggestFileList {
 
  private:
   std::vector<TFileTypeData> Items;
+  TMeasure Key;
 };
 
 }  // namespace Vellumetric

@@ -24,7 +24,7 @@ std::uint32_t StoredAccessTime(std::uint64_t fileTime) {
 }  // namespace
 
 TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64_t size,
-                              std::int32_t groupId, std::uint64_t lastAccess) {
+                              std::int32_t groupId, std::uint64_t lastAccess, TFileDisk disk) {
   if (Total >= NoFile || folder == NoNode) return NoFile;
   // No file system allows a name this long; the cap keeps every name inside one name block.
   name = name.substr(0, std::numeric_limits<std::uint16_t>::max());
@@ -35,9 +35,11 @@ TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64
     // costs no memory.
     Chunks.push_back(std::make_unique_for_overwrite<TStored[]>(ChunkRecords));
     AccessChunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkRecords));
+    DiskChunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkRecords));
   }
   const auto id = static_cast<TFileId>(Total++);
   AccessChunks.back()[id % ChunkRecords] = StoredAccessTime(lastAccess);
+  DiskChunks.back()[id % ChunkRecords] = StoredDisk(id, disk);
   TStored& r = Chunks.back()[id % ChunkRecords];
   const std::uint64_t kept = std::min(size, SizeLimit);
   if (kept == SizeLimit) HugeSizes[id] = size;
@@ -49,6 +51,31 @@ TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64
                 ? static_cast<std::int16_t>(groupId)
                 : static_cast<std::int16_t>(NoGroup);
   return id;
+}
+
+std::uint32_t TFileRecordStore::StoredDisk(TFileId id, TFileDisk disk) {
+  const auto flags = static_cast<std::uint32_t>(disk.Flags & DiskFlagMask) << DiskFlagShift;
+  if (disk.Bytes % 512 == 0 && disk.Bytes / 512 <= DiskValueMask) {
+    return flags | static_cast<std::uint32_t>(disk.Bytes / 512);
+  }
+  if (disk.Bytes < DiskValueMask)
+    return flags | DiskInBytes | static_cast<std::uint32_t>(disk.Bytes);
+  HugeDisks[id] = disk.Bytes;
+  return flags | DiskInBytes | DiskValueMask;
+}
+
+void TFileRecordStore::SetHardLink(TFileId id, TFileId first, std::uint32_t names) {
+  DiskChunks[id / ChunkRecords][id % ChunkRecords] |= std::uint32_t{DiskHardLink} << DiskFlagShift;
+  Links[id] = {id == first ? names : 0, first};
+}
+
+THardLinkInfo TFileRecordStore::HardLink(TFileId id) const {
+  const auto it = Links.find(id);
+  if (it == Links.end()) return {};
+  const TFileId first = it->second.First;
+  if (first == id) return it->second;
+  const auto head = Links.find(first);
+  return {head == Links.end() ? 0 : head->second.Names, first};
 }
 
 std::uint32_t TFileRecordStore::BelowSecond(std::uint64_t fileTime) noexcept {
@@ -99,6 +126,10 @@ void TFileRecordStore::Clear() {
   Chunks.shrink_to_fit();
   AccessChunks.clear();
   AccessChunks.shrink_to_fit();
+  DiskChunks.clear();
+  DiskChunks.shrink_to_fit();
+  HugeDisks.clear();
+  Links.clear();
   NameBlocks.clear();
   NameBlocks.shrink_to_fit();
   std::vector<std::uint32_t>().swap(BlockEnds);
@@ -108,10 +139,13 @@ void TFileRecordStore::Clear() {
 }
 
 std::size_t TFileRecordStore::MemoryBytes() const noexcept {
-  return Chunks.size() * ChunkRecords * (sizeof(TStored) + sizeof(std::uint32_t)) +
+  constexpr std::size_t kMapEntry = sizeof(TFileId) + sizeof(std::uint64_t) + 2 * sizeof(void*);
+  return Chunks.size() * ChunkRecords * (sizeof(TStored) + 2 * sizeof(std::uint32_t)) +
          NameBlocks.size() * NameBlockSize + BlockEnds.capacity() * sizeof(std::uint32_t) +
-         HugeSizes.size() * (sizeof(TFileId) + sizeof(std::uint64_t) + 2 * sizeof(void*)) +
-         (Chunks.capacity() + AccessChunks.capacity() + NameBlocks.capacity()) * sizeof(void*);
+         (HugeSizes.size() + HugeDisks.size() + Links.size()) * kMapEntry +
+         (Chunks.capacity() + AccessChunks.capacity() + DiskChunks.capacity() +
+          NameBlocks.capacity()) *
+             sizeof(void*);
 }
 
 }  // namespace Vellumetric

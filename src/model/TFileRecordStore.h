@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/TFileDisk.h"
+#include "model/TMeasure.h"
 #include "model/TNodeTree.h"
 
 namespace Vellumetric {
@@ -20,6 +22,19 @@ struct TFileRecord {
   std::uint64_t Size = 0;
   TNodeId Folder = NoNode;
   std::int16_t Group = -1;
+  std::uint8_t DiskFlags = 0;  // DiskHardLink, DiskSparse, ...
+  std::uint64_t DiskSize = 0;
+
+  [[nodiscard]] std::uint64_t Bytes(TMeasure measure) const noexcept {
+    return measure == TMeasure::Disk ? DiskSize : Size;
+  }
+};
+
+// The names of a file with several, as far as the scan knows them: how many there are and the
+// one whose blocks count (the name the walk met first).
+struct THardLinkInfo {
+  std::uint32_t Names = 0;
+  TFileId First = NoFile;
 };
 
 // Every file of a scan as a compact record, so a picture of the scan can show files and not only
@@ -40,7 +55,7 @@ class TFileRecordStore {
   // kept to the second. Answers NoFile, storing nothing, only when the store is full (about four
   // billion files or 4 GiB of names).
   TFileId Add(TNodeId folder, std::string_view name, std::uint64_t size, std::int32_t groupId,
-              std::uint64_t lastAccess = 0);
+              std::uint64_t lastAccess = 0, TFileDisk disk = {});
   void Clear();
 
   [[nodiscard]] std::size_t Count() const noexcept { return Total; }
@@ -48,8 +63,22 @@ class TFileRecordStore {
   [[nodiscard]] TFileRecord Record(TFileId id) const {
     const TStored& r = Stored(id);
     const std::uint64_t size = (std::uint64_t{r.SizeHigh} << 32) | r.SizeLow;
-    return {size < SizeLimit ? size : HugeSizes.at(id), r.Folder, r.Group};
+    const std::uint32_t disk = DiskChunks[id / ChunkRecords][id % ChunkRecords];
+    return {size < SizeLimit ? size : HugeSizes.at(id), r.Folder, r.Group,
+            static_cast<std::uint8_t>(disk >> DiskFlagShift), DiskBytes(id, disk)};
   }
+  [[nodiscard]] std::uint64_t DiskSize(TFileId id) const {
+    return DiskBytes(id, DiskChunks[id / ChunkRecords][id % ChunkRecords]);
+  }
+  [[nodiscard]] std::uint8_t DiskFlags(TFileId id) const {
+    return static_cast<std::uint8_t>(DiskChunks[id / ChunkRecords][id % ChunkRecords] >>
+                                     DiskFlagShift);
+  }
+  // Records that the file is one name of several: `first` is the name whose blocks count (the
+  // file itself when it is that one), `names` how many the file has. Sets DiskHardLink.
+  void SetHardLink(TFileId id, TFileId first, std::uint32_t names);
+  // Where a file's blocks count and how many names it has; Names is 0 for a file with one name.
+  [[nodiscard]] THardLinkInfo HardLink(TFileId id) const;
   [[nodiscard]] std::string_view Name(TFileId id) const;
   [[nodiscard]] std::int32_t Group(TFileId id) const { return Stored(id).Group; }
   // The last access in seconds since 1970 (UTC), or NoAccessTime when the system gave none.
@@ -91,6 +120,20 @@ class TFileRecordStore {
   static_assert(sizeof(TStored) == 16);
   static constexpr std::uint64_t SizeLimit = (std::uint64_t{1} << 48) - 1;
 
+  // A file's allocation in 32 bits: the flags on top, then whether the rest counts bytes or
+  // 512-byte blocks. Blocks cover 64 GiB, which is every file but the rarest; an allocation
+  // that is no multiple of 512 (a small file kept inside the MFT) is nearly always tiny and
+  // fits as bytes. Anything else is kept whole in HugeDisks.
+  static constexpr unsigned DiskFlagShift = 28;
+  static constexpr std::uint32_t DiskInBytes = std::uint32_t{1} << 27;
+  static constexpr std::uint32_t DiskValueMask = DiskInBytes - 1;
+  [[nodiscard]] std::uint64_t DiskBytes(TFileId id, std::uint32_t stored) const {
+    const std::uint64_t value = stored & DiskValueMask;
+    if ((stored & DiskInBytes) == 0) return value * 512;
+    return value == DiskValueMask ? HugeDisks.at(id) : value;
+  }
+  std::uint32_t StoredDisk(TFileId id, TFileDisk disk);
+
   [[nodiscard]] const TStored& Stored(TFileId id) const {
     return Chunks[id / ChunkRecords][id % ChunkRecords];
   }
@@ -101,6 +144,10 @@ class TFileRecordStore {
   // Last access per file, beside the records rather than in them: the record has no spare room,
   // and only queries read it. Seconds since 1970 plus one, so that 0 can stand for "none".
   std::vector<std::unique_ptr<std::uint32_t[]>> AccessChunks;
+  std::vector<std::unique_ptr<std::uint32_t[]>> DiskChunks;
+  std::unordered_map<TFileId, std::uint64_t> HugeDisks;
+  // Only files with several names: a name met later points at the first, which keeps the count.
+  std::unordered_map<TFileId, THardLinkInfo> Links;
   std::vector<std::unique_ptr<char[]>> NameBlocks;
   std::vector<std::uint32_t> BlockEnds;  // where the names of each block but the last end
   std::size_t NameUsed = NameBlockSize;  // in the last block; full when there is none

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/TMeasure.h"
 #include "model/TNodeTree.h"
 #include "model/TPathText.h"
 
@@ -13,12 +14,15 @@ enum : std::int32_t { FolderKindFolder = 0, FolderKindDrive = 2 };
 // One node of the folder tree. Totals cover every depth below the node; `Complete` says they are
 // final, `ParentComplete` that the parent's are too (so a share of the parent may be shown).
 struct TFolderData {
-  // Ordered and packed to 32 bytes: a big scan holds a few hundred thousand of these, and with
-  // the tree's links a node then fills 48 bytes where 40 made it 56.
+  // Ordered and packed to 40 bytes: a big scan holds a few hundred thousand of these, and every
+  // word here costs that many times over.
   // The folder's name is the leaf of its path (a scan root's last component, or the whole root
   // for a drive), so it costs nothing beside the path.
   TPathText Path;
   std::uint64_t Size = 0;
+  // The bytes allocated below the folder, its own blocks and its subfolders' included (as du
+  // counts them); a file with several names counts once, at the name the walk met first.
+  std::uint64_t DiskSize = 0;
   std::uint32_t FolderCount = 0;
   std::uint32_t FileCount = 0;
   // The system's error code when the folder could not be opened or listed to its end (its
@@ -33,9 +37,12 @@ struct TFolderData {
   std::uint32_t ParentComplete : 1 = 0;
 
   [[nodiscard]] std::string_view Name() const noexcept { return Path.Leaf(); }
+  [[nodiscard]] std::uint64_t Bytes(TMeasure measure) const noexcept {
+    return measure == TMeasure::Disk ? DiskSize : Size;
+  }
 };
 
-static_assert(sizeof(TFolderData) == 32);
+static_assert(sizeof(TFolderData) == 40);
 
 using TFolderTree = TNodeTree<TFolderData>;
 

@@ -13,12 +13,12 @@ static_assert(sizeof(TSummaryNodeData) == 8);
 }  // namespace
 
 TNodeId TSummaryTree::AddNode(TNodeId parent, std::string name, TPathText location,
-                              std::uint64_t size, std::int32_t imageIndex,
-                              std::uint64_t lastAccess) {
+                              std::uint64_t size, std::int32_t imageIndex, std::uint64_t lastAccess,
+                              TFileDisk disk) {
   TSummaryNodeData data;
   data.Text = static_cast<std::uint32_t>(Entries.size());
   data.Extra = static_cast<std::uint32_t>(imageIndex);
-  Entries.push_back({std::move(name), std::move(location), size, lastAccess});
+  Entries.push_back({std::move(name), std::move(location), size, lastAccess, disk});
   return AddChild(parent, data);
 }
 
@@ -36,8 +36,10 @@ TNodeId TSummaryTree::AddFile(TNodeId parent, TFileId file, std::uint64_t size,
   } else if (Folders && folder != NoNode) {
     location = Folders->Data(folder).Path;
   }
+  const TFileDisk disk =
+      Records ? TFileDisk{Records->DiskSize(file), Records->DiskFlags(file)} : TFileDisk{};
   return AddNode(parent, Records ? std::string(Records->Name(file)) : std::string(),
-                 std::move(location), size, imageIndex, lastAccess);
+                 std::move(location), size, imageIndex, lastAccess, disk);
 }
 
 void TSummaryTree::SetFolderLocation(TNodeId folder, TPathText shown) {
@@ -57,7 +59,8 @@ void TSummaryTree::SetImageIndex(TNodeId node, std::int32_t index) {
 TSummaryTree::TOwnEntry& TSummaryTree::Own(TNodeId node) {
   TSummaryNodeData& data = Data(node);
   if (data.Text != TSummaryNodeData::NoText && !IsFile(data.Text)) return Entries[data.Text];
-  Entries.push_back({std::string(Name(node)), LocationText(node), Size(node), LastAccess(node)});
+  Entries.push_back(
+      {std::string(Name(node)), LocationText(node), Size(node), LastAccess(node), Disk(node)});
   data.Extra = static_cast<std::uint32_t>(ImageIndex(node));
   data.Text = static_cast<std::uint32_t>(Entries.size() - 1);
   return Entries.back();
@@ -67,6 +70,7 @@ void TSummaryTree::Clear() {
   TNodeTree<TSummaryNodeData>::Clear();
   std::deque<TOwnEntry>().swap(Entries);
   FolderLocations.clear();
+  DiskKnown = Records != nullptr;
 }
 
 TFileId TSummaryTree::File(TNodeId node) const noexcept {
@@ -77,6 +81,14 @@ TFileId TSummaryTree::File(TNodeId node) const noexcept {
 std::uint64_t TSummaryTree::SizeOf(const TSummaryNodeData& data) const {
   if (IsFile(data.Text)) return Records->Record(data.Text & ~TSummaryNodeData::FileBit).Size;
   return data.Text == TSummaryNodeData::NoText ? 0 : Entries[data.Text].Size;
+}
+
+TFileDisk TSummaryTree::DiskOf(const TSummaryNodeData& data) const {
+  if (IsFile(data.Text)) {
+    const TFileId file = data.Text & ~TSummaryNodeData::FileBit;
+    return {Records->DiskSize(file), Records->DiskFlags(file)};
+  }
+  return data.Text == TSummaryNodeData::NoText ? TFileDisk{} : Entries[data.Text].Disk;
 }
 
 std::uint64_t TSummaryTree::LastAccess(TNodeId node) const {

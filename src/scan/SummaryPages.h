@@ -20,8 +20,8 @@ TNodeId BuildBiggestFilesSection(TSummaryTree& general, const TBiggestFileList& 
                                  const std::function<std::int32_t(const std::string&)>& fileIcon,
                                  std::int32_t sectionIcon);
 
-// The Detail page's order once the summary worker has ended: groups by total size, largest
-// first, and each group's files largest first.
-void SortDetailTree(TSummaryTree& detail);
+// The Detail page's order once the summary worker has ended: groups by their total, largest
+// first, and each group's files largest first, by the measure the user chose.
+void SortDetailTree(TSummaryTree& detail, TMeasure measure = TMeasure::Size);
 
 }  // namespace Vellumetric

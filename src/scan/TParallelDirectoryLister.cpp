@@ -26,7 +26,7 @@ constexpr std::size_t kResumeRecords = kBufferedRecords - kBufferedRecords / 4;
 // Every wait is bounded, so a stop request is seen within this time even without a wake-up.
 constexpr auto kPoll = 10ms;
 
-enum : std::uint8_t { KindEntry, KindEnter, KindEnd };
+enum : std::uint8_t { KindEntry, KindEnter, KindEnterTask, KindEnd };
 
 bool IsDotOrDotDot(std::string_view name) {
   return name == "." || name == "..";
@@ -49,18 +49,24 @@ std::size_t ShareOfBudget(std::size_t budget, int threads) {
 struct TParallelDirectoryLister::TRecord {
   std::uint64_t Size;
   std::uint64_t LastAccess;
+  std::uint64_t DiskSize;
   std::int32_t Error;
-  std::uint32_t NameOffset;
+  // An entry: where its name starts in Names. Entering a folder handed to another task
+  // (KindEnterTask): the task's index in Tasks.
+  std::uint32_t Offset;
   std::uint16_t NameLength;
   std::uint8_t Kind;
-  bool Flag;               // an entry: it is a folder; entering one: it was opened
-  std::int32_t TaskIndex;  // entering a folder handed to another task: its index in Tasks
+  bool Flag;  // an entry: it is a folder; entering one: it was opened
+  std::uint8_t DiskFlags;
+  bool HasIdentity;  // an entry: its identity is the next one in the chunk's Identities
 };
 
 struct TParallelDirectoryLister::TChunk {
   std::vector<TRecord> Records;
   std::string Names;
   std::vector<std::shared_ptr<TTask>> Tasks;
+  // Only entries that may be one name of several carry an identity, so they are kept aside.
+  std::vector<TFileIdentity> Identities;
 };
 
 struct TParallelDirectoryLister::TTask {
@@ -81,9 +87,10 @@ struct TParallelDirectoryLister::TReader {
   std::unique_ptr<TChunk> Chunk;
   std::unique_ptr<TChunk> Previous;  // keeps the name returned last valid until the next call
   std::size_t Pos = 0;
-  int Depth = 1;            // folders of this task the walk is inside of
-  bool Direct = false;      // no worker started the task: the walk lists it itself
-  bool LevelEnded = false;  // the innermost listing reported its end
+  std::size_t IdentityPos = 0;  // the next identity of Chunk
+  int Depth = 1;                // folders of this task the walk is inside of
+  bool Direct = false;          // no worker started the task: the walk lists it itself
+  bool LevelEnded = false;      // the innermost listing reported its end
 };
 
 TParallelDirectoryLister::TParallelDirectoryLister(const TDirectoryLister& prototype, int threads,
@@ -152,10 +159,12 @@ bool TParallelDirectoryLister::ShouldHandOff(TDirectoryLister& lister) const {
 
 // Walks the task's subtree depth-first, as the one-thread walk would, recording every answer.
 void TParallelDirectoryLister::Produce(TTask& task) {
+  // Held to 40 bytes: up to a quarter of a million of them wait for the walk.
+  static_assert(sizeof(TRecord) <= 40);
   TDirectoryLister& lister = *task.Lister;
   auto chunk = std::make_unique<TChunk>();
   auto add = [&chunk](std::uint8_t kind, bool flag, std::int32_t error) -> TRecord& {
-    chunk->Records.push_back(TRecord{0, 0, error, 0, 0, kind, flag, -1});
+    chunk->Records.push_back(TRecord{0, 0, 0, error, 0, 0, kind, flag, 0, false});
     return chunk->Records.back();
   };
   std::string path = task.Path;
@@ -174,7 +183,13 @@ void TParallelDirectoryLister::Produce(TTask& task) {
       TRecord& r = add(KindEntry, e.IsDirectory, e.Error);
       r.Size = e.Size;
       r.LastAccess = e.LastAccess;
-      r.NameOffset = static_cast<std::uint32_t>(chunk->Names.size());
+      r.DiskSize = e.DiskSize;
+      r.DiskFlags = e.DiskFlags;
+      if (e.Identity.File != 0) {
+        r.HasIdentity = true;
+        chunk->Identities.push_back(e.Identity);
+      }
+      r.Offset = static_cast<std::uint32_t>(chunk->Names.size());
       r.NameLength = static_cast<std::uint16_t>(e.Name.size());
       chunk->Names.append(e.Name);
       if (e.IsDirectory) {
@@ -191,7 +206,8 @@ void TParallelDirectoryLister::Produce(TTask& task) {
           const bool ok = child->Lister && lister.HandOff(e.Name, childPath, *child->Lister);
           TRecord& enter = add(KindEnter, ok, ok ? 0 : lister.LastError());
           if (ok) {
-            enter.TaskIndex = static_cast<std::int32_t>(chunk->Tasks.size());
+            enter.Kind = KindEnterTask;
+            enter.Offset = static_cast<std::uint32_t>(chunk->Tasks.size());
             chunk->Tasks.push_back(child);
             std::lock_guard<std::mutex> lock(Lock);
             Queue.push_back(std::move(child));
@@ -219,7 +235,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
     const std::size_t early =
         kWantedRecords << std::min<std::uint32_t>(task.Waits.load(std::memory_order_relaxed), 3);
     if (held >= kChunkRecords || (held > 0 && task.Wanted.load(std::memory_order_relaxed) &&
-                                  (held >= early || chunk->Records.back().TaskIndex >= 0))) {
+                                  (held >= early || chunk->Records.back().Kind == KindEnterTask))) {
       Publish(task, chunk, false);
     }
   }
@@ -289,6 +305,7 @@ const TParallelDirectoryLister::TRecord* TParallelDirectoryLister::NextRecord(TR
   reader.Chunk = std::move(task.Chunks.front());
   task.Chunks.pop_front();
   reader.Pos = 0;
+  reader.IdentityPos = 0;
   const std::size_t before = Buffered.fetch_sub(reader.Chunk->Records.size());
   bool wake = BlockedOverall > 0 && before > kResumeRecords &&
               before - reader.Chunk->Records.size() <= kResumeRecords;
@@ -349,6 +366,7 @@ bool TParallelDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootV
     Error = task->Lister->LastError();
     return false;
   }
+  RootBlocks = task->Lister->RootDiskSize();
   StartWorkers();
   {
     std::lock_guard<std::mutex> lock(Lock);
@@ -377,7 +395,8 @@ bool TParallelDirectoryLister::EnterChild(std::string_view name, std::string_vie
   }
   const TRecord* r = NextRecord(reader);
   if (!r) return reader.Direct && EnterChild(name, fullPath);
-  if (r->Kind != KindEnter) {  // the walk did not enter a folder it was shown: give up
+  if (r->Kind != KindEnter && r->Kind != KindEnterTask) {
+    // the walk did not enter a folder it was shown: give up
     Abandon();
     return false;
   }
@@ -385,8 +404,8 @@ bool TParallelDirectoryLister::EnterChild(std::string_view name, std::string_vie
     Error = r->Error;
     return false;
   }
-  if (r->TaskIndex >= 0) {
-    PushReader(reader.Chunk->Tasks[static_cast<std::size_t>(r->TaskIndex)]);
+  if (r->Kind == KindEnterTask) {
+    PushReader(reader.Chunk->Tasks[r->Offset]);
   } else {
     ++reader.Depth;
   }
@@ -417,11 +436,15 @@ bool TParallelDirectoryLister::Next(TDirEntry& entry) {
     Abandon();
     return false;
   }
-  entry.Name = std::string_view(reader.Chunk->Names).substr(r->NameOffset, r->NameLength);
+  entry.Name = std::string_view(reader.Chunk->Names).substr(r->Offset, r->NameLength);
   entry.IsDirectory = r->Flag;
   entry.Size = r->Size;
   entry.LastAccess = r->LastAccess;
   entry.Error = r->Error;
+  entry.DiskSize = r->DiskSize;
+  entry.DiskFlags = r->DiskFlags;
+  entry.Identity =
+      r->HasIdentity ? reader.Chunk->Identities[reader.IdentityPos++] : TFileIdentity{};
   return true;
 }
 

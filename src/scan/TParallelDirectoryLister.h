@@ -47,6 +47,7 @@ class TParallelDirectoryLister final : public TDirectoryLister {
   [[nodiscard]] bool Next(TDirEntry& entry) override;
   void Leave() override;
   [[nodiscard]] std::int32_t LastError() const override { return Error; }
+  [[nodiscard]] std::uint64_t RootDiskSize() const override { return RootBlocks; }
 
  private:
   struct TTask;
@@ -89,6 +90,7 @@ class TParallelDirectoryLister final : public TDirectoryLister {
 
   std::vector<TReader> Readers;  // the walk's side: one per stream it is inside of
   std::int32_t Error = 0;
+  std::uint64_t RootBlocks = 0;
 };
 
 }  // namespace Vellumetric

@@ -48,6 +48,7 @@ void TVLMDiskAnalyzerThread::Execute() {
     if (Unreadable) Unreadable->Clear();
     if (FileRecords) FileRecords->Clear();
   });
+  Links.Clear();
   if (BeforeWalk) BeforeWalk();
   const TExtensionIndex index(*Extensions);
   for (const std::string& root : Roots) ScanRoot(root, index);
@@ -94,7 +95,7 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index,
   std::vector<TWalkFrame> stack;
   const bool listed = lister.EnterRoot(FolderTree->Data(root).Path.Str(), RootsAreDrives);
   if (!listed) NoteUnreadableFolder(root, lister.LastError());
-  stack.push_back({root, listed, true, 0, 0, 0});
+  stack.push_back({root, listed, true, 0, 0, 0, listed ? lister.RootDiskSize() : 0});
   TDirEntry entry;
   while (!stack.empty()) {
     TWalkFrame& frame = stack.back();
@@ -104,7 +105,7 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index,
         frame.Size += entry.Size;
         if (entry.IsDirectory) {
           ++frame.Folders;
-          EnterSubfolder(stack, entry.Name, lister);  // invalidates `frame`
+          EnterSubfolder(stack, entry, lister);  // invalidates `frame`
         } else {
           // Every file passes here exactly once, in the one-thread walk's order, whatever the
           // number of listing threads.
@@ -112,7 +113,7 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index,
           if (entry.Error != 0) {
             NoteUnmeasuredFile(FolderTree->Data(frame.Node).Path, entry.Name, entry.Error);
           }
-          OfferFile(entry, frame.Node, index);
+          frame.Disk += OfferFile(entry, frame.Node, index);
         }
         continue;
       }
@@ -124,8 +125,12 @@ void TVLMDiskAnalyzerThread::Walk(TNodeId root, const TExtensionIndex& index,
   }
 }
 
-void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name,
+// A subfolder's own blocks count in its own On disk (and so in its parent's through its total),
+// as du counts a folder.
+void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, const TDirEntry& entry,
                                             TDirectoryLister& lister) {
+  const std::string_view name = entry.Name;
+  const std::uint64_t ownBlocks = entry.DiskSize;
   const TWalkFrame& parent = stack.back();
   TFolderData data;
   const TPathText& parentPath = FolderTree->Data(parent.Node).Path;
@@ -135,7 +140,7 @@ void TVLMDiskAnalyzerThread::EnterSubfolder(std::vector<TWalkFrame>& stack, std:
   const std::string fullPath = FullPaths ? FolderTree->Data(child).Path.Str() : std::string();
   const bool listed = lister.EnterChild(name, fullPath);
   if (!listed) NoteUnreadableFolder(child, lister.LastError());
-  stack.push_back({child, listed, false, 0, 0, 0});
+  stack.push_back({child, listed, false, 0, 0, 0, ownBlocks});
 }
 
 // A folder that vanished (error 0) is not unreadable: it simply holds nothing any more.
@@ -161,26 +166,68 @@ void TVLMDiskAnalyzerThread::NoteUnmeasuredFile(const TPathText& folderPath, std
   Unreadable->AddFile(std::move(path), SystemErrorText(error));
 }
 
-void TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId folder,
-                                       const TExtensionIndex& index) {
+std::uint64_t TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId folder,
+                                                const TExtensionIndex& index) {
   std::int32_t group = 0;
   const bool typed = index.Find(ExtractExtension(Style, entry.Name), group);
+  THardLinkRegistry::TClaim claim;
+  const TFileDisk disk = CountOnce(entry, claim);
+  TFileId file = NoFile;
   if (FileRecords) {
-    const TFileId file =
-        FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup,
-                         entry.LastAccess);
+    file = FileRecords->Add(folder, entry.Name, entry.Size,
+                            typed ? group : TFileRecordStore::NoGroup, entry.LastAccess, disk);
     if (typed && file != NoFile && TypedFiles) {
       TypedFiles->Add(*FileRecords, {file, group, entry.LastAccess});
     }
+    if (file != NoFile && entry.Identity.File != 0) NoteHardLink(file, entry.Identity, claim);
   }
-  if (!BiggestFiles->Accepts(entry.Size)) return;  // the common case: no record is built at all
-  BiggestFiles->Offer(TFileTypeData{std::string(entry.Name), FolderTree->Data(folder).Path,
-                                    entry.Size, true, entry.LastAccess, group});
+  const bool bySize = BiggestFiles->Accepts(entry.Size, disk.Bytes);
+  const bool byDisk = BiggestOnDisk && BiggestOnDisk->Accepts(entry.Size, disk.Bytes);
+  if (!bySize && !byDisk) return disk.Bytes;  // the common case: no record is built at all
+  const TFileTypeData data{std::string(entry.Name),
+                           FolderTree->Data(folder).Path,
+                           entry.Size,
+                           true,
+                           entry.LastAccess,
+                           group,
+                           disk.Bytes,
+                           disk.Flags,
+                           file};
+  if (bySize) BiggestFiles->Offer(data);
+  if (byDisk) BiggestOnDisk->Offer(data);
+  return disk.Bytes;
+}
+
+TFileDisk TVLMDiskAnalyzerThread::CountOnce(const TDirEntry& entry,
+                                            THardLinkRegistry::TClaim& claim) {
+  TFileDisk disk{entry.DiskSize, entry.DiskFlags};
+  if (entry.Identity.File == 0) return disk;
+  claim = Links.Claim(entry.Identity,
+                      FileRecords ? static_cast<TFileId>(FileRecords->Count()) : NoFile);
+  if (!claim.First) disk.Bytes = 0;
+  // A listing that knows the link count marks every name at once; one that does not (Windows)
+  // learns it only when a second name turns up.
+  if (!claim.First || entry.Identity.Links > 1) disk.Flags |= DiskHardLink;
+  return disk;
+}
+
+// Linux gives the link count, so the first name already knows it has others; on Windows the
+// first name learns it when the second is met, and the count grows with each name found.
+void TVLMDiskAnalyzerThread::NoteHardLink(TFileId file, const TFileIdentity& identity,
+                                          const THardLinkRegistry::TClaim& claim) {
+  if (identity.Links > 1) {
+    FileRecords->SetHardLink(file, claim.First ? file : claim.FirstFile, identity.Links);
+    return;
+  }
+  if (claim.First || claim.FirstFile == NoFile) return;
+  FileRecords->SetHardLink(claim.FirstFile, claim.FirstFile, claim.NamesSeen);
+  FileRecords->SetHardLink(file, claim.FirstFile, claim.NamesSeen);
 }
 
 void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {
   TFolderData& folder = FolderTree->Data(frame.Node);
   folder.Size = frame.Size;
+  folder.DiskSize = frame.Disk;
   folder.FolderCount = frame.Folders;
   folder.FileCount = frame.Files;
   folder.UnreadableBelow = 0;
@@ -188,6 +235,7 @@ void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {
        c = FolderTree->NextSibling(c)) {
     const TFolderData& child = FolderTree->Data(c);
     folder.Size += child.Size;
+    folder.DiskSize += child.DiskSize;
     folder.FolderCount += child.FolderCount;
     folder.FileCount += child.FileCount;
     folder.UnreadableBelow += child.UnreadableBelow + (child.ReadError != 0 ? 1U : 0U);

@@ -14,6 +14,7 @@
 #include "model/TTypedFileList.h"
 #include "model/TUnreadableList.h"
 #include "scan/TExtensionIndex.h"
+#include "scan/THardLinkRegistry.h"
 #include "scan/TScanDisplay.h"
 #include "scan/TThreadBridge.h"
 #include "scan/TWorkerThread.h"
@@ -43,6 +44,8 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   TTypedFileList* TypedFiles = nullptr;
   const TFileExtList* Extensions = nullptr;
   TBiggestFileList* BiggestFiles = nullptr;
+  // Optional: the biggest files by what they take on disk, kept beside those by size.
+  TBiggestFileList* BiggestOnDisk = nullptr;
   // Optional: one record per file, for the summary's typed files and the map of the scan (a
   // quiet scan leaves it unset and keeps no typed files).
   TFileRecordStore* FileRecords = nullptr;
@@ -77,6 +80,7 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
     std::uint64_t Size;
     std::uint32_t Folders;
     std::uint32_t Files;
+    std::uint64_t Disk;  // starts with the folder's own blocks
   };
 
   void Execute() override;
@@ -84,9 +88,14 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   void ScanRoot(const std::string& root, const TExtensionIndex& index);
   void CountSubfolders(const std::string& root);
   void Walk(TNodeId root, const TExtensionIndex& index, TDirectoryLister& lister);
-  void EnterSubfolder(std::vector<TWalkFrame>& stack, std::string_view name,
+  void EnterSubfolder(std::vector<TWalkFrame>& stack, const TDirEntry& entry,
                       TDirectoryLister& lister);
-  void OfferFile(const TDirEntry& entry, TNodeId folder, const TExtensionIndex& index);
+  // What the file takes on disk in this scan: nothing for a name of a file met before.
+  [[nodiscard]] TFileDisk CountOnce(const TDirEntry& entry, THardLinkRegistry::TClaim& claim);
+  void NoteHardLink(TFileId file, const TFileIdentity& identity,
+                    const THardLinkRegistry::TClaim& claim);
+  // Answers the bytes the file counts on disk.
+  std::uint64_t OfferFile(const TDirEntry& entry, TNodeId folder, const TExtensionIndex& index);
   void FinishFolder(const TWalkFrame& frame);
   void NoteUnreadableFolder(TNodeId node, std::int32_t error);
   void NoteUnmeasuredFile(const TPathText& folderPath, std::string_view name, std::int32_t error);
@@ -96,6 +105,7 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   std::unique_ptr<TDirectoryLister> Lister;
   TPathStyle Style;
   bool FullPaths;
+  THardLinkRegistry Links;
   std::atomic<bool> CancelledFlag{false};
 };
 

@@ -73,7 +73,7 @@ bool TVLMSummaryThread::GroupPass() {
     if (group.ID > 999) return false;
     if (group.ID < 0) continue;
     TGroupSlot& slot = GroupSlots[static_cast<std::size_t>(group.ID)];
-    slot = TGroupSlot{0, DetailTree->AddNode(NoNode, group.Desc), 0};
+    slot = TGroupSlot{0, DetailTree->AddNode(NoNode, group.Desc), 0, 0};
   }
   return true;
 }
@@ -117,6 +117,7 @@ void TVLMSummaryThread::AddFileNode(const TTypedFile& typed, TNodeId& lastFolder
   if (HasSlot(id)) {
     GroupSlots[static_cast<std::size_t>(id)].Size += record.Size;
     GroupSlots[static_cast<std::size_t>(id)].Count += 1;
+    GroupSlots[static_cast<std::size_t>(id)].DiskSize += record.DiskSize;
   }
 }
 
@@ -127,6 +128,7 @@ void TVLMSummaryThread::FinishingPass() {
     const TGroupSlot& slot = GroupSlots[static_cast<std::size_t>(group.ID)];
     if (slot.Node == NoNode) continue;
     DetailTree->SetSize(slot.Node, slot.Size);
+    DetailTree->SetDiskSize(slot.Node, slot.DiskSize);
     DetailTree->SetName(slot.Node, group.Desc + " (" + std::to_string(slot.Count) + ")");
   }
 }

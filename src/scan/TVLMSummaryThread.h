@@ -26,6 +26,7 @@ class TVLMSummaryThread final : public TWorkerThread {
     std::uint64_t Size = 0;
     TNodeId Node = NoNode;
     std::int32_t Count = 0;
+    std::uint64_t DiskSize = 0;
   };
   static constexpr std::size_t SlotCount = 1000;
 

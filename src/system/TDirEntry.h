@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "system/TFileIdentity.h"
+
 namespace Vellumetric {
 
 // One directory entry as a listing reports it. `Name` stays valid until the next call on the
@@ -15,6 +17,11 @@ struct TDirEntry {
   // The system's error code when the entry was named by the listing but could not be measured
   // (its size and time are then 0), else 0. An entry that vanished meanwhile is not reported.
   std::int32_t Error = 0;
+  // The bytes allocated to the entry (for a folder, to the folder itself) and why they differ
+  // from Size (DiskSparse, DiskCompressed, DiskOnlineOnly of model/TFileDisk.h).
+  std::uint64_t DiskSize = 0;
+  std::uint8_t DiskFlags = 0;
+  TFileIdentity Identity;
 };
 
 }  // namespace Vellumetric

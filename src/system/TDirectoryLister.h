@@ -38,6 +38,10 @@ class TDirectoryLister {
   // folder had merely vanished (or lies on a volume the scan does not enter).
   [[nodiscard]] virtual std::int32_t LastError() const = 0;
 
+  // The bytes allocated to the folder the last successful EnterRoot opened (its own blocks,
+  // which count in its On disk as du counts them); 0 where the system does not say.
+  [[nodiscard]] virtual std::uint64_t RootDiskSize() const { return 0; }
+
   // For a walk spread over several threads. A back end that cannot hand a folder to another
   // thread keeps these defaults, and the walk stays on one thread.
   //

@@ -102,7 +102,7 @@ print(row['name'] == shown, row['path'] == root + '/' + shown + '/' + shown, row
 print(stamp.utcoffset() is not None, int(stamp.timestamp()) == int(os.lstat(disk).st_atime))
 )PY";
   EXPECT_EQ(Python(script, ShellQuote(kCli) + " " + ShellQuote(root) + " " + ShellQuote(kTricky)),
-            "['path', 'name', 'size_bytes', 'size', 'group', 'last_access']\n"
+            "['path', 'name', 'size_bytes', 'size', 'group', 'last_access', 'disk_bytes']\n"
             "1\n"
             "True True 5000000\n"
             "True True\n");

@@ -64,7 +64,8 @@ TEST(CliScan, QuietLineAgreesWithDuAndFind) {
   MakeSample(tmp.Path());
   const TDiskTruth truth = MeasureWithDuAndFind(tmp.Path());
   const std::string line = Cli("scan --quiet " + ShellQuote(tmp.Path()));
-  EXPECT_EQ(line, "size=" + std::to_string(truth.Size) + " files=3 folders=3 unreadable=0\n");
+  EXPECT_EQ(line, "size=" + std::to_string(truth.Size) +
+                      " files=3 folders=3 unreadable=0 disk=" + std::to_string(truth.Disk) + "\n");
   EXPECT_EQ(truth.Entries, 6u);
 }
 

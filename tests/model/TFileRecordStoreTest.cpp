@@ -46,8 +46,8 @@ TEST(TFileRecordStore, ManyFilesKeepNamesSizesAndPerFolderOrder) {
   const TFolderFileIndex part(store, 2);  // the files of folder 2 are left out, not misfiled
   EXPECT_EQ(part.FilesOf(1).size(), byFolder[1].size());
   EXPECT_TRUE(part.FilesOf(2).empty());
-  // Compact: a record and its access time, 20 bytes a file, besides the names.
-  EXPECT_LT(store.MemoryBytes(), kFiles * 21 + 5 * (std::size_t{1} << 20));
+  // Compact: a record, its access time and its allocation, 24 bytes a file, besides the names.
+  EXPECT_LT(store.MemoryBytes(), kFiles * 25 + 5 * (std::size_t{1} << 20));
 }
 
 TEST(TFileRecordStore, OddInputIsStoredSafely) {
@@ -83,6 +83,27 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
   for (const std::uint64_t size : {kBits48 - 2, kBits48 - 1, kBits48, ~std::uint64_t{0}}) {
     EXPECT_EQ(store.Record(store.Add(7, "big", size, 0)).Size, size);
   }
+
+  // Allocations around what 32 bits hold: 512-byte blocks up to 64 GiB, odd byte counts (a
+  // file kept inside the MFT) up to 128 MiB, anything else aside; the flags stay beside each.
+  constexpr std::uint64_t kBlocks = std::uint64_t{1} << 27;
+  for (const std::uint64_t disk : {std::uint64_t{0}, std::uint64_t{104}, (kBlocks - 1) * 512,
+                                   kBlocks * 512, kBlocks - 2, kBlocks - 1, kBlocks + 1,
+                                   ~std::uint64_t{0} - 511}) {
+    const TFileId id = store.Add(8, "d", 1, 0, 0, {disk, DiskSparse | DiskOnlineOnly});
+    EXPECT_EQ(store.DiskSize(id), disk);
+    EXPECT_EQ(store.Record(id).DiskFlags, DiskSparse | DiskOnlineOnly) << disk;
+  }
+  // A later name points at the first, which keeps the count of names.
+  const TFileId first = store.Add(9, "first", 10, 0, 0, {4096, 0});
+  const TFileId later = store.Add(9, "later", 10, 0, 0, {0, DiskHardLink});
+  store.SetHardLink(first, first, 2);
+  store.SetHardLink(later, first, 0);
+  store.SetHardLink(first, first, 3);
+  EXPECT_EQ(store.HardLink(later).First, first);
+  EXPECT_EQ(store.HardLink(later).Names, 3u);
+  EXPECT_EQ(store.DiskFlags(first), DiskHardLink);
+  EXPECT_EQ(store.HardLink(a).Names, 0u);
 
   // A name block filled to its last byte, then an empty name and one more: each name ends where
   // the next starts, or where its block ends.

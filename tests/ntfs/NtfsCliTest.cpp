@@ -24,8 +24,10 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 // Where ntfs-3g's view and Windows' differ the image holds nothing: no DOS short names (ntfs-3g
 // counts them as links), no streams (its block count leaves them out), no reparse points (it
-// shows their data as the size) and no folder large enough for its index to need index blocks
-// (it lists those in their order on the volume).
+// shows their data as the size), no compressed file (the walk can only see fewer blocks and
+// calls it sparse) and no folder large enough for its index to need index blocks (ntfs-3g lists
+// those in their order on the volume). Resident files are left out too: ntfs-3g gives them a
+// block of 512 bytes, where they hold no cluster.
 TEST(NtfsCli, JsonIsByteForByteTheWalkOfTheMountedImage) {
   std::string why;
   if (!TNtfsImage::Available(why)) GTEST_SKIP() << why;
@@ -41,9 +43,6 @@ TEST(NtfsCli, JsonIsByteForByteTheWalkOfTheMountedImage) {
   image.File("Media/holiday.mkv", 40000003);
   image.Link("Documents/Reports 2026/annual.pdf", "Media/annual.pdf");
   image.Sparse("Media/disk.vhd", 100ULL << 20, 8192);
-  image.Dir("Media/packed");
-  image.Compress("Media/packed");
-  image.File("Media/packed/log.txt", 700007);
   image.File("写真.jpg", 123457);
   std::string error;
   ASSERT_TRUE(image.Build(error)) << error;
@@ -90,8 +89,9 @@ TEST(NtfsCli, AnEngineThatCannotRunSaysWhy) {
   EXPECT_EQ(status, 1);
   EXPECT_EQ(
       RunCommand(ShellQuote(kCli) + " scan " + ShellQuote(tmp.Path()) + " --drive --quiet 2>&1",
-                 &status),
-      "size=1048576 files=1 folders=0 unreadable=0\n");
+                 &status)
+          .rfind("size=1048576 files=1 folders=0 unreadable=0 disk=", 0),
+      0u);
   EXPECT_EQ(RunCommand(ShellQuote(kCli) + " scan " + ShellQuote(tmp.Path()) + " --engine mft 2>&1",
                        &status)
                 .rfind("vellumetric-cli: --engine needs --drive or --ntfs", 0),

@@ -119,6 +119,15 @@ TEST(NtfsImage, EveryFolderAgreesWithTheToolAndTheLibraryWalk) {
     ASSERT_TRUE(engine.count(folder)) << folder;
     EXPECT_EQ(engine.at(folder), totals) << "folder \"" << folder << "\"";
   }
+  // On disk: the library's clusters of every attribute, each file once, every folder's index;
+  // on the root and every folder no hard link crosses.
+  const auto disk = scan.DiskTotals();
+  const auto libraryDisk = TNtfsImage::DiskTotals(image.Library());
+  EXPECT_GT(libraryDisk.size(), made.size() / 2);
+  EXPECT_GT(libraryDisk.at(""), 20u << 20);
+  for (const auto& [folder, bytes] : libraryDisk) {
+    EXPECT_EQ(disk.at(folder), bytes) << "On disk of \"" << folder << "\"";
+  }
   // Names byte for byte (Unicode, 255 characters, case twins, no DOS twin, nothing deleted)
   // and sizes.
   ExpectSameFiles(scan.Files(), LibraryFiles(image));

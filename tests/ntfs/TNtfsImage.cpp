@@ -137,6 +137,39 @@ std::vector<TImageName> TNtfsImage::ExpectedList() const {
   return list;
 }
 
+namespace {
+
+bool IsBelow(const std::string& path, const std::string& folder) {
+  return folder.empty()
+             ? !path.empty()
+             : path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+                   path[folder.size()] == '/';
+}
+
+}  // namespace
+
+std::map<std::string, std::uint64_t> TNtfsImage::DiskTotals(const std::vector<TImageName>& names) {
+  std::map<std::uint64_t, std::vector<const TImageName*>> byRecord;
+  std::vector<std::string> folders;
+  for (const TImageName& n : names) {
+    byRecord[n.Record].push_back(&n);
+    if (n.Kind == 'd') folders.push_back(n.Path);
+  }
+  std::map<std::string, std::uint64_t> totals;
+  for (const std::string& folder : folders) {
+    std::uint64_t disk = 0;
+    bool crossed = false;
+    for (const auto& [record, list] : byRecord) {
+      std::size_t inside = 0;
+      for (const TImageName* n : list) inside += n->Path == folder || IsBelow(n->Path, folder);
+      if (inside != 0 && inside != list.size()) crossed = true;
+      if (inside != 0) disk += list.front()->Disk;
+    }
+    if (!crossed) totals[folder] = disk;
+  }
+  return totals;
+}
+
 std::map<std::string, TFolderTotals> TNtfsImage::Totals(const std::vector<TImageName>& names) {
   std::map<std::string, TFolderTotals> totals;
   totals[""];

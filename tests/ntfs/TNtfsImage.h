@@ -65,6 +65,12 @@ class TNtfsImage {
   [[nodiscard]] static std::map<std::string, TFolderTotals> Totals(
       const std::vector<TImageName>& names);
   [[nodiscard]] std::vector<TImageName> ExpectedList() const;
+  // On disk per folder of a list that holds every name and the root, as du counts it: each
+  // file's clusters once, every folder's own; only for the folders that no hard link crosses
+  // (whose every multi-name file has all its names inside or none), where the total does not
+  // depend on which name was met first.
+  [[nodiscard]] static std::map<std::string, std::uint64_t> DiskTotals(
+      const std::vector<TImageName>& names);
 
  private:
   TTempDir Dir_;

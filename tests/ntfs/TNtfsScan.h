@@ -55,6 +55,21 @@ struct TNtfsScan {
     WalkNodes(Tree.FirstChild(NoNode), out);
     return out;
   }
+  // On disk per folder, by path relative to the root.
+  [[nodiscard]] std::map<std::string, std::uint64_t> DiskTotals() const {
+    std::map<std::string, std::uint64_t> out;
+    std::vector<TNodeId> stack{Tree.FirstChild(NoNode)};
+    while (!stack.empty()) {
+      const TNodeId node = stack.back();
+      stack.pop_back();
+      if (node == NoNode) continue;
+      out[Relative(Tree.Data(node).Path.Str())] = Tree.Data(node).DiskSize;
+      for (TNodeId c = Tree.FirstChild(node); c != NoNode; c = Tree.NextSibling(c)) {
+        stack.push_back(c);
+      }
+    }
+    return out;
+  }
   // Every file's path and size, in the order the scan met them.
   [[nodiscard]] std::vector<std::pair<std::string, std::uint64_t>> Files() const {
     std::vector<std::pair<std::string, std::uint64_t>> files;

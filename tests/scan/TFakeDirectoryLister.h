@@ -46,7 +46,7 @@ class TFakeDirectoryLister final : public TDirectoryLister {
     auto& top = Stack.back();
     if (top.second >= top.first->size()) return false;
     const TEntry& e = (*top.first)[top.second++];
-    entry = TDirEntry{e.Name, e.IsDirectory, e.Size, e.LastAccess};
+    entry = TDirEntry{e.Name, e.IsDirectory, e.Size, e.LastAccess, 0, 0, 0, {}};
     return true;
   }
   void Leave() override { Stack.pop_back(); }

@@ -41,7 +41,9 @@ TDiskTruth MeasureWithDuAndFind(const std::string& root) {
   const std::string own = RunCommand("stat -c %s " + q);
   const std::string entries = RunCommand("find " + q + " -xdev -mindepth 1 -printf . | wc -c");
   if (status != 0 || du.empty()) throw std::runtime_error("du failed on " + root);
-  return {std::stoull(du) - std::stoull(own), std::stoull(entries)};
+  const std::string disk = RunCommand("du -B1 -x -s " + q + " | cut -f1", &status);
+  if (status != 0 || disk.empty()) throw std::runtime_error("du -B1 failed on " + root);
+  return {std::stoull(du) - std::stoull(own), std::stoull(entries), std::stoull(disk)};
 }
 
 std::vector<TFileFact> FindRegularFiles(const std::string& root, const std::string& findTests,

@@ -16,6 +16,7 @@ bool MakeNestedChain(const std::string& parent, const std::string& name, int dep
 struct TDiskTruth {
   unsigned long long Size = 0;     // du --apparent-size -b -l -x -s, minus the root's own size
   unsigned long long Entries = 0;  // find -xdev -mindepth 1
+  unsigned long long Disk = 0;     // du -B1 -x -s: allocated, the root's own blocks included
 };
 TDiskTruth MeasureWithDuAndFind(const std::string& root);
 

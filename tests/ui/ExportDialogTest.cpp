@@ -33,19 +33,20 @@ export, cli, root = sys.argv[1:4]
 with open(export, newline='', encoding='utf-8') as f:
     rows = list(csv.reader(f))
 assert rows[0] == ['path', 'name', 'depth', 'size_bytes', 'size', 'files', 'folders',
-                   'share_of_parent_percent'], rows[0]
+                   'share_of_parent_percent', 'disk_bytes'], rows[0]
 doc = json.loads(subprocess.run([cli, 'scan', root, '--json', '--no-history'],
                                 capture_output=True, check=True).stdout.decode('utf-8'))
 want = {}
 def walk(node, depth):
-    want[node['path']] = [node['name'], depth, node['size'], node['files'], node['folders']]
+    want[node['path']] = [node['name'], depth, node['size'], node['files'], node['folders'],
+                          node['disk_bytes']]
     for child in node['children']:
         walk(child, depth + 1)
 walk(doc['tree'], 0)
 got = {}
 for r in rows[1:]:
     assert r[0] not in got, 'twice: ' + r[0]
-    got[r[0]] = [r[1], int(r[2]), int(r[3]), int(r[5]), int(r[6])]
+    got[r[0]] = [r[1], int(r[2]), int(r[3]), int(r[5]), int(r[6]), int(r[8])]
 for path in sorted(set(want) | set(got)):
     if want.get(path) != got.get(path):
         print(repr(path), 'cli', want.get(path), 'export', got.get(path))

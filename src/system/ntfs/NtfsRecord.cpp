@@ -12,6 +12,7 @@ enum : std::uint32_t {
   kAttrAttributeList = 0x20,
   kAttrFileName = 0x30,
   kAttrData = 0x80,
+  kAttrIndexAllocation = 0xA0,
   kAttrReparsePoint = 0xC0,
   kAttrEnd = 0xFFFFFFFF,
 };
@@ -88,10 +89,16 @@ bool ReadNonResident(const TAttribute& a, std::uint32_t clusterSize, bool wantMf
       allocated % clusterSize != 0) {
     return false;
   }
-  facts.DiskBytes += held;
+  // What a user's data takes: its streams and a folder's index. Other attributes that grew out
+  // of the record (a security descriptor, a long attribute list) are the file system's own
+  // bookkeeping, as its metadata files are, and du on a mounted volume leaves them out too.
+  if (a.Type == kAttrData || a.Type == kAttrIndexAllocation) facts.DiskBytes += held;
   if (unnamedData) {
     facts.HasUnnamedData = true;
     facts.DataSize = dataSize;
+    // The stream's own flags, whatever the standard information says.
+    if (a.Flags & kFlagSparse) facts.DataAttributes |= kNtfsAttrSparse;
+    if (a.Flags & kFlagCompressed) facts.DataAttributes |= kNtfsAttrCompressed;
   }
   return true;
 }
@@ -136,6 +143,7 @@ void TNtfsRecordFacts::Clear() noexcept {
   LastAccess = 0;
   HasUnnamedData = false;
   DataSize = 0;
+  DataAttributes = 0;
   DiskBytes = 0;
   HasReparse = false;
   ReparseTag = 0;

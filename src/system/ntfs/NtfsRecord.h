@@ -25,9 +25,10 @@ struct TNtfsRecordFacts {
   std::uint32_t Attributes = 0;  // FILE_ATTRIBUTE_* of $STANDARD_INFORMATION
   std::uint64_t LastAccess = 0;
   bool HasUnnamedData = false;
-  std::uint64_t DataSize = 0;  // logical size of the unnamed data stream
-  // Clusters held outside the MFT by every non-resident attribute (data streams, a folder's
-  // index, a long attribute list), in bytes; a sparse or compressed one by what it really holds.
+  std::uint64_t DataSize = 0;        // logical size of the unnamed data stream
+  std::uint32_t DataAttributes = 0;  // sparse and compressed, from the stream's own flags
+  // Clusters held outside the MFT by the data streams (named ones too) and a folder's index, in
+  // bytes; a sparse or compressed stream by what it really holds.
   std::uint64_t DiskBytes = 0;
   bool HasReparse = false;
   std::uint32_t ReparseTag = 0;

@@ -1,5 +1,7 @@
 #include "system/ntfs/TNtfsDirectoryLister.h"
 
+#include "model/TFileDisk.h"
+
 namespace Vellumetric {
 namespace {
 
@@ -33,6 +35,17 @@ void AppendUtf8(std::u16string_view name, std::string& out) {
   }
 }
 
+std::uint8_t DiskFlagsOf(std::uint32_t attributes) {
+  std::uint8_t flags = 0;
+  if (attributes & kNtfsAttrSparse) flags |= DiskSparse;
+  if (attributes & kNtfsAttrCompressed) flags |= DiskCompressed;
+  // Cloud files that are only a placeholder here: opening one would download it.
+  if (attributes & (kNtfsAttrOffline | kNtfsAttrRecallOnOpen | kNtfsAttrRecallOnDataAccess)) {
+    flags |= DiskOnlineOnly;
+  }
+  return flags;
+}
+
 }  // namespace
 
 bool TNtfsDirectoryLister::EnterRoot(std::string_view, bool) {
@@ -62,7 +75,20 @@ bool TNtfsDirectoryLister::Next(TDirEntry& entry) {
   entry.IsDirectory = file.Kind == TNtfsVolumeIndex::KindFolder;
   entry.Size = file.Size;
   entry.LastAccess = file.LastAccess;
+  entry.DiskSize = file.DiskBytes;
+  entry.DiskFlags = DiskFlagsOf(file.Attributes);
+  // The table knows every name of a file, so the first name met already knows it has others;
+  // only those files need telling apart, by their record number.
+  if (file.NameCount > 1 && !entry.IsDirectory) {
+    entry.Identity = {Volume, e.Record, file.NameCount, true};
+  }
   return true;
+}
+
+std::uint64_t TNtfsDirectoryLister::RootDiskSize() const {
+  return Index->IsFolder(TNtfsVolumeIndex::RootRecord)
+             ? Index->File(TNtfsVolumeIndex::RootRecord).DiskBytes
+             : 0;
 }
 
 void TNtfsDirectoryLister::Leave() {

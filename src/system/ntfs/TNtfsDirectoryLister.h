@@ -18,8 +18,11 @@ namespace Vellumetric {
 // The lister serves one volume: any root path opens the volume's root folder.
 class TNtfsDirectoryLister final : public TDirectoryLister {
  public:
-  TNtfsDirectoryLister(std::shared_ptr<const TNtfsVolumeIndex> index, TPathStyle style)
-      : Index(std::move(index)), PathStyle(style) {}
+  // `volume` tells this volume's files apart from another's in the scan's hard-link registry
+  // (the volume's serial number).
+  TNtfsDirectoryLister(std::shared_ptr<const TNtfsVolumeIndex> index, TPathStyle style,
+                       std::uint64_t volume = 0)
+      : Index(std::move(index)), PathStyle(style), Volume(volume) {}
 
   [[nodiscard]] TPathStyle Style() const override { return PathStyle; }
   [[nodiscard]] bool ListsByFullPath() const override { return false; }
@@ -28,6 +31,8 @@ class TNtfsDirectoryLister final : public TDirectoryLister {
   [[nodiscard]] bool Next(TDirEntry& entry) override;
   void Leave() override;
   [[nodiscard]] std::int32_t LastError() const override { return 0; }
+  // The root folder's own clusters: its index.
+  [[nodiscard]] std::uint64_t RootDiskSize() const override;
   [[nodiscard]] bool HasMore() const override;
 
   // The MFT record of the entry Next returned last: the file's identity on the volume.
@@ -41,6 +46,7 @@ class TNtfsDirectoryLister final : public TDirectoryLister {
 
   std::shared_ptr<const TNtfsVolumeIndex> Index;
   TPathStyle PathStyle;
+  std::uint64_t Volume;
   std::vector<TFrame> Frames;
   std::uint32_t Last = 0;
   std::string NameText;  // the name handed out last, as UTF-8

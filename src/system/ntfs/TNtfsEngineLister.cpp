@@ -29,7 +29,8 @@ void TNtfsEngineLister::Choose(std::string_view root) {
         Report->MftExtents = reader.MftRuns().size();
         Report->DamagedRecords = index->DamagedRecords();
         Report->IndexBytes = index->MemoryBytes();
-        Mft = std::make_unique<TNtfsDirectoryLister>(std::move(index), PathStyle);
+        Mft = std::make_unique<TNtfsDirectoryLister>(std::move(index), PathStyle,
+                                                     reader.Boot().Serial);
         Active = Mft.get();
         if (OnChosen) OnChosen(*Report);
         return;
@@ -62,6 +63,10 @@ bool TNtfsEngineLister::Next(TDirEntry& entry) {
 
 void TNtfsEngineLister::Leave() {
   if (Active) Active->Leave();
+}
+
+std::uint64_t TNtfsEngineLister::RootDiskSize() const {
+  return Active ? Active->RootDiskSize() : 0;
 }
 
 std::int32_t TNtfsEngineLister::LastError() const {

@@ -35,6 +35,7 @@ class TNtfsEngineLister final : public TDirectoryLister {
   [[nodiscard]] bool Next(TDirEntry& entry) override;
   void Leave() override;
   [[nodiscard]] std::int32_t LastError() const override;
+  [[nodiscard]] std::uint64_t RootDiskSize() const override;
   [[nodiscard]] std::unique_ptr<TDirectoryLister> CloneEmpty(
       std::size_t descriptorBudget) const override;
   [[nodiscard]] bool HandOff(std::string_view name, std::string_view fullPath,

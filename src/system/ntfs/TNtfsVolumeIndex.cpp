@@ -80,6 +80,7 @@ void TNtfsVolumeIndex::AddRecord(std::uint64_t number, const TNtfsRecordFacts& f
     ext.EntryCount = static_cast<std::uint32_t>(Entries.size()) - ext.FirstEntry;
     ext.Facts.HasUnnamedData = facts.HasUnnamedData;
     ext.Facts.DataSize = facts.DataSize;
+    ext.Facts.DataAttributes = facts.DataAttributes;
     ext.Facts.DiskBytes = facts.DiskBytes;
     ext.Facts.HasReparse = facts.HasReparse;
     ext.Facts.ReparseTag = facts.ReparseTag;
@@ -89,7 +90,7 @@ void TNtfsVolumeIndex::AddRecord(std::uint64_t number, const TNtfsRecordFacts& f
   TFile& f = Files[record];
   f.Kind = facts.IsDirectory ? KindFolder : KindFile;
   f.Sequence = facts.Sequence;
-  f.Attributes = facts.Attributes;
+  f.Attributes = facts.Attributes | facts.DataAttributes;
   f.LastAccess = facts.LastAccess;
   f.DiskBytes = facts.DiskBytes;
   f.Size = facts.IsDirectory ? 0 : facts.DataSize;
@@ -112,6 +113,7 @@ void TNtfsVolumeIndex::JoinExtensions() {
     TFile& f = Files[ext.Base];
     f.DiskBytes += ext.Facts.DiskBytes;
     if (ext.Facts.HasUnnamedData && f.Kind == KindFile) f.Size = ext.Facts.DataSize;
+    f.Attributes |= ext.Facts.DataAttributes;
     if (ext.Facts.HasReparse) ReparseTags[ext.Base] = ext.Facts.ReparseTag;
   }
   Extensions.clear();

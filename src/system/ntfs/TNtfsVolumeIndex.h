@@ -28,7 +28,7 @@ class TNtfsVolumeIndex {
 
   struct TFile {
     std::uint64_t Size = 0;       // logical size of the unnamed data stream; 0 for a folder
-    std::uint64_t DiskBytes = 0;  // clusters held outside the MFT, in bytes
+    std::uint64_t DiskBytes = 0;  // clusters of its streams or its index, in bytes
     std::uint64_t LastAccess = 0;
     std::uint32_t Attributes = 0;
     std::uint16_t Sequence = 0;

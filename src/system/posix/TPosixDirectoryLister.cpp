@@ -13,6 +13,8 @@
 #include <cstring>
 #include <string>
 
+#include "model/TFileDisk.h"
+
 namespace Vellumetric {
 namespace {
 
@@ -49,6 +51,19 @@ int OpenUnlessMountPoint(int dirFd, const char* name) {
   return static_cast<int>(fd);
 }
 
+// The allocation du counts: st_blocks is in 512-byte units on every Linux file system.
+std::uint64_t AllocatedBytes(const struct stat& st) {
+  return st.st_blocks > 0 ? static_cast<std::uint64_t>(st.st_blocks) * 512U : 0;
+}
+
+// Holes, or compression (btrfs, ZFS): at least one block fewer than the bytes would fill. A
+// small file kept inline in its inode has no block at all and is neither.
+bool LooksSparse(const struct stat& st, std::uint64_t allocated) {
+  const auto size = static_cast<std::uint64_t>(st.st_size > 0 ? st.st_size : 0);
+  const auto block = static_cast<std::uint64_t>(st.st_blksize > 0 ? st.st_blksize : 4096);
+  return allocated + block <= size;
+}
+
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -71,6 +86,7 @@ bool TPosixDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolu
   }
   StayOnRoot = stayOnRootVolume;
   RootDev = st.st_dev;
+  RootBlocks = AllocatedBytes(st);
   if (!MayEnterDevice(st.st_dev, fd.Get(), st.st_dev + 1)) return false;
   return Push(std::move(fd), st);
 }
@@ -162,7 +178,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
       if (errno == ENOENT) continue;  // removed since the names were read
       top.LastDev = 0;
       top.LastIno = 0;
-      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0, errno};
+      entry = TDirEntry{{name, length}, type == DT_DIR, 0, 0, errno, 0, 0, {}};
       return true;
     }
     top.LastDev = st.st_dev;
@@ -170,11 +186,24 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
     entry.Name = {name, length};
     entry.IsDirectory = S_ISDIR(st.st_mode);
     entry.Size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    entry.DiskSize = AllocatedBytes(st);
+    entry.DiskFlags = !entry.IsDirectory && LooksSparse(st, entry.DiskSize) ? DiskSparse : 0;
     // A mount point seen from a drive scan shows the other volume's root: none of its bytes,
     // not even the root folder's own size, belong to this drive (as du -x counts it).
-    if (entry.IsDirectory && StayOnRoot && st.st_dev != RootDev) entry.Size = 0;
+    if (entry.IsDirectory && StayOnRoot && st.st_dev != RootDev) {
+      entry.Size = 0;
+      entry.DiskSize = 0;
+    }
     entry.LastAccess = ToFileTime(st.st_atim);
     entry.Error = 0;
+    // Only a file with other names needs to be told apart; folders' links are their
+    // subfolders' "..", never a second name.
+    entry.Identity = {};
+    if (!entry.IsDirectory && st.st_nlink > 1) {
+      entry.Identity = {static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino),
+                        static_cast<std::uint32_t>(st.st_nlink), false};
+    }
     return true;
   }
   if (top.Pos >= top.Names.size()) Error = top.ReadError;

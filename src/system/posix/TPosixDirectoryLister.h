@@ -35,6 +35,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   [[nodiscard]] bool Next(TDirEntry& entry) override;
   void Leave() override;
   [[nodiscard]] std::int32_t LastError() const override { return Error; }
+  [[nodiscard]] std::uint64_t RootDiskSize() const override { return RootBlocks; }
   [[nodiscard]] std::unique_ptr<TDirectoryLister> CloneEmpty(
       std::size_t descriptorBudget) const override;
   [[nodiscard]] bool HandOff(std::string_view name, std::string_view fullPath,
@@ -76,6 +77,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   TUniqueFd Opened;   // the folder Next returned last, opened to measure it, until entered
   bool StayOnRoot = false;
   dev_t RootDev = 0;
+  std::uint64_t RootBlocks = 0;
   // Read once, when a folder on another device is first met, and shared with the clones.
   std::shared_ptr<const TMountTable> Mounts;
 };

@@ -13,10 +13,11 @@
  *   many DIRPATH COUNT SIZE PREFIX | reparse PATH TAG(hex) | attrib PATH FLAGS(hex)
  *   win32 PATH (turns the library's POSIX-namespace name into a Win32 one, as Windows writes it)
  *
- * The walk prints one line per name: KIND \t PATH \t SIZE \t ONDISK \t RECORD \t STREAMS
- * where KIND is d or f, SIZE the unnamed data stream's logical size, ONDISK the clusters it holds
- * (allocated bytes, or the compressed size of a sparse or compressed stream; 0 while resident),
- * RECORD the MFT record number and STREAMS the clusters held by named data streams. */
+ * The walk prints one line per name, the root's first (with an empty path): KIND \t PATH \t SIZE \t ONDISK \t RECORD \t STREAMS
+ * where KIND is d or f, SIZE the unnamed data stream's logical size (0 for a folder), ONDISK the
+ * clusters of its data streams and its index (allocated bytes, or the compressed size of a sparse
+ * or compressed stream; 0 while resident), RECORD the MFT record number and STREAMS the part of
+ * ONDISK held by named data streams. */
 #include <errno.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -198,38 +199,41 @@ static void cmd_many(const char *dirpath, long count, int64_t size, const char *
 static int quiet;
 static unsigned long long names_seen, bytes_seen;
 
-static int64_t on_disk(ntfs_attr *na) {
-  if (!NAttrNonResident(na)) return 0;
-  if (na->data_flags & (ATTR_IS_COMPRESSED | ATTR_IS_SPARSE)) return na->compressed_size;
-  return na->allocated_size;
+/* Clusters an attribute holds outside the MFT: the first extent carries the totals; a sparse or
+ * compressed one counts what it really holds. */
+static int64_t held(const ATTR_RECORD *a) {
+  if (!a->non_resident || a->lowest_vcn != const_cpu_to_sle64(0)) return 0;
+  if (a->flags & (ATTR_IS_COMPRESSED | ATTR_IS_SPARSE)) return sle64_to_cpu(a->compressed_size);
+  return sle64_to_cpu(a->allocated_size);
 }
 
-/* Sizes of the unnamed stream and the clusters of the named ones. */
+/* The unnamed stream's size, the clusters of the data streams and of a folder's index and,
+ * among them, those of the named streams, as the library finds them through the attribute list
+ * and the extension records. */
 static void measure(ntfs_inode *ni, int64_t *size, int64_t *disk, int64_t *streams) {
   *size = *disk = *streams = 0;
   ntfs_attr_search_ctx *ctx = ntfs_attr_get_search_ctx(ni, NULL);
   if (!ctx) die("search context", NULL);
-  while (!ntfs_attr_lookup(AT_DATA, NULL, 0, CASE_SENSITIVE, 0, NULL, 0, ctx)) {
-    ATTR_RECORD *a = ctx->attr;
-    if (a->non_resident && a->lowest_vcn != const_cpu_to_sle64(0)) continue;
-    ntfschar *aname = (ntfschar *)((char *)a + le16_to_cpu(a->name_offset));
-    ntfs_attr *na = ntfs_attr_open(ni, AT_DATA, a->name_length ? aname : AT_UNNAMED,
-                                   a->name_length);
-    if (!na) die("cannot open a data stream", NULL);
+  while (!ntfs_attr_lookup(AT_UNUSED, NULL, 0, CASE_SENSITIVE, 0, NULL, 0, ctx)) {
+    const ATTR_RECORD *a = ctx->attr;
+    if (a->type == AT_INDEX_ALLOCATION) *disk += held(a);
+    if (a->type != AT_DATA) continue;
+    *disk += held(a);
     if (a->name_length) {
-      *streams += on_disk(na);
-    } else {
-      *size = na->data_size;
-      *disk = on_disk(na);
+      *streams += held(a);
+    } else if (!a->non_resident) {
+      *size = le32_to_cpu(a->value_length);
+    } else if (a->lowest_vcn == const_cpu_to_sle64(0)) {
+      *size = sle64_to_cpu(a->data_size);
     }
-    ntfs_attr_close(na);
   }
   ntfs_attr_put_search_ctx(ctx);
 }
 
 static void report(char kind, const char *path, ntfs_inode *ni) {
   int64_t size = 0, disk = 0, streams = 0;
-  if (kind == 'f') measure(ni, &size, &disk, &streams);
+  measure(ni, &size, &disk, &streams);
+  if (kind == 'd') size = 0; /* a folder's size, as Windows lists it */
   ++names_seen;
   bytes_seen += (unsigned long long)size;
   if (!quiet) {
@@ -354,6 +358,7 @@ int main(int argc, char **argv) {
   if (rc == 0 && !fill) {
     ntfs_inode *root = ntfs_inode_open(vol, FILE_root);
     if (!root) die("cannot open the root", NULL);
+    report('d', "", root); /* the root's own line: its index's clusters */
     walk(root, "");
     ntfs_inode_close(root);
     if (quiet) printf("%llu names, %llu bytes\n", names_seen, bytes_seen);
