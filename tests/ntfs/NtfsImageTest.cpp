@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "TNtfsImage.h"
 #include "TNtfsScan.h"
+#include "model/TFileDisk.h"
 #include "system/ntfs/NtfsVolumeSource.h"
 #include "system/ntfs/TNtfsMftReader.h"
 
@@ -78,6 +80,11 @@ void FillRichImage(TNtfsImage& image) {
   image.File("special/with streams.txt", 2000);
   image.Stream("special/with streams.txt", "Zone.Identifier", 26);
   image.Stream("special/with streams.txt", "big stream", 50000);
+  // A cloud placeholder: a reparse point the engine records and never follows, and the flag
+  // that says its data lives elsewhere (the library does not set the recall flags).
+  image.File("special/cloud.docx", 5000);
+  image.Raw("reparse\tspecial/cloud.docx\t9000001A");
+  image.Raw("attrib\tspecial/cloud.docx\t1020");
   image.Dir("names");
   image.File("names/日本語のファイル名.txt", 11);
   image.File("names/emoji \xF0\x9F\x98\x80.png", 22);
@@ -132,6 +139,18 @@ TEST(NtfsImage, EveryFolderAgreesWithTheToolAndTheLibraryWalk) {
   // and sizes.
   ExpectSameFiles(scan.Files(), LibraryFiles(image));
   EXPECT_EQ(made.at("links400").Files, 400u);
+  // What a file is, from its record: every name of a linked file marked, whichever was met
+  // first; sparse, compressed and online-only streams marked as such.
+  std::map<std::string, std::uint8_t> flags;
+  const auto files = scan.Files();
+  for (TFileId id = 0; id < scan.Records.Count(); ++id)
+    flags[files[id].first] = scan.Records.DiskFlags(id);
+  EXPECT_EQ(flags.at("links400/link399.txt") & DiskHardLink, DiskHardLink);
+  EXPECT_EQ(flags.at("links/original.dat") & DiskHardLink, DiskHardLink);
+  EXPECT_EQ(flags.at("nested/level1/f4096.bin"), 0);
+  EXPECT_EQ(flags.at("special/sparse.vhd"), DiskSparse);
+  EXPECT_EQ(flags.at("special/packed/squeezed.log"), DiskCompressed);
+  EXPECT_EQ(flags.at("special/cloud.docx"), DiskOnlineOnly);
 }
 
 TEST(NtfsImage, HundredThousandFilesInOneFolderAndAnMftInSeveralPieces) {
