@@ -8,8 +8,15 @@ namespace {
 // UTF-16 to UTF-8; a lone surrogate (legal in an NTFS name) becomes U+FFFD, as Windows' own
 // conversion makes it.
 void AppendUtf8(std::u16string_view name, std::string& out) {
-  out.clear();
-  for (std::size_t i = 0; i < name.size(); ++i) {
+  // Most names are ASCII: one byte each, written in place.
+  out.resize(name.size());
+  std::size_t ascii = 0;
+  while (ascii < name.size() && name[ascii] < 0x80) {
+    out[ascii] = static_cast<char>(name[ascii]);
+    ++ascii;
+  }
+  out.resize(ascii);
+  for (std::size_t i = ascii; i < name.size(); ++i) {
     std::uint32_t c = name[i];
     if (c < 0x80) {
       out += static_cast<char>(c);

@@ -128,15 +128,21 @@ bool TNtfsVolumeIndex::EntryLeadsSomewhere(const TEntry& e) const {
   return e.ParentSequence == 0 || e.ParentSequence == Files[e.Parent].Sequence;
 }
 
-// Counting sort by parent (stable, so a folder's names keep their record order), then each
-// folder's names in the folder index's own order.
-void TNtfsVolumeIndex::GroupByParent(const TNtfsUpcase& upcase) {
+// Counting sort by parent (stable, so a folder's names keep their record order) of the names
+// that lead somewhere, straight into a vector of their exact number, then each folder's names in
+// the folder index's own order. `kept` marks them; the old vector goes when this returns.
+void TNtfsVolumeIndex::GroupByParent(const TNtfsUpcase& upcase, const std::vector<bool>& kept,
+                                     std::size_t count) {
   ChildStart.assign(Files.size() + 1, 0);
-  for (const TEntry& e : Entries) ++ChildStart[e.Parent + 1];
+  for (std::size_t i = 0; i < Entries.size(); ++i) {
+    if (kept[i]) ++ChildStart[Entries[i].Parent + 1];
+  }
   for (std::size_t i = 1; i < ChildStart.size(); ++i) ChildStart[i] += ChildStart[i - 1];
-  std::vector<TEntry> sorted(Entries.size());
+  std::vector<TEntry> sorted(count);
   std::vector<std::uint32_t> next(ChildStart.begin(), ChildStart.end() - 1);
-  for (const TEntry& e : Entries) sorted[next[e.Parent]++] = e;
+  for (std::size_t i = 0; i < Entries.size(); ++i) {
+    if (kept[i]) sorted[next[Entries[i].Parent]++] = Entries[i];
+  }
   Entries = std::move(sorted);
   const char16_t* pool = NamePool.data();
   for (std::size_t folder = 0; folder + 1 < ChildStart.size(); ++folder) {
@@ -153,8 +159,10 @@ void TNtfsVolumeIndex::Finish(const TNtfsUpcase& upcase) {
   JoinExtensions();
   // A folder keeps only its first name; a file counts all of its own.
   std::vector<bool> folderNamed(Files.size(), false);
-  std::size_t kept = 0;
-  for (const TEntry& e : Entries) {
+  std::vector<bool> kept(Entries.size(), false);
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < Entries.size(); ++i) {
+    const TEntry& e = Entries[i];
     if (!EntryLeadsSomewhere(e)) continue;
     TFile& f = Files[e.Record];
     if (f.Kind == KindFolder) {
@@ -162,11 +170,10 @@ void TNtfsVolumeIndex::Finish(const TNtfsUpcase& upcase) {
       folderNamed[e.Record] = true;
     }
     if (f.NameCount < 255) ++f.NameCount;
-    Entries[kept++] = e;
+    kept[i] = true;
+    ++count;
   }
-  Entries.resize(kept);
-  Entries.shrink_to_fit();
-  GroupByParent(upcase);
+  GroupByParent(upcase, kept, count);
 }
 
 std::uint32_t TNtfsVolumeIndex::ReparseTag(std::uint32_t record) const {

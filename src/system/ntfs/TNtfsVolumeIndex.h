@@ -83,7 +83,7 @@ class TNtfsVolumeIndex {
   void AddNames(std::uint32_t record, const TNtfsRecordFacts& facts);
   void JoinExtensions();
   [[nodiscard]] bool EntryLeadsSomewhere(const TEntry& e) const;
-  void GroupByParent(const TNtfsUpcase& upcase);
+  void GroupByParent(const TNtfsUpcase& upcase, const std::vector<bool>& kept, std::size_t count);
 
   std::vector<TFile> Files;
   std::vector<TEntry> Entries;
