@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLocale>
 #include <QMetaObject>
+#include <QProgressBar>
 #include <utility>
 
 #include "system/StringTable.h"
@@ -123,14 +124,28 @@ TListerFactory TVLMAnalyzerForm::ListersForScan(bool drives) {
     choice = TScanEngineChoice::Auto;
   }
   if (choice == TScanEngineChoice::Listing) return Services.Listers;
-  return [this, choice, listing = Services.Listers, report = EngineReport, stop = EngineStop] {
+  // Runs on the worker after each piece of the MFT: the strip's bar shows the MiB read.
+  auto progress = [this, stop = EngineStop](std::uint64_t done, std::uint64_t total) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, done, total] {
+          if (!ProgressForm) return;
+          QProgressBar* bar = ProgressForm->InfoStrip->ProgressBar1;
+          bar->setRange(0, static_cast<int>(total >> 20));
+          bar->setValue(static_cast<int>(done >> 20));
+        },
+        Qt::QueuedConnection);
+    return !stop->load();
+  };
+  return [this, choice, listing = Services.Listers, report = EngineReport, progress] {
     auto lister = std::make_unique<TNtfsEngineLister>(
         choice, OpenNtfsVolume, choice == TScanEngineChoice::Mft ? nullptr : listing(),
-        NativePathStyle(), report, [stop](std::uint64_t, std::uint64_t) { return !stop->load(); });
-    // The scan view names the engine as soon as it is known (on the worker: posted over).
+        NativePathStyle(), report, progress);
+    // The scan view names the engine once it is known (on the worker: posted over).
     lister->OnChosen = [this](const TScanEngineReport& chosen) {
-      const QString title = chosen.UsedMft ? QStringLiteral("Reading the Master File Table...")
-                                           : QStringLiteral("Scan in Progress. Please Wait...");
+      const QString title =
+          chosen.UsedMft ? QStringLiteral("Scan in Progress (Master File Table). Please Wait...")
+                         : QStringLiteral("Scan in Progress (Folder Listing). Please Wait...");
       QMetaObject::invokeMethod(
           this,
           [this, title] {
@@ -166,6 +181,10 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
     FolderTree.SortAllByKey([](const TFolderData& f) { return f.Size; }, true);
   };
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, ListersForScan(drives), Dpi);
+  if (LastScanImage || (drives && DriveRootsAreRawVolumes())) {
+    ProgressForm->TitleBar->SetTitle(
+        QStringLiteral("Reading the Master File Table. Please Wait..."), false);
+  }
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
   ProgressForm->show();
