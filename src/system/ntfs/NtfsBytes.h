@@ -29,29 +29,31 @@ class TNtfsBytes {
   }
 
   [[nodiscard]] std::uint8_t U8(std::size_t at, bool& ok) const noexcept {
-    return static_cast<std::uint8_t>(Read(at, 1, ok));
+    return Read<std::uint8_t>(at, ok);
   }
   [[nodiscard]] std::uint16_t U16(std::size_t at, bool& ok) const noexcept {
-    return static_cast<std::uint16_t>(Read(at, 2, ok));
+    return Read<std::uint16_t>(at, ok);
   }
   [[nodiscard]] std::uint32_t U32(std::size_t at, bool& ok) const noexcept {
-    return static_cast<std::uint32_t>(Read(at, 4, ok));
+    return Read<std::uint32_t>(at, ok);
   }
   [[nodiscard]] std::uint64_t U64(std::size_t at, bool& ok) const noexcept {
-    return Read(at, 8, ok);
+    return Read<std::uint64_t>(at, ok);
   }
 
  private:
-  [[nodiscard]] std::uint64_t Read(std::size_t at, std::size_t width, bool& ok) const noexcept {
-    if (!Has(at, width)) {
+  // A fixed width, so the copy is one load: this runs for every field of every record.
+  template <typename T>
+  [[nodiscard]] T Read(std::size_t at, bool& ok) const noexcept {
+    if (!Has(at, sizeof(T))) {
       ok = false;
       return 0;
     }
-    std::uint64_t value = 0;
+    T value = 0;
     if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(&value, Data + at, width);  // one load: this runs for every field of every record
+      std::memcpy(&value, Data + at, sizeof(T));
     } else {
-      for (std::size_t i = width; i-- > 0;) value = (value << 8) | Data[at + i];
+      for (std::size_t i = sizeof(T); i-- > 0;) value = static_cast<T>((value << 8) | Data[at + i]);
     }
     return value;
   }

@@ -149,9 +149,11 @@ void TNtfsVolumeIndex::GroupByParent(const TNtfsUpcase& upcase, const std::vecto
     auto first = Entries.begin() + ChildStart[folder];
     auto last = Entries.begin() + ChildStart[folder + 1];
     if (last - first < 2) continue;
-    std::sort(first, last, [&](const TEntry& a, const TEntry& b) {
+    const auto before = [&](const TEntry& a, const TEntry& b) {
       return upcase.Compare(pool + a.NameAt, a.NameLength, pool + b.NameAt, b.NameLength) < 0;
-    });
+    };
+    // Files made one after another in name order often sit in that order in the MFT too.
+    if (!std::is_sorted(first, last, before)) std::sort(first, last, before);
   }
 }
 
