@@ -185,12 +185,13 @@ void TAnalyzerControls::BuildScanFolderMenu(std::span<const std::string> folders
     PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("folder"), 16),
                           QString::fromStdString(std::string(last)), Form, [scan, i] { scan(i); });
   }
-  PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
-                        QString::fromStdString(LoadResString(IDS_BROWSE)), Form, browse);
+  // Before Browse, which stays the menu's last item.
   if (openImage) {
     PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
                           QStringLiteral("NTFS Image..."), Form, openImage);
   }
+  PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
+                        QString::fromStdString(LoadResString(IDS_BROWSE)), Form, browse);
   ToolButton2->setMenu(PopupMenu2);
   ToolButton2->setPopupMode(QToolButton::MenuButtonPopup);
 }

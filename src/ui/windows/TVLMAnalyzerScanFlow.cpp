@@ -330,7 +330,10 @@ void TVLMAnalyzerForm::ShowRootInfo(TNodeId id, const TFolderData& node) {
     rows = FolderPageRows(node.Path.Str(), &node, QLocale::system().decimalPoint().toStdString());
     if (auto change = ChangesTab->FolderPageRow(id)) rows.push_back(std::move(*change));
   }
-  for (TInfoPageRow& row : ScanEngineRows(*EngineReport)) rows.push_back(std::move(row));
+  // Only where the MFT was tried: a folder scan's page stays as it always was.
+  if (EngineReport->UsedMft || !EngineReport->FallbackReason.empty()) {
+    for (TInfoPageRow& row : ScanEngineRows(*EngineReport)) rows.push_back(std::move(row));
+  }
   ListView1->ShowRows(rows, drive ? 200 : 100, drive ? 160 : 270);
 }
 
