@@ -40,10 +40,13 @@ vlm_ensure_test_locale() {
 
 VLM_BUILD_PACKAGES=(cmake ninja-build g++ make libsqlite3-dev rapidjson-dev zlib1g-dev libzstd-dev
   libxxhash-dev)
+# ntfs-3g (mkntfs) and ntfs-3g-dev (libntfs-3g) make the NTFS images of the MFT engine's tests;
+# the library goes only into a test tool, never into the programs or the packages.
 # ncdu and gdu: the exports are checked against them; jdupes, rdfind and rmlint: the duplicate
 # finders the search is checked against.
 VLM_TEST_PACKAGES=(libgtest-dev python3 coreutils findutils util-linux dbus-daemon ncdu gdu gzip zstd
-  jdupes rdfind rmlint)
+  jdupes rdfind rmlint
+  ntfs-3g ntfs-3g-dev pkg-config)
 VLM_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core adwaita-icon-theme)
 # Making and checking the Debian package: dpkg-shlibdeps and file for cpack, the two validators,
 # Python for gathering the third-party notices.

@@ -24,6 +24,7 @@
 #include "system/ProductVersion.h"
 #include "system/SystemFolders.h"
 #include "system/TextEncoding.h"
+#include "system/ntfs/NtfsVolumeSource.h"
 
 namespace Vellumetric {
 namespace {
@@ -146,6 +147,39 @@ bool ScanRules(const TCliContext& context, const TScanArgs& args,
   return true;
 }
 
+TScanEngineChoice EngineChoice(const TScanArgs& args) {
+  if (args.Ntfs || args.Engine == "mft") return TScanEngineChoice::Mft;
+  if (args.Engine == "listing" || !args.Drive) return TScanEngineChoice::Listing;
+  if (args.Engine == "auto") return TScanEngineChoice::Auto;
+  return DriveRootsAreRawVolumes() ? TScanEngineChoice::Auto : TScanEngineChoice::Listing;
+}
+
+// Says on stderr what the engine choice came to; false when only the MFT was allowed and it
+// could not be read.
+bool ReportEngine(const TScanArgs& args, TScanEngineChoice choice, const TScanEngineReport& r) {
+  if (choice == TScanEngineChoice::Mft && !r.UsedMft) {
+    std::fprintf(stderr, "cannot scan %s through its master file table: %s\n", args.Path.c_str(),
+                 r.FallbackReason.c_str());
+    return false;
+  }
+  if (!r.FallbackReason.empty()) {
+    std::fprintf(stderr, "the master file table was not used (%s): folders were listed instead\n",
+                 r.FallbackReason.c_str());
+  }
+  if (r.UsedMft && r.DamagedRecords > 0) {
+    std::fprintf(stderr, "%llu damaged MFT records were skipped\n",
+                 static_cast<unsigned long long>(r.DamagedRecords));
+  }
+  if (r.UsedMft && args.Timings) {
+    std::fprintf(stderr,
+                 "engine: master file table, %llu records in %llu extents, %llu bytes in memory\n",
+                 static_cast<unsigned long long>(r.MftRecords),
+                 static_cast<unsigned long long>(r.MftExtents),
+                 static_cast<unsigned long long>(r.IndexBytes));
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParseMeasure(const std::string& text, TMeasure& measure) {
@@ -218,6 +252,16 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       if (!hasValue || !ParseThreads(args[++i], out.Threads)) {
         return "--threads needs a whole number from 1 to 64";
       }
+    } else if (a == "--ntfs") {
+      if (!hasValue || !out.Path.empty()) return "--ntfs needs the one FILE_OR_DEVICE to scan";
+      out.Ntfs = true;
+      out.Path = args[++i];
+    } else if (a == "--engine") {
+      if (!hasValue ||
+          (args[i + 1] != "auto" && args[i + 1] != "mft" && args[i + 1] != "listing")) {
+        return "--engine needs auto, mft or listing";
+      }
+      out.Engine = args[++i];
     } else if (a == "--measure") {
       if (!hasValue || !ParseMeasure(args[++i], out.Measure)) {
         return "--measure needs size or disk";
@@ -244,11 +288,16 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
   if (out.HistoryOnly && (out.Json || out.Csv || out.Quiet || out.Save || out.NoHistory)) {
     return "--history-only prints nothing and saves nothing else";
   }
+  if (!out.Engine.empty() && !out.Drive && !out.Ntfs) return "--engine needs --drive or --ntfs";
+  if (out.Ntfs && out.Engine == "listing") return "--ntfs reads the MFT: --engine listing cannot";
+  if (!out.ExportNcdu.empty() && (out.Ntfs || out.Engine == "mft")) {
+    return "--export-ncdu writes what folders list: it cannot be given with --ntfs or --engine mft";
+  }
   return {};
 }
 
 int RunScanCommand(const TScanArgs& args) {
-  if (!CheckScanRoot(args.Path)) return 1;
+  if (!args.Ntfs && !CheckScanRoot(args.Path)) return 1;
   TCliContext context;
   const bool quiet = args.Quiet || args.HistoryOnly;
   if (quiet && !args.StoredRules) {
@@ -267,6 +316,8 @@ int RunScanCommand(const TScanArgs& args) {
                       !quiet && reportToStdout && StderrIsTerminal());
   session.SetExclusions(rules);
   session.SetKeepFileRecords(!quiet && !args.Csv && reportToStdout);
+  const TScanEngineChoice engine = EngineChoice(args);
+  session.SetEngine(engine);
   TCompressedOutput exportFile;
   std::unique_ptr<TDirectoryLister> lister;
   if (!args.ExportNcdu.empty()) {
@@ -279,7 +330,10 @@ int RunScanCommand(const TScanArgs& args) {
   }
   auto start = std::chrono::steady_clock::now();
   const std::int64_t startedAt = SecondsSinceEpoch();
-  const bool finished = session.Scan(args.Path, args.Drive, args.Threads, std::move(lister));
+  // An image is a whole volume: its root is named like a drive.
+  const bool finished =
+      session.Scan(args.Path, args.Drive || args.Ntfs, args.Threads, std::move(lister));
+  if (!ReportEngine(args, engine, session.EngineReport())) return 1;
   if (args.Timings) {
     std::fprintf(stderr, "scan: %.3f s\n", Seconds(start));
     const TFileRecordStore& records = session.FileRecords();
@@ -302,10 +356,11 @@ int RunScanCommand(const TScanArgs& args) {
 int ReportScan(const TCliContext& context, TCliSession& session, const TScanArgs& args,
                bool finished, std::int64_t startedAt) {
   if (!ScannedRootWasRead(session, args.Path)) return 1;
-  auto history = finished && !args.Quiet && !args.NoHistory
-                     ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive,
-                                           startedAt, SecondsSinceEpoch(), args.Timings)
-                     : nullptr;
+  auto history =
+      finished && !args.Quiet && !args.NoHistory
+          ? RecordScanInHistory(context, session.Tree(), args.Path, args.Drive || args.Ntfs,
+                                startedAt, SecondsSinceEpoch(), args.Timings)
+          : nullptr;
   if (args.HistoryOnly) {
     WarnUnreadable(session.Unreadable());
     FinishHistoryRecording(std::move(history), args.Timings);
@@ -325,8 +380,8 @@ int ReportScan(const TCliContext& context, TCliSession& session, const TScanArgs
   session.Tree().SortAll([measure](const TFolderData& a, const TFolderData& b) {
     return a.Bytes(measure) > b.Bytes(measure);
   });
-  TReportOptions options{args.Drive, args.Depth, session.Style(), &session.GroupTotals(),
-                         &session.Unreadable()};
+  TReportOptions options{args.Drive || args.Ntfs, args.Depth, session.Style(),
+                         &session.GroupTotals(), &session.Unreadable()};
   options.Measure = measure;
   if (args.Csv) {
     TExportOptions csv;

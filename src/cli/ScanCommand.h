@@ -24,6 +24,10 @@ struct TScanArgs {
 
   // --no-history: leave this scan out of the scan history
   bool NoHistory = false;
+  // --ntfs FILE_OR_DEVICE: Path is an NTFS image or partition, read through its MFT
+  bool Ntfs = false;
+  // --engine auto|mft|listing, for a drive or an NTFS image
+  std::string Engine;
   // --measure size|disk: what orders the tree and the biggest files and what shares are of
   TMeasure Measure = TMeasure::Size;
   // --exclude GLOB, --exclude-from FILE, --exclude-caches: folders left out, in order given

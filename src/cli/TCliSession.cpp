@@ -9,6 +9,8 @@
 #include "scan/TVLMFolderRefreshThread.h"
 #include "scan/TVLMSummaryThread.h"
 #include "system/NativePlatform.h"
+#include "system/ntfs/NtfsVolumeSource.h"
+#include "system/ntfs/TNtfsEngineLister.h"
 
 namespace Vellumetric {
 
@@ -22,7 +24,10 @@ bool TCliSession::Scan(const std::string& root, bool asDrive, int threads,
                        std::unique_ptr<TDirectoryLister> lister) {
   BiggestFiles.Clear();  // the window clears these lists itself before each scan
   BiggestOnDisk.Clear();
-  if (!lister) lister = CreateDirectoryLister();
+  if (!lister) {
+    PathStyle = NativePathStyle();
+    lister = MakeLister();
+  }
   PathStyle = lister->Style();  // a file from elsewhere keeps the paths of where it was made
   TVLMDiskAnalyzerThread thread(*this, std::move(lister));
   thread.Roots = {root};
@@ -63,6 +68,21 @@ bool TCliSession::Refresh(TNodeId node, int threads, std::pair<double, double>* 
   thread.WaitFor();
   if (seconds) *seconds = {thread.WalkSeconds, thread.SpliceSeconds};
   return end == WM_REFRESH_FINISHED;
+}
+
+std::unique_ptr<TDirectoryLister> TCliSession::MakeLister() {
+  *Report = TScanEngineReport{};
+  if (Engine == TScanEngineChoice::Listing) return CreateDirectoryLister();
+  // The MFT's progress in MiB on the same line as the folders' progress later.
+  auto progress = [this](std::uint64_t done, std::uint64_t total) {
+    ProgressMax = static_cast<int>(total >> 20);
+    ProgressPos = static_cast<int>(done >> 20);
+    DrawProgress("MiB of the MFT");
+    return true;
+  };
+  return std::make_unique<TNtfsEngineLister>(
+      Engine, OpenNtfsVolume, Engine == TScanEngineChoice::Mft ? nullptr : CreateDirectoryLister(),
+      PathStyle, Report, progress);
 }
 
 void TCliSession::Summarise(const std::string& sourcePath, TMeasure measure) {

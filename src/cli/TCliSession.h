@@ -24,6 +24,7 @@
 #include "scan/TThreadBridge.h"
 #include "system/PathRules.h"
 #include "system/TDirectoryLister.h"
+#include "system/ntfs/TScanEngineReport.h"
 
 namespace Vellumetric {
 
@@ -51,6 +52,10 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
 
   // Whether a scan keeps one record per file (off for the one-line report, which needs none).
   void SetKeepFileRecords(bool keep) noexcept { KeepFileRecords = keep; }
+  // Which engine reads the root: the folder listing (the default), or the volume's MFT where
+  // it can be read (auto, falling back to the listing) or nowhere else (mft).
+  void SetEngine(TScanEngineChoice choice) noexcept { Engine = choice; }
+  [[nodiscard]] const TScanEngineReport& EngineReport() const noexcept { return *Report; }
   // Each blocks until its worker's end message; the scan answers whether it ran to its end.
   // `threads`: listing threads, 0 for the engine's choice.
   // `lister`: what the walk reads instead of the disk (an export file, or the disk through an
@@ -105,6 +110,7 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   std::uint32_t WaitForEnd();
   void RunSummaryThread(TVLMSummaryThread& thread, const std::string& source);
   void DrawProgress(const char* what);
+  [[nodiscard]] std::unique_ptr<TDirectoryLister> MakeLister();
 
   TFileExtDescList GroupList;
   TFileExtList Extensions;
@@ -115,6 +121,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
   TFileRecordStore Records;
   bool KeepFileRecords = true;
   std::shared_ptr<const TExclusionRules> Rules;
+  TScanEngineChoice Engine = TScanEngineChoice::Listing;
+  std::shared_ptr<TScanEngineReport> Report = std::make_shared<TScanEngineReport>();
   TBiggestFileList BiggestFiles;
   TBiggestFileList BiggestOnDisk{TMeasure::Disk};
   TUnreadableList UnreadableItems;

@@ -181,7 +181,8 @@ void TAnalyzerControls::BuildScanDriveMenu(const TDiskList& disks,
 
 void TAnalyzerControls::BuildScanFolderMenu(std::span<const std::string> folders,
                                             const std::function<void(std::size_t)>& scan,
-                                            const std::function<void()>& browse) {
+                                            const std::function<void()>& browse,
+                                            const std::function<void()>& openImage) {
   PopupMenu2 = new QMenu(ToolButton2);
   PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
   for (std::size_t i = 0; i < folders.size(); ++i) {
@@ -190,6 +191,11 @@ void TAnalyzerControls::BuildScanFolderMenu(std::span<const std::string> folders
     const std::string_view last = LastComponent(NativePathStyle(), folder);
     PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("folder"), 16),
                           QString::fromStdString(std::string(last)), Form, [scan, i] { scan(i); });
+  }
+  // Before Browse, which stays the menu's last item.
+  if (openImage) {
+    PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
+                          QStringLiteral("NTFS Image..."), Form, openImage);
   }
   PopupMenu2->addAction(TIconSet::Icon(QStringLiteral("drive"), 16),
                         QString::fromStdString(LoadResString(IDS_BROWSE)), Form, browse);

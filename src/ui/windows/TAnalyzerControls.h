@@ -77,10 +77,12 @@ class TAnalyzerControls {
   // single drive.
   void BuildScanDriveMenu(const TDiskList& disks, const std::function<void(std::size_t)>& scan);
   // Scan Folder's menu: an item per folder the user has, named by its last part, which calls
-  // `scan` with its index in `folders`; then Browse, which calls `browse`.
+  // `scan` with its index in `folders`; then, when given, "NTFS Image...", which calls
+  // `openImage`; then Browse, which calls `browse`.
   void BuildScanFolderMenu(std::span<const std::string> folders,
                            const std::function<void(std::size_t)>& scan,
-                           const std::function<void()>& browse);
+                           const std::function<void()>& browse,
+                           const std::function<void()>& openImage = nullptr);
 
   bool Compact = false;
 

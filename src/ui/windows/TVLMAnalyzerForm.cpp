@@ -1,6 +1,7 @@
 #include "ui/windows/TVLMAnalyzerForm.h"
 
 #include "exclude/FolderRuleCheck.h"
+#include "system/ntfs/NtfsVolumeSource.h"
 
 #include <QGridLayout>
 #include <QLocale>
@@ -114,9 +115,12 @@ void TVLMAnalyzerForm::Initialize() {
   SpecialFolders[2] = GetMusicFolder();
   SpecialFolders[3] = GetPicturesFolder();
   SpecialFolders[4] = GetVideosFolder();
+  // On Windows a drive scan reads the MFT by itself; elsewhere an image or a partition is
+  // opened as such.
   BuildScanFolderMenu(
       SpecialFolders, [this](std::size_t i) { ScanSpecialFolder(i); },
-      [this] { BrowseForFolder(); });
+      [this] { BrowseForFolder(); },
+      DriveRootsAreRawVolumes() ? std::function<void()>() : [this] { OpenNtfsImage(); });
   SummaryTitleBar->SetTitle(QStringLiteral("Summary"), true);
   SummaryTitleBar->show();
   PageControl1->setCurrentIndex(0);
@@ -164,16 +168,26 @@ void TVLMAnalyzerForm::ShowDriveInfo(const std::string& root) {
 
 void TVLMAnalyzerForm::ShowFolderDetails(const std::string& path, const TFolderData* node,
                                          TNodeId id) {
+  ListView1->ShowRows(FolderDetailRows(path, node, id), 100, 270);
+}
+
+std::vector<TInfoPageRow> TVLMAnalyzerForm::FolderDetailRows(const std::string& path,
+                                                             const TFolderData* node, TNodeId id) {
   std::vector<TInfoPageRow> rows =
       FolderPageRows(path, node, QLocale::system().decimalPoint().toStdString());
   if (node && id != NoNode) {
     if (auto change = ChangesTab->FolderPageRow(id)) rows.push_back(std::move(*change));
-    if (const std::uint32_t out = ExcludedFoldersBelow(FolderTree, id); out > 0 || node->Excluded) {
-      rows.push_back({node->Excluded ? "Left out by a rule" : "Folders left out by rules",
-                      node->Excluded ? "Yes (not scanned)" : std::to_string(out), -1, 1});
-    }
+    AddExclusionRow(rows, *node, id);
   }
-  ListView1->ShowRows(rows, 100, 270);
+  return rows;
+}
+
+void TVLMAnalyzerForm::AddExclusionRow(std::vector<TInfoPageRow>& rows, const TFolderData& node,
+                                       TNodeId id) const {
+  if (const std::uint32_t out = ExcludedFoldersBelow(FolderTree, id); out > 0 || node.Excluded) {
+    rows.push_back({node.Excluded ? "Left out by a rule" : "Folders left out by rules",
+                    node.Excluded ? "Yes (not scanned)" : std::to_string(out), -1, 1});
+  }
 }
 
 void TVLMAnalyzerForm::CancelSummary() {
@@ -188,6 +202,7 @@ bool TVLMAnalyzerForm::WorkPending() const {
 
 void TVLMAnalyzerForm::CancelScan() {
   ++ScanCancelRequests;
+  EngineStop->store(true);  // a scan still reading the MFT stops there
   if (ProgressForm) ProgressForm->CancelScan();
   if (RefreshThread) RefreshThread->Terminate();
 }

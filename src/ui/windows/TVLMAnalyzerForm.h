@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "exclude/TExclusionRules.h"
 #include "exchange/TNcduLister.h"
+#include "exclude/TExclusionRules.h"
 #include "model/TBiggestFileList.h"
 #include "model/TFileExtData.h"
 #include "model/TFileExtDescData.h"
@@ -20,9 +20,11 @@
 #include "model/TFolderData.h"
 #include "model/TTypedFileList.h"
 #include "scan/TVLMFolderRefreshThread.h"
+#include "system/InfoPageRows.h"
 #include "system/TDiskInfo.h"
 #include "system/TDriveInfoCache.h"
 #include "system/TWindowsInfo.h"
+#include "system/ntfs/TScanEngineReport.h"
 #include "ui/progress/TVLMDiskScanProgressForm.h"
 #include "ui/results/TScanHistoryHook.h"
 #include "ui/results/changes/TChangesTab.h"
@@ -74,6 +76,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void OpenScanFile(const std::string& path);
   // "Open Scan File...": a file dialog, then OpenScanFile.
   void ChooseScanFile();
+  // Scan Folder's "NTFS Image...": an image file or a partition read through its MFT.
+  void OpenNtfsImage();
+  void ScanNtfsImage(const std::string& path);
   // Load a saved summary: the saved-summary view filled from the summary file at `path`.
   void LoadSavedSummary(const std::string& path);
   void BackClick();
@@ -165,8 +170,13 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void WireSavedSummaries();
   void WireHistory();
   void WireMeasure();
-  // The drive page of a drive scan's root, with what the scan found of the drive's space.
-  void ShowDriveScanInfo(const std::string& root, const TFolderData& node);
+  // The rows of a drive scan's root, with what the scan found of the drive's space.
+  [[nodiscard]] std::vector<TInfoPageRow> FolderDetailRows(const std::string& path,
+                                                          const TFolderData* node, TNodeId id);
+  // How many folders below `id` the rules left out, or that it was left out itself.
+  void AddExclusionRow(std::vector<TInfoPageRow>& rows, const TFolderData& node, TNodeId id) const;
+  [[nodiscard]] std::vector<TInfoPageRow> DriveScanPageRows(const std::string& root,
+                                                            const TFolderData& node);
   // The General and Detail pages: shown for a scan and a saved summary, not for two stored scans.
   void ShowSummaryTabs(bool shown);
   void SetupExclusions();
@@ -175,6 +185,11 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   // At the end of a file's walk: true, with the start view back and the reason shown, when the
   // file could not be read whole.
   bool ScanFileFailed();
+  // How the coming scan reads its root: the MFT for an image, and first for a drive where
+  // drives are raw volumes; the folder listing otherwise.
+  [[nodiscard]] TListerFactory ListersForScan(bool drives);
+  // The information page of a scan's root, with the engine that read it.
+  void ShowRootInfo(TNodeId id, const TFolderData& node);
 
   int Dpi;
   TAnalyzerServices Services;
@@ -184,11 +199,15 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   TMeasure ByMeasure = TMeasure::Size;
   TMeasure ScanMeasure = TMeasure::Size;     // the one the scan's worker sorted the tree by
   std::optional<TVolumeFacts> ScannedDrive;  // a drive scan's drive, as it was at the scan's end
-  bool LastScanRules = false;     // the rules applied to the scan whose results are shown
+  bool LastScanRules = false;  // the rules applied to the scan whose results are shown
   std::unique_ptr<TThreadBridge> RefreshBridge;
   std::unique_ptr<TVLMFolderRefreshThread> RefreshThread;
   std::unique_ptr<TScanDisplay> RefreshProgress;
-  TListerFactory NextListers;     // what the next scan reads instead of the disk
+  TListerFactory NextListers;  // what the next scan reads instead of the disk
+  bool LastScanImage = false;  // the scan reads an NTFS image or partition
+  std::shared_ptr<TScanEngineReport> EngineReport = std::make_shared<TScanEngineReport>();
+  // Set by a cancel: a scan still reading the MFT stops there.
+  std::shared_ptr<std::atomic<bool>> EngineStop = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace Vellumetric

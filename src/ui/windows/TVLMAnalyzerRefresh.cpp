@@ -94,9 +94,10 @@ std::shared_ptr<const TExclusionRules> TVLMAnalyzerForm::RulesForScan() const {
 // The results stay in view but cannot be changed meanwhile; the summary, the map and Find let go
 // of the records only when the new subtree is put in place, on this thread.
 void TVLMAnalyzerForm::RescanFolder(TNodeId node, bool scanNow) {
-  // A scan read from a file has no disk here to scan again.
+  // A scan read from a file has no disk here to scan again, and an image's folders are not
+  // folders of this machine.
   if (WorkPending() || node == NoNode || node >= FolderTree.Count() || ScanRoots.empty() ||
-      ScanFile) {
+      ScanFile || LastScanImage) {
     return;
   }
   const TFolderData& data = FolderTree.Data(node);

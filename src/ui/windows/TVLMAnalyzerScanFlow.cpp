@@ -3,12 +3,17 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLocale>
+#include <QMetaObject>
+#include <QProgressBar>
 #include <algorithm>
 #include <utility>
 
 #include "system/StringTable.h"
 #include "system/SystemFolders.h"
 #include "system/TApplicationInfo.h"
+#include "system/ntfs/NtfsVolumeSource.h"
+#include "system/ntfs/ScanEngineRows.h"
+#include "system/ntfs/TNtfsEngineLister.h"
 #include "ui/common/PathQText.h"
 #include "ui/windows/TAnalyzerCommands.h"
 #include "ui/windows/TVLMAnalyzerForm.h"
@@ -40,6 +45,7 @@ void TVLMAnalyzerForm::EnterScanView() {
 
 void TVLMAnalyzerForm::ScanDriveButtonClick() {
   if (ProgressForm) return;
+  LastScanImage = false;
   CurrentPath = DriveScanRoot(CurrentPath);
   EnterScanView();
   ScanRoots = {CurrentPath};
@@ -49,6 +55,7 @@ void TVLMAnalyzerForm::ScanDriveButtonClick() {
 
 void TVLMAnalyzerForm::ScanDriveMenuItem(std::size_t index) {
   if (ProgressForm || index >= DiskList.size()) return;
+  LastScanImage = false;
   EnterScanView();
   const std::string root = DiskList[index].RootPath;
   ScanRoots = {DriveScanRoot(root)};
@@ -59,6 +66,7 @@ void TVLMAnalyzerForm::ScanDriveMenuItem(std::size_t index) {
 
 void TVLMAnalyzerForm::DriveOpen(std::size_t index) {
   if (ProgressForm || index >= DiskList.size()) return;
+  LastScanImage = false;
   EnterScanView();
   ScanRoots = {DriveScanRoot(DiskList[index].RootPath)};
   DestroyQuickInfo();
@@ -84,12 +92,73 @@ void TVLMAnalyzerForm::BrowseForFolder() {
 
 void TVLMAnalyzerForm::ScanFolder(const std::string& path) {
   if (ProgressForm || path.empty()) return;
+  LastScanImage = false;
   EnterScanView();
   ScanRoots = {path};
   CurrentPath = path;
   ShowFolderDetails(path, nullptr);
   DestroyQuickInfo();
   StartScan(false);
+}
+
+void TVLMAnalyzerForm::OpenNtfsImage() {
+  if (ProgressForm) return;
+  const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Open an NTFS Image"));
+  if (!file.isEmpty()) ScanNtfsImage(PathFromQt(file));
+}
+
+void TVLMAnalyzerForm::ScanNtfsImage(const std::string& path) {
+  if (ProgressForm || path.empty()) return;
+  EnterScanView();
+  LastScanImage = true;
+  ScanRoots = {path};
+  CurrentPath = path;
+  ShowFolderDetails(path, nullptr);
+  DestroyQuickInfo();
+  StartScan(true);  // the image is a whole volume: its root is named like a drive
+}
+
+TListerFactory TVLMAnalyzerForm::ListersForScan(bool drives) {
+  EngineReport = std::make_shared<TScanEngineReport>();
+  EngineStop->store(false);
+  TScanEngineChoice choice = TScanEngineChoice::Listing;
+  if (LastScanImage) {
+    choice = TScanEngineChoice::Mft;
+  } else if (drives && DriveRootsAreRawVolumes()) {
+    choice = TScanEngineChoice::Auto;
+  }
+  if (choice == TScanEngineChoice::Listing) return Services.Listers;
+  // Runs on the worker after each piece of the MFT: the strip's bar shows the MiB read.
+  auto progress = [this, stop = EngineStop](std::uint64_t done, std::uint64_t total) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, done, total] {
+          if (!ProgressForm) return;
+          QProgressBar* bar = ProgressForm->InfoStrip->ProgressBar1;
+          bar->setRange(0, static_cast<int>(total >> 20));
+          bar->setValue(static_cast<int>(done >> 20));
+        },
+        Qt::QueuedConnection);
+    return !stop->load();
+  };
+  return [this, choice, listing = Services.Listers, report = EngineReport, progress] {
+    auto lister = std::make_unique<TNtfsEngineLister>(
+        choice, OpenNtfsVolume, choice == TScanEngineChoice::Mft ? nullptr : listing(),
+        NativePathStyle(), report, progress);
+    // The scan view names the engine once it is known (on the worker: posted over).
+    lister->OnChosen = [this](const TScanEngineReport& chosen) {
+      const QString title =
+          chosen.UsedMft ? QStringLiteral("Scan in Progress (Master File Table). Please Wait...")
+                         : QStringLiteral("Scan in Progress (Folder Listing). Please Wait...");
+      QMetaObject::invokeMethod(
+          this,
+          [this, title] {
+            if (ProgressForm) ProgressForm->TitleBar->SetTitle(title, false);
+          },
+          Qt::QueuedConnection);
+    };
+    return lister;
+  };
 }
 
 void TVLMAnalyzerForm::StartScan(bool drives) {
@@ -100,7 +169,8 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   if (ProgressForm) return;
   // A scan of the disk replaces what a file held; the file's own scan comes with its reader.
   const bool fromFile = static_cast<bool>(NextListers);
-  TListerFactory listers = fromFile ? std::move(NextListers) : Services.Listers;
+  TListerFactory listers = fromFile ? std::move(NextListers) : ListersForScan(drives);
+  if (fromFile) EngineReport = std::make_shared<TScanEngineReport>();
   NextListers = nullptr;
   if (!fromFile) ScanFile.reset();
   Shell->SetPathsAreLocal(!ScanFile);
@@ -134,6 +204,10 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
     FolderTree.SortAllByKey([measure](const TFolderData& f) { return f.Bytes(measure); }, true);
   };
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, listers, Dpi);
+  if (!fromFile && (LastScanImage || (drives && DriveRootsAreRawVolumes()))) {
+    ProgressForm->TitleBar->SetTitle(
+        QStringLiteral("Reading the Master File Table. Please Wait..."), false);
+  }
   static_cast<QGridLayout*>(Panel2->layout())->addWidget(ProgressForm, 0, 0);
   ProgressForm->StartScanThread(ScanRoots, drives);
   ProgressForm->show();
@@ -265,29 +339,46 @@ bool TVLMAnalyzerForm::ShowFind() {
 }
 
 void TVLMAnalyzerForm::ShowFolderInfo(TNodeId id, const TFolderData& node, bool topLevel) {
-  if (topLevel && node.Kind == FolderKindDrive) {
-    ShowDriveScanInfo(
-        std::string(node.Name()) + (NativePathStyle() == TPathStyle::Windows ? "\\" : ""), node);
+  if (topLevel) {
+    ShowRootInfo(id, node);
   } else {
     ShowFolderDetails(node.Path.Str(), &node, id);
   }
   CurrentPath = node.Path.Str();
 }
 
-void TVLMAnalyzerForm::ShowDriveScanInfo(const std::string& root, const TFolderData& node) {
+// The drive's page with what the scan found of its space (an image's folder page: the drive it
+// lies on says nothing about it), and below it the engine that read the scan.
+void TVLMAnalyzerForm::ShowRootInfo(TNodeId id, const TFolderData& node) {
+  std::vector<TInfoPageRow> rows;
+  const bool drive = node.Kind == FolderKindDrive && !LastScanImage && !ScanFile;
+  if (drive) {
+    rows = DriveScanPageRows(
+        std::string(node.Name()) + (NativePathStyle() == TPathStyle::Windows ? "\\" : ""), node);
+    AddExclusionRow(rows, node, id);
+  } else {
+    rows = FolderDetailRows(node.Path.Str(), &node, id);
+  }
+  // Only where the MFT was tried: a folder scan's page stays as it always was.
+  if (EngineReport->UsedMft || !EngineReport->FallbackReason.empty()) {
+    for (TInfoPageRow& row : ScanEngineRows(*EngineReport)) rows.push_back(std::move(row));
+  }
+  ListView1->ShowRows(rows, drive ? 200 : 100, drive ? 160 : 270);
+}
+
+std::vector<TInfoPageRow> TVLMAnalyzerForm::DriveScanPageRows(const std::string& root,
+                                                              const TFolderData& node) {
   // The drive as the scan left it (its root is focused as the scan ends), not as it was when
   // the drive page was first shown: what the scan did not find is the difference of the two.
   if (!ScannedDrive) ScannedDrive = Services.VolumeQuery(root);
-  const TDriveInfo& drive = DriveInfoCache.Get(root);
-  CurrentPath = root;
-  std::vector<TInfoPageRow> rows = DrivePageRows(drive);
+  std::vector<TInfoPageRow> rows = DrivePageRows(DriveInfoCache.Get(root));
   const std::vector<TInfoPageRow> scan =
       DriveScanRows(node, *ScannedDrive, QLocale::system().decimalPoint().toStdString());
   // Below the drive's own figures, where it is seen without scrolling; the features follow.
   const auto features = std::find_if(rows.begin(), rows.end(),
                                      [](const TInfoPageRow& row) { return row.Field.empty(); });
   rows.insert(features, scan.begin(), scan.end());
-  ListView1->ShowRows(rows, 200, 160);
+  return rows;
 }
 
 }  // namespace Vellumetric

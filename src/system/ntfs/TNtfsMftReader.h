@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "system/ntfs/NtfsRunList.h"
+#include "system/ntfs/TNtfsBootSector.h"
+#include "system/ntfs/TNtfsByteSource.h"
+#include "system/ntfs/TNtfsVolumeIndex.h"
+
+namespace Vellumetric {
+
+// Why a volume could not be read through its MFT; the scan then walks folders instead.
+enum class TNtfsFailure { None, NotNtfs, Unreadable, Damaged, Stopped };
+
+// Reads a whole volume's MFT into a TNtfsVolumeIndex: the boot sector, then the $MFT's extents,
+// then every record in large sequential reads, then the $UpCase table that orders names.
+class TNtfsMftReader {
+ public:
+  // Called after each read with the MFT bytes done and in all; answers false to stop.
+  using TProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+  static constexpr std::size_t ChunkBytes = 8U << 20;
+
+  explicit TNtfsMftReader(TNtfsByteSource& source) : Source(source) {}
+
+  // False, with the failure and its reason, when the volume cannot be read or trusted. A damaged
+  // record is skipped and counted; too many of them, or a damaged root or $MFT, make the whole
+  // volume untrusted.
+  [[nodiscard]] bool Load(TNtfsVolumeIndex& index, const TProgress& progress = nullptr);
+  [[nodiscard]] TNtfsFailure Failure() const noexcept { return FailureKind; }
+  [[nodiscard]] const std::string& Reason() const noexcept { return FailureText; }
+  [[nodiscard]] const TNtfsBootSector& Boot() const noexcept { return BootSector; }
+  [[nodiscard]] const std::vector<TNtfsRun>& MftRuns() const noexcept { return Runs; }
+
+ private:
+  class TAlignedBuffer;
+
+  bool Fail(TNtfsFailure kind, std::string reason);
+  bool ReadBoot();
+  bool FindMftRuns();
+  bool ReadClusters(std::uint64_t lcn, std::uint64_t bytes, TAlignedBuffer& out);
+  struct TPiece {
+    std::uint64_t Lcn = 0;
+    std::uint64_t Clusters = 0;
+  };
+  [[nodiscard]] TPiece NextPiece(std::size_t& r, std::uint64_t& c, std::uint64_t planned,
+                                 std::size_t buffer) const;
+  bool ReadPiece(TPiece piece, TAlignedBuffer& into);
+  void TakeRecords(const std::uint8_t* bytes, std::size_t size, TNtfsVolumeIndex& index);
+  bool ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress);
+  void TakeRecord(std::uint64_t number, std::uint8_t* bytes, TNtfsVolumeIndex& index);
+  void ExtendMftRuns(const TNtfsRecordFacts& facts);
+  void LoadUpcase(TNtfsUpcase& upcase);
+  [[nodiscard]] std::uint64_t MftClusters() const;
+
+  TNtfsByteSource& Source;
+  TNtfsBootSector BootSector;
+  std::vector<TNtfsRun> Runs;
+  std::uint64_t MftBytes = 0;  // the $MFT's data size
+  // Extents of the $MFT found in its extension records, by first cluster, not yet joined.
+  std::vector<std::pair<std::uint64_t, std::vector<TNtfsRun>>> PendingRuns;
+  std::vector<std::uint8_t> UpcasePairs;
+  std::uint64_t UpcaseBytes = 0;
+  TNtfsRecordFacts Facts;  // reused for every record
+  std::vector<std::uint8_t> Carry;
+  std::uint64_t NextRecord = 0;
+  TNtfsFailure FailureKind = TNtfsFailure::None;
+  std::string FailureText;
+};
+
+}  // namespace Vellumetric

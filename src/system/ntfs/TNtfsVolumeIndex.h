@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "system/ntfs/NtfsRecord.h"
+#include "system/ntfs/TNtfsUpcase.h"
+
+namespace Vellumetric {
+
+// Every file and folder of a volume as its MFT records describe them, kept compact, and each
+// folder's names in the order the folder's own index keeps them. Filled record by record while
+// the MFT is read, then finished once.
+//
+// Left out: records not in use, damaged records (counted), the file system's own metadata files
+// (records below 16, with $Extend and all below it), names in the DOS namespace (the short twin
+// of a long name), names whose parent is not an in-use folder of the same generation, and every
+// name of a folder but its first, so the folders form a tree and a walk from the root ends.
+class TNtfsVolumeIndex {
+ public:
+  static constexpr std::uint32_t RootRecord = 5;
+  static constexpr std::uint32_t FirstUserRecord = 16;
+  enum : std::uint8_t { KindNone = 0, KindFile = 1, KindFolder = 2 };
+
+  struct TFile {
+    std::uint64_t Size = 0;       // logical size of the unnamed data stream; 0 for a folder
+    std::uint64_t DiskBytes = 0;  // clusters of its streams or its index, in bytes
+    std::uint64_t LastAccess = 0;
+    std::uint64_t LastWrite = 0;  // the content's last change
+    std::uint32_t Attributes = 0;
+    std::uint16_t Sequence = 0;
+    std::uint8_t Kind = KindNone;
+    std::uint8_t NameCount = 0;  // names in folders, stopping at 255
+  };
+  struct TEntry {
+    std::uint32_t Parent = 0;
+    std::uint32_t Record = 0;
+    std::uint32_t NameAt = 0;  // in code units, into the name pool
+    std::uint16_t NameLength = 0;
+    std::uint16_t ParentSequence = 0;
+  };
+
+  // `records`: how many records the MFT holds. False when that is more than this index can
+  // number (2^32).
+  [[nodiscard]] bool Reset(std::uint64_t records);
+  // One parsed record: a base record fills its file, an extension record adds to its base's.
+  void AddRecord(std::uint64_t number, const TNtfsRecordFacts& facts);
+  void AddDamaged() noexcept { ++Damaged; }
+  // Joins extension records to their bases, drops names that lead nowhere, and orders every
+  // folder's names by `upcase`.
+  void Finish(const TNtfsUpcase& upcase);
+
+  // Records up to the last one in use.
+  [[nodiscard]] std::uint64_t RecordCount() const noexcept { return Files.size(); }
+  [[nodiscard]] std::uint64_t DamagedRecords() const noexcept { return Damaged; }
+  [[nodiscard]] std::uint64_t RecordsInUse() const noexcept { return InUse; }
+  [[nodiscard]] const TFile& File(std::uint32_t record) const { return Files[record]; }
+  [[nodiscard]] bool IsFolder(std::uint32_t record) const {
+    return record < Files.size() && Files[record].Kind == KindFolder;
+  }
+  // The reparse tag of a record that has a reparse point, else 0.
+  [[nodiscard]] std::uint32_t ReparseTag(std::uint32_t record) const;
+  // A folder's names in index order; empty for anything else.
+  [[nodiscard]] std::span<const TEntry> Children(std::uint32_t folder) const;
+  [[nodiscard]] std::u16string_view Name(const TEntry& entry) const {
+    return {NamePool.data() + entry.NameAt, entry.NameLength};
+  }
+  // Bytes held by the index, for the memory report.
+  [[nodiscard]] std::size_t MemoryBytes() const noexcept;
+
+ private:
+  struct TExtension {
+    std::uint32_t Base;
+    std::uint16_t BaseSequence;
+    std::uint32_t FirstEntry;
+    std::uint32_t EntryCount;
+    TNtfsRecordFacts Facts;  // without names (they went to Entries)
+  };
+
+  void AddNames(std::uint32_t record, const TNtfsRecordFacts& facts);
+  void JoinExtensions();
+  [[nodiscard]] bool EntryLeadsSomewhere(const TEntry& e) const;
+  void GroupByParent(const TNtfsUpcase& upcase, const std::vector<bool>& kept, std::size_t count);
+
+  std::vector<TFile> Files;
+  std::vector<TEntry> Entries;
+  std::vector<char16_t> NamePool;
+  std::vector<std::uint32_t> ChildStart;  // per record + 1, into Entries, after Finish
+  std::vector<TExtension> Extensions;
+  std::unordered_map<std::uint32_t, std::uint32_t> ReparseTags;
+  std::uint64_t Damaged = 0;
+  std::uint64_t InUse = 0;
+  std::uint64_t Limit = 0;  // records the MFT holds
+};
+
+}  // namespace Vellumetric

@@ -1,0 +1,148 @@
+// The parts of the MFT engine that read untrusted bytes, on hand-made bytes: these run on every
+// platform, the Windows build under Wine included.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "system/ntfs/NtfsRecord.h"
+#include "system/ntfs/NtfsRunList.h"
+#include "system/ntfs/TNtfsUpcase.h"
+
+namespace Vellumetric {
+namespace {
+
+std::vector<TNtfsRun> Decode(std::vector<std::uint8_t> pairs, bool& ok,
+                             std::uint64_t clusters = 1000000) {
+  std::vector<TNtfsRun> runs;
+  ok = DecodeRunList(TNtfsBytes(pairs.data(), pairs.size()), clusters, runs);
+  return runs;
+}
+
+TEST(NtfsRunList, RelativeOffsetsHolesAndEveryMalformedPairRefused) {
+  bool ok = false;
+  // 0x21: one length byte, two offset bytes. Run 2 goes back 0x30 clusters (0xFFD0); run 3 is
+  // a hole (no offset bytes).
+  const auto runs = Decode({0x21, 0x10, 0x00, 0x01, 0x21, 0x08, 0xD0, 0xFF, 0x01, 0x04, 0x00}, ok);
+  ASSERT_TRUE(ok);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].Lcn, 0x100);
+  EXPECT_EQ(runs[0].Length, 0x10u);
+  EXPECT_EQ(runs[1].Lcn, 0xD0);
+  EXPECT_EQ(runs[2].Lcn, TNtfsRun::NoLcn);
+  EXPECT_EQ(runs[2].Length, 4u);
+
+  Decode({0x21, 0x10, 0x00, 0x01}, ok);  // no terminating zero
+  EXPECT_FALSE(ok);
+  Decode({0x21, 0x10, 0x00}, ok);  // the header promises more bytes than there are
+  EXPECT_FALSE(ok);
+  Decode({0x11, 0x10, 0xF0, 0x00}, ok);  // first cluster negative
+  EXPECT_FALSE(ok);
+  Decode({0x21, 0x10, 0x00, 0x01, 0x00}, ok, 0x105);  // runs past the volume's end
+  EXPECT_FALSE(ok);
+  Decode({0x01, 0x00, 0x00}, ok);  // a run of no clusters
+  EXPECT_FALSE(ok);
+  Decode({0x91, 0x01, 0x00}, ok);  // nine offset bytes
+  EXPECT_FALSE(ok);
+  // Offsets that would overflow a 64-bit cluster number.
+  Decode({0x81, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x81,
+          0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00},
+         ok, ~0ULL);
+  EXPECT_FALSE(ok);
+}
+
+// A 1 KiB record holding a standard information, a file name and a resident data attribute,
+// written the way NTFS stores it: each 512-byte stride ends in the check value.
+std::vector<std::uint8_t> MakeRecord() {
+  std::vector<std::uint8_t> r(1024, 0);
+  auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(&r[at], &v, 2); };
+  auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&r[at], &v, 4); };
+  auto put64 = [&](std::size_t at, std::uint64_t v) { std::memcpy(&r[at], &v, 8); };
+  std::memcpy(r.data(), "FILE", 4);
+  put16(4, 48);  // update sequence array at 48, three entries
+  put16(6, 3);
+  put16(16, 7);    // sequence number
+  put16(20, 56);   // first attribute
+  put16(22, 0x1);  // in use
+  std::size_t at = 56;
+  put32(at, 0x10);  // $STANDARD_INFORMATION, 72 bytes of value
+  put32(at + 4, 24 + 72);
+  put32(at + 16, 72);
+  put16(at + 20, 24);
+  put64(at + 24 + 8, 0x01C0000000000000ULL);   // last write
+  put64(at + 24 + 24, 0x01D0000000000000ULL);  // last access
+  put32(at + 24 + 32, 0x20);
+  at += 96;
+  put32(at, 0x30);  // $FILE_NAME "ab" in folder 5
+  put32(at + 4, 24 + 72);
+  put32(at + 16, 66 + 4);
+  put16(at + 20, 24);
+  put64(at + 24, 5 | (5ULL << 48));
+  r[at + 24 + 64] = 2;
+  r[at + 24 + 65] = 1;
+  r[at + 24 + 66] = 'a';
+  r[at + 24 + 68] = 'b';
+  at += 96;
+  put32(at, 0x80);  // unnamed $DATA, resident, 700 bytes
+  put32(at + 4, 24 + 704);
+  put32(at + 16, 700);
+  put16(at + 20, 24);
+  at += 24 + 704;
+  put32(at, 0xFFFFFFFF);
+  put32(24, static_cast<std::uint32_t>(at + 8));
+  put32(28, 1024);
+  // Fixups: check value 0x0102 at the end of both strides, originals in the array.
+  put16(48, 0x0102);
+  put16(50, static_cast<std::uint16_t>(r[510] | (r[511] << 8)));
+  put16(52, static_cast<std::uint16_t>(r[1022] | (r[1023] << 8)));
+  put16(510, 0x0102);
+  put16(1022, 0x0102);
+  return r;
+}
+
+TEST(NtfsRecord, ParsesAWellFormedRecordAndRefusesTornOrOverlongOnes) {
+  std::vector<std::uint8_t> r = MakeRecord();
+  ASSERT_TRUE(ApplyNtfsFixups(r.data(), r.size()));
+  TNtfsRecordFacts facts;
+  ASSERT_EQ(ParseNtfsRecord(TNtfsBytes(r.data(), r.size()), 4096, false, facts),
+            TNtfsRecordState::InUse);
+  EXPECT_EQ(facts.Sequence, 7);
+  EXPECT_EQ(facts.DataSize, 700u);
+  EXPECT_EQ(facts.DiskBytes, 0u);  // resident data holds no cluster
+  EXPECT_EQ(facts.LastAccess, 0x01D0000000000000ULL);
+  EXPECT_EQ(facts.LastWrite, 0x01C0000000000000ULL);
+  ASSERT_EQ(facts.Names.size(), 1u);
+  EXPECT_EQ(facts.Names[0].ParentRef, 5 | (5ULL << 48));
+  EXPECT_EQ(facts.Names[0].Length, 2);
+
+  std::vector<std::uint8_t> torn = MakeRecord();
+  torn[1023] ^= 0xFF;  // the second stride was not written with the first
+  EXPECT_FALSE(ApplyNtfsFixups(torn.data(), torn.size()));
+
+  // An attribute whose length runs past the bytes in use, a value past its attribute, a name
+  // longer than its value: each a damaged record, never a read outside it.
+  for (auto [offset, value] :
+       {std::pair{56 + 4, 4000u}, std::pair{56 + 96 + 16, 900u}, std::pair{56 + 96 + 16, 60u}}) {
+    std::vector<std::uint8_t> bad = MakeRecord();
+    ASSERT_TRUE(ApplyNtfsFixups(bad.data(), bad.size()));
+    std::memcpy(&bad[static_cast<std::size_t>(offset)], &value, 4);
+    EXPECT_EQ(ParseNtfsRecord(TNtfsBytes(bad.data(), bad.size()), 4096, false, facts),
+              TNtfsRecordState::Damaged)
+        << offset << " " << value;
+  }
+}
+
+TEST(NtfsUpcase, OrdersCaseBlindThenByCodeUnit) {
+  const TNtfsUpcase upcase;
+  auto cmp = [&](const std::u16string& a, const std::u16string& b) {
+    return upcase.Compare(a.data(), a.size(), b.data(), b.size());
+  };
+  EXPECT_LT(cmp(u"apple", u"Banana"), 0);  // case ignored first
+  EXPECT_LT(cmp(u"Case", u"case"), 0);     // then 'C' (0x43) before 'c' (0x63)
+  EXPECT_LT(cmp(u"ab", u"ABC"), 0);        // a prefix first
+  EXPECT_LT(cmp(u"Z", u"_"), 0);           // '_' sorts after the upper-cased letters
+  EXPECT_EQ(cmp(u"same", u"same"), 0);
+}
+
+}  // namespace
+}  // namespace Vellumetric
