@@ -47,8 +47,8 @@ void PaintBarLabels(QPainter& painter, const TBarChartPicture& p, const TBarChar
 }
 
 // The marks' lines across the plot and their labels on the line above it: the strong mark's
-// label first, then each other one that does not run into a label already written (its line
-// still shows; the tab's percentiles give every figure).
+// label first, then each other one centred or beside its line where it does not run into a label
+// already written (else its line alone shows; the tab's percentiles give every figure).
 void PaintMarks(QPainter& painter, const TBarChartPicture& p, const TBarChartColours& c) {
   const TBarChartLayout& l = p.Layout;
   const QFontMetricsF metrics(painter.font());
@@ -61,14 +61,20 @@ void PaintMarks(QPainter& painter, const TBarChartPicture& p, const TBarChartCol
     painter.setPen(QPen(c.Mark, m->Strong ? 2 : 1, m->Strong ? Qt::SolidLine : Qt::DashLine));
     painter.drawLine(QPointF(m->X, l.Top), QPointF(m->X, l.Bottom));
     const double width = metrics.horizontalAdvance(m->Label) + 4;
-    const QRectF box(m->X - width / 2, l.Top - metrics.height() - 1, width, metrics.height());
-    if (std::any_of(written.begin(), written.end(),
-                    [&box](const QRectF& w) { return w.intersects(box); })) {
-      continue;
+    const double top = l.Top - metrics.height() - 1;
+    // Centred on its line, else beside it on the left or on the right: the quartiles lie close
+    // to the median on most disks.
+    for (const double left : {m->X - width / 2, m->X - width, m->X}) {
+      const QRectF box(left, top, width, metrics.height());
+      if (std::any_of(written.begin(), written.end(),
+                      [&box](const QRectF& w) { return w.intersects(box); })) {
+        continue;
+      }
+      painter.setPen(c.Mark);
+      painter.drawText(box, Qt::AlignCenter, m->Label);
+      written.push_back(box);
+      break;
     }
-    painter.setPen(c.Mark);
-    painter.drawText(box, Qt::AlignCenter, m->Label);
-    written.push_back(box);
   }
 }
 
