@@ -33,20 +33,6 @@ bool NamesGroup(const std::string& given, const std::string& desc) {
                                std::string_view(desc).substr(0, desc.size() - kSuffix.size()));
 }
 
-bool ResolveGroup(const std::string& name, const TFileExtDescList& groups, std::int32_t& id) {
-  for (const TFileExtDescData& g : groups) {
-    if (NamesGroup(name, g.Desc)) {
-      id = g.ID;
-      return true;
-    }
-  }
-  std::string known;
-  for (const TFileExtDescData& g : groups) known += "\n  " + g.Desc;
-  std::fprintf(stderr, "vellumetric-cli: unknown group \"%s\"; the groups are:%s\n", name.c_str(),
-               known.c_str());
-  return false;
-}
-
 // "2024-05-01 12:34" in local time, or a dash when the system gave no time.
 std::string AccessText(std::int64_t unixSeconds) {
   if (unixSeconds == TFileRecordStore::NoAccessTime) return "-               ";
@@ -94,6 +80,20 @@ std::string ParseValue(const std::string& option, const std::string& value, TFil
 }
 
 }  // namespace
+
+bool ResolveGroup(const std::string& name, const TFileExtDescList& groups, std::int32_t& id) {
+  for (const TFileExtDescData& g : groups) {
+    if (NamesGroup(name, g.Desc)) {
+      id = g.ID;
+      return true;
+    }
+  }
+  std::string known;
+  for (const TFileExtDescData& g : groups) known += "\n  " + g.Desc;
+  std::fprintf(stderr, "vellumetric-cli: unknown group \"%s\"; the groups are:%s\n", name.c_str(),
+               known.c_str());
+  return false;
+}
 
 std::string ParseFindArgs(const std::vector<std::string>& args, TFindArgs& out) {
   for (std::size_t i = 0; i < args.size(); ++i) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "find/TFileQuery.h"
+#include "model/TFileExtDescData.h"
 
 namespace Vellumetric {
 
@@ -17,6 +18,11 @@ struct TFindArgs {
   bool Timings = false;  // --timings: scan and query times on stderr
   int Threads = 0;
 };
+
+// The id of the group `name` names ("Video Files", "video files", "video"); when none does, says
+// so on stderr with the names of the groups, and answers false.
+[[nodiscard]] bool ResolveGroup(const std::string& name, const TFileExtDescList& groups,
+                                std::int32_t& id);
 
 // Returns an empty text when the arguments are fine, else what is wrong with them.
 [[nodiscard]] std::string ParseFindArgs(const std::vector<std::string>& args, TFindArgs& out);

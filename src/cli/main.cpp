@@ -10,6 +10,7 @@
 #include "cli/ImportCommands.h"
 #include "cli/InfoCommands.h"
 #include "cli/ScanCommand.h"
+#include "cli/StatsCommand.h"
 #include "cli/SummaryCommands.h"
 #include "exchange/ScanFileKind.h"
 #include "system/NativePlatform.h"
@@ -29,6 +30,7 @@ constexpr const char* kUsage =
     "       vellumetric-cli scan --ntfs FILE_OR_DEVICE [the options of scan PATH]\n"
     "       vellumetric-cli find PATH [--name GLOB] [--min SIZE] [--max SIZE] [--on-disk]\n"
     "                            [--group NAME] [--older-than DAYS] [--top N] [--json | --csv]\n"
+    "       vellumetric-cli stats PATH [--group NAME] [--json | --csv]\n"
     "       vellumetric-cli dupes PATH [--min SIZE] [--folders] [--no-byte-check] [--top N]\n"
     "                            [--json | --csv]\n"
     "       vellumetric-cli history [PATH] [--json] | history --keep N\n"
@@ -76,6 +78,11 @@ constexpr const char* kUsage =
     "              1024), --group NAME, --older-than DAYS (last access), --top N; --json or\n"
     "              --csv for scripts and spreadsheets; --on-disk: --min, --max and the order\n"
     "              go by the bytes on disk instead of the size\n"
+    "  stats PATH  scan PATH, then show how the file sizes spread (files, size and on disk\n"
+    "              per power-of-two range, percentiles P0 to P100 of the file count) and\n"
+    "              how old the bytes are (per year of last access and of last change, per\n"
+    "              month of this year and last year; local time); --group NAME: one\n"
+    "              file-type group, or one extension (.so, which takes libc.so.6 too)\n"
     "  dupes PATH  scan PATH, then list the copies of files, most wasted space first, and the\n"
     "              total; files of equal size are compared by XXH3-128 hashes of their first 4\n"
     "              KiB, first MiB and whole content, and byte for byte (--no-byte-check: by\n"
@@ -126,6 +133,11 @@ int Dispatch(const std::string& command, const std::vector<std::string>& rest) {
     TFindArgs args;
     const std::string problem = ParseFindArgs(rest, args);
     return problem.empty() ? RunFindCommand(std::move(args)) : Usage(problem);
+  }
+  if (command == "stats") {
+    TStatsArgs args;
+    const std::string problem = ParseStatsArgs(rest, args);
+    return problem.empty() ? RunStatsCommand(args) : Usage(problem);
   }
   if (command == "dupes") {
     TDupesArgs args;

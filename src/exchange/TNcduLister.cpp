@@ -99,6 +99,7 @@ void TNcduLister::Fill(TDirEntry& entry, const TNcduItem& item, std::string_view
   entry.Size = item.Asize;
   entry.DiskSize = item.Dsize;
   entry.LastAccess = item.Has(TNcduItem::HasMtime) ? FileTimeOf(item.Mtime) : 0;
+  entry.LastChange = entry.LastAccess;  // an export keeps the modification time alone
   if (item.Kind == TNcduItem::Dir) {
     entry.IsDirectory = true;
     Pending = TPending::Folder;

@@ -33,6 +33,20 @@ void Order(std::vector<TFoundFile>& found, const TFileRecordStore& files, const 
   }
 }
 
+// The filters of a time range and of an extension.
+bool InTimeAndExtension(const TFileRecordStore& files, TFileId id, const TFileQuery& query,
+                        TPathStyle style) {
+  if (query.Time != TFileQuery::TTime::None) {
+    const std::int64_t t =
+        query.Time == TFileQuery::TTime::Access ? files.LastAccess(id) : files.LastChange(id);
+    if (t == TFileRecordStore::NoAccessTime || t < query.TimeFrom || t >= query.TimeBefore) {
+      return false;
+    }
+  }
+  return query.Extension.empty() ||
+         EqualsIgnoreAsciiCase(VersionedExtension(style, files.Name(id)), query.Extension);
+}
+
 TFindResult Stopped() {
   TFindResult result;
   result.Stopped = true;
@@ -63,6 +77,7 @@ TFindResult FindFiles(const TFileRecordStore& files, const TFolderTree& tree, TP
       const std::int64_t access = files.LastAccess(id);
       if (access == TFileRecordStore::NoAccessTime || access > accessedBy) continue;
     }
+    if (!InTimeAndExtension(files, id, query, style)) continue;
     if (!anyName && !pattern.Matches(files.Name(id))) continue;
     ++result.Count;
     result.Bytes += r.Size;

@@ -29,6 +29,16 @@ struct TFileQuery {
   // What MinSize and MaxSize bound and what "largest" means: the bytes a file holds, or those
   // it takes on disk.
   TMeasure Measure = TMeasure::Size;
+  // An extension with its dot (".so"), ASCII case ignored, where a name ending in version
+  // numbers counts under the extension before them (VersionedExtension: "libc.so.6" is a
+  // ".so"); empty for any.
+  std::string Extension;
+  // Last accessed, or last changed, in [TimeFrom, TimeBefore) (seconds since 1970); a file
+  // without that time never matches.
+  enum class TTime { None, Access, Change };
+  TTime Time = TTime::None;
+  std::int64_t TimeFrom = 0;
+  std::int64_t TimeBefore = 0;
 };
 
 struct TFoundFile {

@@ -10,9 +10,11 @@ namespace {
 constexpr std::uint64_t kTicksPerSecond = 10000000;       // of a raw file time
 constexpr std::uint64_t kUnixEpochSeconds = 11644473600;  // 1970 in seconds since 1601
 
+}  // namespace
+
 // A file time (100 ns units since 1601) as kept beside the records: seconds since 1970 plus one,
 // clamped to what 32 bits hold; 0 when there is no time.
-std::uint32_t StoredAccessTime(std::uint64_t fileTime) {
+std::uint32_t TFileRecordStore::SecondsOfFileTime(std::uint64_t fileTime) noexcept {
   constexpr std::uint64_t kUnixEpoch = kUnixEpochSeconds * kTicksPerSecond;
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
   if (fileTime == 0) return 0;
@@ -21,10 +23,14 @@ std::uint32_t StoredAccessTime(std::uint64_t fileTime) {
       std::min<std::uint64_t>((fileTime - kUnixEpoch) / kTicksPerSecond + 1, kMax));
 }
 
-}  // namespace
+std::uint64_t TFileRecordStore::FileTimeOfSeconds(std::uint32_t seconds) noexcept {
+  if (seconds == 0) return 0;
+  return (std::uint64_t{seconds} - 1 + kUnixEpochSeconds) * kTicksPerSecond;
+}
 
 TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64_t size,
-                              std::int32_t groupId, std::uint64_t lastAccess, TFileDisk disk) {
+                              std::int32_t groupId, std::uint64_t lastAccess, TFileDisk disk,
+                              std::uint64_t lastChange) {
   if (Total >= NoFile || folder == NoNode) return NoFile;
   // No file system allows a name this long; the cap keeps every name inside one name block.
   name = name.substr(0, std::numeric_limits<std::uint16_t>::max());
@@ -35,10 +41,12 @@ TFileId TFileRecordStore::Add(TNodeId folder, std::string_view name, std::uint64
     // costs no memory.
     Chunks.push_back(std::make_unique_for_overwrite<TStored[]>(ChunkRecords));
     AccessChunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkRecords));
+    ChangeChunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkRecords));
     DiskChunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkRecords));
   }
   const auto id = static_cast<TFileId>(Total++);
-  AccessChunks.back()[id % ChunkRecords] = StoredAccessTime(lastAccess);
+  AccessChunks.back()[id % ChunkRecords] = SecondsOfFileTime(lastAccess);
+  ChangeChunks.back()[id % ChunkRecords] = SecondsOfFileTime(lastChange);
   DiskChunks.back()[id % ChunkRecords] = StoredDisk(id, disk);
   TStored& r = Chunks.back()[id % ChunkRecords];
   const std::uint64_t kept = std::min(size, SizeLimit);
@@ -145,6 +153,8 @@ void TFileRecordStore::Clear() {
   Chunks.shrink_to_fit();
   AccessChunks.clear();
   AccessChunks.shrink_to_fit();
+  ChangeChunks.clear();
+  ChangeChunks.shrink_to_fit();
   DiskChunks.clear();
   DiskChunks.shrink_to_fit();
   HugeDisks.clear();
@@ -160,11 +170,11 @@ void TFileRecordStore::Clear() {
 
 std::size_t TFileRecordStore::MemoryBytes() const noexcept {
   constexpr std::size_t kMapEntry = sizeof(TFileId) + sizeof(std::uint64_t) + 2 * sizeof(void*);
-  return Chunks.size() * ChunkRecords * (sizeof(TStored) + 2 * sizeof(std::uint32_t)) +
+  return Chunks.size() * ChunkRecords * (sizeof(TStored) + 3 * sizeof(std::uint32_t)) +
          NameBlocks.size() * NameBlockSize + BlockEnds.capacity() * sizeof(std::uint32_t) +
          (HugeSizes.size() + HugeDisks.size() + Links.size()) * kMapEntry +
-         (Chunks.capacity() + AccessChunks.capacity() + DiskChunks.capacity() +
-          NameBlocks.capacity()) *
+         (Chunks.capacity() + AccessChunks.capacity() + ChangeChunks.capacity() +
+          DiskChunks.capacity() + NameBlocks.capacity()) *
              sizeof(void*);
 }
 

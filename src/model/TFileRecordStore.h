@@ -51,11 +51,11 @@ class TFileRecordStore {
   TFileRecordStore& operator=(TFileRecordStore&&) noexcept = default;
 
   // Adds a file of `folder` (a node id of the scan's folder tree). A group id outside 0..32767
-  // is stored as NoGroup. `lastAccess` is a raw file time (100 ns units since 1601, 0 for none),
-  // kept to the second. Answers NoFile, storing nothing, only when the store is full (about four
-  // billion files or 4 GiB of names).
+  // is stored as NoGroup. `lastAccess` and `lastChange` (when the content last changed) are raw
+  // file times (100 ns units since 1601, 0 for none), kept to the second. Answers NoFile,
+  // storing nothing, only when the store is full (about four billion files or 4 GiB of names).
   TFileId Add(TNodeId folder, std::string_view name, std::uint64_t size, std::int32_t groupId,
-              std::uint64_t lastAccess = 0, TFileDisk disk = {});
+              std::uint64_t lastAccess = 0, TFileDisk disk = {}, std::uint64_t lastChange = 0);
   void Clear();
 
   [[nodiscard]] std::size_t Count() const noexcept { return Total; }
@@ -66,6 +66,11 @@ class TFileRecordStore {
     const std::uint32_t disk = DiskChunks[id / ChunkRecords][id % ChunkRecords];
     return {size < SizeLimit ? size : HugeSizes.at(id), r.Folder, r.Group,
             static_cast<std::uint8_t>(disk >> DiskFlagShift), DiskBytes(id, disk)};
+  }
+  [[nodiscard]] std::uint64_t Size(TFileId id) const {
+    const TStored& r = Stored(id);
+    const std::uint64_t size = (std::uint64_t{r.SizeHigh} << 32) | r.SizeLow;
+    return size < SizeLimit ? size : HugeSizes.at(id);
   }
   [[nodiscard]] std::uint64_t DiskSize(TFileId id) const {
     return DiskBytes(id, DiskChunks[id / ChunkRecords][id % ChunkRecords]);
@@ -107,6 +112,16 @@ class TFileRecordStore {
     const std::uint32_t t = AccessChunks[id / ChunkRecords][id % ChunkRecords];
     return t == 0 ? NoAccessTime : std::int64_t{t} - 1;
   }
+  // When the file's content last changed (its modification time), as LastAccess gives times.
+  [[nodiscard]] std::int64_t LastChange(TFileId id) const {
+    const std::uint32_t t = ChangeChunks[id / ChunkRecords][id % ChunkRecords];
+    return t == 0 ? NoAccessTime : std::int64_t{t} - 1;
+  }
+  // A raw file time as a record keeps it (seconds since 1970 plus one, 0 for none, clamped to
+  // 1970 and 2106), and back: a listing that hands times on in this form loses nothing the
+  // record would keep.
+  [[nodiscard]] static std::uint32_t SecondsOfFileTime(std::uint64_t fileTime) noexcept;
+  [[nodiscard]] static std::uint64_t FileTimeOfSeconds(std::uint32_t seconds) noexcept;
 
   // The raw file time (100 ns units since 1601; 0 for none) made of the record's second and
   // `belowSecond`, the part of the time below a second that the record drops.
@@ -164,6 +179,7 @@ class TFileRecordStore {
   // Last access per file, beside the records rather than in them: the record has no spare room,
   // and only queries read it. Seconds since 1970 plus one, so that 0 can stand for "none".
   std::vector<std::unique_ptr<std::uint32_t[]>> AccessChunks;
+  std::vector<std::unique_ptr<std::uint32_t[]>> ChangeChunks;  // the same for the last change
   std::vector<std::unique_ptr<std::uint32_t[]>> DiskChunks;
   std::unordered_map<TFileId, std::uint64_t> HugeDisks;
   // Only files with several names: a name met later points at the first, which keeps the count.

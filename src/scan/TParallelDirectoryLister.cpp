@@ -4,6 +4,9 @@
 #include <chrono>
 #include <utility>
 
+#include "model/TFileDisk.h"
+#include "model/TFileRecordStore.h"
+
 namespace Vellumetric {
 namespace {
 
@@ -48,18 +51,21 @@ std::size_t ShareOfBudget(std::size_t budget, int threads) {
 
 struct TParallelDirectoryLister::TRecord {
   std::uint64_t Size;
-  std::uint64_t LastAccess;
+  std::uint64_t LastAccess;  // whole: the typed-file list keeps it below the second
   std::uint64_t DiskSize;
   std::int32_t Error;
   // An entry: where its name starts in Names. Entering a folder handed to another task
   // (KindEnterTask): the task's index in Tasks.
   std::uint32_t Offset;
+  // The last change as the file records keep it (seconds), which is all they read of it.
+  std::uint32_t ChangeSeconds;
   std::uint16_t NameLength;
-  std::uint8_t Kind;
-  bool Flag;  // an entry: it is a folder; entering one: it was opened
-  std::uint8_t DiskFlags;
-  bool HasIdentity;  // an entry: its identity is the next one in the chunk's Identities
-  bool Excluded;     // an entry: a folder the rules leave out, which nobody enters
+  std::uint8_t Kind : 2;
+  std::uint8_t Flag : 1;  // an entry: it is a folder; entering one: it was opened
+  // An entry: its identity is the next one in the chunk's Identities.
+  std::uint8_t HasIdentity : 1;
+  std::uint8_t DiskFlags : 4;
+  std::uint8_t Excluded : 1;  // an entry: a folder the rules leave out, which nobody enters
 };
 
 struct TParallelDirectoryLister::TChunk {
@@ -165,7 +171,7 @@ void TParallelDirectoryLister::Produce(TTask& task) {
   TDirectoryLister& lister = *task.Lister;
   auto chunk = std::make_unique<TChunk>();
   auto add = [&chunk](std::uint8_t kind, bool flag, std::int32_t error) -> TRecord& {
-    chunk->Records.push_back(TRecord{0, 0, 0, error, 0, 0, kind, flag, 0, false, false});
+    chunk->Records.push_back(TRecord{0, 0, 0, error, 0, 0, 0, kind, flag, false, 0, false});
     return chunk->Records.back();
   };
   std::string path = task.Path;
@@ -185,7 +191,8 @@ void TParallelDirectoryLister::Produce(TTask& task) {
       r.Size = e.Size;
       r.LastAccess = e.LastAccess;
       r.DiskSize = e.DiskSize;
-      r.DiskFlags = e.DiskFlags;
+      r.DiskFlags = e.DiskFlags & DiskFlagMask;
+      r.ChangeSeconds = TFileRecordStore::SecondsOfFileTime(e.LastChange);
       r.Excluded = e.Excluded;
       if (e.Identity.File != 0) {
         r.HasIdentity = true;
@@ -446,6 +453,7 @@ bool TParallelDirectoryLister::Next(TDirEntry& entry) {
   entry.Error = r->Error;
   entry.DiskSize = r->DiskSize;
   entry.DiskFlags = r->DiskFlags;
+  entry.LastChange = TFileRecordStore::FileTimeOfSeconds(r->ChangeSeconds);
   entry.Excluded = r->Excluded;
   entry.Identity =
       r->HasIdentity ? reader.Chunk->Identities[reader.IdentityPos++] : TFileIdentity{};

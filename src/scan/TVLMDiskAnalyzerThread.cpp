@@ -196,8 +196,9 @@ std::uint64_t TVLMDiskAnalyzerThread::OfferFile(const TDirEntry& entry, TNodeId 
                                                   : CountOnce(entry, claim);
   TFileId file = NoFile;
   if (FileRecords) {
-    file = FileRecords->Add(folder, entry.Name, entry.Size,
-                            typed ? group : TFileRecordStore::NoGroup, entry.LastAccess, disk);
+    file =
+        FileRecords->Add(folder, entry.Name, entry.Size, typed ? group : TFileRecordStore::NoGroup,
+                         entry.LastAccess, disk, entry.LastChange);
     if (typed && file != NoFile && TypedFiles) {
       TypedFiles->Add(*FileRecords, {file, group, entry.LastAccess});
     }

@@ -57,6 +57,16 @@ std::string_view ExtractExtension(TPathStyle style, std::string_view name) {
   return name.substr(dot);
 }
 
+std::string_view VersionedExtension(TPathStyle style, std::string_view name) {
+  for (;;) {
+    const std::string_view extension = ExtractExtension(style, name);
+    const bool digits = extension.size() > 1 &&
+                        extension.find_first_not_of("0123456789", 1) == std::string_view::npos;
+    if (!digits) return extension;
+    name.remove_suffix(extension.size());
+  }
+}
+
 std::string_view LastComponent(TPathStyle style, std::string_view path) {
   const std::size_t sep = LastSeparator(style, path);
   return sep == std::string_view::npos ? path : path.substr(sep + 1);

@@ -15,6 +15,12 @@ enum class TPathStyle { Windows, Posix };
 // component. "archive.tar.gz" gives ".gz", ".profile" gives ".profile".
 [[nodiscard]] std::string_view ExtractExtension(TPathStyle style, std::string_view name);
 
+// The extension a name counts under for the map's colours and the statistics: an extension of
+// digits alone is a version number, and the one before it counts ("libc.so.6" and
+// "libfoo.so.1.2.3" give ".so"; "python3.11" gives none). The file-type groups keep
+// ExtractExtension's last dot.
+[[nodiscard]] std::string_view VersionedExtension(TPathStyle style, std::string_view name);
+
 // The text after the last separator (Windows: also after the last ':'); empty for "C:\".
 [[nodiscard]] std::string_view LastComponent(TPathStyle style, std::string_view path);
 

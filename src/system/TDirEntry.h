@@ -25,6 +25,10 @@ struct TDirEntry {
   // A folder that the scan's exclusion rules leave out: the caller does not enter it. Set only
   // by a lister that applies rules.
   bool Excluded = false;
+  // When the entry's content last changed (POSIX st_mtim, Windows ftLastWriteTime: what file
+  // managers call "modified"), as LastAccess gives times. Not the status change (st_ctim), which
+  // a chmod, a rename or a restore from backup resets.
+  std::uint64_t LastChange = 0;
 };
 
 }  // namespace Vellumetric

@@ -25,7 +25,7 @@ TExtensionColours::TExtensionColours(const TFileRecordStore& files, TPathStyle s
     const std::uint64_t size = files.Record(id).Size;
     Total += size;
     if (files.Group(id) != TFileRecordStore::NoGroup) continue;
-    const std::string_view extension = ExtractExtension(style, files.Name(id));
+    const std::string_view extension = VersionedExtension(style, files.Name(id));
     if (extension.size() < 2) continue;  // no extension, or a name ending in a dot
     key.assign(extension);
     FoldAsciiCase(key);
@@ -56,7 +56,7 @@ int TExtensionColours::IndexOf(const TFileRecordStore& files, TFileId id) const 
 }
 
 int TExtensionColours::IndexOfName(std::string_view name) const {
-  const std::string_view extension = ExtractExtension(Style, name);
+  const std::string_view extension = VersionedExtension(Style, name);
   for (std::size_t i = 0; i < Top.size(); ++i) {
     if (EqualsIgnoreAsciiCase(extension, Top[i].Extension)) return static_cast<int>(i);
   }

@@ -24,7 +24,8 @@ struct TExtensionShare {
 // (shared libraries, sources, files without an extension) and would leave the map grey. The
 // extensions of those files with the most bytes (at most MaxColoured; files without an extension
 // have none and stay grey) each get one of the palette's colours, largest first, equal byte
-// counts by name, so the same scan always gets the same colours.
+// counts by name, so the same scan always gets the same colours. Version numbers do not count as
+// extensions (VersionedExtension): "libc.so.6" is coloured as a ".so".
 class TExtensionColours {
  public:
   static constexpr std::size_t MaxColoured = 12;

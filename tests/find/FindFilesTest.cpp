@@ -110,6 +110,38 @@ TEST(FindFiles, GroupsAndUnknownTimesFilterAsDocumented) {
   EXPECT_EQ(paths(q), "/new.iso /unknown.iso ");
 }
 
+// A time range is half open and asks the time it names; an extension takes versioned names
+// ("libz.so.1.3") but not a longer extension or a name that only holds it.
+TEST(FindFiles, TimeRangesAndExtensions) {
+  TFolderTree tree;
+  const TNodeId r = tree.AddChild(NoNode, {.Path = TPathText("/")});
+  TFileRecordStore files;
+  const auto at = [](std::int64_t unix) {
+    return kUnixEpoch + static_cast<std::uint64_t>(unix) * 10000000ULL;
+  };
+  files.Add(r, "libz.so.1.3", 10, -1, at(1000), {}, at(5000));
+  files.Add(r, "LIBC.SO", 20, -1, at(1999), {}, at(999));
+  files.Add(r, "a.sock", 30, -1, at(2000), {}, at(1000));
+  files.Add(r, "so", 40, -1, 0, {}, 0);
+  const auto names = [&](const TFileQuery& q) {
+    std::string out;
+    for (const TFoundFile& f : FindFiles(files, tree, TPathStyle::Posix, q).Files) {
+      out += std::string(files.Name(f.Id)) + " ";
+    }
+    return out;
+  };
+  TFileQuery q;
+  q.Time = TFileQuery::TTime::Access;
+  q.TimeFrom = 1000;
+  q.TimeBefore = 2000;
+  EXPECT_EQ(names(q), "LIBC.SO libz.so.1.3 ");
+  q.Time = TFileQuery::TTime::Change;
+  EXPECT_EQ(names(q), "a.sock ");
+  q.Time = TFileQuery::TTime::None;
+  q.Extension = ".so";
+  EXPECT_EQ(names(q), "LIBC.SO libz.so.1.3 ");
+}
+
 TEST(FindFiles, AStopRequestAbandonsTheQuery) {
   const TSample s(20000);
   std::atomic<bool> stop{true};

@@ -46,8 +46,9 @@ TEST(TFileRecordStore, ManyFilesKeepNamesSizesAndPerFolderOrder) {
   const TFolderFileIndex part(store, 2);  // the files of folder 2 are left out, not misfiled
   EXPECT_EQ(part.FilesOf(1).size(), byFolder[1].size());
   EXPECT_TRUE(part.FilesOf(2).empty());
-  // Compact: a record, its access time and its allocation, 24 bytes a file, besides the names.
-  EXPECT_LT(store.MemoryBytes(), kFiles * 25 + 5 * (std::size_t{1} << 20));
+  // Compact: a record, its access and change times and its allocation, 28 bytes a file, besides
+  // the names.
+  EXPECT_LT(store.MemoryBytes(), kFiles * 29 + 5 * (std::size_t{1} << 20));
 }
 
 TEST(TFileRecordStore, OddInputIsStoredSafely) {
@@ -62,8 +63,9 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
   EXPECT_EQ(store.Group(a), TFileRecordStore::NoGroup);
   EXPECT_EQ(store.Group(b), TFileRecordStore::NoGroup);
 
-  // Last access is kept to the second since 1970; "none" stays none, and times outside what
-  // 32 bits hold are clamped rather than wrapped.
+  // Last access and last change are kept to the second since 1970; "none" stays none, and
+  // times outside what 32 bits hold are clamped rather than wrapped. A time handed on in the
+  // record's form (as the parallel walk hands on the last change) reads back the same.
   constexpr std::uint64_t kEpoch = 116444736000000000ULL;  // 1970 as a file time
   const std::pair<std::uint64_t, std::int64_t> times[] = {
       {0, TFileRecordStore::NoAccessTime},
@@ -75,6 +77,13 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
   for (const auto& [fileTime, unix] : times) {
     const TFileId id = store.Add(6, "t", 0, 0, fileTime);
     EXPECT_EQ(store.LastAccess(id), unix) << fileTime;
+    EXPECT_EQ(store.LastChange(id), TFileRecordStore::NoAccessTime);
+    const TFileId changed = store.Add(6, "c", 0, 0, 0, {}, fileTime);
+    EXPECT_EQ(store.LastChange(changed), unix) << fileTime;
+    EXPECT_EQ(store.LastAccess(changed), TFileRecordStore::NoAccessTime);
+    const std::uint64_t handedOn =
+        TFileRecordStore::FileTimeOfSeconds(TFileRecordStore::SecondsOfFileTime(fileTime));
+    EXPECT_EQ(store.LastChange(store.Add(6, "h", 0, 0, 0, {}, handedOn)), unix) << fileTime;
   }
   EXPECT_EQ(store.LastAccess(a), TFileRecordStore::NoAccessTime);
 
@@ -87,9 +96,9 @@ TEST(TFileRecordStore, OddInputIsStoredSafely) {
   // Allocations around what 32 bits hold: 512-byte blocks up to 64 GiB, odd byte counts (a
   // file kept inside the MFT) up to 128 MiB, anything else aside; the flags stay beside each.
   constexpr std::uint64_t kBlocks = std::uint64_t{1} << 27;
-  for (const std::uint64_t disk : {std::uint64_t{0}, std::uint64_t{104}, (kBlocks - 1) * 512,
-                                   kBlocks * 512, kBlocks - 2, kBlocks - 1, kBlocks + 1,
-                                   ~std::uint64_t{0} - 511}) {
+  for (const std::uint64_t disk :
+       {std::uint64_t{0}, std::uint64_t{104}, (kBlocks - 1) * 512, kBlocks * 512, kBlocks - 2,
+        kBlocks - 1, kBlocks + 1, ~std::uint64_t{0} - 511}) {
     const TFileId id = store.Add(8, "d", 1, 0, 0, {disk, DiskSparse | DiskOnlineOnly});
     EXPECT_EQ(store.DiskSize(id), disk);
     EXPECT_EQ(store.Record(id).DiskFlags, DiskSparse | DiskOnlineOnly) << disk;

@@ -69,6 +69,7 @@ std::vector<std::uint8_t> MakeRecord() {
   put32(at + 4, 24 + 72);
   put32(at + 16, 72);
   put16(at + 20, 24);
+  put64(at + 24 + 8, 0x01C0000000000000ULL);   // last write
   put64(at + 24 + 24, 0x01D0000000000000ULL);  // last access
   put32(at + 24 + 32, 0x20);
   at += 96;
@@ -109,6 +110,7 @@ TEST(NtfsRecord, ParsesAWellFormedRecordAndRefusesTornOrOverlongOnes) {
   EXPECT_EQ(facts.DataSize, 700u);
   EXPECT_EQ(facts.DiskBytes, 0u);  // resident data holds no cluster
   EXPECT_EQ(facts.LastAccess, 0x01D0000000000000ULL);
+  EXPECT_EQ(facts.LastWrite, 0x01C0000000000000ULL);
   ASSERT_EQ(facts.Names.size(), 1u);
   EXPECT_EQ(facts.Names[0].ParentRef, 5 | (5ULL << 48));
   EXPECT_EQ(facts.Names[0].Length, 2);

@@ -44,6 +44,11 @@ std::string Everything(const TScanHarness& scan) {
            scan.Tree.Data(r.Folder).Path.Str() + "|" + std::to_string(r.Size) + "|" +
            std::to_string(f.GroupID) + "|" + std::to_string(f.LastAccess) + "\n";
   }
+  for (TFileId id = 0; id < scan.Records.Count(); ++id) {
+    out += "file " + std::string(scan.Records.Name(id)) + "|" +
+           std::to_string(scan.Records.LastAccess(id)) + "|" +
+           std::to_string(scan.Records.LastChange(id)) + "\n";
+  }
   for (std::size_t i = 0; i < scan.Biggest.Count(); ++i) {
     out += "big " + scan.Biggest[i].Name + "|" + scan.Biggest[i].Path.Str() + "\n";
   }

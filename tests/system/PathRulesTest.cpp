@@ -15,6 +15,13 @@ TEST(PathRules, ExtensionIsFromTheLastDotOfTheLastComponent) {
     EXPECT_EQ(ExtractExtension(style, ".profile"), ".profile");
     EXPECT_EQ(ExtractExtension(style, "trailing."), ".");
     EXPECT_EQ(ExtractExtension(style, "\xe5\x86\x99\xe7\x9c\x9f.JPG"), ".JPG");
+    EXPECT_EQ(ExtractExtension(style, "libc.so.6"), ".6");
+    EXPECT_EQ(VersionedExtension(style, "libc.so.6"), ".so");
+    EXPECT_EQ(VersionedExtension(style, "libLLVM.SO.17.0.1"), ".SO");
+    EXPECT_EQ(VersionedExtension(style, "python3.11"), "");
+    EXPECT_EQ(VersionedExtension(style, "log.1a"), ".1a");
+    EXPECT_EQ(VersionedExtension(style, "archive.tar.gz"), ".gz");
+    EXPECT_EQ(VersionedExtension(style, "trailing."), ".");
   }
   EXPECT_EQ(ExtractExtension(Win, "dir.d\\file"), "");
   EXPECT_EQ(ExtractExtension(Win, "C:x.y:stream"), "");

@@ -76,7 +76,7 @@ TEST(TPosixDirectoryLister, LinksAreNotFollowedAndTimesAreFileTimes) {
   MakeFile(tmp / "real/data", 12345);
   ASSERT_EQ(::symlink("real", (tmp / "link").c_str()), 0);
   ASSERT_EQ(::symlink("loop", (tmp / "loop").c_str()), 0);
-  struct timespec times[2] = {{1700000000, 123456789}, {1700000000, 0}};
+  struct timespec times[2] = {{1700000000, 123456789}, {1600000000, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, (tmp / "real/data").c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
 
   TPosixDirectoryLister lister;
@@ -93,6 +93,7 @@ TEST(TPosixDirectoryLister, LinksAreNotFollowedAndTimesAreFileTimes) {
   TDirEntry e;
   ASSERT_TRUE(lister.Next(e));
   EXPECT_EQ(e.LastAccess, (1700000000ULL + 11644473600ULL) * 10000000ULL + 1234567ULL);
+  EXPECT_EQ(e.LastChange, (1600000000ULL + 11644473600ULL) * 10000000ULL);  // st_mtim
   lister.Leave();
 }
 

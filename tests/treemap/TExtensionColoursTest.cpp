@@ -56,5 +56,21 @@ TEST(TExtensionColours, ColoursTheTwelveLargestUngroupedExtensions) {
   EXPECT_EQ(indexOf(18), -1);  // README
 }
 
+// Version numbers are no extensions: shared libraries with them are ".so" files, and a name whose
+// only extension is a version has none.
+TEST(TExtensionColours, VersionedNamesCountUnderTheExtensionBeforeTheVersion) {
+  TFileRecordStore files;
+  files.Add(0, "libc.so.6", 500, -1);
+  files.Add(0, "libLLVM.so.17.1", 700, -1);
+  files.Add(0, "libz.so", 100, -1);
+  files.Add(0, "python3.11", 5000, -1);
+  const TExtensionColours colours(files, TPathStyle::Posix);
+  ASSERT_EQ(colours.Extensions().size(), 1u);
+  EXPECT_EQ(colours.Extensions()[0].Extension, ".so");
+  EXPECT_EQ(colours.Extensions()[0].Bytes, 1300u);
+  EXPECT_EQ(colours.IndexOf(files, 0), 0);
+  EXPECT_EQ(colours.IndexOf(files, 3), -1);
+}
+
 }  // namespace
 }  // namespace Vellumetric

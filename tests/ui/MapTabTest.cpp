@@ -66,8 +66,8 @@ TEST(MapTab, ClickFocusesTheFolderInTheTreeWhichOutlinesItsAreaOnTheMap) {
   TVLMAnalyzerForm& a = *form.Analyzer;
   a.ScanFolder(tree.Path());
   ASSERT_TRUE(RunUntil([&] { return Settled(a); }));
-  // General, Detail, Map, Find, Duplicates and Changes (hidden here).
-  ASSERT_EQ(a.PageControl1->count(), 6);
+  // General, Detail, Map, Find, Duplicates, Statistics and Changes (hidden here).
+  ASSERT_EQ(a.PageControl1->count(), 7);
   EXPECT_EQ(a.PageControl1->tabText(2), "Map");
   EXPECT_FALSE(a.PageControl1->isTabVisible(a.PageControl1->indexOf(a.ChangesTab->TabSheet)));
   // Behind another tab the map waits: no layout is held until the user opens it.

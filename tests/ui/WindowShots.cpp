@@ -10,7 +10,8 @@
 // afterwards. With `window-shots OUTPUT_FOLDER SUFFIX --results BIG_TREE TREE` instead, the scan
 // view and the results view's pages in the program's window (see ResultsShots). With
 // `window-shots OUTPUT_FOLDER SUFFIX --on-disk TREE`, TREE scanned as a drive by both measures
-// (see OnDiskShots). With
+// (see OnDiskShots). With `window-shots OUTPUT_FOLDER SUFFIX --statistics TREE`, the Statistics
+// tab after a scan of TREE (see StatisticsShots). With
 // `window-shots --totals TREE`, only the root's totals after the window's scan of TREE. The data
 // folder is whatever XDG_DATA_HOME says; the script points it into a temporary folder.
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -362,6 +364,54 @@ bool ChangesShots(const std::string& tree, const QString& out, const QString& su
   return true;
 }
 
+// The Statistics tab after a scan of `tree`: the charts with the tooltip of the tallest size bar
+// (statistics-SUFFIX), the same in the dark palette (statistics-dark-SUFFIX) and the tables behind
+// the toggle (statistics-tables-SUFFIX).
+bool StatisticsShots(const std::string& tree, const QString& out, const QString& suffix) {
+  TMainForm form;
+  form.setGeometry(QApplication::primaryScreen()->availableGeometry().adjusted(0, 30, 0, 0));
+  form.show();
+  TVLMAnalyzerForm& a = *form.Analyzer;
+  a.ScanFolder(tree);
+  TStatisticsTab& stats = *a.StatsTab;
+  if (!RunUntil([&] {
+        return !a.ProgressForm && !a.SummaryBusy && !stats.Computing() && stats.Shown();
+      })) {
+    return false;
+  }
+  const int height = a.Splitter1->height();
+  a.Splitter1->setSizes({height / 3, height - height / 3});
+  a.PageControl1->setCurrentWidget(stats.TabSheet);
+  const auto settle = [] {
+    RunUntil([clock = QElapsedTimer()]() mutable {
+      if (!clock.isValid()) clock.start();
+      return clock.elapsed() > 500;
+    });
+  };
+  settle();
+  const std::vector<double>& values = stats.SizeChart->Bars().Values;
+  if (values.empty()) return false;
+  const auto tallest =
+      static_cast<std::size_t>(std::max_element(values.begin(), values.end()) - values.begin());
+  const TBarChartLayout layout = stats.SizeChart->CurrentPicture().Layout;
+  const QPoint at(static_cast<int>((layout.BarLeft[tallest] + layout.BarRight[tallest]) / 2),
+                  static_cast<int>(layout.Bottom) - 4);
+  QHelpEvent hover(QEvent::ToolTip, at, stats.SizeChart->mapToGlobal(at));
+  QApplication::sendEvent(stats.SizeChart, &hover);
+  settle();
+  SaveScreen(out + "/statistics-" + suffix + ".png");
+  QToolTip::hideText();
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(DarkPalette());
+  settle();
+  SaveScreen(out + "/statistics-dark-" + suffix + ".png");
+  QApplication::setPalette(light);
+  stats.TablesToggle->setChecked(true);
+  settle();
+  SaveScreen(out + "/statistics-tables-" + suffix + ".png");
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -378,6 +428,11 @@ int main(int argc, char** argv) {
     std::string message;
     if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
     return OnDiskShots(argv[4], out, suffix) ? 0 : 1;
+  }
+  if (argc == 5 && std::string(argv[3]) == "--statistics") {
+    std::string message;
+    if (!InitApplicationInfo(VellumetricProductIndex, "1.2.0", 6, message)) return 1;
+    return StatisticsShots(argv[4], out, suffix) ? 0 : 1;
   }
   if (argc == 6 && std::string(argv[3]) == "--results") {
     std::string message;

@@ -43,6 +43,7 @@ bool ResidentValue(TAttribute& a) {
 
 bool ReadStandardInfo(const TAttribute& a, TNtfsRecordFacts& facts) {
   bool ok = true;
+  facts.LastWrite = a.Value.U64(8, ok);
   facts.LastAccess = a.Value.U64(24, ok);
   facts.Attributes = a.Value.U32(32, ok);
   facts.HasStandardInfo = ok;
@@ -141,6 +142,7 @@ void TNtfsRecordFacts::Clear() noexcept {
   HasStandardInfo = false;
   Attributes = 0;
   LastAccess = 0;
+  LastWrite = 0;
   HasUnnamedData = false;
   DataSize = 0;
   DataAttributes = 0;

@@ -24,6 +24,7 @@ struct TNtfsRecordFacts {
   bool HasStandardInfo = false;
   std::uint32_t Attributes = 0;  // FILE_ATTRIBUTE_* of $STANDARD_INFORMATION
   std::uint64_t LastAccess = 0;
+  std::uint64_t LastWrite = 0;  // the content's last change
   bool HasUnnamedData = false;
   std::uint64_t DataSize = 0;        // logical size of the unnamed data stream
   std::uint32_t DataAttributes = 0;  // sparse and compressed, from the stream's own flags

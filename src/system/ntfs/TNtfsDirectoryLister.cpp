@@ -82,6 +82,7 @@ bool TNtfsDirectoryLister::Next(TDirEntry& entry) {
   entry.IsDirectory = file.Kind == TNtfsVolumeIndex::KindFolder;
   entry.Size = file.Size;
   entry.LastAccess = file.LastAccess;
+  entry.LastChange = file.LastWrite;
   entry.DiskSize = file.DiskBytes;
   entry.DiskFlags = DiskFlagsOf(file.Attributes);
   // The table knows every name of a file, so the first name met already knows it has others;

@@ -92,6 +92,7 @@ void TNtfsVolumeIndex::AddRecord(std::uint64_t number, const TNtfsRecordFacts& f
   f.Sequence = facts.Sequence;
   f.Attributes = facts.Attributes | facts.DataAttributes;
   f.LastAccess = facts.LastAccess;
+  f.LastWrite = facts.LastWrite;
   f.DiskBytes = facts.DiskBytes;
   f.Size = facts.IsDirectory ? 0 : facts.DataSize;
   if (facts.HasReparse) ReparseTags[record] = facts.ReparseTag;

@@ -30,6 +30,7 @@ class TNtfsVolumeIndex {
     std::uint64_t Size = 0;       // logical size of the unnamed data stream; 0 for a folder
     std::uint64_t DiskBytes = 0;  // clusters of its streams or its index, in bytes
     std::uint64_t LastAccess = 0;
+    std::uint64_t LastWrite = 0;  // the content's last change
     std::uint32_t Attributes = 0;
     std::uint16_t Sequence = 0;
     std::uint8_t Kind = KindNone;

@@ -21,7 +21,7 @@ namespace {
 constexpr std::size_t kListingBufferSize = 64 * 1024;
 constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
 
-// Seconds since 1970 to 100 ns units since 1601, as the records keep last-access times.
+// Seconds since 1970 to 100 ns units since 1601, as the records keep file times.
 std::uint64_t ToFileTime(const struct timespec& t) {
   constexpr std::int64_t kEpochDelta = 11644473600LL;
   if (t.tv_sec < -kEpochDelta) return 0;
@@ -195,6 +195,7 @@ bool TPosixDirectoryLister::Next(TDirEntry& entry) {
       entry.DiskSize = 0;
     }
     entry.LastAccess = ToFileTime(st.st_atim);
+    entry.LastChange = ToFileTime(st.st_mtim);
     entry.Error = 0;
     // Only a file with other names needs to be told apart; folders' links are their
     // subfolders' "..", never a second name.

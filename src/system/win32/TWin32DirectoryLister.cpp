@@ -132,7 +132,7 @@ bool TWin32DirectoryLister::ReadByHandle(HANDLE folder, TFrame& frame) {
       if (!IsDotOrDotDot(info->FileName, length)) {
         frame.Entries.push_back(
             {Quad(info->EndOfFile), Quad(info->AllocationSize), Quad(info->LastAccessTime),
-             Quad(info->FileId), info->FileAttributes,
+             Quad(info->LastWriteTime), Quad(info->FileId), info->FileAttributes,
              static_cast<std::uint32_t>(frame.Names.size()), static_cast<std::uint32_t>(length)});
         frame.Names.append(info->FileName, length);
       }
@@ -154,8 +154,8 @@ void TWin32DirectoryLister::ReadByFind(TFrame& frame) {
     const std::size_t length = wcslen(d.cFileName);
     if (IsDotOrDotDot(d.cFileName, length)) continue;
     frame.Entries.push_back({(std::uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow,
-                             kUnknownAllocation, Quad(d.ftLastAccessTime), 0, d.dwFileAttributes,
-                             static_cast<std::uint32_t>(frame.Names.size()),
+                             kUnknownAllocation, Quad(d.ftLastAccessTime), Quad(d.ftLastWriteTime),
+                             0, d.dwFileAttributes, static_cast<std::uint32_t>(frame.Names.size()),
                              static_cast<std::uint32_t>(length)});
     frame.Names.append(d.cFileName, length);
   } while (FindNextFileW(find.Get(), &d));
@@ -321,6 +321,7 @@ bool TWin32DirectoryLister::Next(TDirEntry& entry) {
   top.LastIsLink = entry.IsDirectory && (e.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   entry.Size = e.Size;
   entry.LastAccess = e.LastAccess;
+  entry.LastChange = e.LastWrite;
   entry.Error = 0;
   entry.DiskSize = Allocation(top, e, entry.DiskFlags);
   entry.Identity = {};

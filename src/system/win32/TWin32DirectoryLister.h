@@ -72,6 +72,7 @@ class TWin32DirectoryLister final : public TDirectoryLister {
     std::uint64_t Size;
     std::uint64_t Allocation;
     std::uint64_t LastAccess;
+    std::uint64_t LastWrite;  // the content's last change
     std::uint64_t FileId;
     DWORD Attributes;
     std::uint32_t NameOffset;

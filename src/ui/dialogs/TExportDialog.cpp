@@ -12,6 +12,7 @@
 
 #include "export/DuplicateExport.h"
 #include "export/ExportTables.h"
+#include "export/StatisticsTables.h"
 #include "system/PathRules.h"
 #include "system/PortableFileName.h"
 #include "ui/common/PathQText.h"
@@ -50,6 +51,10 @@ std::string TableText(const TExportSources& s, TExportTable table, const TExport
     }
     case TExportTable::Duplicates:
       return ExportDuplicates(*s.Duplicates, 0, *s.Files, *s.Tree, s.SourcePath, options);
+    case TExportTable::SizeStatistics:
+      return ExportStatistics(*s.Statistics, s.SourcePath, TStatisticsPart::Sizes, options);
+    case TExportTable::AgeStatistics:
+      return ExportStatistics(*s.Statistics, s.SourcePath, TStatisticsPart::Ages, options);
   }
   return {};
 }
@@ -95,12 +100,17 @@ void TExportDialog::BuildControls() {
   DetailChoice = new QRadioButton(QStringLiteral("The &Detail groups"), what);
   FoundChoice = new QRadioButton(QStringLiteral("The F&ind results"), what);
   DupesChoice = new QRadioButton(QStringLiteral("The d&uplicate groups"), what);
+  SizeStatsChoice = new QRadioButton(QStringLiteral("The file &sizes (Statistics)"), what);
+  AgeStatsChoice = new QRadioButton(QStringLiteral("The file &ages (Statistics)"), what);
   TreeChoice->setEnabled(Sources.Tree && Sources.Root != NoNode);
   BiggestChoice->setEnabled(Sources.Biggest != nullptr);
   DetailChoice->setEnabled(Sources.Detail != nullptr);
   FoundChoice->setEnabled(Sources.Found && Sources.Files && Sources.Tree && Sources.Groups);
+  SizeStatsChoice->setEnabled(Sources.Statistics != nullptr);
+  AgeStatsChoice->setEnabled(Sources.Statistics != nullptr);
   DupesChoice->setEnabled(Sources.Duplicates && Sources.Files && Sources.Tree);
-  for (QRadioButton* choice : {TreeChoice, BiggestChoice, DetailChoice, FoundChoice, DupesChoice}) {
+  for (QRadioButton* choice : {TreeChoice, BiggestChoice, DetailChoice, FoundChoice, DupesChoice,
+                               SizeStatsChoice, AgeStatsChoice}) {
     if (choice->isEnabled()) {
       choice->setChecked(true);
       break;
@@ -114,6 +124,8 @@ void TExportDialog::BuildControls() {
   whatLayout->addWidget(DetailChoice, 2, 0, 1, 2);
   whatLayout->addWidget(FoundChoice, 3, 0, 1, 2);
   whatLayout->addWidget(DupesChoice, 4, 0, 1, 2);
+  whatLayout->addWidget(SizeStatsChoice, 5, 0, 1, 2);
+  whatLayout->addWidget(AgeStatsChoice, 6, 0, 1, 2);
 
   auto* format = new QGroupBox(QStringLiteral("Format"), this);
   CsvChoice = new QRadioButton(QStringLiteral("&CSV (spreadsheets)"), format);
@@ -140,7 +152,7 @@ void TExportDialog::BuildControls() {
   ExportButton->setDefault(true);
   ExportButton->setEnabled(TreeChoice->isEnabled() || BiggestChoice->isEnabled() ||
                            DetailChoice->isEnabled() || FoundChoice->isEnabled() ||
-                           DupesChoice->isEnabled());
+                           DupesChoice->isEnabled() || SizeStatsChoice->isEnabled());
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(StatusLabel, 1);
@@ -155,8 +167,9 @@ void TExportDialog::BuildControls() {
 }
 
 void TExportDialog::SelectTable(TExportTable table) {
-  QRadioButton* const choices[] = {TreeChoice, BiggestChoice, DetailChoice, FoundChoice,
-                                   DupesChoice};
+  // In TExportTable's order.
+  QRadioButton* const choices[] = {TreeChoice,  BiggestChoice,   DetailChoice,  FoundChoice,
+                                   DupesChoice, SizeStatsChoice, AgeStatsChoice};
   QRadioButton* choice = choices[static_cast<int>(table)];
   if (choice->isEnabled()) choice->setChecked(true);
 }
@@ -177,6 +190,8 @@ QString TExportDialog::SuggestedName() const {
   if (DetailChoice->isChecked()) base = QStringLiteral("groups");
   if (FoundChoice->isChecked()) base = QStringLiteral("found-files");
   if (DupesChoice->isChecked()) base = QStringLiteral("duplicates");
+  if (SizeStatsChoice->isChecked()) base = QStringLiteral("file-sizes");
+  if (AgeStatsChoice->isChecked()) base = QStringLiteral("file-ages");
   const QString folder =
       FileEdit->text().isEmpty() ? QDir::homePath() : QFileInfo(FileEdit->text()).absolutePath();
   return folder + QLatin1Char('/') + base +
@@ -226,6 +241,8 @@ void TExportDialog::StartWriting(const std::string& path) {
   if (DetailChoice->isChecked()) table = TExportTable::DetailGroups;
   if (FoundChoice->isChecked()) table = TExportTable::FoundFiles;
   if (DupesChoice->isChecked()) table = TExportTable::Duplicates;
+  if (SizeStatsChoice->isChecked()) table = TExportTable::SizeStatistics;
+  if (AgeStatsChoice->isChecked()) table = TExportTable::AgeStatistics;
   TExportOptions options;
   options.Format = CsvChoice->isChecked() ? TExportFormat::Csv : TExportFormat::Json;
   options.Style = Sources.Style;

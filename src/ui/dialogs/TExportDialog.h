@@ -18,6 +18,7 @@
 #include "model/TFileRecordStore.h"
 #include "model/TFolderData.h"
 #include "model/TSummaryTree.h"
+#include "statistics/FileStatistics.h"
 #include "system/PathRules.h"
 #include "ui/dialogs/TDialogPrompts.h"
 
@@ -38,15 +39,26 @@ struct TExportSources {
   const TFileExtDescList* Groups = nullptr;
   TPathStyle Style = TPathStyle::Posix;
   TMeasure Measure = TMeasure::Size;  // what the shares are of, as the window shows them
+  // What the Statistics tab shows; held while writing.
+  std::shared_ptr<const TFileStatistics> Statistics;
 };
 
-enum class TExportTable { FolderTree, BiggestFiles, DetailGroups, FoundFiles, Duplicates };
+enum class TExportTable {
+  FolderTree,
+  BiggestFiles,
+  DetailGroups,
+  FoundFiles,
+  Duplicates,
+  SizeStatistics,
+  AgeStatistics
+};
 
 // "Export...": one table of the results (the folder tree to a chosen depth, the 20 biggest files,
-// the Detail groups, the Find results or the duplicate groups) as CSV or JSON into a file. The text
-// is made and written on a worker thread through the atomic writer, so a large tree never freezes
-// the window and a failed write (a full disk, a folder without write permission) leaves the file as
-// it was; the failure is shown with the system's reason and the dialog stays open for another try.
+// the Detail groups, the Find results, the duplicate groups, or the Statistics tab's file sizes
+// or file ages) as CSV or JSON into a file. The text is made and written on a worker thread
+// through the atomic writer, so a large tree never freezes the window and a failed write (a full
+// disk, a folder without write permission) leaves the file as it was; the failure is shown with
+// the system's reason and the dialog stays open for another try.
 class TExportDialog final : public QDialog {
  public:
   TExportDialog(QWidget* owner, TExportSources sources,
@@ -71,6 +83,8 @@ class TExportDialog final : public QDialog {
   QRadioButton* DetailChoice = nullptr;
   QRadioButton* FoundChoice = nullptr;
   QRadioButton* DupesChoice = nullptr;
+  QRadioButton* SizeStatsChoice = nullptr;
+  QRadioButton* AgeStatsChoice = nullptr;
   QRadioButton* CsvChoice = nullptr;
   QRadioButton* JsonChoice = nullptr;
   QLineEdit* FileEdit = nullptr;

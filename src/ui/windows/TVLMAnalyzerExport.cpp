@@ -23,6 +23,7 @@ void TVLMAnalyzerForm::ShowExport() {
   sources.Files = &FileRecords;
   sources.Groups = &Groups;
   sources.Style = NativePathStyle();
+  sources.Statistics = StatsTab->Shown();
   TExportDialog dialog(this, std::move(sources), Commands->Prompts);
   // What the summary panel shows is most likely what is wanted.
   const QWidget* page = PageControl1->currentWidget();
@@ -30,6 +31,12 @@ void TVLMAnalyzerForm::ShowExport() {
   if (page == TabSheet1) dialog.SelectTable(TExportTable::BiggestFiles);
   if (page == TabSheet2) dialog.SelectTable(TExportTable::DetailGroups);
   if (page == DupesTab->TabSheet) dialog.SelectTable(TExportTable::Duplicates);
+  if (page == StatsTab->TabSheet) {
+    dialog.SelectTable(StatsTab->AgeTable->hasFocus() || StatsTab->YearChart->hasFocus() ||
+                               StatsTab->MonthChart->hasFocus()
+                           ? TExportTable::AgeStatistics
+                           : TExportTable::SizeStatistics);
+  }
   dialog.exec();
 }
 

@@ -68,6 +68,8 @@ TVLMAnalyzerForm::TVLMAnalyzerForm(QWidget* parent, int dpi, TAnalyzerServices s
   DupesTab->OnMarkFolders = [this](const std::vector<TNodeId>& folders) {
     MapTab->Map->SetMarkedFolders(folders);
   };
+  StatsTab = std::make_unique<TStatisticsTab>(PageControl1, Dpi);
+  StatsTab->OnFind = [this](const TFindPreset& preset) { FindTab->ShowPreset(preset); };
   History = std::make_unique<TScanHistoryHook>(static_cast<QBoxLayout*>(Panel6->layout()),
                                                Services.HistoryDatabase);
   WireHistory();
@@ -92,6 +94,7 @@ TVLMAnalyzerForm::~TVLMAnalyzerForm() {
   // skipped.
   ChangesTab->Clear();
   History.reset();
+  StatsTab.reset();  // its worker may still read the file records
   DupesTab.reset();  // its search reads the file records and the tree
   FindTab.reset();   // its search may still read the file records
   MapTab.reset();    // its renderer may still read the folder tree

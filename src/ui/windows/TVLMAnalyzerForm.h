@@ -32,6 +32,7 @@
 #include "ui/results/find/TFindTabController.h"
 #include "ui/results/folders/TFolderTreeController.h"
 #include "ui/results/map/TMapTabController.h"
+#include "ui/results/statistics/TStatisticsTab.h"
 #include "ui/results/summary/TSummaryViewController.h"
 #include "ui/services/TDesktopShell.h"
 #include "ui/start/TVLMDriveListForm.h"
@@ -148,6 +149,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   std::unique_ptr<TNcduLister> ScanFile;
   // Where the file's scan came from, shown above the summary: root, writer, time, file.
   std::string ScanFileCaption;
+  std::unique_ptr<TStatisticsTab> StatsTab;
   // Shows the summary page the results open on; the first unless the window remembers another.
   std::function<void()> ShowSummaryPage;
 

@@ -38,6 +38,7 @@ void TVLMAnalyzerForm::ShowStoredComparison(std::int64_t fromId, std::int64_t to
   // Offered only from the start view; a scan or summary still running keeps its own view.
   if (ProgressForm || WorkPending()) return;
   FindTab->ScanStarting();
+  StatsTab->ScanStarting();
   MapTab->ScanStarting();
   ScanRoots.clear();  // nothing here can be saved as a summary
   if (Panel4->isVisible()) SummaryPanelHeight = Panel4->height();

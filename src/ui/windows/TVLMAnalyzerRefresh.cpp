@@ -127,6 +127,7 @@ void TVLMAnalyzerForm::RescanFolder(TNodeId node, bool scanNow) {
     MapTab->ScanStarting();
     FindTab->ScanStarting();
     DupesTab->ScanStarting();  // its groups name records that change
+    StatsTab->ScanStarting();  // its worker reads the records that change
     Summary->ClearDetail();    // its files name records that change
     Summary->ClearGeneral();
   };
@@ -158,6 +159,7 @@ void TVLMAnalyzerForm::RefreshFinished(bool done) {
   MapTab->ScanFinished(FolderTree, FileRecords, Groups);
   FindTab->ScanFinished(FolderTree, FileRecords, Groups);
   DupesTab->ScanFinished(FolderTree, FileRecords);
+  StatsTab->ScanFinished(FileRecords, Groups, ScanRoots.empty() ? std::string() : ScanRoots[0]);
   Summary->BuildBiggestFilesSection(BiggestFiles, &BiggestOnDisk, &FileRecords, &FolderTree);
   StartSummary();
 }

@@ -17,6 +17,7 @@ void TVLMAnalyzerForm::LoadSavedSummary(const std::string& path) {
   if (ProgressForm || Scanning.load() || path.empty()) return;
   OpenPathText = path;
   FindTab->ScanStarting();
+  StatsTab->ScanStarting();
   MapTab->ScanStarting();  // nothing of the last scan stays on the map
   ChangesTab->Clear();     // nor on the Changes tab
   ShowSummaryTabs(true);

@@ -181,6 +181,7 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   MapTab->ScanStarting();
   FindTab->ScanStarting();
   DupesTab->ScanStarting();
+  StatsTab->ScanStarting();
   ChangesTab->Clear();
   ShowSummaryTabs(true);
   if (!ScanFile) History->ScanStarting(drives);
@@ -243,6 +244,7 @@ void TVLMAnalyzerForm::ScanFinished() {
     MapTab->ScanFinished(FolderTree, FileRecords, Groups);
     FindTab->ScanFinished(FolderTree, FileRecords, Groups);
     DupesTab->ScanFinished(FolderTree, FileRecords);
+    StatsTab->ScanFinished(FileRecords, Groups, ScanRoots.empty() ? std::string() : ScanRoots[0]);
     ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
     Summary->BuildBiggestFilesSection(BiggestFiles, &BiggestOnDisk, &FileRecords, &FolderTree);
     QTimer::singleShot(0, this, [this] {

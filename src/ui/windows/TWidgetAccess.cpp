@@ -139,6 +139,7 @@ constexpr TPageKey kPageKeys[] = {
   {"PageControl1", "MapTabSheet", "Map", kNoStandardKey, "Ctrl+3"},
   {"PageControl1", "ChangesTabSheet", "Changes", kNoStandardKey, "Ctrl+4"},
   {"PageControl1", "FindTabSheet", "Find", QKeySequence::Find, "Ctrl+F"},
+  {"PageControl1", "StatisticsTabSheet", "Statistics", kNoStandardKey, "Ctrl+5"},
 };
 // clang-format on
 

@@ -54,6 +54,15 @@ TFindTabController::TFindTabController(QTabWidget* tabs, TDesktopShell& shell, i
   }
   connect(GroupBox, &QComboBox::currentIndexChanged, this, [this] { FormChanged(); });
   connect(OlderSpin, &QSpinBox::valueChanged, this, [this] { FormChanged(); });
+  connect(ExtensionEdit, &QLineEdit::textChanged, this, [this] { FormChanged(); });
+  connect(TimeBox, &QComboBox::currentIndexChanged, this, [this] {
+    FromDate->setEnabled(TimeBox->currentIndex() != 0);
+    ToDate->setEnabled(TimeBox->currentIndex() != 0);
+    FormChanged();
+  });
+  for (QDateEdit* date : {FromDate, ToDate}) {
+    connect(date, &QDateEdit::dateChanged, this, [this] { FormChanged(); });
+  }
   connect(List->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             const TNodeId folder = Model->FolderAt(current.row());
@@ -119,8 +128,43 @@ void TFindTabController::BuildControls(int dpi) {
 
   auto* layout = new QVBoxLayout(TabSheet);
   layout->addLayout(form);
+  layout->addLayout(BuildSecondRow());
   layout->addWidget(List, 1);
   layout->addWidget(Status);
+}
+
+QLayout* TFindTabController::BuildSecondRow() {
+  auto* row = new QHBoxLayout;
+  const auto addField = [&](const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption, TabSheet);
+    label->setBuddy(field);
+    row->addWidget(label);
+    row->addWidget(field);
+  };
+  ExtensionEdit = new QLineEdit(TabSheet);
+  ExtensionEdit->setObjectName(QStringLiteral("FindExtension"));
+  ExtensionEdit->setPlaceholderText(QStringLiteral("e.g. .so"));
+  ExtensionEdit->setToolTip(
+      QStringLiteral("Files of this extension; libc.so.6 counts as a .so file"));
+  addField(QStringLiteral("E&xtension:"), ExtensionEdit);
+  TimeBox = new QComboBox(TabSheet);
+  TimeBox->setObjectName(QStringLiteral("FindTime"));
+  TimeBox->addItems(
+      {QStringLiteral("any time"), QStringLiteral("last access"), QStringLiteral("last change")});
+  addField(QStringLiteral("&When:"), TimeBox);
+  const QDate today = QDate::currentDate();
+  FromDate = new QDateEdit(today.addYears(-1), TabSheet);
+  FromDate->setObjectName(QStringLiteral("FindFromDate"));
+  ToDate = new QDateEdit(today, TabSheet);
+  ToDate->setObjectName(QStringLiteral("FindToDate"));
+  for (QDateEdit* date : {FromDate, ToDate}) {
+    date->setCalendarPopup(true);
+    date->setEnabled(false);
+  }
+  addField(QStringLiteral("betwee&n"), FromDate);
+  addField(QStringLiteral("and"), ToDate);
+  row->addStretch(1);
+  return row;
 }
 
 void TFindTabController::FillGroups(const TFileExtDescList& groups) {
@@ -163,6 +207,33 @@ bool TFindTabController::FocusSearch() {
   return true;
 }
 
+bool TFindTabController::ShowPreset(const TFindPreset& preset) {
+  if (Files == nullptr) return false;
+  {
+    // One search for the whole form, not one per field.
+    const QSignalBlocker quiet[] = {
+        QSignalBlocker(NameEdit), QSignalBlocker(MinEdit),   QSignalBlocker(MaxEdit),
+        QSignalBlocker(GroupBox), QSignalBlocker(OlderSpin), QSignalBlocker(ExtensionEdit),
+        QSignalBlocker(TimeBox),  QSignalBlocker(FromDate),  QSignalBlocker(ToDate)};
+    NameEdit->clear();
+    MinEdit->setText(preset.MinSize);
+    MaxEdit->setText(preset.MaxSize);
+    GroupBox->setCurrentIndex(std::max(0, GroupBox->findData(preset.Group)));
+    OlderSpin->setValue(0);
+    ExtensionEdit->setText(preset.Extension);
+    TimeBox->setCurrentIndex(static_cast<int>(preset.Time));
+    if (preset.Time != TFileQuery::TTime::None) {
+      FromDate->setDate(preset.From);
+      ToDate->setDate(preset.To);
+    }
+    FromDate->setEnabled(preset.Time != TFileQuery::TTime::None);
+    ToDate->setEnabled(preset.Time != TFileQuery::TTime::None);
+  }
+  Tabs->setCurrentIndex(Tabs->indexOf(TabSheet));
+  FormChanged();
+  return true;
+}
+
 void TFindTabController::SetMeasure(TMeasure measure) {
   if (measure == Measure) return;
   Measure = measure;
@@ -202,8 +273,24 @@ bool TFindTabController::ReadQuery(TFileQuery& query, QString& error) const {
   query.Now = QDateTime::currentSecsSinceEpoch();
   query.Top = MaxListed;
   query.Measure = Measure;
+  QString extension = ExtensionEdit->text().trimmed();
+  if (!extension.isEmpty() && !extension.startsWith(QLatin1Char('.'))) {
+    extension.prepend(QLatin1Char('.'));
+  }
+  query.Extension = extension.toStdString();
+  query.Time = static_cast<TFileQuery::TTime>(TimeBox->currentIndex());
+  if (query.Time != TFileQuery::TTime::None) {
+    if (FromDate->date() > ToDate->date()) {
+      error = QStringLiteral("The first day is after the last: nothing can match.");
+      return false;
+    }
+    // Whole local days: from the first one's midnight to the midnight after the last one.
+    query.TimeFrom = FromDate->date().startOfDay().toSecsSinceEpoch();
+    query.TimeBefore = ToDate->date().addDays(1).startOfDay().toSecsSinceEpoch();
+  }
   return !query.Name.empty() || !min.empty() || !max.empty() ||
-         query.Group != TFileQuery::AnyGroup || query.OlderThanDays >= 0;
+         query.Group != TFileQuery::AnyGroup || query.OlderThanDays >= 0 ||
+         !query.Extension.empty() || query.Time != TFileQuery::TTime::None;
 }
 
 void TFindTabController::FormChanged() {

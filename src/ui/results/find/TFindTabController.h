@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QComboBox>
+#include <QDate>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
@@ -22,8 +24,21 @@
 
 namespace Vellumetric {
 
+// What another view asks Find to look for: a group or an extension, and a size range (the size
+// fields' texts) or a time range (whole local days, both included).
+struct TFindPreset {
+  std::int32_t Group = TFileQuery::AnyGroup;
+  QString Extension;
+  QString MinSize;
+  QString MaxSize;
+  TFileQuery::TTime Time = TFileQuery::TTime::None;
+  QDate From;
+  QDate To;
+};
+
 // The "Find" tab of the results view: a name field and filters (size from and to, file-type
-// group, last access long ago) over the files of the finished scan, the files found largest first
+// group, last access long ago, an extension, last access or last change between two days) over
+// the files of the finished scan, the files found largest first
 // (at most MaxListed: a list of every file of a large disk helps nobody and costs the window a
 // long relayout) with their share of the matches' bytes, and the count and total of every match.
 // The measure decides what "size" and "largest" mean: the bytes a file holds, or what it takes on
@@ -48,6 +63,9 @@ class TFindTabController final : public QObject {
   // Brings the tab to the front with the name field focused and selected (for a shortcut);
   // false when there is no scan to search.
   bool FocusSearch();
+  // Fills the form with `preset` alone (every other field emptied) and brings the tab to the
+  // front; false when there is no scan to search.
+  bool ShowPreset(const TFindPreset& preset);
   // Bounds and order by the bytes files hold or by what they take on disk; what the form holds
   // is looked for again.
   void SetMeasure(TMeasure measure);
@@ -71,12 +89,17 @@ class TFindTabController final : public QObject {
   QLabel* MinLabel = nullptr;
   QComboBox* GroupBox = nullptr;
   QSpinBox* OlderSpin = nullptr;
+  QLineEdit* ExtensionEdit = nullptr;
+  QComboBox* TimeBox = nullptr;  // any time, last access or last change between the dates
+  QDateEdit* FromDate = nullptr;
+  QDateEdit* ToDate = nullptr;
   QTreeView* List = nullptr;
   QLabel* Status = nullptr;
   TFindResultsModel* Model = nullptr;
 
  private:
   void BuildControls(int dpi);
+  [[nodiscard]] QLayout* BuildSecondRow();
   void FillGroups(const TFileExtDescList& groups);
   // Reads the form; false with `error` set when a field cannot be read, and false with no error
   // when the form is empty (nothing to look for).
