@@ -48,14 +48,19 @@ class TGeneratedLister final : public TDirectoryLister {
     if (folder < 0) {
       if (at >= folders) return false;
       Name = "d" + std::to_string(at++);
-      entry = TDirEntry{Name, true, 0, 0};
+      entry = TDirEntry{};
+      entry.Name = Name;
+      entry.IsDirectory = true;
       return true;
     }
     if (at >= kFilesPerFolder) return false;
     const std::size_t g = static_cast<std::size_t>(folder) * kFilesPerFolder + at++;
     const std::size_t pair = g % Pairs;
     Name = "p" + std::to_string(pair) + (g < Pairs ? "_a" : "_b");
-    entry = TDirEntry{Name, false, 1 + pair % kSizes, 0};
+    entry = TDirEntry{};
+    entry.Name = Name;
+    entry.Size = 1 + pair % kSizes;
+    entry.DiskSize = (entry.Size + 4095) / 4096 * 4096;  // waste is counted on disk
     return true;
   }
   void Leave() override {
