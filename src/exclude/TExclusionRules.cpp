@@ -1,9 +1,11 @@
 #include "exclude/TExclusionRules.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "system/NativePlatform.h"
 #include "system/TextEncoding.h"
 
 namespace Vellumetric {
@@ -30,9 +32,19 @@ bool StartsAtRoot(std::string_view pattern, TPathStyle style) {
   return style == TPathStyle::Windows && pattern.size() >= 2 && pattern[1] == ':';
 }
 
+// The part of a path pattern after its last separator, when it holds no wildcard or escape.
+std::optional<std::string> PlainLastPart(std::string_view pattern, TPathStyle style) {
+  const std::size_t sep = pattern.rfind(Separator(style));
+  const std::string_view last = sep == std::string_view::npos ? pattern : pattern.substr(sep + 1);
+  if (last.empty() || last.find_first_of("*?[\\") != std::string_view::npos) return std::nullopt;
+  return std::string(last);
+}
+
 }  // namespace
 
 bool IsCacheDirTag(const std::string& path) {
+  // Most folders have no tag: a look-up is far cheaper than a stream that fails to open.
+  if (!IsRegularFile(path)) return false;
   std::ifstream in(Utf8Path(path), std::ios::binary);
   if (!in) return false;
   char head[CacheDirTagSignature.size()];
@@ -50,7 +62,11 @@ TExclusionRules::TExclusionRules(const TExclusionRuleList& rules, TPathStyle sty
         r.Kind == TExclusionRule::TKind::Path ? PatternForStyle(r.Pattern, style) : r.Pattern;
     Rules.push_back({r.Kind, static_cast<int>(i), TGlobPattern(pattern, options),
                      r.Kind == TExclusionRule::TKind::Marker ? r.Pattern : std::string(),
-                     StartsAtRoot(pattern, style)});
+                     StartsAtRoot(pattern, style), std::nullopt});
+    if (r.Kind == TExclusionRule::TKind::Path) {
+      if (const auto last = PlainLastPart(pattern, style))
+        Rules.back().LastPart.emplace(*last, options);
+    }
     PathNeeded = PathNeeded || r.Kind != TExclusionRule::TKind::Name;
   }
 }
@@ -77,6 +93,12 @@ int TExclusionRules::Match(std::string_view name, std::string_view path) const {
 // Doubled separators (a Windows folder scan of "D:\" makes "D:\\Data") are read as one.
 bool TExclusionRules::PathMatches(const TCompiled& rule, std::string_view path) const {
   const char sep = Separator(Style);
+  if (rule.LastPart) {
+    const std::size_t at = path.rfind(sep);
+    if (!rule.LastPart->Matches(at == std::string_view::npos ? path : path.substr(at + 1))) {
+      return false;
+    }
+  }
   std::string collapsed;
   if (path.find(std::string{sep, sep}) != std::string_view::npos) {
     for (const char c : path) {
@@ -97,8 +119,7 @@ bool TExclusionRules::HasMarker(const TCompiled& rule, std::string_view path) co
   file += ChildSeparator(Style, path.empty() ? '\0' : path.back());
   file += rule.Marker;
   if (rule.Marker == CacheDirTagName) return IsCacheDirTag(file);
-  std::error_code ec;
-  return std::filesystem::exists(Utf8Path(file), ec);
+  return PathExists(file);
 }
 
 }  // namespace Vellumetric

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,9 @@ class TExclusionRules {
     TGlobPattern Glob;
     std::string Marker;
     bool Anchored;  // a path rule that starts at a root is matched against the whole path
+    // A path rule whose last part is plain text: a folder of another name cannot match, which
+    // spares the glob's pass over every tail of every folder's path.
+    std::optional<TGlobPattern> LastPart;
   };
 
   [[nodiscard]] bool PathMatches(const TCompiled& rule, std::string_view path) const;

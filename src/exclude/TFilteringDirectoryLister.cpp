@@ -8,32 +8,33 @@ TFilteringDirectoryLister::TFilteringDirectoryLister(std::unique_ptr<TDirectoryL
                                                      std::shared_ptr<const TExclusionRules> rules)
     : Inner(std::move(inner)), Rules(std::move(rules)), TrackPaths(Rules->NeedsPath()) {}
 
-void TFilteringDirectoryLister::Push(std::string path) {
-  if (!TrackPaths) return;
-  Lengths.push_back(Path.size());
-  Path = std::move(path);
-}
-
-std::string TFilteringDirectoryLister::ChildOf(std::string_view name) const {
+std::string_view TFilteringDirectoryLister::ChildOf(std::string_view name) {
   if (!TrackPaths) return {};
-  std::string child = Path;
-  child += ChildSeparator(Inner->Style(), Path.empty() ? '\0' : Path.back());
-  child += name;
-  return child;
+  Scratch.assign(Path);
+  Scratch += ChildSeparator(Inner->Style(), Path.empty() ? '\0' : Path.back());
+  Scratch += name;
+  return Scratch;
 }
 
 bool TFilteringDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolume) {
   if (!Inner->EnterRoot(path, stayOnRootVolume)) return false;
   Lengths.clear();
-  Path.clear();
-  Push(std::string(path));
+  if (TrackPaths) Path.assign(path);
   return true;
 }
 
+// The child's name is appended before the inner lister moves on, as `name` may then go stale.
 bool TFilteringDirectoryLister::EnterChild(std::string_view name, std::string_view fullPath) {
-  std::string child = ChildOf(name);  // before the inner lister moves on and `name` goes stale
-  if (!Inner->EnterChild(name, fullPath)) return false;
-  Push(std::move(child));
+  const std::size_t before = Path.size();
+  if (TrackPaths) {
+    Path += ChildSeparator(Inner->Style(), Path.empty() ? '\0' : Path.back());
+    Path += name;
+  }
+  if (!Inner->EnterChild(name, fullPath)) {
+    Path.resize(before);
+    return false;
+  }
+  if (TrackPaths) Lengths.push_back(before);
   return true;
 }
 
@@ -62,11 +63,10 @@ std::unique_ptr<TDirectoryLister> TFilteringDirectoryLister::CloneEmpty(
 bool TFilteringDirectoryLister::HandOff(std::string_view name, std::string_view fullPath,
                                         TDirectoryLister& other) {
   auto& clone = static_cast<TFilteringDirectoryLister&>(other);
-  std::string child = ChildOf(name);
+  std::string child(ChildOf(name));
   if (!Inner->HandOff(name, fullPath, *clone.Inner)) return false;
   clone.Lengths.clear();
-  clone.Path.clear();
-  clone.Push(std::move(child));
+  if (clone.TrackPaths) clone.Path = std::move(child);
   return true;
 }
 

@@ -33,15 +33,17 @@ class TFilteringDirectoryLister final : public TDirectoryLister {
   [[nodiscard]] bool HasMore() const override { return Inner->HasMore(); }
 
  private:
-  void Push(std::string path);
-  [[nodiscard]] std::string ChildOf(std::string_view name) const;
+  // The path of `name` in the folder being listed, in a buffer kept between calls (no
+  // allocation per folder); valid until the next call.
+  [[nodiscard]] std::string_view ChildOf(std::string_view name);
 
   std::unique_ptr<TDirectoryLister> Inner;
   std::shared_ptr<const TExclusionRules> Rules;
   bool TrackPaths;
   // The open folders' paths, one text with where each level starts, when rules need paths.
   std::string Path;
-  std::vector<std::size_t> Lengths;
+  std::vector<std::size_t> Lengths;  // Path's length before each folder entered was appended
+  std::string Scratch;
 };
 
 }  // namespace Vellumetric

@@ -19,6 +19,11 @@ namespace Vellumetric {
 // The code for "could not be read" when the reason is not known (a scan read from a file that
 // only says an entry was unreadable).
 [[nodiscard]] std::int32_t UnknownReadErrorCode();
+// Whether `path` (UTF-8) names a regular file, through links: one system call, for checks made
+// once per folder of a scan, where building a std::filesystem::path costs more than the call.
+[[nodiscard]] bool IsRegularFile(const std::string& path);
+// Whether anything (file, folder, link's target) is at `path`; the same one call.
+[[nodiscard]] bool PathExists(const std::string& path);
 
 // Called once at program start: lets the scan worker allocate from the same heap as the rest of
 // the program, which grows in large steps, instead of a per-thread heap that glibc grows one

@@ -1,6 +1,7 @@
 #include "system/NativePlatform.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -39,6 +40,16 @@ std::string SystemErrorText(std::int32_t code) {
 
 std::int32_t UnknownReadErrorCode() {
   return EIO;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {

@@ -49,6 +49,15 @@ std::int32_t UnknownReadErrorCode() {
   return ERROR_READ_FAULT;
 }
 
+bool IsRegularFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool PathExists(const std::string& path) {
+  return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // argv holds the arguments in the ANSI code page; the wide command line holds them all.
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   int count = 0;
