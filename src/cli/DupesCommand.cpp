@@ -138,12 +138,8 @@ std::string ParseDupesArgs(const std::vector<std::string>& args, TDupesArgs& out
       if (i + 1 >= args.size()) return a + " needs a value";
       const std::string problem = ParseValue(a, args[++i], out);
       if (!problem.empty()) return problem;
-    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      return "unknown option " + a;
-    } else if (out.Path.empty()) {
-      out.Path = a;
-    } else {
-      return "only one PATH may be given";
+    } else if (std::string problem = TakePathWord(a, out.Path); !problem.empty()) {
+      return problem;
     }
   }
   if (out.Path.empty()) return "dupes needs a PATH";

@@ -123,12 +123,8 @@ std::string ParseFindArgs(const std::vector<std::string>& args, TFindArgs& out) 
         return "--threads needs a whole number from 1 to 64";
       }
       out.Threads = static_cast<int>(threads);
-    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      return "unknown option " + a;
-    } else if (out.Path.empty()) {
-      out.Path = a;
-    } else {
-      return "only one PATH may be given";
+    } else if (std::string problem = TakePathWord(a, out.Path); !problem.empty()) {
+      return problem;
     }
   }
   if (out.Path.empty()) return "find needs a PATH";

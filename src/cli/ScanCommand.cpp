@@ -188,6 +188,13 @@ bool ParseMeasure(const std::string& text, TMeasure& measure) {
   return true;
 }
 
+std::string TakePathWord(const std::string& word, std::string& path) {
+  if (word.size() > 2 && word.compare(0, 2, "--") == 0) return "unknown option " + word;
+  if (!path.empty()) return "only one PATH may be given";
+  path = word;
+  return {};
+}
+
 bool ParseWholeNumber(const std::string& text, long low, long high, long& value) {
   char* end = nullptr;
   errno = 0;
@@ -273,12 +280,8 @@ std::string ParseScanArgs(const std::vector<std::string>& args, TScanArgs& out) 
       if (!hasValue || args[i + 1].empty()) return "--save needs a NAME";
       out.SaveName = args[++i];
       out.Save = true;
-    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      return "unknown option " + a;
-    } else if (out.Path.empty()) {
-      out.Path = a;
-    } else {
-      return "only one PATH may be given";
+    } else if (std::string problem = TakePathWord(a, out.Path); !problem.empty()) {
+      return problem;
     }
   }
   if (out.Path.empty()) return "scan needs a PATH";

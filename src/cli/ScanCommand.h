@@ -64,5 +64,8 @@ class TUnreadableList;
 // The lines on stderr about what could not be read, after the report.
 void WarnUnreadable(const TUnreadableList& unreadable);
 [[nodiscard]] bool ParseWholeNumber(const std::string& text, long low, long high, long& value);
+// The words of a command line that are not its options: an unknown option is an error, the first
+// other word is the PATH and a second one an error. Empty when `word` was taken as the PATH.
+[[nodiscard]] std::string TakePathWord(const std::string& word, std::string& path);
 
 }  // namespace Vellumetric

@@ -106,12 +106,8 @@ std::string ParseStatsArgs(const std::vector<std::string>& args, TStatsArgs& out
         return "--threads needs a whole number from 1 to 64";
       }
       out.Threads = static_cast<int>(threads);
-    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      return "unknown option " + a;
-    } else if (out.Path.empty()) {
-      out.Path = a;
-    } else {
-      return "only one PATH may be given";
+    } else if (std::string problem = TakePathWord(a, out.Path); !problem.empty()) {
+      return problem;
     }
   }
   if (out.Path.empty()) return "stats needs a PATH";
