@@ -22,7 +22,7 @@ std::vector<TNodeId> FoldersRulesLeaveOut(const TFolderTree& tree, const TExclus
     const TNodeId node = stack.back();
     stack.pop_back();
     const TFolderData& d = tree.Data(node);
-    if (rules.Excludes(d.Name(), rules.NeedsPath() ? d.Path.Str() : std::string())) {
+    if (rules.Excludes(d.Name(), rules.NeedsPath(false) ? d.Path.Str() : std::string())) {
       found.push_back(node);
       continue;
     }

@@ -67,11 +67,13 @@ TExclusionRules::TExclusionRules(const TExclusionRuleList& rules, TPathStyle sty
       if (const auto last = PlainLastPart(pattern, style))
         Rules.back().LastPart.emplace(*last, options);
     }
-    PathNeeded = PathNeeded || r.Kind != TExclusionRule::TKind::Name;
+    HasPathRules = HasPathRules || r.Kind == TExclusionRule::TKind::Path;
+    HasMarkerRules = HasMarkerRules || r.Kind == TExclusionRule::TKind::Marker;
   }
 }
 
-int TExclusionRules::Match(std::string_view name, std::string_view path) const {
+int TExclusionRules::Match(std::string_view name, std::string_view path,
+                           TDirectoryLister* listing) const {
   for (const TCompiled& rule : Rules) {
     switch (rule.Kind) {
       case TExclusionRule::TKind::Name:
@@ -81,7 +83,7 @@ int TExclusionRules::Match(std::string_view name, std::string_view path) const {
         if (PathMatches(rule, path)) return rule.Index;
         break;
       case TExclusionRule::TKind::Marker:
-        if (HasMarker(rule, path)) return rule.Index;
+        if (HasMarker(rule, name, path, listing)) return rule.Index;
         break;
     }
   }
@@ -114,11 +116,18 @@ bool TExclusionRules::PathMatches(const TCompiled& rule, std::string_view path) 
   return false;
 }
 
-bool TExclusionRules::HasMarker(const TCompiled& rule, std::string_view path) const {
+bool TExclusionRules::HasMarker(const TCompiled& rule, std::string_view name, std::string_view path,
+                                TDirectoryLister* listing) const {
+  const bool tag = rule.Marker == CacheDirTagName;
+  if (listing) {
+    const auto held =
+        listing->ListedFolderHolds(name, rule.Marker, tag ? CacheDirTagSignature : "");
+    if (held) return *held;
+  }
   std::string file(path);
   file += ChildSeparator(Style, path.empty() ? '\0' : path.back());
   file += rule.Marker;
-  if (rule.Marker == CacheDirTagName) return IsCacheDirTag(file);
+  if (tag) return IsCacheDirTag(file);
   return PathExists(file);
 }
 

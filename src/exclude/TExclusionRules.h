@@ -9,6 +9,7 @@
 #include "exclude/TExclusionRule.h"
 #include "find/TGlobPattern.h"
 #include "system/PathRules.h"
+#include "system/TDirectoryLister.h"
 
 namespace Vellumetric {
 
@@ -19,15 +20,21 @@ class TExclusionRules {
   TExclusionRules(const TExclusionRuleList& rules, TPathStyle style);
 
   [[nodiscard]] bool Empty() const noexcept { return Rules.empty(); }
-  // Whether a check needs the folder's full path (path and marker rules); name rules alone
-  // do not, and the walk then saves spelling paths out.
-  [[nodiscard]] bool NeedsPath() const noexcept { return PathNeeded; }
+  // Whether a check needs the folder's full path: path rules do, and marker rules when the
+  // listing cannot look into the folders it lists; name rules alone do not, and the walk then
+  // saves spelling paths out.
+  [[nodiscard]] bool NeedsPath(bool markersFromListing) const noexcept {
+    return HasPathRules || (HasMarkerRules && !markersFromListing);
+  }
 
   // The index (in the list given) of the first rule that leaves the folder `name` at `path`
-  // out, or -1. Marker rules look into the folder on disk.
-  [[nodiscard]] int Match(std::string_view name, std::string_view path) const;
-  [[nodiscard]] bool Excludes(std::string_view name, std::string_view path) const {
-    return Match(name, path) >= 0;
+  // out, or -1. Marker rules ask `listing` (which has just returned the folder) when it can
+  // tell, and otherwise look on disk by `path`.
+  [[nodiscard]] int Match(std::string_view name, std::string_view path,
+                          TDirectoryLister* listing = nullptr) const;
+  [[nodiscard]] bool Excludes(std::string_view name, std::string_view path,
+                              TDirectoryLister* listing = nullptr) const {
+    return Match(name, path, listing) >= 0;
   }
 
  private:
@@ -43,11 +50,13 @@ class TExclusionRules {
   };
 
   [[nodiscard]] bool PathMatches(const TCompiled& rule, std::string_view path) const;
-  [[nodiscard]] bool HasMarker(const TCompiled& rule, std::string_view path) const;
+  [[nodiscard]] bool HasMarker(const TCompiled& rule, std::string_view name, std::string_view path,
+                               TDirectoryLister* listing) const;
 
   TPathStyle Style;
   std::vector<TCompiled> Rules;
-  bool PathNeeded = false;
+  bool HasPathRules = false;
+  bool HasMarkerRules = false;
 };
 
 // Whether the file at `path` starts with the CACHEDIR.TAG signature.

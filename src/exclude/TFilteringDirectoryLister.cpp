@@ -6,7 +6,9 @@ namespace Vellumetric {
 
 TFilteringDirectoryLister::TFilteringDirectoryLister(std::unique_ptr<TDirectoryLister> inner,
                                                      std::shared_ptr<const TExclusionRules> rules)
-    : Inner(std::move(inner)), Rules(std::move(rules)), TrackPaths(Rules->NeedsPath()) {}
+    : Inner(std::move(inner)),
+      Rules(std::move(rules)),
+      TrackPaths(Rules->NeedsPath(Inner->LooksIntoListedFolders())) {}
 
 std::string_view TFilteringDirectoryLister::ChildOf(std::string_view name) {
   if (!TrackPaths) return {};
@@ -41,7 +43,7 @@ bool TFilteringDirectoryLister::EnterChild(std::string_view name, std::string_vi
 bool TFilteringDirectoryLister::Next(TDirEntry& entry) {
   if (!Inner->Next(entry)) return false;
   entry.Excluded = entry.IsDirectory && entry.Name != "." && entry.Name != ".." &&
-                   Rules->Excludes(entry.Name, ChildOf(entry.Name));
+                   Rules->Excludes(entry.Name, ChildOf(entry.Name), Inner.get());
   return true;
 }
 

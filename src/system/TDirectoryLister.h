@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "system/PathRules.h"
@@ -46,6 +47,18 @@ class TDirectoryLister {
   // The bytes allocated to the folder the last successful EnterRoot opened (its own blocks,
   // which count in its On disk as du counts them); 0 where the system does not say.
   [[nodiscard]] virtual std::uint64_t RootDiskSize() const { return 0; }
+
+  // Whether the folder `name` that Next has just returned holds an entry `file`; with a
+  // `signature`, a file whose content starts with those bytes (a cache tag). A back end that
+  // can answer reads the folder's names for it and lets EnterChild or HandOff use them, so a
+  // marker rule costs the walk no look-up of its own. Empty where the back end cannot tell
+  // (LooksIntoListedFolders is false); the caller then looks by the folder's path.
+  [[nodiscard]] virtual std::optional<bool> ListedFolderHolds(std::string_view /*name*/,
+                                                              std::string_view /*file*/,
+                                                              std::string_view /*signature*/) {
+    return std::nullopt;
+  }
+  [[nodiscard]] virtual bool LooksIntoListedFolders() const { return false; }
 
   // For a walk spread over several threads. A back end that cannot hand a folder to another
   // thread keeps these defaults, and the walk stays on one thread.

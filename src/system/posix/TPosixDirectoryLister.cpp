@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "model/TFileDisk.h"
 
@@ -68,6 +69,36 @@ bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// Appends the names of the folder open at `fd` (per entry: d_type byte, name, NUL); answers why
+// reading stopped early, or 0.
+int ReadNamesInto(int fd, std::vector<char>& names) {
+  // One buffer per thread, not per lister: a parallel scan makes a lister per handed-off folder,
+  // and the listers of one thread never read at the same time.
+  thread_local std::vector<char> Buffer(kListingBufferSize);
+  for (;;) {
+    const ssize_t n = ::getdents64(fd, Buffer.data(), Buffer.size());
+    if (n <= 0) return n < 0 && errno != ENOENT ? errno : 0;  // ENOENT: the folder was removed
+    for (ssize_t off = 0; off < n;) {
+      const auto* d = reinterpret_cast<const struct dirent64*>(Buffer.data() + off);
+      off += d->d_reclen;
+      if (IsDotOrDotDot(d->d_name)) continue;
+      names.push_back(static_cast<char>(d->d_type));
+      names.insert(names.end(), d->d_name, d->d_name + std::strlen(d->d_name) + 1);
+    }
+  }
+}
+
+// The d_type of the entry `file` in names read by ReadNamesInto, or -1 when there is none.
+int FindName(const std::vector<char>& names, std::string_view file) {
+  for (std::size_t pos = 0; pos < names.size();) {
+    const char* name = &names[pos + 1];
+    const std::size_t length = std::strlen(name);
+    if (std::string_view(name, length) == file) return static_cast<unsigned char>(names[pos]);
+    pos += length + 2;
+  }
+  return -1;
+}
+
 }  // namespace
 
 TPosixDirectoryLister::TPosixDirectoryLister(std::size_t descriptorBudget)
@@ -85,6 +116,7 @@ bool TPosixDirectoryLister::EnterRoot(std::string_view path, bool stayOnRootVolu
     return false;
   }
   StayOnRoot = stayOnRootVolume;
+  HasOpenedNames = false;
   RootDev = st.st_dev;
   RootBlocks = AllocatedBytes(st);
   if (!MayEnterDevice(st.st_dev, fd.Get(), st.st_dev + 1)) return false;
@@ -152,6 +184,12 @@ bool TPosixDirectoryLister::HandOff(std::string_view name, std::string_view /*fu
   if (!OpenChild(name, fd, st)) return false;
   auto& receiver = static_cast<TPosixDirectoryLister&>(other);
   receiver.Error = 0;
+  if (HasOpenedNames) {
+    receiver.OpenedNames.swap(OpenedNames);
+    receiver.OpenedNamesError = OpenedNamesError;
+    receiver.HasOpenedNames = true;
+    HasOpenedNames = false;
+  }
   return receiver.Push(std::move(fd), st, false);
 }
 
@@ -162,6 +200,7 @@ bool TPosixDirectoryLister::HasMore() const {
 bool TPosixDirectoryLister::Next(TDirEntry& entry) {
   Error = 0;
   Opened.Reset();
+  HasOpenedNames = false;
   if (Depth == 0) return false;
   TFrame& top = *Frames[Depth - 1];
   if (top.NamesPending) {
@@ -226,6 +265,7 @@ bool TPosixDirectoryLister::Measure(int dirFd, const char* name, unsigned char t
 
 void TPosixDirectoryLister::Leave() {
   Opened.Reset();
+  HasOpenedNames = false;
   if (Depth == 0) return;
   TFrame& top = *Frames[Depth - 1];
   TUniqueFd up;
@@ -269,10 +309,18 @@ bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st, bool readN
   frame.Names.clear();
   frame.Pos = 0;
   frame.NeedsReopen = false;
+  frame.NamesPending = false;
   frame.LastDev = 0;
   frame.LastIno = 0;
   frame.ReadError = 0;
-  frame.NamesPending = !readNames;
+  if (HasOpenedNames) {  // a marker rule has read them already
+    frame.Names.swap(OpenedNames);
+    frame.ReadError = OpenedNamesError;
+    HasOpenedNames = false;
+    readNames = false;
+  } else {
+    frame.NamesPending = !readNames;
+  }
   if (readNames) ReadNames(frame);
   ++Depth;
   return true;
@@ -280,21 +328,46 @@ bool TPosixDirectoryLister::Push(TUniqueFd fd, const struct stat& st, bool readN
 
 // A read error part way keeps the names read so far, as a listing that fails part way should.
 void TPosixDirectoryLister::ReadNames(TFrame& frame) {
-  // One buffer per thread, not per lister: a parallel scan makes a lister per handed-off folder,
-  // and the listers of one thread never read at the same time.
-  thread_local std::vector<char> Buffer(kListingBufferSize);
-  for (;;) {
-    const ssize_t n = ::getdents64(frame.Fd.Get(), Buffer.data(), Buffer.size());
-    if (n < 0 && errno != ENOENT) frame.ReadError = errno;  // ENOENT: the folder was removed
-    if (n <= 0) return;
-    for (ssize_t off = 0; off < n;) {
-      const auto* d = reinterpret_cast<const struct dirent64*>(Buffer.data() + off);
-      off += d->d_reclen;
-      if (IsDotOrDotDot(d->d_name)) continue;
-      frame.Names.push_back(static_cast<char>(d->d_type));
-      frame.Names.insert(frame.Names.end(), d->d_name, d->d_name + std::strlen(d->d_name) + 1);
-    }
+  frame.ReadError = ReadNamesInto(frame.Fd.Get(), frame.Names);
+}
+
+// The folder is opened here just as EnterChild would open it (and EnterChild then takes that
+// descriptor); one that does not open cannot be listed, so nothing in it can be seen either.
+std::optional<bool> TPosixDirectoryLister::ListedFolderHolds(std::string_view name,
+                                                             std::string_view file,
+                                                             std::string_view signature) {
+  if (Depth == 0) return false;
+  if (!Opened.Valid()) {
+    TFrame& parent = *Frames[Depth - 1];
+    if (!parent.Fd.Valid()) return false;
+    const std::string text(name);
+    Opened.Reset(::openat(parent.Fd.Get(), text.c_str(), kDirFlags | O_NOFOLLOW));
+    if (!Opened.Valid()) return false;
   }
+  if (!HasOpenedNames) {
+    OpenedNames.clear();
+    OpenedNamesError = ReadNamesInto(Opened.Get(), OpenedNames);
+    HasOpenedNames = true;
+  }
+  const int type = FindName(OpenedNames, file);
+  if (type < 0) return false;
+  if (signature.empty()) return true;
+  return type != DT_DIR && StartsWith(Opened.Get(), std::string(file).c_str(), signature);
+}
+
+// Follows a link, as a look-up of the tag by its path would.
+bool TPosixDirectoryLister::StartsWith(int dirFd, const char* file, std::string_view signature) {
+  const TUniqueFd fd(::openat(dirFd, file, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  std::string head(signature.size(), '\0');
+  std::size_t got = 0;
+  while (got < head.size()) {
+    const ssize_t n = ::read(fd.Get(), head.data() + got, head.size() - got);
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got == head.size() && head == signature;
 }
 
 bool TPosixDirectoryLister::MayEnterDevice(dev_t dev, int fd, dev_t parentDev) {

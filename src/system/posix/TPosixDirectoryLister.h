@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   [[nodiscard]] bool HandOff(std::string_view name, std::string_view fullPath,
                              TDirectoryLister& other) override;
   [[nodiscard]] bool HasMore() const override;
+  [[nodiscard]] std::optional<bool> ListedFolderHolds(std::string_view name, std::string_view file,
+                                                      std::string_view signature) override;
+  [[nodiscard]] bool LooksIntoListedFolders() const override { return true; }
 
   // Descriptors held right now; exposed for tests of the budget.
   [[nodiscard]] std::size_t OpenDescriptors() const noexcept { return OpenCount; }
@@ -62,6 +66,7 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   bool Push(TUniqueFd fd, const struct stat& st, bool readNames = true);
   bool OpenChild(std::string_view name, TUniqueFd& fd, struct stat& st);
   void ReadNames(TFrame& frame);
+  [[nodiscard]] static bool StartsWith(int dirFd, const char* file, std::string_view signature);
   bool Measure(int dirFd, const char* name, unsigned char type, struct stat& st);
   bool MayEnterDevice(dev_t dev, int fd, dev_t parentDev);
   void CloseFrameFd(TFrame& frame);
@@ -75,6 +80,10 @@ class TPosixDirectoryLister final : public TDirectoryLister {
   std::vector<std::unique_ptr<TFrame>> Frames;
   TUniqueFd Carried;  // a descriptor of the innermost folder after its own was given up
   TUniqueFd Opened;   // the folder Next returned last, opened to measure it, until entered
+  // That folder's names, when a marker rule has read them already; entering it takes them.
+  std::vector<char> OpenedNames;
+  int OpenedNamesError = 0;
+  bool HasOpenedNames = false;
   bool StayOnRoot = false;
   dev_t RootDev = 0;
   std::uint64_t RootBlocks = 0;
