@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
   const std::uint64_t entries = top.FileCount + top.FolderCount;
   std::printf("full scan of %s: %llu entries, %.2f s\n", root.c_str(),
               static_cast<unsigned long long>(entries), full);
-  std::printf("%-28s %10s %9s %9s %9s %9s %10s %10s\n", "folder", "entries", "walk s", "splice s",
-              "total s", "du -s s", "total/du", "total/full");
+  std::printf("%-28s %10s %9s %9s %9s %9s %9s %10s %10s\n", "folder", "entries", "walk s",
+              "splice s", "refill s", "total s", "du -s s", "total/du", "total/full");
   for (int i = 2; i < argc; ++i) {
     const std::string folder = argv[i];
     const TNodeId node = FindFolder(session.Tree(), folder);
@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
     const TFolderData& d = session.Tree().Data(node);
     const std::uint64_t below = d.FileCount + d.FolderCount;
     const double du = TimeCommand("du -s '" + folder + "' >/dev/null");
-    std::pair<double, double> parts;
+    TRefreshSeconds parts;
     start = std::chrono::steady_clock::now();
     if (!session.Refresh(node, 0, &parts)) return 1;
     const double total = Since(start);
-    std::printf("%-28s %10llu %9.3f %9.3f %9.3f %9.3f %10.2f %10.4f\n",
+    std::printf("%-28s %10llu %9.3f %9.3f %9.3f %9.3f %9.3f %10.2f %10.4f\n",
                 folder.substr(folder.size() > 28 ? folder.size() - 28 : 0).c_str(),
-                static_cast<unsigned long long>(below), parts.first, parts.second, total, du,
-                total / du, total / full);
+                static_cast<unsigned long long>(below), parts.Walk, parts.Splice, parts.Refill,
+                total, du, total / du, total / full);
   }
   return 0;
 }

@@ -51,7 +51,7 @@ bool TCliSession::Scan(const std::string& root, bool asDrive, int threads,
   return end == WM_SCAN_FINISHED;
 }
 
-bool TCliSession::Refresh(TNodeId node, int threads, std::pair<double, double>* seconds) {
+bool TCliSession::Refresh(TNodeId node, int threads, TRefreshSeconds* seconds) {
   TVLMFolderRefreshThread thread(*this, [] { return CreateDirectoryLister(); });
   thread.Results = {&FolderTree,    KeepFileRecords ? &Records : nullptr,
                     &TypedFiles,    &BiggestFiles,
@@ -66,7 +66,7 @@ bool TCliSession::Refresh(TNodeId node, int threads, std::pair<double, double>* 
   thread.Resume();
   const std::uint32_t end = WaitForEnd();
   thread.WaitFor();
-  if (seconds) *seconds = {thread.WalkSeconds, thread.SpliceSeconds};
+  if (seconds) *seconds = {thread.WalkSeconds, thread.SpliceSeconds, thread.RefillSeconds};
   return end == WM_REFRESH_FINISHED;
 }
 

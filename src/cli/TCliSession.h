@@ -46,6 +46,14 @@ struct TGroupTotal {
 // Runs the scan and summary workers for the command line, standing in for the windows: the
 // bridge runs synchronised calls inline (the main thread only waits), the progress bar is a line
 // on stderr when stderr is a terminal, and icons are just counted.
+// The parts of scanning one folder again: its walk, the splice (in a window, the pause of the
+// interface) and filling the typed files again for the summary.
+struct TRefreshSeconds {
+  double Walk = 0;
+  double Splice = 0;
+  double Refill = 0;
+};
+
 class TCliSession final : public TThreadBridge, public TScanDisplay, public TSummaryDisplay {
  public:
   TCliSession(TFileExtDescList groups, TFileExtList extensions, bool showProgress);
@@ -64,8 +72,8 @@ class TCliSession final : public TThreadBridge, public TScanDisplay, public TSum
             std::unique_ptr<TDirectoryLister> lister = nullptr);
   // Scans the folder `node` of the last scan again and puts it in place; the biggest files and
   // typed files follow (Summarise again for the groups). True when it ran to its end.
-  // `seconds`, when given, receives the walk's and the splice's time.
-  bool Refresh(TNodeId node, int threads = 0, std::pair<double, double>* seconds = nullptr);
+  // `seconds`, when given, receives the time of each part.
+  bool Refresh(TNodeId node, int threads = 0, TRefreshSeconds* seconds = nullptr);
   // Folders these rules leave out stay in the tree, marked, with no totals (none: all scanned).
   void SetExclusions(std::shared_ptr<const TExclusionRules> rules) { Rules = std::move(rules); }
   // Classify mode: the General section from the biggest files, the Detail tree from the typed

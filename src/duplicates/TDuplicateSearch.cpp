@@ -40,7 +40,8 @@ TCandidates Gather(const TFileRecordStore& files, std::uint64_t minSize,
   std::vector<std::pair<std::uint64_t, TFileId>> sized;
   for (TFileId f = 0; f < files.Count(); ++f) {
     const std::uint64_t size = files.Record(f).Size;
-    if (size == 0 || (size < minSize && !(folders && folders->MustCompare(f)))) continue;
+    if (size == 0 || files.Removed(f) || (size < minSize && !(folders && folders->MustCompare(f))))
+      continue;
     if ((files.DiskFlags(f) & DiskOnlineOnly) != 0) {
       online.NotCompared.push_back(f);
       ++online.OnlineOnly;

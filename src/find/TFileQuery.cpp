@@ -70,6 +70,7 @@ TFindResult FindFiles(const TFileRecordStore& files, const TFolderTree& tree, TP
     }
     const auto id = static_cast<TFileId>(i);
     const TFileRecord& r = files.Record(id);
+    if (r.Folder == NoNode) continue;  // removed by a folder scanned again
     const std::uint64_t bytes = r.Bytes(query.Measure);
     if (bytes < query.MinSize || bytes > query.MaxSize) continue;
     if (query.Group != TFileQuery::AnyGroup && r.Group != query.Group) continue;

@@ -26,6 +26,17 @@ class TBiggestFileList {
   }
   void Offer(const TFileTypeData& file);
   void Clear() { Items.clear(); }
+  // Drops the files `gone` names, keeping the others' order; answers how many went.
+  template <class Gone>
+  std::size_t RemoveIf(Gone gone) {
+    return static_cast<std::size_t>(std::erase_if(Items, gone));
+  }
+  // Points each file at its id after the store was compacted (`newIds` by old id).
+  void Renumber(const std::vector<TFileId>& newIds) {
+    for (TFileTypeData& item : Items) {
+      if (item.File < newIds.size()) item.File = newIds[item.File];
+    }
+  }
 
   [[nodiscard]] std::size_t Count() const noexcept { return Items.size(); }
   [[nodiscard]] const TFileTypeData& operator[](std::size_t i) const { return Items[i]; }

@@ -77,6 +77,15 @@ void TFileRecordStore::SetHardLink(TFileId id, TFileId first, std::uint32_t name
   Links[id] = {id == first ? names : 0, first};
 }
 
+void TFileRecordStore::Remove(TFileId id) {
+  TStored& r = Chunks[id / ChunkRecords][id % ChunkRecords];
+  if (r.Folder == NoNode) return;
+  r.Folder = NoNode;
+  Links.erase(id);
+  LinkIdentities.erase(id);
+  ++RemovedTotal;
+}
+
 void TFileRecordStore::SetLinkIdentity(TFileId id, std::uint64_t volume, std::uint64_t file) {
   LinkIdentities[id] = {volume, file};
 }
@@ -166,6 +175,7 @@ void TFileRecordStore::Clear() {
   HugeSizes.clear();
   NameUsed = NameBlockSize;
   Total = 0;
+  RemovedTotal = 0;
 }
 
 std::size_t TFileRecordStore::MemoryBytes() const noexcept {

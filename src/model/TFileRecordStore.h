@@ -58,7 +58,14 @@ class TFileRecordStore {
               std::uint64_t lastAccess = 0, TFileDisk disk = {}, std::uint64_t lastChange = 0);
   void Clear();
 
+  // Ids run from 0 to Count() - 1, removed files included: check Removed when walking them all.
   [[nodiscard]] std::size_t Count() const noexcept { return Total; }
+  // Takes a file out without renumbering the others (a folder scanned again drops its old
+  // files in place): its record reads as before but with Folder NoNode, and it has no links.
+  void Remove(TFileId id);
+  [[nodiscard]] bool Removed(TFileId id) const { return Stored(id).Folder == NoNode; }
+  [[nodiscard]] TNodeId Folder(TFileId id) const { return Stored(id).Folder; }
+  [[nodiscard]] std::size_t RemovedCount() const noexcept { return RemovedTotal; }
   [[nodiscard]] bool Empty() const noexcept { return Total == 0; }
   [[nodiscard]] TFileRecord Record(TFileId id) const {
     const TStored& r = Stored(id);
@@ -189,6 +196,7 @@ class TFileRecordStore {
   std::vector<std::uint32_t> BlockEnds;  // where the names of each block but the last end
   std::size_t NameUsed = NameBlockSize;  // in the last block; full when there is none
   std::size_t Total = 0;
+  std::size_t RemovedTotal = 0;
 };
 
 template <class FolderOf>

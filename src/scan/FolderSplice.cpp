@@ -51,19 +51,30 @@ void AddDiskUpwards(TFolderTree& tree, TNodeId folder, std::uint64_t bytes) {
   for (TNodeId n = folder; n != NoNode; n = tree.Parent(n)) tree.Data(n).DiskSize += bytes;
 }
 
+// Takes out, in place, the records of the folders `below` marks.
+void RemoveRecordsBelow(TFileRecordStore& records, const std::vector<bool>& below) {
+  for (TFileId id = 0; id < records.Count(); ++id) {
+    const TNodeId f = records.Folder(id);
+    if (f < below.size() && below[f]) records.Remove(id);
+  }
+}
+
 // Names that count nothing inside because a name outside counts: they now point at it. A file
-// whose counting name was inside and is gone counts at its first name left outside.
-void MendLinks(TScanResults& results, const TFileRecordStore& old,
-               const TFileRecordStore& freshRecords, const std::vector<TFileId>& oldMap,
-               const std::vector<TFileId>& freshMap, const TCountedOutside& countedOutside) {
+// whose counting name was inside and is gone counts at its first name left outside. `oldLinked`
+// are the scan's linked files before the old records were taken out; a removed record still
+// reads its allocation.
+// Answers whether a file outside took over blocks (so its allocation grew).
+bool MendLinks(TScanResults& results, const std::vector<TFileRecordStore::TLinkedFile>& oldLinked,
+               const TFileRecordStore& freshRecords, const std::vector<TFileId>& freshMap,
+               const TCountedOutside& countedOutside) {
   TFileRecordStore& records = *results.Records;
   TCountedOutside countedInside;
   for (const auto& f : freshRecords.LinkedFiles()) {
     const TFileId id = freshMap[f.Id];
     if (id == NoFile) continue;
     const auto outside = countedOutside.find({f.Volume, f.File});
-    if (outside != countedOutside.end() && oldMap[outside->second] != NoFile) {
-      const TFileId first = oldMap[outside->second];
+    if (outside != countedOutside.end() && !records.Removed(outside->second)) {
+      const TFileId first = outside->second;
       records.SetHardLink(id, first, records.HardLink(first).Names);
     } else if (f.First == f.Id) {
       countedInside.emplace(TLinkKey{f.Volume, f.File}, id);
@@ -71,76 +82,118 @@ void MendLinks(TScanResults& results, const TFileRecordStore& old,
   }
   // By identity: the old counting name inside, and the names left outside.
   std::unordered_map<TLinkKey, std::pair<TFileId, std::vector<TFileId>>, TLinkKeyHash> orphans;
-  for (const auto& f : old.LinkedFiles()) {
-    if (oldMap[f.First] != NoFile || oldMap[f.Id] == NoFile) continue;
+  for (const auto& f : oldLinked) {
+    if (!records.Removed(f.First) || records.Removed(f.Id)) continue;
     if (countedInside.contains({f.Volume, f.File})) continue;
     auto& entry = orphans[{f.Volume, f.File}];
     entry.first = f.First;
-    entry.second.push_back(oldMap[f.Id]);
+    entry.second.push_back(f.Id);
   }
   for (auto& [key, entry] : orphans) {
     std::vector<TFileId>& names = entry.second;
     const TFileId first = *std::min_element(names.begin(), names.end());
-    const std::uint64_t bytes = old.DiskSize(entry.first);
+    const std::uint64_t bytes = records.DiskSize(entry.first);
     records.SetDisk(first, {bytes, records.DiskFlags(first)});
-    AddDiskUpwards(*results.Tree, records.Record(first).Folder, bytes);
+    AddDiskUpwards(*results.Tree, records.Folder(first), bytes);
     for (const TFileId n : names) {
       records.SetHardLink(n, first, static_cast<std::uint32_t>(names.size()));
     }
   }
+  return !orphans.empty();
 }
+
+using TExactTimes = std::unordered_map<TFileId, std::uint64_t>;
 
 // Last access times to the tick where a list still has them: a record keeps only the second.
-std::unordered_map<TFileId, std::uint64_t> ExactTimes(const TScanResults& results,
-                                                      TFreshFolder& fresh,
-                                                      const std::vector<TFileId>& oldMap,
-                                                      const std::vector<TFileId>& freshMap) {
-  std::unordered_map<TFileId, std::uint64_t> times;
-  const auto take = [&](const TBiggestFileList* list, const std::vector<TFileId>& map) {
-    if (!list) return;
-    for (const TFileTypeData& f : list->ItemsAscending()) {
-      if (f.File < map.size() && map[f.File] != NoFile) times[map[f.File]] = f.LastAccess;
-    }
-  };
-  take(results.Biggest, oldMap);
-  take(results.BiggestOnDisk, oldMap);
-  take(&fresh.Biggest, freshMap);
-  take(&fresh.BiggestOnDisk, freshMap);
-  for (std::size_t i = 0; i < fresh.TypedFiles.Count(); ++i) {
-    const TTypedFile t = fresh.TypedFiles.At(fresh.Records, i);
-    if (t.File < freshMap.size() && freshMap[t.File] != NoFile)
-      times[freshMap[t.File]] = t.LastAccess;
+void TakeListTimes(const TBiggestFileList* list, TExactTimes& times) {
+  if (!list) return;
+  for (const TFileTypeData& f : list->ItemsAscending()) {
+    if (f.File != NoFile) times[f.File] = f.LastAccess;
   }
-  return times;
 }
 
-void RebuildFileLists(TScanResults& results,
-                      const std::unordered_map<TFileId, std::uint64_t>& exact) {
-  const TFileRecordStore& records = *results.Records;
-  if (results.TypedFiles) results.TypedFiles->Clear();
-  if (results.Biggest) results.Biggest->Clear();
-  if (results.BiggestOnDisk) results.BiggestOnDisk->Clear();
-  for (TFileId id = 0; id < records.Count(); ++id) {
-    const TFileRecord r = records.Record(id);
-    const auto known = exact.find(id);
-    const std::uint64_t time = known != exact.end() ? known->second : records.FileTime(id, 0);
-    if (results.TypedFiles && r.Group != TFileRecordStore::NoGroup) {
-      results.TypedFiles->Add(records, {id, r.Group, time});
+// The fresh lists' files under their ids in the scan, ascending: the order in which a walk of
+// every record would offer them, which decides among equal sizes.
+std::vector<TFileId> FreshCandidates(const TFreshFolder& fresh, TExactTimes& times) {
+  std::vector<TFileId> ids;
+  for (const TBiggestFileList* list : {&fresh.Biggest, &fresh.BiggestOnDisk}) {
+    for (const TFileTypeData& f : list->ItemsAscending()) {
+      if (f.File >= fresh.NewIds.size() || fresh.NewIds[f.File] == NoFile) continue;
+      ids.push_back(fresh.NewIds[f.File]);
+      times[fresh.NewIds[f.File]] = f.LastAccess;
     }
-    const bool bySize = results.Biggest && results.Biggest->Accepts(r.Size, r.DiskSize);
-    const bool byDisk = results.BiggestOnDisk && results.BiggestOnDisk->Accepts(r.Size, r.DiskSize);
-    if (!bySize && !byDisk) continue;
-    const TFileTypeData data{std::string(records.Name(id)),
-                             results.Tree->Data(r.Folder).Path,
-                             r.Size,
-                             true,
-                             time,
-                             r.Group == TFileRecordStore::NoGroup ? 0 : r.Group,
-                             r.DiskSize,
-                             r.DiskFlags,
-                             id};
-    if (bySize) results.Biggest->Offer(data);
-    if (byDisk) results.BiggestOnDisk->Offer(data);
+  }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
+TFileTypeData ListItem(const TScanResults& results, TFileId id, const TExactTimes& exact) {
+  const TFileRecordStore& records = *results.Records;
+  const TFileRecord r = records.Record(id);
+  const auto known = exact.find(id);
+  return {std::string(records.Name(id)),
+          results.Tree->Data(r.Folder).Path,
+          r.Size,
+          true,
+          known != exact.end() ? known->second : records.FileTime(id, 0),
+          r.Group == TFileRecordStore::NoGroup ? 0 : r.Group,
+          r.DiskSize,
+          r.DiskFlags,
+          id};
+}
+
+// Every live record offered in id order, as the walk offered them.
+void RebuildList(const TScanResults& results, TBiggestFileList& list, const TExactTimes& exact) {
+  const TFileRecordStore& records = *results.Records;
+  list.Clear();
+  for (TFileId id = 0; id < records.Count(); ++id) {
+    if (records.Removed(id)) continue;
+    if (list.Accepts(records.Size(id), records.DiskSize(id))) {
+      list.Offer(ListItem(results, id, exact));
+    }
+  }
+}
+
+// The list without the files taken out, plus the fresh folder's biggest, is exact when nothing
+// was taken out, or when the list held every file, or when all it now holds is larger than the
+// smallest it held before: every file of the scan it never held is no larger than that one.
+// Otherwise the gap may belong to a file outside the folder, and every record is read again.
+void UpdateList(const TScanResults& results, TBiggestFileList* list,
+                const std::vector<TFileId>& candidates, const TExactTimes& exact) {
+  if (!list) return;
+  const TFileRecordStore& records = *results.Records;
+  const bool wasFull = list->Count() >= TBiggestFileList::Capacity;
+  const std::uint64_t smallest = list->Count() > 0 ? (*list)[0].Bytes(list->Measure()) : 0;
+  const std::size_t gone = list->RemoveIf([&](const TFileTypeData& f) {
+    return f.File == NoFile || f.File >= records.Count() || records.Removed(f.File);
+  });
+  for (const TFileId id : candidates) {
+    if (list->Accepts(records.Size(id), records.DiskSize(id))) {
+      list->Offer(ListItem(results, id, exact));
+    }
+  }
+  if (gone == 0 || !wasFull) return;
+  if (list->Count() >= TBiggestFileList::Capacity && (*list)[0].Bytes(list->Measure()) > smallest) {
+    return;
+  }
+  RebuildList(results, *list, exact);
+}
+
+// Once more than half the store is files taken out, it is copied without them; the lists follow
+// the new ids (the typed files are filled again afterwards anyway).
+void CompactIfMostlyRemoved(TScanResults& results, TFreshFolder& fresh) {
+  TFileRecordStore& records = *results.Records;
+  if (records.RemovedCount() * 2 <= records.Count()) return;
+  TFileRecordStore compact;
+  std::vector<TFileId> newIds;
+  compact.AppendFrom(
+      records, [](TNodeId f) { return f; }, newIds);
+  records = std::move(compact);
+  if (results.Biggest) results.Biggest->Renumber(newIds);
+  if (results.BiggestOnDisk) results.BiggestOnDisk->Renumber(newIds);
+  for (TFileId& id : fresh.NewIds) {
+    if (id != NoFile) id = newIds[id];
   }
 }
 
@@ -197,18 +250,42 @@ void SpliceFolder(TScanResults& results, TNodeId folder, TFreshFolder& fresh,
     results.Unreadable->Absorb(fresh.Unreadable);
   }
   if (!results.Records) return;
-  TFileRecordStore records;
-  std::vector<TFileId> oldMap;
-  std::vector<TFileId> freshMap;
+  TFileRecordStore& records = *results.Records;
+  const auto oldLinked = records.LinkedFiles();
+  RemoveRecordsBelow(records, below);
   records.AppendFrom(
-      *results.Records, [&](TNodeId f) { return f < below.size() && below[f] ? NoNode : f; },
-      oldMap);
-  records.AppendFrom(
-      fresh.Records, [&](TNodeId f) { return map[f]; }, freshMap);
-  const TFileRecordStore oldRecords = std::move(*results.Records);
-  *results.Records = std::move(records);
-  MendLinks(results, oldRecords, fresh.Records, oldMap, freshMap, countedOutside);
-  RebuildFileLists(results, ExactTimes(results, fresh, oldMap, freshMap));
+      fresh.Records, [&](TNodeId f) { return map[f]; }, fresh.NewIds);
+  const bool grew = MendLinks(results, oldLinked, fresh.Records, fresh.NewIds, countedOutside);
+  TExactTimes exact;
+  TakeListTimes(results.Biggest, exact);
+  TakeListTimes(results.BiggestOnDisk, exact);
+  const std::vector<TFileId> candidates = FreshCandidates(fresh, exact);
+  UpdateList(results, results.Biggest, candidates, exact);
+  UpdateList(results, results.BiggestOnDisk, candidates, exact);
+  // A name outside that took the blocks over may now be among the largest on disk.
+  if (grew && results.BiggestOnDisk) RebuildList(results, *results.BiggestOnDisk, exact);
+  CompactIfMostlyRemoved(results, fresh);
+}
+
+void RefillTypedFiles(TScanResults& results, const TFreshFolder& fresh) {
+  if (!results.Records || !results.TypedFiles) return;
+  const TFileRecordStore& records = *results.Records;
+  TExactTimes exact;
+  TakeListTimes(results.Biggest, exact);
+  TakeListTimes(results.BiggestOnDisk, exact);
+  for (std::size_t i = 0; i < fresh.TypedFiles.Count(); ++i) {
+    const TTypedFile t = fresh.TypedFiles.At(fresh.Records, i);
+    if (t.File < fresh.NewIds.size() && fresh.NewIds[t.File] != NoFile)
+      exact[fresh.NewIds[t.File]] = t.LastAccess;
+  }
+  results.TypedFiles->Clear();
+  for (TFileId id = 0; id < records.Count(); ++id) {
+    const std::int32_t group = records.Group(id);
+    if (group == TFileRecordStore::NoGroup || records.Removed(id)) continue;
+    const auto known = exact.find(id);
+    const std::uint64_t time = known != exact.end() ? known->second : records.FileTime(id, 0);
+    results.TypedFiles->Add(records, {id, group, time});
+  }
 }
 
 }  // namespace Vellumetric

@@ -45,7 +45,8 @@ class TVLMFolderRefreshThread final : public TWorkerThread,
 
   // After the end message: seconds spent walking and putting the result in place.
   double WalkSeconds = 0;
-  double SpliceSeconds = 0;
+  double SpliceSeconds = 0;  // the pause of the interface thread
+  double RefillSeconds = 0;
 
  private:
   void Execute() override;

@@ -118,8 +118,10 @@ TFileStatistics ComputeFileStatistics(const TFileRecordStore& files, const TStat
                                       const std::atomic<bool>* stop) {
   TFileStatistics result;
   const bool filtered = query.Group != TStatisticsQuery::AnyGroup || !query.Extension.empty();
+  // Files a folder scanned again took out must stay out of the ranks too.
+  const bool selecting = filtered || files.RemovedCount() > 0;
   TFileSelection selected;
-  if (filtered) selected.Bits.assign((files.Count() + 63) / 64, 0);
+  if (selecting) selected.Bits.assign((files.Count() + 63) / 64, 0);
   std::array<TStatCell, 65> buckets{};
   TMonthTally access(calendar);
   TMonthTally change(calendar);
@@ -131,10 +133,9 @@ TFileStatistics ComputeFileStatistics(const TFileRecordStore& files, const TStat
     }
     const auto id = static_cast<TFileId>(i);
     const TFileRecord r = files.Record(id);
-    if (filtered) {
-      if (!Selects(files, id, r, query, style)) continue;
-      selected.Bits[i / 64] |= std::uint64_t{1} << (i % 64);
-    }
+    if (r.Folder == NoNode) continue;  // removed by a folder scanned again
+    if (filtered && !Selects(files, id, r, query, style)) continue;
+    if (selecting) selected.Bits[i / 64] |= std::uint64_t{1} << (i % 64);
     result.Total.Add(r.Size, r.DiskSize);
     buckets[static_cast<std::size_t>(std::bit_width(r.Size))].Add(r.Size, r.DiskSize);
     access.Add(calendar, files.LastAccess(id), r.Size, r.DiskSize);

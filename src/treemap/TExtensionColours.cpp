@@ -22,6 +22,7 @@ TExtensionColours::TExtensionColours(const TFileRecordStore& files, TPathStyle s
   std::string key;
   for (std::size_t i = 0; i < files.Count(); ++i) {
     const auto id = static_cast<TFileId>(i);
+    if (files.Removed(id)) continue;
     const std::uint64_t size = files.Record(id).Size;
     Total += size;
     if (files.Group(id) != TFileRecordStore::NoGroup) continue;

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include "TTempDir.h"
 #include "cli/ScanReport.h"
 #include "cli/TCliSession.h"
 #include "filetypes/DefaultFileTypes.h"
+#include "find/TFileQuery.h"
 
 namespace Vellumetric {
 namespace {
@@ -36,6 +38,13 @@ std::string FullScanJson(const std::string& root,
   session->SetExclusions(std::move(rules));
   EXPECT_TRUE(session->Scan(root, false));
   return Json(*session, root);
+}
+
+// Raw last-access times cut to the second: a file that joins the biggest files from the records
+// (which keep the second) rather than from a walk has no finer time.
+std::string ToTheSecond(const std::string& json) {
+  static const std::regex time("(\"last_access\":[0-9]+)[0-9]{7}");
+  return std::regex_replace(json, time, "$1");
 }
 
 TNodeId FindFolder(const TFolderTree& tree, const std::string& path) {
@@ -138,6 +147,41 @@ TEST_F(CliRefresh, ExcludedFolderScannedNowCountsInFull) {
   ASSERT_TRUE(session->Refresh(src));
   EXPECT_FALSE(session->Tree().Data(src).Excluded);
   EXPECT_EQ(Json(*session, Root), FullScanJson(Root));
+}
+
+
+// More files than the biggest-files list holds. The folder held the largest ones, then they go,
+// then a larger one comes, then it is scanned again and again until the store has dropped more
+// records than it keeps: the list, every total, and a search over every file must each time be
+// what a full scan gives.
+TEST_F(CliRefresh, BiggestFilesAndSearchFollowEveryRefresh) {
+  for (int i = 0; i < 30; ++i) {
+    MakeFile(Root + "/keep/f" + std::to_string(i) + ".dat", 20011 + 997 * i);
+  }
+  auto session = NewSession();
+  ASSERT_TRUE(session->Scan(Root, false));
+  const TNodeId work = FindFolder(session->Tree(), Root + "/work");
+  const auto allFiles = [](TCliSession& s) {
+    const TFindResult found = FindFiles(s.FileRecords(), s.Tree(), s.Style(), TFileQuery{});
+    return std::to_string(found.Count) + " files, " + std::to_string(found.Bytes) + " bytes";
+  };
+  const auto expectFullScan = [&](const char* step) {
+    auto full = NewSession();
+    ASSERT_TRUE(full->Scan(Root, false));
+    EXPECT_EQ(allFiles(*session), allFiles(*full)) << step;
+    EXPECT_EQ(ToTheSecond(Json(*session, Root)), ToTheSecond(Json(*full, Root))) << step;
+  };
+  // The largest files of the list lay inside: the gap is filled from outside.
+  std::filesystem::remove(Root + "/work/docs/guide.pdf");
+  std::filesystem::remove_all(Root + "/work/src/old");
+  ASSERT_TRUE(session->Refresh(work));
+  expectFullScan("largest gone");
+  MakeFile(Root + "/work/docs/huge.iso", 7000003);
+  ASSERT_TRUE(session->Refresh(work));
+  expectFullScan("a larger one came");
+  for (int i = 0; i < 8; ++i) ASSERT_TRUE(session->Refresh(work));
+  expectFullScan("scanned again and again");
+  EXPECT_LE(session->FileRecords().RemovedCount() * 2, session->FileRecords().Count());
 }
 
 }  // namespace
