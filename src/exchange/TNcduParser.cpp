@@ -80,18 +80,39 @@ enum class TKey {
   Timestamp
 };
 
+// Every entry has several keys, so they are told apart by length and first letter before one
+// comparison, rather than by comparing with each known key in turn.
 TKey InfoKey(std::string_view k) {
-  static constexpr std::pair<std::string_view, TKey> keys[] = {
-      {"name", TKey::Name},         {"asize", TKey::Asize},
-      {"dsize", TKey::Dsize},       {"dev", TKey::Dev},
-      {"ino", TKey::Ino},           {"hlnkc", TKey::Hlnkc},
-      {"nlink", TKey::Nlink},       {"read_error", TKey::ReadError},
-      {"excluded", TKey::Excluded}, {"notreg", TKey::NotReg},
-      {"mtime", TKey::Mtime}};
-  for (const auto& [text, key] : keys) {
-    if (k == text) return key;
+  const auto is = [k](std::string_view text, TKey key) { return k == text ? key : TKey::Other; };
+  switch (k.size()) {
+    case 3:
+      return k[0] == 'd' ? is("dev", TKey::Dev) : is("ino", TKey::Ino);
+    case 4:
+      return is("name", TKey::Name);
+    case 5:
+      switch (k[0]) {
+        case 'a':
+          return is("asize", TKey::Asize);
+        case 'd':
+          return is("dsize", TKey::Dsize);
+        case 'h':
+          return is("hlnkc", TKey::Hlnkc);
+        case 'n':
+          return is("nlink", TKey::Nlink);
+        case 'm':
+          return is("mtime", TKey::Mtime);
+        default:
+          return TKey::Other;
+      }
+    case 6:
+      return is("notreg", TKey::NotReg);
+    case 8:
+      return is("excluded", TKey::Excluded);
+    case 10:
+      return is("read_error", TKey::ReadError);
+    default:
+      return TKey::Other;
   }
-  return TKey::Other;
 }
 
 TKey MetaKey(std::string_view k) {
@@ -510,8 +531,14 @@ bool TNcduParser::Publish(TBatch& batch, bool last) {
   if (last) Finished = true;
   guard.unlock();
   Changed.notify_all();
-  batch = TBatch{};
-  batch.Items.reserve(kFirstReserve);
+  guard.lock();
+  if (Spare.empty()) {
+    batch = TBatch{};
+    batch.Items.reserve(kFirstReserve);
+  } else {
+    batch = std::move(Spare.back());
+    Spare.pop_back();
+  }
   return true;
 }
 
@@ -519,6 +546,11 @@ bool TNcduParser::TakeBatch() {
   std::unique_lock<std::mutex> guard(Lock);
   Changed.wait(guard, [this] { return !Ready.empty() || Finished; });
   if (Ready.empty()) return false;
+  if (Spare.size() < kQueuedBatches) {
+    Current.Items.clear();
+    Current.Names.clear();
+    Spare.push_back(std::move(Current));
+  }
   Current = std::move(Ready.front());
   Ready.pop_front();
   Position = 0;

@@ -76,7 +76,10 @@ class TNcduParser {
   mutable std::mutex Lock;
   std::condition_variable Changed;
   std::deque<TBatch> Ready;  // at most two batches wait
-  bool Finished = false;     // the reading thread has published its last batch
+  // Batches the walk has finished with, handed back to the reading thread with their memory:
+  // a fresh batch of megabytes per hand-over cost page faults on both sides.
+  std::vector<TBatch> Spare;
+  bool Finished = false;  // the reading thread has published its last batch
   bool Stopping = false;
   std::string Failure;
   std::atomic<std::size_t> ReadBytes{0};
