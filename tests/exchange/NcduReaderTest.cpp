@@ -165,6 +165,40 @@ TEST(NcduReader, RefusesBadInputSayingWhere) {
   }
 }
 
+// Several batches' worth of files in folders of 1,000, each name and size its own: the reading
+// thread reuses the walk's finished batches, and no item may be lost, repeated or misnamed.
+TEST(NcduReader, EveryItemOfManyBatchesArrivesOnceUnderItsName) {
+  constexpr std::size_t kFolders = 300;
+  constexpr std::size_t kPerFolder = 1000;
+  std::string text = R"([1,2,{},[{"name":"/many"})";
+  for (std::size_t d = 0; d < kFolders; ++d) {
+    text += R"(,[{"name":"d)" + std::to_string(d) + R"("})";
+    for (std::size_t f = 0; f < kPerFolder; ++f) {
+      const std::size_t i = d * kPerFolder + f;
+      text += R"(,{"name":"f)" + std::to_string(i) + R"(","asize":)" + std::to_string(i) + "}";
+    }
+    text += "]";
+  }
+  text += "]]";
+  TTempDir dir;
+  WriteBytes(dir / "many.json", text);
+  TScanHarness scan;
+  std::string error;
+  ASSERT_TRUE(Import(dir / "many.json", scan, error)) << error;
+  ASSERT_GT(kFolders * kPerFolder, 4 * TNcduParser::BatchItems);
+  const std::size_t n = kFolders * kPerFolder;
+  EXPECT_EQ(scan.Root().FileCount, n);
+  EXPECT_EQ(scan.Root().Size, n * (n - 1) / 2);
+  std::size_t misplaced = 0;
+  for (TFileId id = 0; id < scan.Records.Count(); ++id) {
+    const std::string name(scan.Records.Name(id));
+    const std::size_t i = std::stoul(name.substr(1));
+    const std::string folder(scan.Tree.Data(scan.Records.Record(id).Folder).Name());
+    if (scan.Records.Size(id) != i || folder != "d" + std::to_string(i / kPerFolder)) ++misplaced;
+  }
+  EXPECT_EQ(misplaced, 0U);
+}
+
 TEST(NcduReader, AWindowsExportKeepsWindowsPaths) {
   TTempDir dir;
   WriteBytes(dir / "w.json", R"([1,2,{},[{"name":"D:\\Share"},[{"name":"sub"},{"name":"f"}]]])");
