@@ -5,7 +5,8 @@ bench/window-wine.
 
 PROGRAM is a JSON list, the command line, or an object {"argv": [...], "follow": TEXT}: then the
 process followed is the newest one whose program name (its first argument) holds TEXT (a
-program that Wine's launcher starts in a process of its own), not the one started.
+program that Wine's launcher starts in a process of its own, or becomes itself where wine64 runs
+the program in the process it was started in), not necessarily the one started.
 
 Starts each program in turn (RUNS runs each, alternating), each with a fresh home and data
 folder under WORK, and follows its process until it is idle: no more than 10 ms of CPU time in
@@ -41,11 +42,12 @@ def peak_kib(pid):
     return 0
 
 
-def find_process(text, started):
-    """The newest process other than `started` whose first argument holds `text`, or None."""
+def find_process(text):
+    """The newest process whose first argument holds `text`, or None. The one started counts too:
+    its first argument is Wine's launcher's until it becomes the program."""
     found = []
     for entry in os.listdir("/proc"):
-        if not entry.isdigit() or int(entry) == started:
+        if not entry.isdigit():
             continue
         try:
             program = open(f"/proc/{entry}/cmdline", "rb").read().split(b"\0")[0]
@@ -71,7 +73,7 @@ def run_once(name, program, n):
     try:
         while pid is None:
             time.sleep(0.02)
-            pid = find_process(follow, proc.pid)
+            pid = find_process(follow)
             if time.monotonic() - start > 60:
                 raise SystemExit(f"{name}: no process with {follow!r} after 60 s")
         while proc.poll() is None or pid != proc.pid:
