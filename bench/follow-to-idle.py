@@ -1,23 +1,29 @@
 """Follows desktop programs from their start until they are idle, for bench/compare-gui and
 bench/window-wine.
 
-    follow-to-idle.py WORK RUNS ENTRIES NAME=PROGRAM [NAME=PROGRAM ...]
+    follow-to-idle.py [--medians FILE] WORK RUNS ENTRIES NAME=PROGRAM [NAME=PROGRAM ...]
 
 PROGRAM is a JSON list, the command line, or an object {"argv": [...], "follow": TEXT}: then the
 process followed is the newest one whose program name (its first argument) holds TEXT (a
-program that Wine's launcher starts in a process of its own), not the one started.
+program that Wine's launcher starts in a process of its own, or becomes itself where wine64 runs
+the program in the process it was started in), not necessarily the one started.
 
 Starts each program in turn (RUNS runs each, alternating), each with a fresh home and data
 folder under WORK, and follows its process until it is idle: no more than 10 ms of CPU time in
 one second. Prints, per program, the median of the runs of its peak memory (VmHWM), its CPU
 seconds (user + system, all threads) and its wall time to idle (up to the last second that used
-CPU), and the first program's figures as a ratio of each other's.
+CPU), and the first program's figures as a ratio of each other's. --medians also writes the
+medians to FILE as JSON ({NAME: [peak KiB, CPU s, wall s]}) for a script to work on.
 """
 import json, os, statistics, subprocess, sys, time
 
-work, runs, entries = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+args = sys.argv[1:]
+medians_file = None
+if args[:1] == ["--medians"]:
+    medians_file, args = args[1], args[2:]
+work, runs, entries = args[0], int(args[1]), int(args[2])
 programs = []
-for arg in sys.argv[4:]:
+for arg in args[3:]:
     name, program = arg.split("=", 1)
     program = json.loads(program)
     programs.append((name, program if isinstance(program, dict) else {"argv": program}))
@@ -36,11 +42,12 @@ def peak_kib(pid):
     return 0
 
 
-def find_process(text, started):
-    """The newest process other than `started` whose first argument holds `text`, or None."""
+def find_process(text):
+    """The newest process whose first argument holds `text`, or None. The one started counts too:
+    its first argument is Wine's launcher's until it becomes the program."""
     found = []
     for entry in os.listdir("/proc"):
-        if not entry.isdigit() or int(entry) == started:
+        if not entry.isdigit():
             continue
         try:
             program = open(f"/proc/{entry}/cmdline", "rb").read().split(b"\0")[0]
@@ -66,7 +73,7 @@ def run_once(name, program, n):
     try:
         while pid is None:
             time.sleep(0.02)
-            pid = find_process(follow, proc.pid)
+            pid = find_process(follow)
             if time.monotonic() - start > 60:
                 raise SystemExit(f"{name}: no process with {follow!r} after 60 s")
         while proc.poll() is None or pid != proc.pid:
@@ -117,6 +124,9 @@ print(f"\n{'median of ' + str(runs):<20}{'peak memory':>16}{'CPU seconds':>14}{'
 for name, (peak, cpu, wall) in medians.items():
     print(f"{name:<20}{peak / 1024:12.1f} MiB{cpu:12.2f} s{wall:12.2f} s"
           f"   ({peak * 1024 / entries:.0f} bytes per entry)")
+if medians_file:
+    with open(medians_file, "w") as out:
+        json.dump(medians, out)
 first_name, first = programs[0][0], medians[programs[0][0]]
 for name, other in list(medians.items())[1:]:
     ratios = [a / b if b else float("nan") for a, b in zip(first, other)]
