@@ -79,7 +79,7 @@ TFileId TSummaryTree::File(TNodeId node) const noexcept {
 }
 
 std::uint64_t TSummaryTree::SizeOf(const TSummaryNodeData& data) const {
-  if (IsFile(data.Text)) return Records->Record(data.Text & ~TSummaryNodeData::FileBit).Size;
+  if (IsFile(data.Text)) return Records->Size(data.Text & ~TSummaryNodeData::FileBit);
   return data.Text == TSummaryNodeData::NoText ? 0 : Entries[data.Text].Size;
 }
 
