@@ -31,6 +31,9 @@ class TJsonStream {
     return Buffer[Pos++];
   }
   [[nodiscard]] std::size_t Tell() const { return Consumed + Pos; }
+  // The bytes read but not yet taken, so a string's plain run can be copied at once.
+  [[nodiscard]] std::string_view Unread() const { return {Buffer.data() + Pos, End - Pos}; }
+  void Skip(std::size_t n) { Pos += n; }
 
   // Writing is never asked of an input stream by the reader without in-situ parsing.
   Ch* PutBegin() { return nullptr; }
@@ -54,6 +57,36 @@ class TJsonStream {
   std::size_t End = 0;
   std::size_t Consumed = 0;
 };
+
+}  // namespace
+}  // namespace Vellumetric
+
+namespace rapidjson {
+using TVlmReader = GenericReader<UTF8<char>, UTF8<char>, CrtAllocator>;
+
+// RapidJSON copies a string character by character, through two calls each, unless its stream
+// is one of its own in-memory ones; names are most of an export's bytes, so the plain run of a
+// string (up to a quote, a backslash or a control character) is copied here in one piece from
+// the chunk read. Whatever ends the run is left to RapidJSON's own loop, as before.
+template <>
+template <>
+inline void TVlmReader::ScanCopyUnescapedString(Vellumetric::TJsonStream& is,
+                                                TVlmReader::StackStream<char>& os) {
+  const std::string_view unread = is.Unread();
+  std::size_t n = 0;
+  while (n < unread.size()) {
+    const auto c = static_cast<unsigned char>(unread[n]);
+    if (c == '"' || c == '\\' || c < 0x20) break;
+    ++n;
+  }
+  if (n == 0) return;
+  std::memcpy(os.Push(static_cast<SizeType>(n)), unread.data(), n);
+  is.Skip(n);
+}
+}  // namespace rapidjson
+
+namespace Vellumetric {
+namespace {
 
 // A JSON number as RapidJSON reports it, one form for all of its callbacks.
 struct TNumber {
