@@ -58,6 +58,16 @@ class TJsonStream {
   std::size_t Consumed = 0;
 };
 
+// Found by argument-dependent lookup ahead of RapidJSON's generic loop, which RapidJSON calls
+// before every token: between tokens of an export there is seldom more than a newline.
+inline void SkipWhitespace(TJsonStream& is) {
+  for (;;) {
+    const char c = is.Peek();
+    if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
+    is.Take();
+  }
+}
+
 }  // namespace
 }  // namespace Vellumetric
 
