@@ -3,8 +3,12 @@
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
 
+#include <bit>
 #include <cstring>
 #include <limits>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace Vellumetric {
 namespace {
@@ -84,6 +88,24 @@ inline void TVlmReader::ScanCopyUnescapedString(Vellumetric::TJsonStream& is,
                                                 TVlmReader::StackStream<char>& os) {
   const std::string_view unread = is.Unread();
   std::size_t n = 0;
+#ifdef __SSE2__
+  // Sixteen bytes at a time while sixteen are there: a quote, a backslash or a byte below 0x20.
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i backslash = _mm_set1_epi8('\\');
+  const __m128i below = _mm_set1_epi8(0x1f);
+  while (unread.size() - n >= 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(unread.data() + n));
+    const __m128i stop =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, quote), _mm_cmpeq_epi8(b, backslash)),
+                     _mm_cmpeq_epi8(_mm_max_epu8(b, below), below));
+    const int mask = _mm_movemask_epi8(stop);
+    if (mask != 0) {
+      n += static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+      break;
+    }
+    n += 16;
+  }
+#endif
   while (n < unread.size()) {
     const auto c = static_cast<unsigned char>(unread[n]);
     if (c == '"' || c == '\\' || c < 0x20) break;

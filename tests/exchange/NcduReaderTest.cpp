@@ -144,6 +144,8 @@ TEST(NcduReader, RefusesBadInputSayingWhere) {
       {R"({"name":"/r"})", "an export is a JSON array"},
       {"hello", "at byte"},
       {"", "at byte"},
+      // A raw control character well inside a long name, past the reader's wide scan.
+      {head + R"({"name":")" + std::string(37, 'a') + "\x01" + R"("}]])", "at byte"},
   };
   // Damage after the root's last item, which the walk has seen by then: the files and the root's
   // end fill a batch exactly, so the walk ends before the reader meets the damage.
@@ -163,6 +165,36 @@ TEST(NcduReader, RefusesBadInputSayingWhere) {
     EXPECT_NE(error.find(expected), std::string::npos) << text.substr(0, 80) << " -> " << error;
     EXPECT_NE(error.find("at byte"), std::string::npos) << error;
   }
+}
+
+// Names are copied in runs up to the next escape; an escape at every place of a long name,
+// across the width the runs are scanned in, must come out decoded where it stood.
+TEST(NcduReader, EscapesAnywhereInALongNameAreDecodedInPlace) {
+  std::string text = R"([1,2,{},[{"name":"/r"})";
+  std::vector<std::string> expected;
+  const std::pair<std::string, std::string> escapes[] = {
+      {R"(\")", "\""}, {R"(\\)", "\\"}, {R"(\u00e9)", "\xc3\xa9"}, {R"(\t)", "\t"}};
+  for (std::size_t at = 0; at < 40; ++at) {
+    for (const auto& [json, plain] : escapes) {
+      const std::string head(at, 'a'), tail(40 - at, 'z');
+      text += R"(,{"name":")" + head + json + tail + std::to_string(expected.size()) + R"("})";
+      expected.push_back(head + plain + tail + std::to_string(expected.size()));
+    }
+  }
+  text += "]]";
+  TNcduParser parser;
+  std::string error;
+  ASSERT_TRUE(parser.OpenBytes(text, error)) << error;
+  const TNcduItem* item = nullptr;
+  std::string_view name;
+  std::size_t i = 0;
+  while (parser.Next(item, name) && item->Kind != TNcduItem::DirEnd) {
+    ASSERT_LT(i, expected.size());
+    EXPECT_EQ(name, expected[i]) << i;
+    ++i;
+  }
+  EXPECT_EQ(i, expected.size());
+  EXPECT_FALSE(parser.Failed()) << parser.Error();
 }
 
 // Several batches' worth of files in folders of 1,000, each name and size its own: the reading
