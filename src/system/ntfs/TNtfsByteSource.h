@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ class TNtfsByteSource {
   // The source's length in bytes, or 0 when it cannot tell.
   [[nodiscard]] virtual std::uint64_t Size() const = 0;
   [[nodiscard]] virtual std::size_t Alignment() const { return 4096; }
+  // The `size` bytes at `offset` in place, without a copy (a mapped image file), held for as long
+  // as the pointer lives; null when the source cannot, or not there, and the reader then reads
+  // them into its own buffer.
+  [[nodiscard]] virtual std::shared_ptr<const std::uint8_t> View(std::uint64_t /*offset*/,
+                                                                 std::size_t /*size*/) {
+    return nullptr;
+  }
   // The $MFT's extents as the file system itself reports them (Windows: the retrieval pointers
   // of "$MFT"), in clusters. False when the source cannot say, and the reader decodes them from
   // the $MFT's own record.

@@ -1,10 +1,13 @@
 #include "system/ntfs/TNtfsMftReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <future>
 #include <memory>
 #include <new>
+
+#include "system/ntfs/TNtfsRecordParser.h"
 
 namespace Vellumetric {
 
@@ -36,18 +39,20 @@ class TNtfsMftReader::TAlignedBuffer {
   std::size_t Length = 0;
 };
 
+// A piece of the MFT: a view of the source's bytes, or read into the buffer.
+struct TNtfsMftReader::TSlot {
+  TAlignedBuffer Buffer;
+  std::shared_ptr<const std::uint8_t> View;
+  const std::uint8_t* Bytes = nullptr;
+};
+
 namespace {
 
-constexpr std::uint32_t kMftRecord = 0;
-constexpr std::uint32_t kUpcaseRecord = 10;
+constexpr std::uint64_t kUpcaseRecord = 10;
 constexpr std::size_t kUpcaseBytes = 2 * 65536;
-
-bool AllZero(const std::uint8_t* p, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    if (p[i] != 0) return false;
-  }
-  return true;
-}
+// Records parsed at a time by one thread: small enough that two threads end a piece together,
+// large enough that taking one costs nothing.
+constexpr std::size_t kBlockRecords = 256;
 
 std::uint64_t RunClusters(const std::vector<TNtfsRun>& runs) {
   std::uint64_t total = 0;
@@ -63,12 +68,17 @@ bool TNtfsMftReader::Fail(TNtfsFailure kind, std::string reason) {
   return false;
 }
 
+bool TNtfsMftReader::InVolume(std::uint64_t lcn, std::uint64_t clusters) {
+  if (lcn >= BootSector.TotalClusters || clusters > BootSector.TotalClusters - lcn) {
+    return Fail(TNtfsFailure::Damaged, "damaged MFT: a read past the end of the volume");
+  }
+  return true;
+}
+
 bool TNtfsMftReader::ReadClusters(std::uint64_t lcn, std::uint64_t bytes, TAlignedBuffer& out) {
   const std::uint64_t cluster = BootSector.ClusterSize;
   const std::uint64_t rounded = (bytes + cluster - 1) / cluster * cluster;
-  if (lcn >= BootSector.TotalClusters || rounded / cluster > BootSector.TotalClusters - lcn) {
-    return Fail(TNtfsFailure::Damaged, "damaged MFT: a read past the end of the volume");
-  }
+  if (!InVolume(lcn, rounded / cluster)) return false;
   out.Resize(rounded);
   std::string error;
   if (!Source.ReadAt(lcn * cluster, out.Data(), rounded, error)) {
@@ -106,17 +116,18 @@ bool TNtfsMftReader::ReadBoot() {
 // fragmented that they continue in extension records, which the record pass joins on).
 bool TNtfsMftReader::FindMftRuns() {
   TAlignedBuffer record;
+  TNtfsRecordFacts facts;
   if (!ReadClusters(BootSector.MftLcn, BootSector.RecordSize, record)) return false;
   std::uint8_t* bytes = record.Data();
   if (std::memcmp(bytes, "FILE", 4) != 0 || !ApplyNtfsFixups(bytes, BootSector.RecordSize) ||
       ParseNtfsRecord(TNtfsBytes(bytes, BootSector.RecordSize), BootSector.ClusterSize, true,
-                      Facts) != TNtfsRecordState::InUse ||
-      Facts.MftDataPairs.empty() || Facts.MftDataLowestVcn != 0) {
+                      facts) != TNtfsRecordState::InUse ||
+      facts.MftDataPairs.empty() || facts.MftDataLowestVcn != 0) {
     return Fail(TNtfsFailure::Damaged, "damaged MFT: its own record cannot be read");
   }
-  MftBytes = Facts.MftDataSize;
+  MftBytes = facts.MftDataSize;
   std::vector<TNtfsRun> decoded;
-  if (!DecodeRunList(TNtfsBytes(Facts.MftDataPairs.data(), Facts.MftDataPairs.size()),
+  if (!DecodeRunList(TNtfsBytes(facts.MftDataPairs.data(), facts.MftDataPairs.size()),
                      BootSector.TotalClusters, decoded) ||
       decoded.empty()) {
     return Fail(TNtfsFailure::Damaged, "damaged MFT: its extents cannot be decoded");
@@ -135,14 +146,14 @@ std::uint64_t TNtfsMftReader::MftClusters() const {
   return (MftBytes + BootSector.ClusterSize - 1) / BootSector.ClusterSize;
 }
 
-void TNtfsMftReader::ExtendMftRuns(const TNtfsRecordFacts& facts) {
+void TNtfsMftReader::ExtendMftRuns(const std::vector<std::uint8_t>& pairs,
+                                   std::uint64_t lowestVcn) {
   std::vector<TNtfsRun> runs;
-  if (facts.MftDataPairs.empty() || facts.MftDataLowestVcn == 0) return;
-  if (!DecodeRunList(TNtfsBytes(facts.MftDataPairs.data(), facts.MftDataPairs.size()),
-                     BootSector.TotalClusters, runs)) {
+  if (pairs.empty() || lowestVcn == 0) return;
+  if (!DecodeRunList(TNtfsBytes(pairs.data(), pairs.size()), BootSector.TotalClusters, runs)) {
     return;
   }
-  PendingRuns.emplace_back(facts.MftDataLowestVcn, std::move(runs));
+  PendingRuns.emplace_back(lowestVcn, std::move(runs));
   // Join every pending piece that starts where the known extents end.
   for (bool joined = true; joined;) {
     joined = false;
@@ -155,34 +166,6 @@ void TNtfsMftReader::ExtendMftRuns(const TNtfsRecordFacts& facts) {
       break;
     }
   }
-}
-
-void TNtfsMftReader::TakeRecord(std::uint64_t number, std::uint8_t* bytes,
-                                TNtfsVolumeIndex& index) {
-  const std::size_t size = BootSector.RecordSize;
-  if (std::memcmp(bytes, "FILE", 4) != 0) {
-    // Space the MFT has reserved but never formatted reads as zeros; anything else is a record
-    // that was overwritten or torn ("BAAD").
-    if (!AllZero(bytes, size)) index.AddDamaged();
-    return;
-  }
-  const TNtfsBytes view(bytes, size);
-  bool ok = true;
-  if ((view.U16(22, ok) & 0x0001) == 0) return;  // free: the flag lies before any fixup
-  const std::uint64_t baseRef = view.U64(32, ok);
-  const bool mftExtension = baseRef != 0 && (baseRef & ((1ULL << 48) - 1)) == kMftRecord;
-  const bool wantRuns = number == kMftRecord || number == kUpcaseRecord || mftExtension;
-  if (!ApplyNtfsFixups(bytes, size) ||
-      ParseNtfsRecord(view, BootSector.ClusterSize, wantRuns, Facts) != TNtfsRecordState::InUse) {
-    index.AddDamaged();
-    return;
-  }
-  index.AddRecord(number, Facts);
-  if (number == kUpcaseRecord && Facts.MftDataLowestVcn == 0) {
-    UpcasePairs = Facts.MftDataPairs;
-    UpcaseBytes = Facts.MftDataSize;
-  }
-  if (mftExtension) ExtendMftRuns(Facts);
 }
 
 // The next piece of the MFT to read after cluster `c` of extent `r`: at most one buffer, never
@@ -201,10 +184,39 @@ TNtfsMftReader::TPiece TNtfsMftReader::NextPiece(std::size_t& r, std::uint64_t& 
   return piece;
 }
 
-// Hands the records of one piece to TakeRecord; a record that straddles two pieces (records
-// larger than clusters on a fragmented MFT) is put together in `Carry`.
+// Joins what a parser found, in record order: its batch, and where the $MFT continues and
+// $UpCase lies.
+void TNtfsMftReader::Join(TNtfsRecordParser& parser, TNtfsVolumeIndex& index) {
+  index.Append(parser.Batch);
+  for (const TNtfsRecordParser::TDataRuns& found : parser.Runs) {
+    if (found.Record == kUpcaseRecord && found.LowestVcn == 0) {
+      UpcasePairs = found.Pairs;
+      UpcaseBytes = found.Size;
+    }
+    if (found.MftExtension) ExtendMftRuns(found.Pairs, found.LowestVcn);
+  }
+  parser.Clear();
+}
+
+TNtfsRecordParser& TNtfsMftReader::Parser(int parity, std::size_t i) {
+  std::vector<TNtfsRecordParser>& parsers = Parsed[parity].Parsers;
+  while (parsers.size() <= i) parsers.emplace_back(BootSector.RecordSize, BootSector.ClusterSize);
+  return parsers[i];
+}
+
+void TNtfsMftReader::JoinParsed(int parity, TNtfsVolumeIndex& index) {
+  TParsed& parsed = Parsed[parity];
+  for (std::size_t i = 0; i < parsed.Used; ++i) Join(parsed.Parsers[i], index);
+  parsed.Used = 0;
+}
+
+// Parses the records of one piece in blocks, which this thread and a helper take in turn as they
+// come free; meanwhile this thread also joins the piece before to the index and lets its bytes
+// go. A record that straddles two pieces (records larger than clusters on a fragmented MFT) is
+// put together in `Carry`.
 void TNtfsMftReader::TakeRecords(const std::uint8_t* bytes, std::size_t size,
-                                 TNtfsVolumeIndex& index) {
+                                 TNtfsVolumeIndex& index,
+                                 std::shared_ptr<const std::uint8_t> previous) {
   const std::size_t recordSize = BootSector.RecordSize;
   const std::uint64_t records = MftBytes / recordSize;
   std::size_t at = 0;
@@ -213,47 +225,78 @@ void TNtfsMftReader::TakeRecords(const std::uint8_t* bytes, std::size_t size,
     Carry.insert(Carry.end(), bytes, bytes + need);
     at = need;
     if (Carry.size() == recordSize) {
-      TakeRecord(NextRecord++, Carry.data(), index);
+      Parser(Parity, 0).Parse(NextRecord++, Carry.data(), 1);
       Carry.clear();
     }
   }
-  // Records are fixed up in place, so the piece's buffer is written to.
-  auto* data = const_cast<std::uint8_t*>(bytes);
-  for (; at + recordSize <= size && NextRecord < records; at += recordSize) {
-    TakeRecord(NextRecord++, data + at, index);
-  }
+  const auto whole = static_cast<std::size_t>(
+      NextRecord < records ? std::min<std::uint64_t>((size - at) / recordSize, records - NextRecord)
+                           : 0);
+  const std::size_t blocks = (whole + kBlockRecords - 1) / kBlockRecords;
+  (void)Parser(Parity, blocks);  // all made before two threads use them
+  TParsed& parsed = Parsed[Parity];
+  parsed.Used = blocks + 1;
+  const std::uint64_t first = NextRecord;
+  const std::uint8_t* start = bytes + at;
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t b; (b = next.fetch_add(1, std::memory_order_relaxed)) < blocks;) {
+      const std::size_t count = std::min(kBlockRecords, whole - b * kBlockRecords);
+      parsed.Parsers[b + 1].Parse(first + b * kBlockRecords, start + b * kBlockRecords * recordSize,
+                                  count);
+    }
+  };
+  std::future<void> helper;
+  // Parsed here, after this thread's share, when no thread can be had: libstdc++ then defers.
+  if (blocks > 1) helper = std::async(std::launch::async | std::launch::deferred, work);
+  JoinParsed(1 - Parity, index);
+  previous.reset();
+  work();
+  if (helper.valid()) helper.get();
+  NextRecord += whole;
+  at += whole * recordSize;
   if (at < size && NextRecord < records) Carry.assign(bytes + at, bytes + size);
+  Parity = 1 - Parity;
 }
 
-// Reads the MFT extent by extent, one piece ahead on another thread while this one parses the
-// piece before: the disk (or the page cache's copy) and the parsing then overlap.
+// Reads the MFT extent by extent. Where the source can show its bytes in place they are parsed
+// there; otherwise one piece is read ahead on another thread while this one parses the piece
+// before: the disk (or the page cache's copy) and the parsing then overlap.
 bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress) {
   const std::uint64_t cluster = BootSector.ClusterSize;
   // No bigger than the MFT: a small volume does not pay for a large buffer.
   const auto bufferSize = static_cast<std::size_t>(
       std::min<std::uint64_t>(ChunkBytes, std::max<std::uint64_t>(MftClusters(), 1) * cluster));
-  TAlignedBuffer buffers[2] = {TAlignedBuffer(bufferSize), TAlignedBuffer(bufferSize)};
+  TSlot slots[2];
+  std::shared_ptr<const std::uint8_t> parsedView;  // let go once the next piece is under way
   std::size_t r = 0;
   std::uint64_t c = 0;
   std::uint64_t planned = 0;  // clusters asked for so far
-  auto start = [&](TPiece piece, TAlignedBuffer& into) {
+  Viewing = true;
+  auto start = [&](TPiece piece, TSlot& into) {
     planned += piece.Clusters;
-    // Read here, later, when no thread can be had: libstdc++ falls back to deferred.
-    return std::async(std::launch::async | std::launch::deferred,
+    // A view costs nothing until it is touched: made when needed, here. A read goes ahead on
+    // another thread, or here, later, when no thread can be had.
+    return std::async(Viewing ? std::launch::deferred : std::launch::async | std::launch::deferred,
                       [this, piece, &into] { return ReadPiece(piece, into); });
   };
   Carry.clear();
   NextRecord = 0;
+  Parsed[0] = {};
+  Parsed[1] = {};
+  Parity = 0;
   int current = 0;
   TPiece piece = NextPiece(r, c, planned, bufferSize);
   std::future<bool> pending;
-  if (piece.Clusters != 0) pending = start(piece, buffers[current]);
+  if (piece.Clusters != 0) pending = start(piece, slots[current]);
   while (piece.Clusters != 0) {
     if (!pending.get()) return false;
     const TPiece read = piece;
     piece = NextPiece(r, c, planned, bufferSize);
-    if (piece.Clusters != 0) pending = start(piece, buffers[1 - current]);
-    TakeRecords(buffers[current].Data(), static_cast<std::size_t>(read.Clusters * cluster), index);
+    if (piece.Clusters != 0) pending = start(piece, slots[1 - current]);
+    TakeRecords(slots[current].Bytes, static_cast<std::size_t>(read.Clusters * cluster), index,
+                std::move(parsedView));
+    parsedView = std::move(slots[current].View);
     if (progress && !progress(NextRecord * BootSector.RecordSize, MftBytes)) {
       if (pending.valid()) pending.wait();
       return Fail(TNtfsFailure::Stopped, "stopped");
@@ -261,8 +304,9 @@ bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progr
     current = 1 - current;
     // The last known extent is read: the records just taken may have named more.
     if (piece.Clusters == 0) {
+      JoinParsed(1 - Parity, index);
       piece = NextPiece(r, c, planned, bufferSize);
-      if (piece.Clusters != 0) pending = start(piece, buffers[current]);
+      if (piece.Clusters != 0) pending = start(piece, slots[current]);
     }
   }
   if (NextRecord < MftBytes / BootSector.RecordSize) {
@@ -271,9 +315,22 @@ bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progr
   return true;
 }
 
-// Runs on the read-ahead thread: it touches only the source and `into`.
-bool TNtfsMftReader::ReadPiece(TPiece piece, TAlignedBuffer& into) {
-  return ReadClusters(piece.Lcn, piece.Clusters * BootSector.ClusterSize, into);
+// Runs on the read-ahead thread when reading: it touches only the source and `into`.
+bool TNtfsMftReader::ReadPiece(TPiece piece, TSlot& into) {
+  const std::uint64_t bytes = piece.Clusters * BootSector.ClusterSize;
+  into.View.reset();
+  if (Viewing) {
+    if (!InVolume(piece.Lcn, piece.Clusters)) return false;
+    into.View = Source.View(piece.Lcn * BootSector.ClusterSize, static_cast<std::size_t>(bytes));
+    if (into.View) {
+      into.Bytes = into.View.get();
+      return true;
+    }
+    Viewing = false;  // read from here on
+  }
+  if (!ReadClusters(piece.Lcn, bytes, into.Buffer)) return false;
+  into.Bytes = into.Buffer.Data();
+  return true;
 }
 
 void TNtfsMftReader::LoadUpcase(TNtfsUpcase& upcase) {

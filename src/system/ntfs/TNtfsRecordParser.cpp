@@ -1,0 +1,56 @@
+#include "system/ntfs/TNtfsRecordParser.h"
+
+#include <cstring>
+
+namespace Vellumetric {
+namespace {
+
+constexpr std::uint64_t kMftRecord = 0;
+constexpr std::uint64_t kUpcaseRecord = 10;
+
+bool AllZero(const std::uint8_t* p, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    if (p[i] != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void TNtfsRecordParser::Parse(std::uint64_t first, const std::uint8_t* bytes, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    Take(first + i, bytes + i * static_cast<std::size_t>(RecordSize));
+  }
+}
+
+void TNtfsRecordParser::Take(std::uint64_t number, const std::uint8_t* bytes) {
+  const std::size_t size = RecordSize;
+  if (std::memcmp(bytes, "FILE", 4) != 0) {
+    // Space the MFT has reserved but never formatted reads as zeros; anything else is a record
+    // that was overwritten or torn ("BAAD").
+    if (!AllZero(bytes, size)) Batch.AddDamaged();
+    return;
+  }
+  const TNtfsBytes header(bytes, size);
+  bool ok = true;
+  if ((header.U16(22, ok) & 0x0001) == 0) return;  // free: the flag lies before any fixup
+  const std::uint64_t baseRef = header.U64(32, ok);
+  const bool mftExtension = baseRef != 0 && (baseRef & ((1ULL << 48) - 1)) == kMftRecord;
+  const bool wantRuns = number == kMftRecord || number == kUpcaseRecord || mftExtension;
+  // Fixed up in a copy: the bytes may be the source's own, and a record in use is read whole
+  // anyway.
+  std::memcpy(Record.data(), bytes, size);
+  const TNtfsBytes view(Record.data(), size);
+  if (!ApplyNtfsFixups(Record.data(), size) ||
+      ParseNtfsRecord(view, ClusterSize, wantRuns, Facts) != TNtfsRecordState::InUse) {
+    Batch.AddDamaged();
+    return;
+  }
+  Batch.Add(number, Facts);
+  if (wantRuns && !Facts.MftDataPairs.empty()) {
+    Runs.push_back(
+        {number, mftExtension, Facts.MftDataPairs, Facts.MftDataLowestVcn, Facts.MftDataSize});
+  }
+}
+
+}  // namespace Vellumetric
