@@ -173,6 +173,13 @@ TEST(NtfsImage, HundredThousandFilesInOneFolderAndAnMftInSeveralPieces) {
   EXPECT_EQ(engine.at("crowd"), (TFolderTotals{9 * 10000 * 100, 100000, 0}));
   EXPECT_EQ(engine.at(""), TNtfsImage::Totals(image.Library()).at(""));
   ExpectSameFiles(scan.Files(), LibraryFiles(image));
+
+  // Read as a Windows volume is, whole pieces ahead of the parsing: the same files in the same
+  // order.
+  TNtfsScan fromDisk;
+  fromDisk.Run(image.Path(), OpenDiskLike);
+  ASSERT_TRUE(fromDisk.Report->UsedMft) << fromDisk.Report->FallbackReason;
+  EXPECT_TRUE(fromDisk.Files() == scan.Files());
 }
 
 }  // namespace

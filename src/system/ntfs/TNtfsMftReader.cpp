@@ -39,20 +39,14 @@ class TNtfsMftReader::TAlignedBuffer {
   std::size_t Length = 0;
 };
 
-// A piece of the MFT: a view of the source's bytes, or read into the buffer.
-struct TNtfsMftReader::TSlot {
-  TAlignedBuffer Buffer;
-  std::shared_ptr<const std::uint8_t> View;
-  const std::uint8_t* Bytes = nullptr;
-};
-
 namespace {
 
 constexpr std::uint64_t kUpcaseRecord = 10;
 constexpr std::size_t kUpcaseBytes = 2 * 65536;
-// Records parsed at a time by one thread: small enough that two threads end a piece together,
-// large enough that taking one costs nothing.
-constexpr std::size_t kBlockRecords = 256;
+// The records parsed at a time by one thread: small enough to stay in its processor's cache
+// between the read and the parse, and that two threads end a piece together; large enough that
+// taking one costs nothing.
+constexpr std::size_t kBlockBytes = 256U << 10;
 
 std::uint64_t RunClusters(const std::vector<TNtfsRun>& runs) {
   std::uint64_t total = 0;
@@ -68,6 +62,10 @@ bool TNtfsMftReader::Fail(TNtfsFailure kind, std::string reason) {
   return false;
 }
 
+bool TNtfsMftReader::Unreadable(const std::string& error) {
+  return Fail(TNtfsFailure::Unreadable, "cannot read the volume: " + error);
+}
+
 bool TNtfsMftReader::InVolume(std::uint64_t lcn, std::uint64_t clusters) {
   if (lcn >= BootSector.TotalClusters || clusters > BootSector.TotalClusters - lcn) {
     return Fail(TNtfsFailure::Damaged, "damaged MFT: a read past the end of the volume");
@@ -81,9 +79,7 @@ bool TNtfsMftReader::ReadClusters(std::uint64_t lcn, std::uint64_t bytes, TAlign
   if (!InVolume(lcn, rounded / cluster)) return false;
   out.Resize(rounded);
   std::string error;
-  if (!Source.ReadAt(lcn * cluster, out.Data(), rounded, error)) {
-    return Fail(TNtfsFailure::Unreadable, "cannot read the volume: " + error);
-  }
+  if (!Source.ReadAt(lcn * cluster, out.Data(), rounded, error)) return Unreadable(error);
   return true;
 }
 
@@ -211,18 +207,29 @@ void TNtfsMftReader::JoinParsed(int parity, TNtfsVolumeIndex& index) {
 }
 
 // Parses the records of one piece in blocks, which this thread and a helper take in turn as they
-// come free; meanwhile this thread also joins the piece before to the index and lets its bytes
-// go. A record that straddles two pieces (records larger than clusters on a fragmented MFT) is
-// put together in `Carry`.
-void TNtfsMftReader::TakeRecords(const std::uint8_t* bytes, std::size_t size,
-                                 TNtfsVolumeIndex& index,
-                                 std::shared_ptr<const std::uint8_t> previous) {
+// come free; meanwhile this thread also joins the piece before to the index. `bytes` is the piece
+// read whole, or null when each block reads its own part out of the system's cache. A record
+// that straddles two pieces (records larger than clusters on a fragmented MFT) is put together
+// in `Carry`.
+bool TNtfsMftReader::TakeRecords(TPiece piece, std::uint8_t* bytes, TAlignedBuffer (&own)[2],
+                                 TNtfsVolumeIndex& index) {
   const std::size_t recordSize = BootSector.RecordSize;
   const std::uint64_t records = MftBytes / recordSize;
+  const std::uint64_t offset = piece.Lcn * BootSector.ClusterSize;
+  const auto size = static_cast<std::size_t>(piece.Clusters * BootSector.ClusterSize);
+  std::string errors[2];
+  // The piece's bytes [at, at + n) into `into`.
+  const auto copy = [&](std::size_t at, std::size_t n, std::uint8_t* into, std::string& error) {
+    if (bytes == nullptr) return Source.ReadAt(offset + at, into, n, error);
+    std::memcpy(into, bytes + at, n);
+    return true;
+  };
   std::size_t at = 0;
   if (!Carry.empty()) {
-    const std::size_t need = std::min(recordSize - Carry.size(), size);
-    Carry.insert(Carry.end(), bytes, bytes + need);
+    const std::size_t had = Carry.size();
+    const std::size_t need = std::min(recordSize - had, size);
+    Carry.resize(had + need);
+    if (!copy(0, need, Carry.data() + had, errors[0])) return Unreadable(errors[0]);
     at = need;
     if (Carry.size() == recordSize) {
       Parser(Parity, 0).Parse(NextRecord++, Carry.data(), 1);
@@ -232,53 +239,69 @@ void TNtfsMftReader::TakeRecords(const std::uint8_t* bytes, std::size_t size,
   const auto whole = static_cast<std::size_t>(
       NextRecord < records ? std::min<std::uint64_t>((size - at) / recordSize, records - NextRecord)
                            : 0);
-  const std::size_t blocks = (whole + kBlockRecords - 1) / kBlockRecords;
+  const std::size_t perBlock = std::max<std::size_t>(kBlockBytes / recordSize, 1);
+  const std::size_t blocks = (whole + perBlock - 1) / perBlock;
   (void)Parser(Parity, blocks);  // all made before two threads use them
   TParsed& parsed = Parsed[Parity];
   parsed.Used = blocks + 1;
   const std::uint64_t first = NextRecord;
-  const std::uint8_t* start = bytes + at;
   std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (std::size_t b; (b = next.fetch_add(1, std::memory_order_relaxed)) < blocks;) {
-      const std::size_t count = std::min(kBlockRecords, whole - b * kBlockRecords);
-      parsed.Parsers[b + 1].Parse(first + b * kBlockRecords, start + b * kBlockRecords * recordSize,
-                                  count);
+  std::atomic<bool> failed{false};
+  const auto work = [&](int who) {
+    if (bytes == nullptr) own[who].Resize(perBlock * recordSize);
+    for (std::size_t b; !failed.load() && (b = next.fetch_add(1)) < blocks;) {
+      const std::size_t count = std::min(perBlock, whole - b * perBlock);
+      const std::size_t from = at + b * perBlock * recordSize;
+      std::uint8_t* data = bytes != nullptr ? bytes + from : own[who].Data();
+      if (bytes == nullptr &&
+          !Source.ReadAt(offset + from, data, count * recordSize, errors[who])) {
+        failed = true;
+        return;
+      }
+      parsed.Parsers[b + 1].Parse(first + b * perBlock, data, count);
     }
   };
   std::future<void> helper;
   // Parsed here, after this thread's share, when no thread can be had: libstdc++ then defers.
-  if (blocks > 1) helper = std::async(std::launch::async | std::launch::deferred, work);
+  if (blocks > 1) helper = std::async(std::launch::async | std::launch::deferred, work, 1);
   JoinParsed(1 - Parity, index);
-  previous.reset();
-  work();
+  work(0);
   if (helper.valid()) helper.get();
+  if (failed) return Unreadable(errors[0].empty() ? errors[1] : errors[0]);
   NextRecord += whole;
   at += whole * recordSize;
-  if (at < size && NextRecord < records) Carry.assign(bytes + at, bytes + size);
+  if (at < size && NextRecord < records) {
+    Carry.resize(size - at);
+    if (!copy(at, size - at, Carry.data(), errors[0])) return Unreadable(errors[0]);
+  }
   Parity = 1 - Parity;
+  return true;
 }
 
-// Reads the MFT extent by extent. Where the source can show its bytes in place they are parsed
-// there; otherwise one piece is read ahead on another thread while this one parses the piece
-// before: the disk (or the page cache's copy) and the parsing then overlap.
+// Reads the MFT extent by extent. Out of the system's cache, each thread reads the records it
+// parses as it goes; from a disk, one piece is read ahead on another thread while the piece
+// before is parsed: the disk and the parsing then overlap.
 bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress) {
   const std::uint64_t cluster = BootSector.ClusterSize;
   // No bigger than the MFT: a small volume does not pay for a large buffer.
   const auto bufferSize = static_cast<std::size_t>(
       std::min<std::uint64_t>(ChunkBytes, std::max<std::uint64_t>(MftClusters(), 1) * cluster));
-  TSlot slots[2];
-  std::shared_ptr<const std::uint8_t> parsedView;  // let go once the next piece is under way
+  const bool cached = Source.CachedReads();
+  TAlignedBuffer buffers[2];  // pieces read whole
+  TAlignedBuffer own[2];      // each thread's block, read out of the cache
   std::size_t r = 0;
   std::uint64_t c = 0;
   std::uint64_t planned = 0;  // clusters asked for so far
-  Viewing = true;
-  auto start = [&](TPiece piece, TSlot& into) {
+  auto start = [&](TPiece piece, TAlignedBuffer& into) {
     planned += piece.Clusters;
-    // A view costs nothing until it is touched: made when needed, here. A read goes ahead on
-    // another thread, or here, later, when no thread can be had.
-    return std::async(Viewing ? std::launch::deferred : std::launch::async | std::launch::deferred,
-                      [this, piece, &into] { return ReadPiece(piece, into); });
+    if (cached) {
+      return std::async(std::launch::deferred,
+                        [this, piece] { return InVolume(piece.Lcn, piece.Clusters); });
+    }
+    // Read here, later, when no thread can be had: libstdc++ falls back to deferred.
+    return std::async(std::launch::async | std::launch::deferred, [this, piece, &into] {
+      return ReadClusters(piece.Lcn, piece.Clusters * BootSector.ClusterSize, into);
+    });
   };
   Carry.clear();
   NextRecord = 0;
@@ -288,48 +311,28 @@ bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progr
   int current = 0;
   TPiece piece = NextPiece(r, c, planned, bufferSize);
   std::future<bool> pending;
-  if (piece.Clusters != 0) pending = start(piece, slots[current]);
+  if (piece.Clusters != 0) pending = start(piece, buffers[current]);
   while (piece.Clusters != 0) {
     if (!pending.get()) return false;
     const TPiece read = piece;
     piece = NextPiece(r, c, planned, bufferSize);
-    if (piece.Clusters != 0) pending = start(piece, slots[1 - current]);
-    TakeRecords(slots[current].Bytes, static_cast<std::size_t>(read.Clusters * cluster), index,
-                std::move(parsedView));
-    parsedView = std::move(slots[current].View);
-    if (progress && !progress(NextRecord * BootSector.RecordSize, MftBytes)) {
+    if (piece.Clusters != 0) pending = start(piece, buffers[1 - current]);
+    const bool taken = TakeRecords(read, cached ? nullptr : buffers[current].Data(), own, index);
+    if (!taken || (progress && !progress(NextRecord * BootSector.RecordSize, MftBytes))) {
       if (pending.valid()) pending.wait();
-      return Fail(TNtfsFailure::Stopped, "stopped");
+      return taken ? Fail(TNtfsFailure::Stopped, "stopped") : false;
     }
     current = 1 - current;
     // The last known extent is read: the records just taken may have named more.
     if (piece.Clusters == 0) {
       JoinParsed(1 - Parity, index);
       piece = NextPiece(r, c, planned, bufferSize);
-      if (piece.Clusters != 0) pending = start(piece, slots[current]);
+      if (piece.Clusters != 0) pending = start(piece, buffers[current]);
     }
   }
   if (NextRecord < MftBytes / BootSector.RecordSize) {
     return Fail(TNtfsFailure::Damaged, "damaged MFT: its extents end before its last record");
   }
-  return true;
-}
-
-// Runs on the read-ahead thread when reading: it touches only the source and `into`.
-bool TNtfsMftReader::ReadPiece(TPiece piece, TSlot& into) {
-  const std::uint64_t bytes = piece.Clusters * BootSector.ClusterSize;
-  into.View.reset();
-  if (Viewing) {
-    if (!InVolume(piece.Lcn, piece.Clusters)) return false;
-    into.View = Source.View(piece.Lcn * BootSector.ClusterSize, static_cast<std::size_t>(bytes));
-    if (into.View) {
-      into.Bytes = into.View.get();
-      return true;
-    }
-    Viewing = false;  // read from here on
-  }
-  if (!ReadClusters(piece.Lcn, bytes, into.Buffer)) return false;
-  into.Bytes = into.Buffer.Data();
   return true;
 }
 

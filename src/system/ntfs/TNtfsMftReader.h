@@ -37,9 +37,9 @@ class TNtfsMftReader {
 
  private:
   class TAlignedBuffer;
-  struct TSlot;
 
   bool Fail(TNtfsFailure kind, std::string reason);
+  bool Unreadable(const std::string& error);
   bool ReadBoot();
   bool FindMftRuns();
   bool InVolume(std::uint64_t lcn, std::uint64_t clusters);
@@ -50,9 +50,8 @@ class TNtfsMftReader {
   };
   [[nodiscard]] TPiece NextPiece(std::size_t& r, std::uint64_t& c, std::uint64_t planned,
                                  std::size_t buffer) const;
-  bool ReadPiece(TPiece piece, TSlot& into);
-  void TakeRecords(const std::uint8_t* bytes, std::size_t size, TNtfsVolumeIndex& index,
-                   std::shared_ptr<const std::uint8_t> previous);
+  bool TakeRecords(TPiece piece, std::uint8_t* bytes, TAlignedBuffer (&own)[2],
+                   TNtfsVolumeIndex& index);
   TNtfsRecordParser& Parser(int parity, std::size_t i);
   void Join(TNtfsRecordParser& parser, TNtfsVolumeIndex& index);
   void JoinParsed(int parity, TNtfsVolumeIndex& index);
@@ -79,7 +78,6 @@ class TNtfsMftReader {
   TParsed Parsed[2];
   int Parity = 0;  // which of the two the next piece goes to
   std::uint64_t NextRecord = 0;
-  bool Viewing = false;  // the MFT's bytes are shown in place by the source, not read
   TNtfsFailure FailureKind = TNtfsFailure::None;
   std::string FailureText;
 };

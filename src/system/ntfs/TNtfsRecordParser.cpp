@@ -28,7 +28,7 @@ bool AllZero(const std::uint8_t* p, std::size_t size) {
 
 }  // namespace
 
-void TNtfsRecordParser::Parse(std::uint64_t first, const std::uint8_t* bytes, std::size_t count) {
+void TNtfsRecordParser::Parse(std::uint64_t first, std::uint8_t* bytes, std::size_t count) {
   const std::size_t size = RecordSize;
   // The processor's own prefetch stops at each page's end: records are asked for a page ahead.
   const std::size_t ahead = std::max<std::size_t>(kPageBytes / size, 1);
@@ -41,7 +41,7 @@ void TNtfsRecordParser::Parse(std::uint64_t first, const std::uint8_t* bytes, st
   }
 }
 
-void TNtfsRecordParser::Take(std::uint64_t number, const std::uint8_t* bytes) {
+void TNtfsRecordParser::Take(std::uint64_t number, std::uint8_t* bytes) {
   const std::size_t size = RecordSize;
   if (std::memcmp(bytes, "FILE", 4) != 0) {
     // Space the MFT has reserved but never formatted reads as zeros; anything else is a record
@@ -49,17 +49,13 @@ void TNtfsRecordParser::Take(std::uint64_t number, const std::uint8_t* bytes) {
     if (!AllZero(bytes, size)) Batch.AddDamaged();
     return;
   }
-  const TNtfsBytes header(bytes, size);
+  const TNtfsBytes view(bytes, size);
   bool ok = true;
-  if ((header.U16(22, ok) & 0x0001) == 0) return;  // free: the flag lies before any fixup
-  const std::uint64_t baseRef = header.U64(32, ok);
+  if ((view.U16(22, ok) & 0x0001) == 0) return;  // free: the flag lies before any fixup
+  const std::uint64_t baseRef = view.U64(32, ok);
   const bool mftExtension = baseRef != 0 && (baseRef & ((1ULL << 48) - 1)) == kMftRecord;
   const bool wantRuns = number == kMftRecord || number == kUpcaseRecord || mftExtension;
-  // Fixed up in a copy: the bytes may be the source's own, and a record in use is read whole
-  // anyway.
-  std::memcpy(Record.data(), bytes, size);
-  const TNtfsBytes view(Record.data(), size);
-  if (!ApplyNtfsFixups(Record.data(), size) ||
+  if (!ApplyNtfsFixups(bytes, size) ||
       ParseNtfsRecord(view, ClusterSize, wantRuns, Facts) != TNtfsRecordState::InUse) {
     Batch.AddDamaged();
     return;

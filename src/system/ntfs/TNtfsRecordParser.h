@@ -9,9 +9,8 @@
 
 namespace Vellumetric {
 
-// Parses runs of MFT records into the volume index, on whichever thread runs it: each thread
-// has its own parser, and the reader joins their batches in record order. The bytes it is given
-// are never written to, so they may be the source's own memory (a mapped image).
+// Parses runs of MFT records for the volume index, on whichever thread runs it: each run has its
+// own parser, and the reader joins their batches to the index in record order.
 class TNtfsRecordParser {
  public:
   // What the $MFT's own record, its extension records and $UpCase's record say about where
@@ -25,11 +24,11 @@ class TNtfsRecordParser {
   };
 
   TNtfsRecordParser(std::uint32_t recordSize, std::uint32_t clusterSize)
-      : RecordSize(recordSize), ClusterSize(clusterSize), Record(recordSize) {}
+      : RecordSize(recordSize), ClusterSize(clusterSize) {}
 
   // The `count` whole records from record `first` on, laid one after another in `bytes`, into
-  // Batch and Runs.
-  void Parse(std::uint64_t first, const std::uint8_t* bytes, std::size_t count);
+  // Batch and Runs. The records are fixed up in place.
+  void Parse(std::uint64_t first, std::uint8_t* bytes, std::size_t count);
 
   TNtfsVolumeIndex::TBatch Batch;
   std::vector<TDataRuns> Runs;  // in record order, since the last Clear
@@ -40,12 +39,11 @@ class TNtfsRecordParser {
   }
 
  private:
-  void Take(std::uint64_t number, const std::uint8_t* bytes);
+  void Take(std::uint64_t number, std::uint8_t* bytes);
 
   std::uint32_t RecordSize;
   std::uint32_t ClusterSize;
-  std::vector<std::uint8_t> Record;  // the record being parsed, fixed up
-  TNtfsRecordFacts Facts;            // reused for every record
+  TNtfsRecordFacts Facts;  // reused for every record
 };
 
 }  // namespace Vellumetric

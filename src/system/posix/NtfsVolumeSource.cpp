@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,9 +14,8 @@
 namespace Vellumetric {
 namespace {
 
-// An image file or a partition, through the page cache: warm rereads then cost no disk time, and
-// a partition needs no alignment. The MFT is mapped rather than copied out of the cache (the copy
-// cost as much as parsing the records); the boot sector and $UpCase are read.
+// An image file or a partition, read with pread through the page cache: warm rereads then cost
+// no disk time, and a partition needs no alignment.
 class TPosixNtfsSource final : public TNtfsByteSource {
  public:
   TPosixNtfsSource(TUniqueFd fd, std::uint64_t size) : Fd(std::move(fd)), Length(size) {
@@ -44,26 +42,12 @@ class TPosixNtfsSource final : public TNtfsByteSource {
   [[nodiscard]] std::uint64_t Size() const override { return Length; }
   [[nodiscard]] std::size_t Alignment() const override { return 1; }
 
-  // Only inside the length found at opening: a mapping past a file's end faults when touched.
-  [[nodiscard]] std::shared_ptr<const std::uint8_t> View(std::uint64_t offset,
-                                                         std::size_t size) override {
-    if (size == 0 || offset > Length || size > Length - offset) return nullptr;
-    const std::uint64_t start = offset / Page * Page;
-    const auto length = static_cast<std::size_t>(offset - start) + size;
-    void* map = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, Fd.Get(), static_cast<off_t>(start));
-    if (map == MAP_FAILED) return nullptr;
-    (void)::madvise(map, length, MADV_SEQUENTIAL);
-    auto* base = static_cast<std::uint8_t*>(map);
-    return {base + (offset - start),
-            [base, length](const std::uint8_t*) { ::munmap(base, length); }};
-  }
+  // pread goes through the page cache and shares no state between calls.
+  [[nodiscard]] bool CachedReads() const override { return true; }
 
  private:
   TUniqueFd Fd;
   std::uint64_t Length;
-  const std::uint64_t Page = ::sysconf(_SC_PAGESIZE) > 0
-                                 ? static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE))
-                                 : 4096;
 };
 
 }  // namespace
