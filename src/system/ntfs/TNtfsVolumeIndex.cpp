@@ -28,11 +28,16 @@ bool TNtfsVolumeIndex::Reset(std::uint64_t records) {
   if (records >= std::numeric_limits<std::uint32_t>::max()) return false;
   // Grown as records are read, not sized from the MFT's header: a damaged header could claim
   // billions of records that the volume does not hold.
+  const auto expected = static_cast<std::size_t>(std::min<std::uint64_t>(records, 1U << 20));
   Files.clear();
-  Files.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(records, 1U << 20)));
+  Files.reserve(expected);
   Limit = records;
+  // About one name a record, of a dozen code units or so: memory grown by doubling is written
+  // twice, and a page first written costs the system more than the copy.
   Entries.clear();
+  Entries.reserve(expected);
   NamePool.clear();
+  NamePool.reserve(expected * 16);
   ChildStart.clear();
   Extensions.clear();
   ReparseTags.clear();
