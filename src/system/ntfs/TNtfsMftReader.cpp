@@ -206,39 +206,23 @@ void TNtfsMftReader::JoinParsed(int parity, TNtfsVolumeIndex& index) {
   parsed.Used = 0;
 }
 
-// Parses the records of one piece in blocks, which this thread and a helper take in turn as they
-// come free; meanwhile this thread also joins the piece before to the index. `bytes` is the piece
-// read whole, or null when each block reads its own part out of the system's cache. A record
-// that straddles two pieces (records larger than clusters on a fragmented MFT) is put together
-// in `Carry`.
-bool TNtfsMftReader::TakeRecords(TPiece piece, std::uint8_t* bytes, TAlignedBuffer (&own)[2],
-                                 TNtfsVolumeIndex& index) {
-  const std::size_t recordSize = BootSector.RecordSize;
-  const std::uint64_t records = MftBytes / recordSize;
-  const std::uint64_t offset = piece.Lcn * BootSector.ClusterSize;
-  const auto size = static_cast<std::size_t>(piece.Clusters * BootSector.ClusterSize);
-  std::string errors[2];
-  // The piece's bytes [at, at + n) into `into`.
-  const auto copy = [&](std::size_t at, std::size_t n, std::uint8_t* into, std::string& error) {
-    if (bytes == nullptr) return Source.ReadAt(offset + at, into, n, error);
-    std::memcpy(into, bytes + at, n);
+// The piece's bytes [at, at + n) into `into`: out of the piece read whole, or read here.
+bool TNtfsMftReader::CopyPiece(const TPieceBytes& piece, std::size_t at, std::size_t n,
+                               std::uint8_t* into) {
+  if (piece.Bytes != nullptr) {
+    std::memcpy(into, piece.Bytes + at, n);
     return true;
-  };
-  std::size_t at = 0;
-  if (!Carry.empty()) {
-    const std::size_t had = Carry.size();
-    const std::size_t need = std::min(recordSize - had, size);
-    Carry.resize(had + need);
-    if (!copy(0, need, Carry.data() + had, errors[0])) return Unreadable(errors[0]);
-    at = need;
-    if (Carry.size() == recordSize) {
-      Parser(Parity, 0).Parse(NextRecord++, Carry.data(), 1);
-      Carry.clear();
-    }
   }
-  const auto whole = static_cast<std::size_t>(
-      NextRecord < records ? std::min<std::uint64_t>((size - at) / recordSize, records - NextRecord)
-                           : 0);
+  std::string error;
+  return Source.ReadAt(piece.Offset + at, into, n, error) || Unreadable(error);
+}
+
+// Parses the `whole` records from byte `at` of the piece in blocks, which this thread and a
+// helper take in turn as they come free; meanwhile this thread also joins the piece before to
+// the index. Each block is read by the thread that parses it unless the piece was read whole.
+bool TNtfsMftReader::ParseBlocks(const TPieceBytes& piece, std::size_t at, std::size_t whole,
+                                 TAlignedBuffer (&own)[2], TNtfsVolumeIndex& index) {
+  const std::size_t recordSize = BootSector.RecordSize;
   const std::size_t perBlock = std::max<std::size_t>(kBlockBytes / recordSize, 1);
   const std::size_t blocks = (whole + perBlock - 1) / perBlock;
   (void)Parser(Parity, blocks);  // all made before two threads use them
@@ -247,14 +231,15 @@ bool TNtfsMftReader::TakeRecords(TPiece piece, std::uint8_t* bytes, TAlignedBuff
   const std::uint64_t first = NextRecord;
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};
+  std::string errors[2];
   const auto work = [&](int who) {
-    if (bytes == nullptr) own[who].Resize(perBlock * recordSize);
+    if (piece.Bytes == nullptr) own[who].Resize(perBlock * recordSize);
     for (std::size_t b; !failed.load() && (b = next.fetch_add(1)) < blocks;) {
       const std::size_t count = std::min(perBlock, whole - b * perBlock);
       const std::size_t from = at + b * perBlock * recordSize;
-      std::uint8_t* data = bytes != nullptr ? bytes + from : own[who].Data();
-      if (bytes == nullptr &&
-          !Source.ReadAt(offset + from, data, count * recordSize, errors[who])) {
+      std::uint8_t* data = piece.Bytes != nullptr ? piece.Bytes + from : own[who].Data();
+      if (piece.Bytes == nullptr &&
+          !Source.ReadAt(piece.Offset + from, data, count * recordSize, errors[who])) {
         failed = true;
         return;
       }
@@ -267,12 +252,39 @@ bool TNtfsMftReader::TakeRecords(TPiece piece, std::uint8_t* bytes, TAlignedBuff
   JoinParsed(1 - Parity, index);
   work(0);
   if (helper.valid()) helper.get();
-  if (failed) return Unreadable(errors[0].empty() ? errors[1] : errors[0]);
+  return !failed || Unreadable(errors[0].empty() ? errors[1] : errors[0]);
+}
+
+// Parses the records of one piece. `bytes` is the piece read whole, or null when each block is
+// read out of the system's cache by the thread that parses it. A record that straddles two
+// pieces (records larger than clusters on a fragmented MFT) is put together in `Carry`.
+bool TNtfsMftReader::TakeRecords(TPiece read, std::uint8_t* bytes, TAlignedBuffer (&own)[2],
+                                 TNtfsVolumeIndex& index) {
+  const std::size_t recordSize = BootSector.RecordSize;
+  const std::uint64_t records = MftBytes / recordSize;
+  const TPieceBytes piece{read.Lcn * BootSector.ClusterSize,
+                          static_cast<std::size_t>(read.Clusters * BootSector.ClusterSize), bytes};
+  std::size_t at = 0;
+  if (!Carry.empty()) {
+    const std::size_t had = Carry.size();
+    at = std::min(recordSize - had, piece.Size);
+    Carry.resize(had + at);
+    if (!CopyPiece(piece, 0, at, Carry.data() + had)) return false;
+    if (Carry.size() == recordSize) {
+      Parser(Parity, 0).Parse(NextRecord++, Carry.data(), 1);
+      Carry.clear();
+    }
+  }
+  const auto whole = static_cast<std::size_t>(
+      NextRecord < records
+          ? std::min<std::uint64_t>((piece.Size - at) / recordSize, records - NextRecord)
+          : 0);
+  if (!ParseBlocks(piece, at, whole, own, index)) return false;
   NextRecord += whole;
   at += whole * recordSize;
-  if (at < size && NextRecord < records) {
-    Carry.resize(size - at);
-    if (!copy(at, size - at, Carry.data(), errors[0])) return Unreadable(errors[0]);
+  if (at < piece.Size && NextRecord < records) {
+    Carry.resize(piece.Size - at);
+    if (!CopyPiece(piece, at, piece.Size - at, Carry.data())) return false;
   }
   Parity = 1 - Parity;
   return true;

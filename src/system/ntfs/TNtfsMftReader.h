@@ -50,7 +50,15 @@ class TNtfsMftReader {
   };
   [[nodiscard]] TPiece NextPiece(std::size_t& r, std::uint64_t& c, std::uint64_t planned,
                                  std::size_t buffer) const;
-  bool TakeRecords(TPiece piece, std::uint8_t* bytes, TAlignedBuffer (&own)[2],
+  struct TPieceBytes {
+    std::uint64_t Offset = 0;  // on the volume
+    std::size_t Size = 0;
+    std::uint8_t* Bytes = nullptr;  // the piece read whole, or null: read as parsed
+  };
+  bool CopyPiece(const TPieceBytes& piece, std::size_t at, std::size_t n, std::uint8_t* into);
+  bool ParseBlocks(const TPieceBytes& piece, std::size_t at, std::size_t whole,
+                   TAlignedBuffer (&own)[2], TNtfsVolumeIndex& index);
+  bool TakeRecords(TPiece read, std::uint8_t* bytes, TAlignedBuffer (&own)[2],
                    TNtfsVolumeIndex& index);
   TNtfsRecordParser& Parser(int parity, std::size_t i);
   void Join(TNtfsRecordParser& parser, TNtfsVolumeIndex& index);
