@@ -11,11 +11,19 @@ TExtensionIndex::TExtensionIndex(const TFileExtList& extensions) {
     std::string key = entry.Ext;
     FoldAsciiCase(key);
     if (key.size() > LongestKey) LongestKey = key.size();
+    if (key.empty() && !HasEmpty) {
+      HasEmpty = true;
+      EmptyGroup = entry.DescID;
+    }
     Groups.emplace(std::move(key), entry.DescID);  // keeps the first entry of equal keys
   }
 }
 
 bool TExtensionIndex::Find(std::string_view extension, std::int32_t& groupId) const {
+  if (extension.empty()) {
+    if (HasEmpty) groupId = EmptyGroup;
+    return HasEmpty;
+  }
   if (extension.size() > LongestKey) return false;
   std::array<char, 64> small{};
   std::string large;

@@ -28,6 +28,10 @@ class TExtensionIndex {
   };
   std::unordered_map<std::string, std::int32_t, THash, std::equal_to<>> Groups;
   std::size_t LongestKey = 0;
+  // A file without an extension, the most common kind on some volumes, is answered without
+  // hashing.
+  bool HasEmpty = false;
+  std::int32_t EmptyGroup = 0;
 };
 
 }  // namespace Vellumetric

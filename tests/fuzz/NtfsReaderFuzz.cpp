@@ -4,7 +4,9 @@
 //
 // The volume comes from VLM_FUZZ_NTFS_IMAGE (scripts/fuzz-ntfs makes it). An input's first byte
 // chooses where the rest goes: odd, its first 512 bytes replace the boot sector and the others
-// the start of the MFT; even, all of it replaces the start of the MFT.
+// the start of the MFT; even, all of it replaces the start of the MFT. Its second bit chooses how
+// the volume is read: as out of the system's cache (each thread its own blocks) or as a disk
+// (large pieces read ahead).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -23,7 +25,8 @@ using namespace Vellumetric;
 // Reads straight from the shared volume, so no input pays for a copy of all of it.
 class TSharedSource final : public TNtfsByteSource {
  public:
-  explicit TSharedSource(const std::vector<std::uint8_t>& bytes) : Bytes(bytes) {}
+  TSharedSource(const std::vector<std::uint8_t>& bytes, bool cached)
+      : Bytes(bytes), Cached(cached) {}
   bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::string& error) override {
     if (offset > Bytes.size() || size > Bytes.size() - offset) {
       error = "past the end";
@@ -34,9 +37,11 @@ class TSharedSource final : public TNtfsByteSource {
   }
   std::uint64_t Size() const override { return Bytes.size(); }
   std::size_t Alignment() const override { return 1; }
+  bool CachedReads() const override { return Cached; }
 
  private:
   const std::vector<std::uint8_t>& Bytes;
+  bool Cached;
 };
 
 std::vector<std::uint8_t> Volume;
@@ -88,6 +93,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const bool boot = (data[0] & 1) != 0;
+  const bool cached = (data[0] & 2) != 0;
   ++data;
   --size;
   std::size_t bootBytes = 0;
@@ -98,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t mftBytes = std::min(size - bootBytes, Volume.size() - MftOffset);
   std::memcpy(Volume.data() + MftOffset, data + bootBytes, mftBytes);
 
-  TSharedSource source(Volume);
+  TSharedSource source(Volume, cached);
   auto index = std::make_shared<TNtfsVolumeIndex>();
   TNtfsMftReader reader(source);
   if (reader.Load(*index)) ListEverything(index);

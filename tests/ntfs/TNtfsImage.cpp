@@ -41,8 +41,8 @@ bool TNtfsImage::Available(std::string& reason) {
   return true;
 }
 
-TNtfsImage::TNtfsImage(std::uint64_t megabytes)
-    : Image(Dir_.Path() + "/volume.img"), Megabytes(megabytes) {}
+TNtfsImage::TNtfsImage(std::uint64_t megabytes, std::uint32_t clusterBytes)
+    : Image(Dir_.Path() + "/volume.img"), Megabytes(megabytes), ClusterBytes(clusterBytes) {}
 
 void TNtfsImage::Dir(const std::string& path) {
   Script += "dir\t" + path + "\n";
@@ -99,7 +99,9 @@ bool TNtfsImage::Build(std::string& error) {
   int status = 0;
   const std::string image = ShellQuote(Image);
   error = RunCommand("truncate -s " + std::to_string(Megabytes) + "M " + image +
-                         " && PATH=$PATH:/usr/sbin:/sbin mkntfs -F -Q -q " + image + " 2>&1",
+                         " && PATH=$PATH:/usr/sbin:/sbin mkntfs -F -Q -q " +
+                         (ClusterBytes != 0 ? "-c " + std::to_string(ClusterBytes) + " " : "") +
+                         image + " 2>&1",
                      &status);
   if (status != 0) return false;
   const std::string scriptFile = Dir_.Path() + "/script.txt";

@@ -35,7 +35,8 @@ class TNtfsImage {
   // Whether mkntfs and the tool are there; when not, says why in `reason`.
   [[nodiscard]] static bool Available(std::string& reason);
 
-  explicit TNtfsImage(std::uint64_t megabytes = 2048);
+  // `clusterBytes`: 0 for mkntfs's own choice (4 KiB).
+  explicit TNtfsImage(std::uint64_t megabytes = 2048, std::uint32_t clusterBytes = 0);
 
   // Script commands; each also updates the expected list.
   void Dir(const std::string& path);
@@ -76,6 +77,7 @@ class TNtfsImage {
   TTempDir Dir_;
   std::string Image;
   std::uint64_t Megabytes;
+  std::uint32_t ClusterBytes;
   std::string Script;
   std::map<std::string, TImageName> Made;
   std::vector<TImageName> Walked;

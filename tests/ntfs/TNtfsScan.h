@@ -15,6 +15,28 @@
 
 namespace Vellumetric::Testing {
 
+// An image read as a disk is on Windows: in large pieces, one ahead of the parsing, rather than
+// block by block by the threads that parse them out of the system's cache.
+class TDiskLikeSource final : public TNtfsByteSource {
+ public:
+  explicit TDiskLikeSource(std::unique_ptr<TNtfsByteSource> inner) : Inner(std::move(inner)) {}
+  [[nodiscard]] bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size,
+                            std::string& error) override {
+    return Inner->ReadAt(offset, buffer, size, error);
+  }
+  [[nodiscard]] std::uint64_t Size() const override { return Inner->Size(); }
+  [[nodiscard]] std::size_t Alignment() const override { return Inner->Alignment(); }
+  [[nodiscard]] bool CachedReads() const override { return false; }
+
+ private:
+  std::unique_ptr<TNtfsByteSource> Inner;
+};
+
+inline std::unique_ptr<TNtfsByteSource> OpenDiskLike(std::string_view root, std::string& reason) {
+  std::unique_ptr<TNtfsByteSource> inner = OpenNtfsVolume(root, reason);
+  return inner ? std::make_unique<TDiskLikeSource>(std::move(inner)) : nullptr;
+}
+
 // A scan of an image through the MFT engine, wired as the command line wires it: the ordinary
 // scan worker over the engine's lister.
 struct TNtfsScan {

@@ -24,6 +24,11 @@ class TNtfsByteSource {
   // The source's length in bytes, or 0 when it cannot tell.
   [[nodiscard]] virtual std::uint64_t Size() const = 0;
   [[nodiscard]] virtual std::size_t Alignment() const { return 4096; }
+  // Whether reads come from the system's cache or memory: they may then run on several threads
+  // at once, at any offset and length, and a small read costs about as much per byte as a large
+  // one. The reader then has each thread read the records it parses while they are still in its
+  // processor's cache, rather than reading large pieces ahead on one thread.
+  [[nodiscard]] virtual bool CachedReads() const { return false; }
   // The $MFT's extents as the file system itself reports them (Windows: the retrieval pointers
   // of "$MFT"), in clusters. False when the source cannot say, and the reader decodes them from
   // the $MFT's own record.
@@ -38,6 +43,7 @@ class TNtfsMemorySource final : public TNtfsByteSource {
                             std::string& error) override;
   [[nodiscard]] std::uint64_t Size() const override { return Bytes.size(); }
   [[nodiscard]] std::size_t Alignment() const override { return 1; }
+  [[nodiscard]] bool CachedReads() const override { return true; }
 
  private:
   std::vector<std::uint8_t> Bytes;

@@ -1,10 +1,13 @@
 #include "system/ntfs/TNtfsMftReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <future>
 #include <memory>
 #include <new>
+
+#include "system/ntfs/TNtfsRecordParser.h"
 
 namespace Vellumetric {
 
@@ -38,16 +41,12 @@ class TNtfsMftReader::TAlignedBuffer {
 
 namespace {
 
-constexpr std::uint32_t kMftRecord = 0;
-constexpr std::uint32_t kUpcaseRecord = 10;
+constexpr std::uint64_t kUpcaseRecord = 10;
 constexpr std::size_t kUpcaseBytes = 2 * 65536;
-
-bool AllZero(const std::uint8_t* p, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    if (p[i] != 0) return false;
-  }
-  return true;
-}
+// The records parsed at a time by one thread: small enough to stay in its processor's cache
+// between the read and the parse, and that two threads end a piece together; large enough that
+// taking one costs nothing.
+constexpr std::size_t kBlockBytes = 256U << 10;
 
 std::uint64_t RunClusters(const std::vector<TNtfsRun>& runs) {
   std::uint64_t total = 0;
@@ -63,17 +62,24 @@ bool TNtfsMftReader::Fail(TNtfsFailure kind, std::string reason) {
   return false;
 }
 
+bool TNtfsMftReader::Unreadable(const std::string& error) {
+  return Fail(TNtfsFailure::Unreadable, "cannot read the volume: " + error);
+}
+
+bool TNtfsMftReader::InVolume(std::uint64_t lcn, std::uint64_t clusters) {
+  if (lcn >= BootSector.TotalClusters || clusters > BootSector.TotalClusters - lcn) {
+    return Fail(TNtfsFailure::Damaged, "damaged MFT: a read past the end of the volume");
+  }
+  return true;
+}
+
 bool TNtfsMftReader::ReadClusters(std::uint64_t lcn, std::uint64_t bytes, TAlignedBuffer& out) {
   const std::uint64_t cluster = BootSector.ClusterSize;
   const std::uint64_t rounded = (bytes + cluster - 1) / cluster * cluster;
-  if (lcn >= BootSector.TotalClusters || rounded / cluster > BootSector.TotalClusters - lcn) {
-    return Fail(TNtfsFailure::Damaged, "damaged MFT: a read past the end of the volume");
-  }
+  if (!InVolume(lcn, rounded / cluster)) return false;
   out.Resize(rounded);
   std::string error;
-  if (!Source.ReadAt(lcn * cluster, out.Data(), rounded, error)) {
-    return Fail(TNtfsFailure::Unreadable, "cannot read the volume: " + error);
-  }
+  if (!Source.ReadAt(lcn * cluster, out.Data(), rounded, error)) return Unreadable(error);
   return true;
 }
 
@@ -106,17 +112,18 @@ bool TNtfsMftReader::ReadBoot() {
 // fragmented that they continue in extension records, which the record pass joins on).
 bool TNtfsMftReader::FindMftRuns() {
   TAlignedBuffer record;
+  TNtfsRecordFacts facts;
   if (!ReadClusters(BootSector.MftLcn, BootSector.RecordSize, record)) return false;
   std::uint8_t* bytes = record.Data();
   if (std::memcmp(bytes, "FILE", 4) != 0 || !ApplyNtfsFixups(bytes, BootSector.RecordSize) ||
       ParseNtfsRecord(TNtfsBytes(bytes, BootSector.RecordSize), BootSector.ClusterSize, true,
-                      Facts) != TNtfsRecordState::InUse ||
-      Facts.MftDataPairs.empty() || Facts.MftDataLowestVcn != 0) {
+                      facts) != TNtfsRecordState::InUse ||
+      facts.MftDataPairs.empty() || facts.MftDataLowestVcn != 0) {
     return Fail(TNtfsFailure::Damaged, "damaged MFT: its own record cannot be read");
   }
-  MftBytes = Facts.MftDataSize;
+  MftBytes = facts.MftDataSize;
   std::vector<TNtfsRun> decoded;
-  if (!DecodeRunList(TNtfsBytes(Facts.MftDataPairs.data(), Facts.MftDataPairs.size()),
+  if (!DecodeRunList(TNtfsBytes(facts.MftDataPairs.data(), facts.MftDataPairs.size()),
                      BootSector.TotalClusters, decoded) ||
       decoded.empty()) {
     return Fail(TNtfsFailure::Damaged, "damaged MFT: its extents cannot be decoded");
@@ -135,14 +142,14 @@ std::uint64_t TNtfsMftReader::MftClusters() const {
   return (MftBytes + BootSector.ClusterSize - 1) / BootSector.ClusterSize;
 }
 
-void TNtfsMftReader::ExtendMftRuns(const TNtfsRecordFacts& facts) {
+void TNtfsMftReader::ExtendMftRuns(const std::vector<std::uint8_t>& pairs,
+                                   std::uint64_t lowestVcn) {
   std::vector<TNtfsRun> runs;
-  if (facts.MftDataPairs.empty() || facts.MftDataLowestVcn == 0) return;
-  if (!DecodeRunList(TNtfsBytes(facts.MftDataPairs.data(), facts.MftDataPairs.size()),
-                     BootSector.TotalClusters, runs)) {
+  if (pairs.empty() || lowestVcn == 0) return;
+  if (!DecodeRunList(TNtfsBytes(pairs.data(), pairs.size()), BootSector.TotalClusters, runs)) {
     return;
   }
-  PendingRuns.emplace_back(facts.MftDataLowestVcn, std::move(runs));
+  PendingRuns.emplace_back(lowestVcn, std::move(runs));
   // Join every pending piece that starts where the known extents end.
   for (bool joined = true; joined;) {
     joined = false;
@@ -155,34 +162,6 @@ void TNtfsMftReader::ExtendMftRuns(const TNtfsRecordFacts& facts) {
       break;
     }
   }
-}
-
-void TNtfsMftReader::TakeRecord(std::uint64_t number, std::uint8_t* bytes,
-                                TNtfsVolumeIndex& index) {
-  const std::size_t size = BootSector.RecordSize;
-  if (std::memcmp(bytes, "FILE", 4) != 0) {
-    // Space the MFT has reserved but never formatted reads as zeros; anything else is a record
-    // that was overwritten or torn ("BAAD").
-    if (!AllZero(bytes, size)) index.AddDamaged();
-    return;
-  }
-  const TNtfsBytes view(bytes, size);
-  bool ok = true;
-  if ((view.U16(22, ok) & 0x0001) == 0) return;  // free: the flag lies before any fixup
-  const std::uint64_t baseRef = view.U64(32, ok);
-  const bool mftExtension = baseRef != 0 && (baseRef & ((1ULL << 48) - 1)) == kMftRecord;
-  const bool wantRuns = number == kMftRecord || number == kUpcaseRecord || mftExtension;
-  if (!ApplyNtfsFixups(bytes, size) ||
-      ParseNtfsRecord(view, BootSector.ClusterSize, wantRuns, Facts) != TNtfsRecordState::InUse) {
-    index.AddDamaged();
-    return;
-  }
-  index.AddRecord(number, Facts);
-  if (number == kUpcaseRecord && Facts.MftDataLowestVcn == 0) {
-    UpcasePairs = Facts.MftDataPairs;
-    UpcaseBytes = Facts.MftDataSize;
-  }
-  if (mftExtension) ExtendMftRuns(Facts);
 }
 
 // The next piece of the MFT to read after cluster `c` of extent `r`: at most one buffer, never
@@ -201,49 +180,146 @@ TNtfsMftReader::TPiece TNtfsMftReader::NextPiece(std::size_t& r, std::uint64_t& 
   return piece;
 }
 
-// Hands the records of one piece to TakeRecord; a record that straddles two pieces (records
-// larger than clusters on a fragmented MFT) is put together in `Carry`.
-void TNtfsMftReader::TakeRecords(const std::uint8_t* bytes, std::size_t size,
+// Joins what a parser found, in record order: its batch, and where the $MFT continues and
+// $UpCase lies.
+void TNtfsMftReader::Join(TNtfsRecordParser& parser, TNtfsVolumeIndex& index) {
+  index.Append(parser.Batch);
+  for (const TNtfsRecordParser::TDataRuns& found : parser.Runs) {
+    if (found.Record == kUpcaseRecord && found.LowestVcn == 0) {
+      UpcasePairs = found.Pairs;
+      UpcaseBytes = found.Size;
+    }
+    if (found.MftExtension) ExtendMftRuns(found.Pairs, found.LowestVcn);
+  }
+  parser.Clear();
+}
+
+TNtfsRecordParser& TNtfsMftReader::Parser(int parity, std::size_t i) {
+  std::vector<TNtfsRecordParser>& parsers = Parsed[parity].Parsers;
+  while (parsers.size() <= i) parsers.emplace_back(BootSector.RecordSize, BootSector.ClusterSize);
+  return parsers[i];
+}
+
+void TNtfsMftReader::JoinParsed(int parity, TNtfsVolumeIndex& index) {
+  TParsed& parsed = Parsed[parity];
+  for (std::size_t i = 0; i < parsed.Used; ++i) Join(parsed.Parsers[i], index);
+  parsed.Used = 0;
+}
+
+// The piece's bytes [at, at + n) into `into`: out of the piece read whole, or read here.
+bool TNtfsMftReader::CopyPiece(const TPieceBytes& piece, std::size_t at, std::size_t n,
+                               std::uint8_t* into) {
+  if (piece.Bytes != nullptr) {
+    std::memcpy(into, piece.Bytes + at, n);
+    return true;
+  }
+  std::string error;
+  return Source.ReadAt(piece.Offset + at, into, n, error) || Unreadable(error);
+}
+
+// Parses the `whole` records from byte `at` of the piece in blocks, which this thread and a
+// helper take in turn as they come free; meanwhile this thread also joins the piece before to
+// the index. Each block is read by the thread that parses it unless the piece was read whole.
+bool TNtfsMftReader::ParseBlocks(const TPieceBytes& piece, std::size_t at, std::size_t whole,
+                                 TAlignedBuffer (&own)[2], TNtfsVolumeIndex& index) {
+  const std::size_t recordSize = BootSector.RecordSize;
+  const std::size_t perBlock = std::max<std::size_t>(kBlockBytes / recordSize, 1);
+  const std::size_t blocks = (whole + perBlock - 1) / perBlock;
+  (void)Parser(Parity, blocks);  // all made before two threads use them
+  TParsed& parsed = Parsed[Parity];
+  parsed.Used = blocks + 1;
+  const std::uint64_t first = NextRecord;
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  std::string errors[2];
+  const auto work = [&](int who) {
+    if (piece.Bytes == nullptr) own[who].Resize(perBlock * recordSize);
+    for (std::size_t b; !failed.load() && (b = next.fetch_add(1)) < blocks;) {
+      const std::size_t count = std::min(perBlock, whole - b * perBlock);
+      const std::size_t from = at + b * perBlock * recordSize;
+      std::uint8_t* data = piece.Bytes != nullptr ? piece.Bytes + from : own[who].Data();
+      if (piece.Bytes == nullptr &&
+          !Source.ReadAt(piece.Offset + from, data, count * recordSize, errors[who])) {
+        failed = true;
+        return;
+      }
+      parsed.Parsers[b + 1].Parse(first + b * perBlock, data, count);
+    }
+  };
+  std::future<void> helper;
+  // Parsed here, after this thread's share, when no thread can be had: libstdc++ then defers.
+  if (blocks > 1) helper = std::async(std::launch::async | std::launch::deferred, work, 1);
+  JoinParsed(1 - Parity, index);
+  work(0);
+  if (helper.valid()) helper.get();
+  return !failed || Unreadable(errors[0].empty() ? errors[1] : errors[0]);
+}
+
+// Parses the records of one piece. `bytes` is the piece read whole, or null when each block is
+// read out of the system's cache by the thread that parses it. A record that straddles two
+// pieces (records larger than clusters on a fragmented MFT) is put together in `Carry`.
+bool TNtfsMftReader::TakeRecords(TPiece read, std::uint8_t* bytes, TAlignedBuffer (&own)[2],
                                  TNtfsVolumeIndex& index) {
   const std::size_t recordSize = BootSector.RecordSize;
   const std::uint64_t records = MftBytes / recordSize;
+  const TPieceBytes piece{read.Lcn * BootSector.ClusterSize,
+                          static_cast<std::size_t>(read.Clusters * BootSector.ClusterSize), bytes};
   std::size_t at = 0;
   if (!Carry.empty()) {
-    const std::size_t need = std::min(recordSize - Carry.size(), size);
-    Carry.insert(Carry.end(), bytes, bytes + need);
-    at = need;
+    const std::size_t had = Carry.size();
+    at = std::min(recordSize - had, piece.Size);
+    Carry.resize(had + at);
+    if (!CopyPiece(piece, 0, at, Carry.data() + had)) return false;
     if (Carry.size() == recordSize) {
-      TakeRecord(NextRecord++, Carry.data(), index);
+      Parser(Parity, 0).Parse(NextRecord++, Carry.data(), 1);
       Carry.clear();
     }
   }
-  // Records are fixed up in place, so the piece's buffer is written to.
-  auto* data = const_cast<std::uint8_t*>(bytes);
-  for (; at + recordSize <= size && NextRecord < records; at += recordSize) {
-    TakeRecord(NextRecord++, data + at, index);
+  const auto whole = static_cast<std::size_t>(
+      NextRecord < records
+          ? std::min<std::uint64_t>((piece.Size - at) / recordSize, records - NextRecord)
+          : 0);
+  if (!ParseBlocks(piece, at, whole, own, index)) return false;
+  NextRecord += whole;
+  at += whole * recordSize;
+  if (at < piece.Size && NextRecord < records) {
+    Carry.resize(piece.Size - at);
+    if (!CopyPiece(piece, at, piece.Size - at, Carry.data())) return false;
   }
-  if (at < size && NextRecord < records) Carry.assign(bytes + at, bytes + size);
+  Parity = 1 - Parity;
+  return true;
 }
 
-// Reads the MFT extent by extent, one piece ahead on another thread while this one parses the
-// piece before: the disk (or the page cache's copy) and the parsing then overlap.
+// Reads the MFT extent by extent. Out of the system's cache, each thread reads the records it
+// parses as it goes; from a disk, one piece is read ahead on another thread while the piece
+// before is parsed: the disk and the parsing then overlap.
 bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress) {
   const std::uint64_t cluster = BootSector.ClusterSize;
   // No bigger than the MFT: a small volume does not pay for a large buffer.
   const auto bufferSize = static_cast<std::size_t>(
       std::min<std::uint64_t>(ChunkBytes, std::max<std::uint64_t>(MftClusters(), 1) * cluster));
-  TAlignedBuffer buffers[2] = {TAlignedBuffer(bufferSize), TAlignedBuffer(bufferSize)};
+  const bool cached = Source.CachedReads();
+  TAlignedBuffer buffers[2];  // pieces read whole
+  TAlignedBuffer own[2];      // each thread's block, read out of the cache
   std::size_t r = 0;
   std::uint64_t c = 0;
   std::uint64_t planned = 0;  // clusters asked for so far
   auto start = [&](TPiece piece, TAlignedBuffer& into) {
     planned += piece.Clusters;
+    if (cached) {
+      return std::async(std::launch::deferred,
+                        [this, piece] { return InVolume(piece.Lcn, piece.Clusters); });
+    }
     // Read here, later, when no thread can be had: libstdc++ falls back to deferred.
-    return std::async(std::launch::async | std::launch::deferred,
-                      [this, piece, &into] { return ReadPiece(piece, into); });
+    return std::async(std::launch::async | std::launch::deferred, [this, piece, &into] {
+      return ReadClusters(piece.Lcn, piece.Clusters * BootSector.ClusterSize, into);
+    });
   };
   Carry.clear();
   NextRecord = 0;
+  Parsed[0] = {};
+  Parsed[1] = {};
+  Parity = 0;
   int current = 0;
   TPiece piece = NextPiece(r, c, planned, bufferSize);
   std::future<bool> pending;
@@ -253,14 +329,15 @@ bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progr
     const TPiece read = piece;
     piece = NextPiece(r, c, planned, bufferSize);
     if (piece.Clusters != 0) pending = start(piece, buffers[1 - current]);
-    TakeRecords(buffers[current].Data(), static_cast<std::size_t>(read.Clusters * cluster), index);
-    if (progress && !progress(NextRecord * BootSector.RecordSize, MftBytes)) {
+    const bool taken = TakeRecords(read, cached ? nullptr : buffers[current].Data(), own, index);
+    if (!taken || (progress && !progress(NextRecord * BootSector.RecordSize, MftBytes))) {
       if (pending.valid()) pending.wait();
-      return Fail(TNtfsFailure::Stopped, "stopped");
+      return taken ? Fail(TNtfsFailure::Stopped, "stopped") : false;
     }
     current = 1 - current;
     // The last known extent is read: the records just taken may have named more.
     if (piece.Clusters == 0) {
+      JoinParsed(1 - Parity, index);
       piece = NextPiece(r, c, planned, bufferSize);
       if (piece.Clusters != 0) pending = start(piece, buffers[current]);
     }
@@ -269,11 +346,6 @@ bool TNtfsMftReader::ReadRecords(TNtfsVolumeIndex& index, const TProgress& progr
     return Fail(TNtfsFailure::Damaged, "damaged MFT: its extents end before its last record");
   }
   return true;
-}
-
-// Runs on the read-ahead thread: it touches only the source and `into`.
-bool TNtfsMftReader::ReadPiece(TPiece piece, TAlignedBuffer& into) {
-  return ReadClusters(piece.Lcn, piece.Clusters * BootSector.ClusterSize, into);
 }
 
 void TNtfsMftReader::LoadUpcase(TNtfsUpcase& upcase) {

@@ -8,6 +8,7 @@
 #include "system/ntfs/NtfsRunList.h"
 #include "system/ntfs/TNtfsBootSector.h"
 #include "system/ntfs/TNtfsByteSource.h"
+#include "system/ntfs/TNtfsRecordParser.h"
 #include "system/ntfs/TNtfsVolumeIndex.h"
 
 namespace Vellumetric {
@@ -38,8 +39,10 @@ class TNtfsMftReader {
   class TAlignedBuffer;
 
   bool Fail(TNtfsFailure kind, std::string reason);
+  bool Unreadable(const std::string& error);
   bool ReadBoot();
   bool FindMftRuns();
+  bool InVolume(std::uint64_t lcn, std::uint64_t clusters);
   bool ReadClusters(std::uint64_t lcn, std::uint64_t bytes, TAlignedBuffer& out);
   struct TPiece {
     std::uint64_t Lcn = 0;
@@ -47,11 +50,21 @@ class TNtfsMftReader {
   };
   [[nodiscard]] TPiece NextPiece(std::size_t& r, std::uint64_t& c, std::uint64_t planned,
                                  std::size_t buffer) const;
-  bool ReadPiece(TPiece piece, TAlignedBuffer& into);
-  void TakeRecords(const std::uint8_t* bytes, std::size_t size, TNtfsVolumeIndex& index);
+  struct TPieceBytes {
+    std::uint64_t Offset = 0;  // on the volume
+    std::size_t Size = 0;
+    std::uint8_t* Bytes = nullptr;  // the piece read whole, or null: read as parsed
+  };
+  bool CopyPiece(const TPieceBytes& piece, std::size_t at, std::size_t n, std::uint8_t* into);
+  bool ParseBlocks(const TPieceBytes& piece, std::size_t at, std::size_t whole,
+                   TAlignedBuffer (&own)[2], TNtfsVolumeIndex& index);
+  bool TakeRecords(TPiece read, std::uint8_t* bytes, TAlignedBuffer (&own)[2],
+                   TNtfsVolumeIndex& index);
+  TNtfsRecordParser& Parser(int parity, std::size_t i);
+  void Join(TNtfsRecordParser& parser, TNtfsVolumeIndex& index);
+  void JoinParsed(int parity, TNtfsVolumeIndex& index);
   bool ReadRecords(TNtfsVolumeIndex& index, const TProgress& progress);
-  void TakeRecord(std::uint64_t number, std::uint8_t* bytes, TNtfsVolumeIndex& index);
-  void ExtendMftRuns(const TNtfsRecordFacts& facts);
+  void ExtendMftRuns(const std::vector<std::uint8_t>& pairs, std::uint64_t lowestVcn);
   void LoadUpcase(TNtfsUpcase& upcase);
   [[nodiscard]] std::uint64_t MftClusters() const;
 
@@ -63,8 +76,15 @@ class TNtfsMftReader {
   std::vector<std::pair<std::uint64_t, std::vector<TNtfsRun>>> PendingRuns;
   std::vector<std::uint8_t> UpcasePairs;
   std::uint64_t UpcaseBytes = 0;
-  TNtfsRecordFacts Facts;  // reused for every record
   std::vector<std::uint8_t> Carry;
+  // The records of the last two pieces, parsed and not yet joined to the index, in record order:
+  // a record carried over from the piece before, then one parser per block.
+  struct TParsed {
+    std::vector<TNtfsRecordParser> Parsers;
+    std::size_t Used = 0;
+  };
+  TParsed Parsed[2];
+  int Parity = 0;  // which of the two the next piece goes to
   std::uint64_t NextRecord = 0;
   TNtfsFailure FailureKind = TNtfsFailure::None;
   std::string FailureText;

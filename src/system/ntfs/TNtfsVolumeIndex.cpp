@@ -28,11 +28,16 @@ bool TNtfsVolumeIndex::Reset(std::uint64_t records) {
   if (records >= std::numeric_limits<std::uint32_t>::max()) return false;
   // Grown as records are read, not sized from the MFT's header: a damaged header could claim
   // billions of records that the volume does not hold.
+  const auto expected = static_cast<std::size_t>(std::min<std::uint64_t>(records, 1U << 20));
   Files.clear();
-  Files.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(records, 1U << 20)));
+  Files.reserve(expected);
   Limit = records;
+  // About one name a record, of a dozen code units or so: memory grown by doubling is written
+  // twice, and a page first written costs the system more than the copy.
   Entries.clear();
+  Entries.reserve(expected);
   NamePool.clear();
+  NamePool.reserve(expected * 16);
   ChildStart.clear();
   Extensions.clear();
   ReparseTags.clear();
@@ -41,35 +46,44 @@ bool TNtfsVolumeIndex::Reset(std::uint64_t records) {
   return true;
 }
 
-void TNtfsVolumeIndex::AddNames(std::uint32_t record, const TNtfsRecordFacts& facts) {
+void TNtfsVolumeIndex::TBatch::Clear() noexcept {
+  Files.clear();
+  Entries.clear();
+  Names.clear();
+  Extensions.clear();
+  ReparseTags.clear();
+  Damaged = 0;
+  InUse = 0;
+  End = 0;
+}
+
+void TNtfsVolumeIndex::TBatch::AddNames(std::uint32_t record, const TNtfsRecordFacts& facts) {
   for (const TNtfsRecordFacts::TName& name : facts.Names) {
     if (name.Namespace == kNamespaceDos) continue;
     TEntry e;
     e.Parent = RecordOf(name.ParentRef);
     e.ParentSequence = SequenceOf(name.ParentRef);
     e.Record = record;
-    e.NameAt = static_cast<std::uint32_t>(NamePool.size());
+    e.NameAt = static_cast<std::uint32_t>(Names.size());
     e.NameLength = name.Length;
-    // The pool is numbered with 32 bits: past that, names are dropped rather than wrapped.
-    if (NamePool.size() + name.Length > std::numeric_limits<std::uint32_t>::max()) return;
-    const std::size_t at = NamePool.size();
-    NamePool.resize(at + name.Length);
+    const std::size_t at = Names.size();
+    Names.resize(at + name.Length);
     if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(NamePool.data() + at, name.Utf16, 2U * name.Length);
+      std::memcpy(Names.data() + at, name.Utf16, 2U * name.Length);
     } else {
       for (std::size_t i = 0; i < name.Length; ++i) {
-        NamePool[at + i] = static_cast<char16_t>(name.Utf16[2 * i] | (name.Utf16[2 * i + 1] << 8));
+        Names[at + i] = static_cast<char16_t>(name.Utf16[2 * i] | (name.Utf16[2 * i + 1] << 8));
       }
     }
     Entries.push_back(e);
   }
 }
 
-void TNtfsVolumeIndex::AddRecord(std::uint64_t number, const TNtfsRecordFacts& facts) {
-  if (number >= Limit) return;
-  if (number >= Files.size()) Files.resize(static_cast<std::size_t>(number) + 1);
+void TNtfsVolumeIndex::TBatch::Add(std::uint64_t number, const TNtfsRecordFacts& facts) {
+  if (number >= std::numeric_limits<std::uint32_t>::max()) return;
   const auto record = static_cast<std::uint32_t>(number);
   ++InUse;
+  End = std::max<std::uint64_t>(End, number + 1);
   if (facts.BaseRef != 0) {
     TExtension ext{RecordOf(facts.BaseRef),
                    SequenceOf(facts.BaseRef),
@@ -87,7 +101,7 @@ void TNtfsVolumeIndex::AddRecord(std::uint64_t number, const TNtfsRecordFacts& f
     Extensions.push_back(std::move(ext));
     return;
   }
-  TFile& f = Files[record];
+  TFile f;
   f.Kind = facts.IsDirectory ? KindFolder : KindFile;
   f.Sequence = facts.Sequence;
   f.Attributes = facts.Attributes | facts.DataAttributes;
@@ -95,8 +109,37 @@ void TNtfsVolumeIndex::AddRecord(std::uint64_t number, const TNtfsRecordFacts& f
   f.LastWrite = facts.LastWrite;
   f.DiskBytes = facts.DiskBytes;
   f.Size = facts.IsDirectory ? 0 : facts.DataSize;
-  if (facts.HasReparse) ReparseTags[record] = facts.ReparseTag;
+  Files.emplace_back(record, f);
+  if (facts.HasReparse) ReparseTags.emplace_back(record, facts.ReparseTag);
   AddNames(record, facts);
+}
+
+void TNtfsVolumeIndex::Append(TBatch& batch) {
+  Damaged += batch.Damaged;
+  InUse += batch.InUse;
+  // The batch's records are the next ones: the files grow up to its last in use.
+  if (batch.End > Files.size() && batch.End <= Limit) Files.resize(batch.End);
+  for (const auto& [record, file] : batch.Files) {
+    if (record < Files.size()) Files[record] = file;
+  }
+  for (const auto& [record, tag] : batch.ReparseTags) ReparseTags[record] = tag;
+  // The pool is numbered with 32 bits: past that, names are dropped rather than wrapped.
+  const std::size_t pool = NamePool.size();
+  const bool fits = batch.Names.size() <= std::numeric_limits<std::uint32_t>::max() - pool;
+  const auto first = static_cast<std::uint32_t>(Entries.size());
+  if (fits) {
+    NamePool.insert(NamePool.end(), batch.Names.begin(), batch.Names.end());
+    for (TEntry e : batch.Entries) {
+      e.NameAt += static_cast<std::uint32_t>(pool);
+      Entries.push_back(e);
+    }
+  }
+  for (TExtension& ext : batch.Extensions) {
+    ext.FirstEntry += first;
+    if (!fits) ext.EntryCount = 0;
+    Extensions.push_back(std::move(ext));
+  }
+  batch.Clear();
 }
 
 // An extension record belongs to its base only while the base is in use with the generation the

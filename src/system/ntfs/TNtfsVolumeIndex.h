@@ -44,12 +44,16 @@ class TNtfsVolumeIndex {
     std::uint16_t ParentSequence = 0;
   };
 
+  // What one thread parsed from a run of records, joined to the index afterwards in record
+  // order, so records may be parsed on several threads and the index still comes out the same.
+  // Parsing touches only its own batch.
+  class TBatch;
+
   // `records`: how many records the MFT holds. False when that is more than this index can
   // number (2^32).
   [[nodiscard]] bool Reset(std::uint64_t records);
-  // One parsed record: a base record fills its file, an extension record adds to its base's.
-  void AddRecord(std::uint64_t number, const TNtfsRecordFacts& facts);
-  void AddDamaged() noexcept { ++Damaged; }
+  // Joins a batch, in record order, and clears it for the next run.
+  void Append(TBatch& batch);
   // Joins extension records to their bases, drops names that lead nowhere, and orders every
   // folder's names by `upcase`.
   void Finish(const TNtfsUpcase& upcase);
@@ -81,7 +85,6 @@ class TNtfsVolumeIndex {
     TNtfsRecordFacts Facts;  // without names (they went to Entries)
   };
 
-  void AddNames(std::uint32_t record, const TNtfsRecordFacts& facts);
   void JoinExtensions();
   [[nodiscard]] bool EntryLeadsSomewhere(const TEntry& e) const;
   void GroupByParent(const TNtfsUpcase& upcase, const std::vector<bool>& kept, std::size_t count);
@@ -95,6 +98,27 @@ class TNtfsVolumeIndex {
   std::uint64_t Damaged = 0;
   std::uint64_t InUse = 0;
   std::uint64_t Limit = 0;  // records the MFT holds
+};
+
+class TNtfsVolumeIndex::TBatch {
+ public:
+  // One parsed record: a base record's file, an extension record's additions to its base's.
+  void Add(std::uint64_t number, const TNtfsRecordFacts& facts);
+  void AddDamaged() noexcept { ++Damaged; }
+  void Clear() noexcept;
+
+ private:
+  friend class TNtfsVolumeIndex;
+  void AddNames(std::uint32_t record, const TNtfsRecordFacts& facts);
+
+  std::vector<std::pair<std::uint32_t, TFile>> Files;
+  std::vector<TEntry> Entries;  // NameAt into Names
+  std::vector<char16_t> Names;
+  std::vector<TExtension> Extensions;  // FirstEntry into Entries
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> ReparseTags;
+  std::uint64_t Damaged = 0;
+  std::uint64_t InUse = 0;
+  std::uint64_t End = 0;
 };
 
 }  // namespace Vellumetric

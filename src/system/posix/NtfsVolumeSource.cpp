@@ -42,6 +42,9 @@ class TPosixNtfsSource final : public TNtfsByteSource {
   [[nodiscard]] std::uint64_t Size() const override { return Length; }
   [[nodiscard]] std::size_t Alignment() const override { return 1; }
 
+  // pread goes through the page cache and shares no state between calls.
+  [[nodiscard]] bool CachedReads() const override { return true; }
+
  private:
   TUniqueFd Fd;
   std::uint64_t Length;
