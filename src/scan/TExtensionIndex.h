@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "model/TFileExtData.h"
 
@@ -12,7 +12,9 @@ namespace Vellumetric {
 
 // Answers "which group does this extension belong to" exactly as a walk of the extension list
 // from its first entry would (ASCII-only case folding, the first equal entry decides), but with
-// one hash lookup per file instead of a pass over the list.
+// one look-up per file instead of a pass over the list. The scan asks this of every file, so the
+// table is its own: folding and hashing in one pass over the extension, then a probe of a table
+// a few times larger than the list, with no division and no node to follow.
 class TExtensionIndex {
  public:
   explicit TExtensionIndex(const TFileExtList& extensions);
@@ -20,13 +22,18 @@ class TExtensionIndex {
   [[nodiscard]] bool Find(std::string_view extension, std::int32_t& groupId) const;
 
  private:
-  struct THash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const noexcept {
-      return std::hash<std::string_view>{}(s);
-    }
+  struct TKey {
+    std::string Folded;
+    std::int32_t Group = 0;
   };
-  std::unordered_map<std::string, std::int32_t, THash, std::equal_to<>> Groups;
+  static constexpr std::uint32_t NoKey = 0xFFFFFFFFU;
+
+  // Extensions up to this long are folded on the stack, longer ones on the heap.
+  static constexpr std::size_t FoldedMax = 64;
+
+  std::vector<TKey> Keys;
+  std::vector<std::uint32_t> Slots;  // indexes into Keys, NoKey where empty; a power of two
+  std::size_t Mask = 0;
   std::size_t LongestKey = 0;
   // A file without an extension, the most common kind on some volumes, is answered without
   // hashing.

@@ -67,5 +67,17 @@ TEST(TExtensionIndex, AgreesWithTheLinearWalkOnRandomListsAndNames) {
   }
 }
 
+// Past the length folded on the stack, an extension is still folded and found.
+TEST(TExtensionIndex, LongExtensionsFoldLikeShortOnes) {
+  const TFileExtList list{{"." + std::string(90, 'q') + "Z", 3}, {".Q", 1}};
+  const TExtensionIndex index(list);
+  std::int32_t group = -1;
+  EXPECT_TRUE(index.Find("." + std::string(90, 'Q') + "z", group));
+  EXPECT_EQ(group, 3);
+  EXPECT_FALSE(index.Find("." + std::string(91, 'q'), group));
+  EXPECT_TRUE(index.Find(".q", group));
+  EXPECT_EQ(group, 1);
+}
+
 }  // namespace
 }  // namespace Vellumetric
