@@ -11,6 +11,7 @@
 // beside a terminal tool's load of the same file.
 //   vellumetric-window-bench DIR | FILE
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
@@ -100,6 +101,7 @@ class TFlowWatch final : public QObject {
   QElapsedTimer Clock;
   qint64 ScanEnd = -1;
   qint64 TreePainted = -1;
+  qint64 TreePaintedEpochMs = -1;  // for a clock started before the process was
   qint64 SummaryEnd = -1;
   long PeakAtScanEnd = -1;
   long PeakAtSummaryEnd = -1;
@@ -117,7 +119,10 @@ class TFlowWatch final : public QObject {
     }
     if (watched == Viewport && event->type() == QEvent::Paint && ScanEnd >= 0 && TreePainted < 0) {
       // Taken when the loop is back, so the paint itself is counted.
-      QTimer::singleShot(0, this, [this] { TreePainted = Clock.elapsed(); });
+      QTimer::singleShot(0, this, [this] {
+        TreePainted = Clock.elapsed();
+        TreePaintedEpochMs = QDateTime::currentMSecsSinceEpoch();
+      });
       TreePainted = -2;
     }
     return false;
@@ -211,6 +216,7 @@ int main(int argc, char** argv) {
               static_cast<long long>(watch.TreePainted - watch.ScanEnd));
   std::printf("tree shown since start   %lld ms\n",
               static_cast<long long>(startToClock + watch.TreePainted));
+  std::printf("tree shown at epoch ms   %lld\n", static_cast<long long>(watch.TreePaintedEpochMs));
   std::printf("summary end message at   %lld ms\n", static_cast<long long>(watch.SummaryEnd));
   std::printf("longest stall in scan    %lld ms\n", static_cast<long long>(scanStall));
   std::printf("longest stall in summary %lld ms\n", static_cast<long long>(summaryStall));
