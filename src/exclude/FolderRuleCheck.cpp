@@ -35,13 +35,14 @@ std::vector<TNodeId> FoldersRulesLeaveOut(const TFolderTree& tree, const TExclus
   return found;
 }
 
+bool AnyFolderExcluded(const TFolderTree& tree) {
+  for (TNodeId n = 0; n < tree.Count(); ++n) {
+    if (tree.Data(n).Excluded) return true;
+  }
+  return false;
+}
+
 std::uint32_t ExcludedFoldersBelow(const TFolderTree& tree, TNodeId node) {
-  // Most scans leave nothing out. A pass over the folders in storage order says so several times
-  // faster than following the tree, which for the root of a million folders held the window's
-  // first page of a finished scan for a tenth of a second, twice.
-  bool any = false;
-  for (TNodeId n = 0; n < tree.Count() && !any; ++n) any = tree.Data(n).Excluded;
-  if (!any) return 0;
   std::uint32_t count = 0;
   std::vector<TNodeId> stack{node};
   while (!stack.empty()) {

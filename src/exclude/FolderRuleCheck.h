@@ -21,5 +21,8 @@ namespace Vellumetric {
 
 // How many folders below `node` (itself included) a scan's rules left out.
 [[nodiscard]] std::uint32_t ExcludedFoldersBelow(const TFolderTree& tree, TNodeId node);
+// Whether any folder of the tree, below any root, was left out: one pass over the folders in
+// storage order, several times faster than following the tree.
+[[nodiscard]] bool AnyFolderExcluded(const TFolderTree& tree);
 
 }  // namespace Vellumetric

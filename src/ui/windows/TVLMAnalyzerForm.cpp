@@ -184,7 +184,12 @@ std::vector<TInfoPageRow> TVLMAnalyzerForm::FolderDetailRows(const std::string& 
 
 void TVLMAnalyzerForm::AddExclusionRow(std::vector<TInfoPageRow>& rows, const TFolderData& node,
                                        TNodeId id) const {
-  if (const std::uint32_t out = ExcludedFoldersBelow(FolderTree, id); out > 0 || node.Excluded) {
+  if (ExcludedCheckedAt != FolderTree.Count()) {
+    ExcludedAnywhere = AnyFolderExcluded(FolderTree);
+    ExcludedCheckedAt = FolderTree.Count();
+  }
+  const std::uint32_t out = ExcludedAnywhere ? ExcludedFoldersBelow(FolderTree, id) : 0;
+  if (out > 0 || node.Excluded) {
     rows.push_back({node.Excluded ? "Left out by a rule" : "Folders left out by rules",
                     node.Excluded ? "Yes (not scanned)" : std::to_string(out), -1, 1});
   }

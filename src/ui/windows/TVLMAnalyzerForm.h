@@ -131,6 +131,11 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   int SummaryPanelHeight = 0;
   std::vector<std::string> ScanRoots;
   TFolderTree FolderTree;
+  // Whether any folder of FolderTree was left out by a rule, worked out once for the tree as it
+  // stands: most scans leave nothing out, and every page shown would otherwise follow a tree of
+  // a million folders to say so. The folder count it was worked out at; none once the tree changed.
+  mutable std::size_t ExcludedCheckedAt = static_cast<std::size_t>(-1);
+  mutable bool ExcludedAnywhere = false;
   TTypedFileList TypedFiles;  // emptied by the summary, which takes its entries over
   TBiggestFileList BiggestFiles;
   TBiggestFileList BiggestOnDisk{TMeasure::Disk};
@@ -172,7 +177,7 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void WireMeasure();
   // The rows of a drive scan's root, with what the scan found of the drive's space.
   [[nodiscard]] std::vector<TInfoPageRow> FolderDetailRows(const std::string& path,
-                                                          const TFolderData* node, TNodeId id);
+                                                           const TFolderData* node, TNodeId id);
   // How many folders below `id` the rules left out, or that it was left out itself.
   void AddExclusionRow(std::vector<TInfoPageRow>& rows, const TFolderData& node, TNodeId id) const;
   [[nodiscard]] std::vector<TInfoPageRow> DriveScanPageRows(const std::string& root,

@@ -139,6 +139,7 @@ void TVLMAnalyzerForm::RescanFolder(TNodeId node, bool scanNow) {
 }
 
 void TVLMAnalyzerForm::RefreshFinished(bool done) {
+  ExcludedCheckedAt = static_cast<std::size_t>(-1);
   const std::string path = RefreshThread ? FolderTree.Data(RefreshThread->Folder).Path.Str() : "";
   RefreshThread.reset();
   RefreshBridge.reset();

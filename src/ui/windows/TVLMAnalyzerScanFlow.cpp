@@ -228,6 +228,7 @@ void TVLMAnalyzerForm::DestroyQuickInfo() {
 // and no turn keeps the window busy for long: the tree, then the map and the General page,
 // then the summary. Back and closing wait for the turns still to come (WorkPending).
 void TVLMAnalyzerForm::ScanFinished() {
+  ExcludedCheckedAt = static_cast<std::size_t>(-1);
   if (ScanFileFailed()) return;
   // Hands the worker's copy on to the recorder.
   if (!ScanRoots.empty() && !ScanFile) History->ScanFinished(FolderTree, ScanRoots.front());
