@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <limits>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -71,8 +74,52 @@ class TNodeTree {
   // Reorders every level by a numeric key of the records, largest first when `descending`;
   // equal keys keep the order they had. The keys are read once per node, which keeps a sort of a
   // few hundred thousand records well inside a frame of the interface.
+  // With `threads` above one, each thread orders the levels of its own share of the parents (the
+  // key must then be safe to call from several threads): a level's links belong to its parent
+  // alone, so the shares touch no common link. The order is the same whatever the number.
   template <class Key>
-  void SortAllByKey(Key key, bool descending) {
+  void SortAllByKey(Key key, bool descending, unsigned threads = 1) {
+    const std::size_t count = Nodes.size();
+    // Below some thousands of parents a thread costs more than it saves.
+    threads =
+        static_cast<unsigned>(std::clamp<std::size_t>(count / 16384, 1, std::max(threads, 1U)));
+    std::vector<std::jthread> helpers;  // joined however this function is left
+    std::vector<std::exception_ptr> errors(threads);
+    const auto share = [&](unsigned t) {
+      try {
+        SortLevelsByKey(key, descending, count * t / threads, count * (t + 1) / threads, t == 0);
+      } catch (...) {
+        errors[t] = std::current_exception();
+      }
+    };
+    for (unsigned t = 1; t < threads; ++t) {
+      try {
+        helpers.emplace_back(share, t);
+      } catch (const std::system_error&) {
+        share(t);  // no thread to be had: this one does that share too
+      }
+    }
+    share(0);
+    helpers.clear();
+    for (const std::exception_ptr& error : errors) {
+      if (error) std::rethrow_exception(error);
+    }
+  }
+
+  template <class Less>
+  void SortAll(Less less) {
+    std::vector<TNodeId> kids;  // one buffer for every level
+    SortLevel(NoNode, less, kids);
+    for (TNodeId id = 0; id < Nodes.size(); ++id) {
+      // Most nodes are leaves or only children: nothing to order.
+      if (HasTwoChildren(id)) SortLevel(id, less, kids);
+    }
+  }
+
+ private:
+  // Orders the levels below the parents with ids in [from, to), and the top level when asked.
+  template <class Key>
+  void SortLevelsByKey(Key& key, bool descending, std::size_t from, std::size_t to, bool top) {
     // The position is the last key, so an in-place sort gives the stable order without the
     // merge buffer of a stable sort; the buffer is sized once per larger level, exactly, as a
     // page's largest group can hold a hundred thousand files.
@@ -105,23 +152,12 @@ class TNodeTree {
       }
       LinkInOrder(parent, keyed.size(), [&](std::size_t i) { return keyed[i].Id; });
     };
-    level(NoNode);
-    for (TNodeId id = 0; id < Nodes.size(); ++id) {
+    if (top) level(NoNode);
+    for (auto id = static_cast<TNodeId>(from); id < to; ++id) {
       if (HasTwoChildren(id)) level(id);
     }
   }
 
-  template <class Less>
-  void SortAll(Less less) {
-    std::vector<TNodeId> kids;  // one buffer for every level
-    SortLevel(NoNode, less, kids);
-    for (TNodeId id = 0; id < Nodes.size(); ++id) {
-      // Most nodes are leaves or only children: nothing to order.
-      if (HasTwoChildren(id)) SortLevel(id, less, kids);
-    }
-  }
-
- private:
   // Marks the link from a last child back to the first.
   static constexpr TNodeId EndBit = 0x80000000u;
 

@@ -53,6 +53,7 @@ void TVLMDiskAnalyzerThread::Execute() {
     if (FileRecords) FileRecords->Clear();
   });
   Links.Clear();
+  ExcludedCount = 0;
   if (BeforeWalk) BeforeWalk();
   const TExtensionIndex index(*Extensions);
   for (const std::string& root : Roots) ScanRoot(root, index);
@@ -160,6 +161,7 @@ void TVLMDiskAnalyzerThread::AddExcludedFolder(const TWalkFrame& parent, std::st
   data.Excluded = 1;
   data.Complete = 1;
   FolderTree->AddChild(parent.Node, std::move(data));
+  ++ExcludedCount;
   if (parent.TopLevel) Sync([this] { ProgressBar->StepProgress(); });
 }
 
@@ -283,6 +285,7 @@ void TVLMDiskAnalyzerThread::FinishFolder(const TWalkFrame& frame) {
 
 void TVLMDiskAnalyzerThread::DoTerminate() {
   // Only a walk that ran to its end: a stopped one leaves a tree nobody will show.
+  if (ExcludedFolders && !Terminated()) *ExcludedFolders = ExcludedCount;
   if (AfterWalk && !Terminated()) AfterWalk();
   Scanning->store(false);
   if (!Cancelled()) {

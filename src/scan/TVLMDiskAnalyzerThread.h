@@ -57,6 +57,10 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   // the worker is still the only one to touch the lists: work on the finished tree that the
   // window should not have to wait for (a copy for the scan history, the first sort).
   std::function<void()> AfterWalk;
+  // Optional: set before the end message of a walk that ran to its end, to how many folders it
+  // left out (by the rules, or as the file it reads marks them), so the window knows whether
+  // any page needs a count of them without looking through every folder.
+  std::uint32_t* ExcludedFolders = nullptr;
   TWindowHandle NotifyWindow = 0;
   // Optional: what could not be read, cleared with the folder tree at the start. Each folder
   // node also keeps its own ReadError and the count of unreadable folders below it.
@@ -115,6 +119,7 @@ class TVLMDiskAnalyzerThread final : public TWorkerThread {
   bool FullPaths;
   THardLinkRegistry Links;
   std::atomic<bool> CancelledFlag{false};
+  std::uint32_t ExcludedCount = 0;
 };
 
 }  // namespace Vellumetric

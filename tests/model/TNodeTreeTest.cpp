@@ -104,5 +104,27 @@ TEST(TNodeTree, SortByKeyKeepsTheOrderOfManyTies) {
   EXPECT_TRUE(inOrderWithinTies(false));
 }
 
+// Shared among threads, each level still comes out as a stable sort leaves it: a tree big enough
+// to be split, with parents and their children scattered across the shares and many ties.
+TEST(TNodeTree, SortByKeyOnSeveralThreadsOrdersAsAStableSortDoes) {
+  TFolderTree byKey;
+  TFolderTree stable;
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] { return seed = seed * 1664525U + 1013904223U; };
+  for (TFolderTree* tree : {&byKey, &stable}) {
+    seed = 12345;
+    Add(*tree, NoNode, "root", 0);
+    Add(*tree, NoNode, "second root", 7);
+    for (int i = 0; i < 100000; ++i) {
+      const TNodeId parent = static_cast<TNodeId>(next() % tree->Count());
+      Add(*tree, parent, std::to_string(i), (next() >> 8) % 50);
+    }
+  }
+  byKey.SortAllByKey([](const TFolderData& f) { return f.Size; }, true, 4);
+  stable.SortAll([](const TFolderData& a, const TFolderData& b) { return a.Size > b.Size; });
+  ASSERT_EQ(Names(byKey, NoNode), Names(stable, NoNode));
+  for (TNodeId id = 0; id < byKey.Count(); ++id) ASSERT_EQ(Names(byKey, id), Names(stable, id));
+}
+
 }  // namespace
 }  // namespace Vellumetric

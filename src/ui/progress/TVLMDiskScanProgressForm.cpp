@@ -88,6 +88,7 @@ void TVLMDiskScanProgressForm::StartScanThread(const std::vector<std::string>& r
   Thread->BiggestFiles = Targets.BiggestFiles;
   Thread->BiggestOnDisk = Targets.BiggestOnDisk;
   Thread->FileRecords = Targets.FileRecords;
+  Thread->ExcludedFolders = Targets.ExcludedFolders;
   Thread->BeforeWalk = Targets.BeforeWalk;
   Thread->AfterWalk = Targets.AfterWalk;
   Thread->Rules = Targets.Rules;

@@ -38,6 +38,8 @@ struct TScanTargets {
   // Run on the scan's worker before and after its walk (see TVLMDiskAnalyzerThread); may be empty.
   std::function<void()> BeforeWalk = nullptr;
   std::function<void()> AfterWalk = nullptr;
+  // Set at the end of a walk to how many folders it left out; may be null.
+  std::uint32_t* ExcludedFolders = nullptr;
   // Folders these rules leave out (none: every folder is scanned).
   std::shared_ptr<const TExclusionRules> Rules = nullptr;
 };

@@ -218,6 +218,10 @@ void TVLMAnalyzerForm::ShowAbout() {
 }
 
 bool TVLMAnalyzerForm::event(QEvent* event) {
+  if (event->type() == ScanShownEvent) {
+    ScanShown();
+    return true;
+  }
   const auto message = static_cast<std::uint32_t>(event->type());
   if (message == WM_REFRESH_FINISHED || message == WM_REFRESH_CANCELLED) {
     RefreshFinished(message == WM_REFRESH_FINISHED);

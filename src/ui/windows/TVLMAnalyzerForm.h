@@ -167,6 +167,9 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
   void StartScan(bool drives);
   void ScanAgain();
   void ScanFinished();
+  // The end of a scan's second turn, once its tree has been painted.
+  void ScanShown();
+  static constexpr auto ScanShownEvent = static_cast<QEvent::Type>(QEvent::User + 1502);
   void ScanCancelled();
   void StartSummary();
   void SummaryFinished();
@@ -198,9 +201,10 @@ class TVLMAnalyzerForm final : public QWidget, public TAnalyzerControls {
 
   int Dpi;
   TAnalyzerServices Services;
-  bool EndTurnsPending = false;   // the end of a scan has turns of the event loop still to come
-  bool LastScanDrives = false;    // the mode of the scan whose results are shown
-  bool ScanAgainPending = false;  // Scan Again waits for the summary to stop
+  bool EndTurnsPending = false;  // the end of a scan has turns of the event loop still to come
+  std::uint32_t ScanExcludedFolders = 0;  // what the last walk left out, set by its worker
+  bool LastScanDrives = false;            // the mode of the scan whose results are shown
+  bool ScanAgainPending = false;          // Scan Again waits for the summary to stop
   TMeasure ByMeasure = TMeasure::Size;
   TMeasure ScanMeasure = TMeasure::Size;     // the one the scan's worker sorted the tree by
   std::optional<TVolumeFacts> ScannedDrive;  // a drive scan's drive, as it was at the scan's end

@@ -1,11 +1,13 @@
 // The analyzer's scan and summary flow: the scan commands, the scan view, the end of a scan, the
 // summary and Back.
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLocale>
 #include <QMetaObject>
 #include <QProgressBar>
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "system/StringTable.h"
@@ -194,6 +196,8 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
   // A file from elsewhere is shown as it was written; the rules are for this machine's disks.
   targets.Rules = ScanFile ? nullptr : RulesForScan();
   LastScanRules = targets.Rules != nullptr;
+  ScanExcludedFolders = 0;
+  targets.ExcludedFolders = &ScanExcludedFolders;
   // What the end of a large scan would otherwise cost the window: the history's copy of the
   // tree (taken before any sort) and the folder view's first order, largest first.
   // A file is only shown: `history import` is what puts one into the history.
@@ -201,7 +205,9 @@ void TVLMAnalyzerForm::StartScan(bool drives) {
                        root = ScanRoots.empty() || ScanFile ? std::string() : ScanRoots.front(),
                        measure = ScanMeasure] {
     if (!root.empty()) History->CopyFinishedTree(FolderTree, root);
-    FolderTree.SortAllByKey([measure](const TFolderData& f) { return f.Bytes(measure); }, true);
+    // On every processor: the walk's threads are done, and the window waits for this.
+    FolderTree.SortAllByKey([measure](const TFolderData& f) { return f.Bytes(measure); }, true,
+                            std::max(1U, std::thread::hardware_concurrency()));
   };
   ProgressForm = new TVLMDiskScanProgressForm(Panel2, this, targets, listers, Dpi);
   if (!fromFile && (LastScanImage || (drives && DriveRootsAreRawVolumes()))) {
@@ -228,7 +234,9 @@ void TVLMAnalyzerForm::DestroyQuickInfo() {
 // and no turn keeps the window busy for long: the tree, then the map and the General page,
 // then the summary. Back and closing wait for the turns still to come (WorkPending).
 void TVLMAnalyzerForm::ScanFinished() {
-  ExcludedCheckedAt = static_cast<std::size_t>(-1);
+  // The walk counted what it left out: the first page need not look through every folder.
+  ExcludedAnywhere = ScanExcludedFolders > 0;
+  ExcludedCheckedAt = FolderTree.Count();
   if (ScanFileFailed()) return;
   // Hands the worker's copy on to the recorder.
   if (!ScanRoots.empty() && !ScanFile) History->ScanFinished(FolderTree, ScanRoots.front());
@@ -241,17 +249,21 @@ void TVLMAnalyzerForm::ScanFinished() {
   SetButtonShown(MeasureButton, true);
   FolderView->SelectFirstNode();
   EndTurnsPending = true;
+  // Behind the tree's paint, which Qt asks for at low priority: a zero timer would come first,
+  // and the workers the next turn starts would share the processors with the paint.
+  QCoreApplication::postEvent(this, new QEvent(ScanShownEvent), Qt::LowEventPriority);
+}
+
+void TVLMAnalyzerForm::ScanShown() {
+  MapTab->ScanFinished(FolderTree, FileRecords, Groups);
+  FindTab->ScanFinished(FolderTree, FileRecords, Groups);
+  DupesTab->ScanFinished(FolderTree, FileRecords);
+  StatsTab->ScanFinished(FileRecords, Groups, ScanRoots.empty() ? std::string() : ScanRoots[0]);
+  ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
+  Summary->BuildBiggestFilesSection(BiggestFiles, &BiggestOnDisk, &FileRecords, &FolderTree);
   QTimer::singleShot(0, this, [this] {
-    MapTab->ScanFinished(FolderTree, FileRecords, Groups);
-    FindTab->ScanFinished(FolderTree, FileRecords, Groups);
-    DupesTab->ScanFinished(FolderTree, FileRecords);
-    StatsTab->ScanFinished(FileRecords, Groups, ScanRoots.empty() ? std::string() : ScanRoots[0]);
-    ShowSummaryPage();  // after the map's and the find's tabs are back, as either may be the one
-    Summary->BuildBiggestFilesSection(BiggestFiles, &BiggestOnDisk, &FileRecords, &FolderTree);
-    QTimer::singleShot(0, this, [this] {
-      EndTurnsPending = false;
-      StartSummary();
-    });
+    EndTurnsPending = false;
+    StartSummary();
   });
 }
 
