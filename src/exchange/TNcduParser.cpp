@@ -18,26 +18,37 @@ constexpr std::size_t kQueuedBatches = 2;
 // A batch grows to its size as items come: a small file does not pay for a full one.
 constexpr std::size_t kFirstReserve = 4096;
 
-// RapidJSON's input stream over the decompressed bytes, read in large chunks.
+// RapidJSON's input stream over the decompressed bytes, read in large chunks. A NUL follows the
+// bytes read, so a character is checked for the chunk's end only when it is a NUL: RapidJSON
+// asks for every character of an export at least once.
 class TJsonStream {
  public:
   using Ch = char;
 
   explicit TJsonStream(TCompressedInput& input, std::atomic<std::size_t>& progress)
-      : Input(input), Progress(progress), Buffer(256 * 1024) {}
+      : Input(input), Progress(progress), Buffer(kChunk + 1, '\0') {}
 
   Ch Peek() {
-    if (Pos == End && !Fill()) return '\0';
-    return Buffer[Pos];
+    const char c = *Cur;
+    return c == '\0' && Cur == Last ? Fill() : c;
   }
   Ch Take() {
-    if (Pos == End && !Fill()) return '\0';
-    return Buffer[Pos++];
+    char c = *Cur;
+    if (c == '\0' && Cur == Last) {
+      c = Fill();
+      if (c == '\0') return c;  // the end: nothing to take
+    }
+    ++Cur;
+    return c;
   }
-  [[nodiscard]] std::size_t Tell() const { return Consumed + Pos; }
+  [[nodiscard]] std::size_t Tell() const {
+    return Consumed + static_cast<std::size_t>(Cur - Buffer.data());
+  }
   // The bytes read but not yet taken, so a string's plain run can be copied at once.
-  [[nodiscard]] std::string_view Unread() const { return {Buffer.data() + Pos, End - Pos}; }
-  void Skip(std::size_t n) { Pos += n; }
+  [[nodiscard]] std::string_view Unread() const {
+    return {Cur, static_cast<std::size_t>(Last - Cur)};
+  }
+  void Skip(std::size_t n) { Cur += n; }
 
   // Writing is never asked of an input stream by the reader without in-situ parsing.
   Ch* PutBegin() { return nullptr; }
@@ -46,19 +57,24 @@ class TJsonStream {
   std::size_t PutEnd(Ch*) { return 0; }
 
  private:
-  bool Fill() {
-    Consumed += End;
-    Pos = 0;
-    End = Input.Read(Buffer.data(), Buffer.size());
-    Progress.store(Consumed + End, std::memory_order_relaxed);
-    return End > 0;
+  static constexpr std::size_t kChunk = 256 * 1024;
+
+  // The next chunk's first character, or NUL at the end of the input.
+  char Fill() {
+    Consumed += static_cast<std::size_t>(Last - Buffer.data());
+    const std::size_t got = Input.Read(Buffer.data(), kChunk);
+    Cur = Buffer.data();
+    Last = Cur + got;
+    *Last = '\0';
+    Progress.store(Consumed + got, std::memory_order_relaxed);
+    return *Cur;
   }
 
   TCompressedInput& Input;
   std::atomic<std::size_t>& Progress;
   std::vector<char> Buffer;
-  std::size_t Pos = 0;
-  std::size_t End = 0;
+  char* Cur = Buffer.data();
+  char* Last = Buffer.data();  // the NUL after the bytes read
   std::size_t Consumed = 0;
 };
 
@@ -222,6 +238,9 @@ class TNcduParser::THandler {
   }
   bool Uint64(std::uint64_t u) {
     Value = {false, true, u};
+    // An entry's sizes, most of an export's numbers, go straight to their fields: Current
+    // names a field of an info object only while its value is read.
+    if (Current == TKey::Asize || Current == TKey::Dsize) return InfoValue(TValue::Number);
     return Scalar(TValue::Number);
   }
   bool Double(double d) {
@@ -231,6 +250,7 @@ class TNcduParser::THandler {
   bool RawNumber(const char*, rapidjson::SizeType, bool) { return Fail("unexpected number"); }
   bool String(const char* text, rapidjson::SizeType length, bool) {
     Text = std::string_view(text, length);
+    if (Current == TKey::Name) return InfoValue(TValue::String);  // as the sizes above
     return Scalar(TValue::String);
   }
 
@@ -362,12 +382,18 @@ class TNcduParser::THandler {
                   Text.size());
         return ValueDone();
       case TContext::Info:
-        if (!InfoField(kind)) return false;
-        return ValueDone();
+        return InfoValue(kind);
       case TContext::Dir:
         return Fail("expected an info object or a directory array");
     }
     return false;
+  }
+
+  // A field's value inside an info object.
+  bool InfoValue(TValue kind) {
+    if (!InfoField(kind)) return false;
+    Current = TKey::Other;
+    return true;
   }
 
   bool TopScalar(TNumber n, bool isNumber) {
