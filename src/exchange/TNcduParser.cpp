@@ -556,6 +556,61 @@ class TNcduParser::THandler {
   std::size_t Offset = 0;
 };
 
+}  // namespace Vellumetric
+
+namespace rapidjson {
+
+// The same stream under another type, so RapidJSON's own number reader can be used for what the
+// specialisation below leaves to it.
+class TVlmStreamRef {
+ public:
+  using Ch = char;
+  explicit TVlmStreamRef(Vellumetric::TJsonStream& stream) : Stream(stream) {}
+  Ch Peek() { return Stream.Peek(); }
+  Ch Take() { return Stream.Take(); }
+  [[nodiscard]] std::size_t Tell() const { return Stream.Tell(); }
+  Ch* PutBegin() { return nullptr; }
+  void Put(Ch) {}
+  void Flush() {}
+  std::size_t PutEnd(Ch*) { return 0; }
+
+ private:
+  Vellumetric::TJsonStream& Stream;
+};
+
+// An export's numbers are sizes, counts and times: whole, not negative, short, and nearly always
+// inside the chunk read. Those are read here in one pass over the chunk; anything else (a sign,
+// a fraction, an exponent, a leading zero, twenty digits, a number cut by the chunk's end) goes
+// to RapidJSON's own reader, which also gives every error.
+template <>
+template <>
+inline void TVlmReader::ParseNumber<kParseIterativeFlag, Vellumetric::TJsonStream,
+                                    Vellumetric::TNcduParser::THandler>(
+    Vellumetric::TJsonStream& is, Vellumetric::TNcduParser::THandler& handler) {
+  const std::string_view unread = is.Unread();
+  const std::size_t most = std::min<std::size_t>(unread.size(), 19);  // 19 digits fit 64 bits
+  std::uint64_t value = 0;
+  std::size_t n = 0;
+  for (; n < most && unread[n] >= '0' && unread[n] <= '9'; ++n) {
+    value = value * 10 + static_cast<std::uint64_t>(unread[n] - '0');
+  }
+  const bool plain = n > 0 && n < unread.size() && (unread[0] != '0' || n == 1) &&
+                     !(unread[n] >= '0' && unread[n] <= '9') && unread[n] != '.' &&
+                     unread[n] != 'e' && unread[n] != 'E';
+  if (!plain) {
+    TVlmStreamRef ref(is);
+    ParseNumber<kParseIterativeFlag>(ref, handler);
+    return;
+  }
+  const std::size_t start = is.Tell();
+  is.Skip(n);
+  if (!handler.Uint64(value)) RAPIDJSON_PARSE_ERROR(kParseErrorTermination, start);
+}
+
+}  // namespace rapidjson
+
+namespace Vellumetric {
+
 TNcduParser::TNcduParser() = default;
 
 TNcduParser::~TNcduParser() {

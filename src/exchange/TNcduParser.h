@@ -59,8 +59,11 @@ class TNcduParser {
   // Bytes of JSON text read so far by the reading thread (progress).
   [[nodiscard]] std::size_t BytesRead() const noexcept;
 
- private:
+  // RapidJSON's callbacks, defined with the reader; named here so that RapidJSON's number
+  // reading can be specialised for them.
   class THandler;
+
+ private:
   friend class THandler;
 
   [[nodiscard]] bool Start(std::string& error);
