@@ -259,6 +259,31 @@ TEST(NcduReader, ReadsTenThousandLevelsDeep) {
   EXPECT_EQ(scan.Root().DiskSize, 2U * kDepth);
 }
 
+// Every size straddles a 4 KiB boundary, split after one to eleven of its twelve digits, so the
+// reader's chunk ends (a multiple of that) cut numbers at many places. Each must be read whole.
+TEST(NcduReader, NumbersCutByTheEndOfAReadAreReadWhole) {
+  constexpr int kFiles = 1024;
+  std::string text = R"([1,2,{},[{"name":"/cut"})";
+  std::uint64_t total = 0;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = "file-" + std::to_string(i);
+    const std::string head = R"(,{"name":")" + name + R"(","asize":)";
+    const std::size_t digitsAt = (text.size() + head.size() + 4095) / 4096 * 4096 - (i % 11 + 1);
+    text.append(digitsAt - text.size() - head.size(), ' ');
+    const std::uint64_t size = 100000000000ULL + static_cast<std::uint64_t>(i);
+    text += head + std::to_string(size) + "}";
+    total += size;
+  }
+  text += "]]";
+  TTempDir dir;
+  WriteBytes(dir / "cut.json", text);
+  TScanHarness scan;
+  std::string error;
+  ASSERT_TRUE(Import(dir / "cut.json", scan, error)) << error;
+  EXPECT_EQ(scan.Root().FileCount, static_cast<std::uint32_t>(kFiles));
+  EXPECT_EQ(scan.Root().Size, total);
+}
+
 // Writes the scan of `root` as an export at `path` through the walk, as --export-ncdu does.
 void ExportScan(const std::string& root, const std::string& path) {
   TCompressedOutput out;
