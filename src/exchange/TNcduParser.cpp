@@ -3,90 +3,16 @@
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
 
-#include <bit>
 #include <cstring>
 #include <limits>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+
+#include "exchange/TJsonStream.h"
+#include "exchange/TNcduParserHandler.h"
 
 namespace Vellumetric {
 namespace {
 
-constexpr std::size_t kBatchItems = TNcduParser::BatchItems;
 constexpr std::size_t kQueuedBatches = 2;
-// A batch grows to its size as items come: a small file does not pay for a full one.
-constexpr std::size_t kFirstReserve = 4096;
-
-// RapidJSON's input stream over the decompressed bytes, read in large chunks. A NUL follows the
-// bytes read, so a character is checked for the chunk's end only when it is a NUL: RapidJSON
-// asks for every character of an export at least once.
-class TJsonStream {
- public:
-  using Ch = char;
-
-  explicit TJsonStream(TCompressedInput& input, std::atomic<std::size_t>& progress)
-      : Input(input), Progress(progress), Buffer(kChunk + 1, '\0') {}
-
-  Ch Peek() {
-    const char c = *Cur;
-    return c == '\0' && Cur == Last ? Fill() : c;
-  }
-  Ch Take() {
-    char c = *Cur;
-    if (c == '\0' && Cur == Last) {
-      c = Fill();
-      if (c == '\0') return c;  // the end: nothing to take
-    }
-    ++Cur;
-    return c;
-  }
-  [[nodiscard]] std::size_t Tell() const {
-    return Consumed + static_cast<std::size_t>(Cur - Buffer.data());
-  }
-  // The bytes read but not yet taken, so a string's plain run can be copied at once.
-  [[nodiscard]] std::string_view Unread() const {
-    return {Cur, static_cast<std::size_t>(Last - Cur)};
-  }
-  void Skip(std::size_t n) { Cur += n; }
-
-  // Writing is never asked of an input stream by the reader without in-situ parsing.
-  Ch* PutBegin() { return nullptr; }
-  void Put(Ch) {}
-  void Flush() {}
-  std::size_t PutEnd(Ch*) { return 0; }
-
- private:
-  static constexpr std::size_t kChunk = 256 * 1024;
-
-  // The next chunk's first character, or NUL at the end of the input.
-  char Fill() {
-    Consumed += static_cast<std::size_t>(Last - Buffer.data());
-    const std::size_t got = Input.Read(Buffer.data(), kChunk);
-    Cur = Buffer.data();
-    Last = Cur + got;
-    *Last = '\0';
-    Progress.store(Consumed + got, std::memory_order_relaxed);
-    return *Cur;
-  }
-
-  TCompressedInput& Input;
-  std::atomic<std::size_t>& Progress;
-  std::vector<char> Buffer;
-  char* Cur = Buffer.data();
-  char* Last = Buffer.data();  // the NUL after the bytes read
-  std::size_t Consumed = 0;
-};
-
-// Found by argument-dependent lookup ahead of RapidJSON's generic loop, which RapidJSON calls
-// before every token: between tokens of an export there is seldom more than a newline.
-inline void SkipWhitespace(TJsonStream& is) {
-  for (;;) {
-    const char c = is.Peek();
-    if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
-    is.Take();
-  }
-}
 
 }  // namespace
 }  // namespace Vellumetric
@@ -94,474 +20,8 @@ inline void SkipWhitespace(TJsonStream& is) {
 namespace rapidjson {
 using TVlmReader = GenericReader<UTF8<char>, UTF8<char>, CrtAllocator>;
 
-// RapidJSON copies a string character by character, through two calls each, unless its stream
-// is one of its own in-memory ones; names are most of an export's bytes, so the plain run of a
-// string (up to a quote, a backslash or a control character) is copied here in one piece from
-// the chunk read. Whatever ends the run is left to RapidJSON's own loop, as before.
-template <>
-template <>
-inline void TVlmReader::ScanCopyUnescapedString(Vellumetric::TJsonStream& is,
-                                                TVlmReader::StackStream<char>& os) {
-  const std::string_view unread = is.Unread();
-  std::size_t n = 0;
-#ifdef __SSE2__
-  // Sixteen bytes at a time while sixteen are there: a quote, a backslash or a byte below 0x20.
-  const __m128i quote = _mm_set1_epi8('"');
-  const __m128i backslash = _mm_set1_epi8('\\');
-  const __m128i below = _mm_set1_epi8(0x1f);
-  while (unread.size() - n >= 16) {
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(unread.data() + n));
-    const __m128i stop =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, quote), _mm_cmpeq_epi8(b, backslash)),
-                     _mm_cmpeq_epi8(_mm_max_epu8(b, below), below));
-    const int mask = _mm_movemask_epi8(stop);
-    if (mask != 0) {
-      n += static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
-      break;
-    }
-    n += 16;
-  }
-#endif
-  while (n < unread.size()) {
-    const auto c = static_cast<unsigned char>(unread[n]);
-    if (c == '"' || c == '\\' || c < 0x20) break;
-    ++n;
-  }
-  if (n == 0) return;
-  std::memcpy(os.Push(static_cast<SizeType>(n)), unread.data(), n);
-  is.Skip(n);
-}
-}  // namespace rapidjson
-
-namespace Vellumetric {
-namespace {
-
-// A JSON number as RapidJSON reports it, one form for all of its callbacks.
-struct TNumber {
-  bool Negative = false;
-  bool Whole = true;
-  std::uint64_t Magnitude = 0;
-};
-
-enum class TKey {
-  Other,
-  Name,
-  Asize,
-  Dsize,
-  Dev,
-  Ino,
-  Hlnkc,
-  Nlink,
-  ReadError,
-  Excluded,
-  NotReg,
-  Mtime,
-  ProgName,
-  ProgVer,
-  Timestamp
-};
-
-// Every entry has several keys, so they are told apart by length and first letter before one
-// comparison, rather than by comparing with each known key in turn.
-TKey InfoKey(std::string_view k) {
-  const auto is = [k](std::string_view text, TKey key) { return k == text ? key : TKey::Other; };
-  switch (k.size()) {
-    case 3:
-      return k[0] == 'd' ? is("dev", TKey::Dev) : is("ino", TKey::Ino);
-    case 4:
-      return is("name", TKey::Name);
-    case 5:
-      switch (k[0]) {
-        case 'a':
-          return is("asize", TKey::Asize);
-        case 'd':
-          return is("dsize", TKey::Dsize);
-        case 'h':
-          return is("hlnkc", TKey::Hlnkc);
-        case 'n':
-          return is("nlink", TKey::Nlink);
-        case 'm':
-          return is("mtime", TKey::Mtime);
-        default:
-          return TKey::Other;
-      }
-    case 6:
-      return is("notreg", TKey::NotReg);
-    case 8:
-      return is("excluded", TKey::Excluded);
-    case 10:
-      return is("read_error", TKey::ReadError);
-    default:
-      return TKey::Other;
-  }
-}
-
-TKey MetaKey(std::string_view k) {
-  if (k == "progname") return TKey::ProgName;
-  if (k == "progver") return TKey::ProgVer;
-  if (k == "timestamp") return TKey::Timestamp;
-  return TKey::Other;
-}
-
-bool ValidName(std::string_view name, bool root) {
-  if (name.empty() || name.find('\0') != std::string_view::npos) return false;
-  if (root) return true;
-  return name != "." && name != ".." && name.find('/') == std::string_view::npos;
-}
-
-}  // namespace
-
-// Follows the export's grammar token by token and turns each info object into an item:
-//   [major, minor, {metadata}, [ {root info}, {file info} | [ {dir info}, ... ], ... ]]
-// Everything it does not know (extra fields, extra top-level elements) is skipped whole.
-class TNcduParser::THandler {
- public:
-  THandler(TNcduParser& owner, TJsonStream& stream) : Owner(owner), Stream(stream) {
-    Batch.Items.reserve(kFirstReserve);
-  }
-
-  [[nodiscard]] const std::string& Problem() const noexcept { return Message; }
-  [[nodiscard]] std::size_t ProblemOffset() const noexcept { return Offset; }
-  [[nodiscard]] bool Flush(bool last) { return Owner.Publish(Batch, last); }
-
-  bool Null() { return Scalar(TValue::Null); }
-  bool Bool(bool b) {
-    Flag = b;
-    return Scalar(TValue::Bool);
-  }
-  bool Int(int i) { return Int64(i); }
-  bool Uint(unsigned u) { return Uint64(u); }
-  bool Int64(std::int64_t i) {
-    if (i >= 0) return Uint64(static_cast<std::uint64_t>(i));
-    Value = {true, true, 0 - static_cast<std::uint64_t>(i)};
-    return Scalar(TValue::Number);
-  }
-  bool Uint64(std::uint64_t u) {
-    Value = {false, true, u};
-    // An entry's sizes, most of an export's numbers, go straight to their fields: Current
-    // names a field of an info object only while its value is read.
-    if (Current == TKey::Asize || Current == TKey::Dsize) return InfoValue(TValue::Number);
-    return Scalar(TValue::Number);
-  }
-  bool Double(double d) {
-    Value = {d < 0, false, 0};
-    return Scalar(TValue::Number);
-  }
-  bool RawNumber(const char*, rapidjson::SizeType, bool) { return Fail("unexpected number"); }
-  bool String(const char* text, rapidjson::SizeType length, bool) {
-    Text = std::string_view(text, length);
-    if (Current == TKey::Name) return InfoValue(TValue::String);  // as the sizes above
-    return Scalar(TValue::String);
-  }
-
-  bool StartObject() {
-    if (Skip > 0 || SkipValue()) return ++Skip, true;
-    if (Stack.empty()) return Fail("an export is a JSON array");
-    switch (Top()) {
-      case TContext::Top:
-        if (TopIndex() == 2) return Push(TContext::Meta), true;
-        return Fail(TopIndex() < 2 ? "expected the format's version number"
-                                   : "expected the root directory array");
-      case TContext::Dir:
-        Item = TNcduItem{};
-        Item.Kind = DirIndex() == 0 ? TNcduItem::Dir : TNcduItem::File;
-        Item.NameOffset = static_cast<std::uint32_t>(Batch.Names.size());
-        HasName = false;
-        return Push(TContext::Info), true;
-      default:
-        return Fail("unexpected object");
-    }
-  }
-
-  bool Key(const char* text, rapidjson::SizeType length, bool) {
-    if (Skip > 0) return true;
-    const std::string_view k(text, length);
-    Current = Top() == TContext::Meta ? MetaKey(k) : InfoKey(k);
-    return true;
-  }
-
-  bool EndObject(rapidjson::SizeType) {
-    if (Skip > 0) return EndSkipped();
-    const TContext context = Top();
-    Stack.pop_back();
-    Current = TKey::Other;
-    if (context == TContext::Info && !FinishInfo()) return false;
-    return ValueDone();
-  }
-
-  bool StartArray() {
-    if (Skip > 0 || SkipValue()) return ++Skip, true;
-    if (Stack.empty()) return Push(TContext::Top), true;
-    switch (Top()) {
-      case TContext::Top:
-        if (TopIndex() == 3) return Push(TContext::Dir), true;
-        return Fail(TopIndex() < 2 ? "expected the format's version number"
-                                   : "expected the metadata object");
-      case TContext::Dir:
-        if (DirIndex() == 0) return Fail("a directory array must start with its info object");
-        return Push(TContext::Dir), true;
-      default:
-        return Fail("unexpected array");
-    }
-  }
-
-  bool EndArray(rapidjson::SizeType) {
-    if (Skip > 0) return EndSkipped();
-    const TContext context = Top();
-    const std::uint64_t count = Stack.back().Index;
-    Stack.pop_back();
-    if (context == TContext::Top) {
-      if (count < 4) return Fail("the export ends before its root directory");
-      return true;
-    }
-    if (count == 0) return Fail("a directory array must start with its info object");
-    TNcduItem end;
-    end.Kind = TNcduItem::DirEnd;
-    if (!Emit(end)) return false;
-    if (Stack.size() == 1) RootDone = true;
-    return ValueDone();
-  }
-
- private:
-  enum class TContext : std::uint8_t { Top, Meta, Dir, Info };
-  struct TFrame {
-    TContext Kind;
-    std::uint64_t Index;  // elements of an array completed so far
-  };
-
-  TContext Top() const { return Stack.back().Kind; }
-  std::uint64_t TopIndex() const { return Stack.back().Index; }
-  std::uint64_t DirIndex() const { return Stack.back().Index; }
-  void Push(TContext kind) { Stack.push_back({kind, 0}); }
-
-  bool Fail(std::string what) {
-    Message = std::move(what);
-    Offset = Stream.Tell();
-    return false;
-  }
-
-  // Whether the value about to start belongs to a field or an element this reader ignores.
-  bool SkipValue() const {
-    if (Stack.empty()) return false;
-    switch (Top()) {
-      case TContext::Top:
-        return TopIndex() > 3 || (TopIndex() == 3 && RootDone);
-      case TContext::Meta:
-        return true;
-      case TContext::Info:
-        return Current == TKey::Other;
-      default:
-        return false;
-    }
-  }
-
-  bool EndSkipped() {
-    if (--Skip > 0) return true;
-    return ValueDone();
-  }
-
-  // A value of the innermost container is complete.
-  bool ValueDone() {
-    if (Stack.empty()) return true;
-    if (Top() == TContext::Top || Top() == TContext::Dir) ++Stack.back().Index;
-    Current = TKey::Other;
-    return true;
-  }
-
-  enum class TValue { Null, Bool, Number, String };
-
-  // Any scalar value; its content is in Value, Flag or Text.
-  bool Scalar(TValue kind) {
-    if (Skip > 0) return true;
-    if (Stack.empty()) return Fail("an export is a JSON array");
-    switch (Top()) {
-      case TContext::Top:
-        return TopScalar(Value, kind == TValue::Number);
-      case TContext::Meta:
-        MetaField(Value, kind == TValue::Number, kind == TValue::String ? Text.data() : nullptr,
-                  Text.size());
-        return ValueDone();
-      case TContext::Info:
-        return InfoValue(kind);
-      case TContext::Dir:
-        return Fail("expected an info object or a directory array");
-    }
-    return false;
-  }
-
-  // A field's value inside an info object.
-  bool InfoValue(TValue kind) {
-    if (!InfoField(kind)) return false;
-    Current = TKey::Other;
-    return true;
-  }
-
-  bool TopScalar(TNumber n, bool isNumber) {
-    const std::uint64_t index = TopIndex();
-    if (index > 3 || (index == 3 && RootDone)) return ValueDone();
-    if (index >= 2)
-      return Fail(index == 2 ? "expected the metadata object"
-                             : "expected the root directory array");
-    if (!isNumber || !n.Whole || n.Negative || n.Magnitude > 10000) {
-      return Fail("the format's version numbers must be whole numbers from 0 to 10000");
-    }
-    if (index == 0 && n.Magnitude != 1) return Fail("only format version 1 can be read");
-    if (index == 0) Owner.HeaderData.Major = static_cast<std::uint32_t>(n.Magnitude);
-    if (index == 1) Owner.HeaderData.Minor = static_cast<std::uint32_t>(n.Magnitude);
-    return ValueDone();
-  }
-
-  void MetaField(TNumber n, bool isNumber, const char* text, std::size_t length) {
-    TNcduHeader& h = Owner.HeaderData;
-    constexpr std::size_t kLongest = 200;  // metadata is short; a long one is cut
-    if (Current == TKey::ProgName && text) h.ProgramName.assign(text, std::min(length, kLongest));
-    if (Current == TKey::ProgVer && text) h.ProgramVersion.assign(text, std::min(length, kLongest));
-    if (Current == TKey::Timestamp && isNumber && n.Whole && !n.Negative &&
-        n.Magnitude <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-      h.Timestamp = static_cast<std::int64_t>(n.Magnitude);
-    }
-  }
-
-  // A size beyond 2^62 bytes is no file; refusing it keeps every total inside 64 bits.
-  static constexpr std::uint64_t kLargestSize = std::uint64_t{1} << 62;
-
-  bool Size(TNumber n, bool whole, std::uint64_t& out, std::uint16_t flag) {
-    const char* field = flag == TNcduItem::HasAsize ? "\"asize\"" : "\"dsize\"";
-    if (!whole || n.Negative) {
-      return Fail(std::string(field) + " must be a whole number of bytes, not negative");
-    }
-    if (n.Magnitude > kLargestSize) return Fail(std::string(field) + " is out of range");
-    out = n.Magnitude;
-    Item.Flags |= flag;
-    return true;
-  }
-
-  bool Whole(TNumber n, bool whole, std::uint64_t& out, std::uint16_t flag, const char* field) {
-    if (!whole || n.Negative) {
-      Message = std::string("\"") + field + "\" must be a whole number, not negative";
-      Offset = Stream.Tell();
-      return false;
-    }
-    out = n.Magnitude;
-    Item.Flags |= flag;
-    return true;
-  }
-
-  bool Boolean(bool isBool, bool flag, std::uint16_t bit, const char* field) {
-    if (!isBool) {
-      Message = std::string("\"") + field + "\" must be true or false";
-      Offset = Stream.Tell();
-      return false;
-    }
-    if (flag) Item.Flags |= bit;
-    return true;
-  }
-
-  bool InfoField(TValue kind) {
-    const TNumber n = Value;
-    const bool whole = kind == TValue::Number && n.Whole;
-    const bool isBool = kind == TValue::Bool;
-    const bool flag = Flag;
-    const char* text = kind == TValue::String ? Text.data() : nullptr;
-    const std::size_t length = Text.size();
-    std::uint64_t value = 0;
-    switch (Current) {
-      case TKey::Name:
-        if (!text) return Fail("\"name\" must be a string");
-        if (length > std::numeric_limits<std::uint32_t>::max() - Batch.Names.size()) {
-          return Fail("a name is too long");
-        }
-        Batch.Names.resize(Item.NameOffset);  // a repeated field replaces the earlier one
-        Batch.Names.append(text, length);
-        Item.NameLength = static_cast<std::uint32_t>(length);
-        HasName = true;
-        return true;
-      case TKey::Asize:
-        return Size(n, whole, Item.Asize, TNcduItem::HasAsize);
-      case TKey::Dsize:
-        return Size(n, whole, Item.Dsize, TNcduItem::HasDsize);
-      case TKey::Dev:
-        return Whole(n, whole, Item.Dev, TNcduItem::HasDev, "dev");
-      case TKey::Ino:
-        return Whole(n, whole, Item.Ino, TNcduItem::HasIno, "ino");
-      case TKey::Nlink:
-        if (!Whole(n, whole, value, 0, "nlink")) return false;
-        Item.Links = value > std::numeric_limits<std::uint32_t>::max()
-                         ? std::numeric_limits<std::uint32_t>::max()
-                         : static_cast<std::uint32_t>(value);
-        return true;
-      case TKey::Hlnkc:
-        return Boolean(isBool, flag, TNcduItem::HardLinked, "hlnkc");
-      case TKey::ReadError:
-        return Boolean(isBool, flag, TNcduItem::ReadError, "read_error");
-      case TKey::NotReg:
-        return Boolean(isBool, flag, TNcduItem::NotRegular, "notreg");
-      case TKey::Excluded:
-        // A string naming why ("pattern", "otherfs", "kernfs", "frmlnk"); older writers wrote
-        // true. Both mean the entry was not looked into.
-        if (text || (isBool && flag))
-          Item.Flags |= TNcduItem::Excluded;
-        else if (!isBool)
-          return Fail("\"excluded\" must be a string");
-        return true;
-      case TKey::Mtime:
-        if (!whole) return Fail("\"mtime\" must be a whole number of seconds");
-        if (n.Magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-          return Fail("\"mtime\" is out of range");
-        }
-        Item.Mtime = n.Negative ? -static_cast<std::int64_t>(n.Magnitude)
-                                : static_cast<std::int64_t>(n.Magnitude);
-        Item.Flags |= TNcduItem::HasMtime;
-        return true;
-      default:
-        return true;
-    }
-  }
-
-  bool FinishInfo() {
-    const bool root = Stack.size() == 2 && Item.Kind == TNcduItem::Dir;
-    const std::string_view name(Batch.Names.data() + Item.NameOffset, Item.NameLength);
-    if (!HasName) return Fail("an info object has no \"name\"");
-    if (!ValidName(name, root)) {
-      return Fail(root ? "the root's name is empty or holds a NUL character"
-                       : "a name is empty, \".\", \"..\", or holds \"/\" or a NUL character");
-    }
-    return Emit(Item);
-  }
-
-  bool Emit(const TNcduItem& item) {
-    Batch.Items.push_back(item);
-    // The root's info goes over at once, so opening a file does not wait for a full batch.
-    if (Batch.Items.size() >= kBatchItems || !FirstSent) {
-      FirstSent = true;
-      if (!Flush(false)) return Fail("stopped");
-    }
-    return true;
-  }
-
-  TNcduParser& Owner;
-  TJsonStream& Stream;
-  TBatch Batch;
-  TNcduItem Item;
-  std::vector<TFrame> Stack;
-  TKey Current = TKey::Other;
-  TNumber Value;
-  bool Flag = false;
-  std::string_view Text;
-  std::size_t Skip = 0;  // depth inside a value that is skipped
-  bool HasName = false;
-  bool RootDone = false;
-  bool FirstSent = false;
-  std::string Message;
-  std::size_t Offset = 0;
-};
-
-}  // namespace Vellumetric
-
-namespace rapidjson {
-
-// The same stream under another type, so RapidJSON's own number reader can be used for what the
-// specialisation below leaves to it.
+// The same stream under another type, for what the specialisations below leave to RapidJSON's
+// own code.
 class TVlmStreamRef {
  public:
   using Ch = char;
@@ -569,6 +29,8 @@ class TVlmStreamRef {
   Ch Peek() { return Stream.Peek(); }
   Ch Take() { return Stream.Take(); }
   [[nodiscard]] std::size_t Tell() const { return Stream.Tell(); }
+  [[nodiscard]] std::string_view Unread() const { return Stream.Unread(); }
+  void Skip(std::size_t n) { Stream.Skip(n); }
   Ch* PutBegin() { return nullptr; }
   void Put(Ch) {}
   void Flush() {}
@@ -577,6 +39,23 @@ class TVlmStreamRef {
  private:
   Vellumetric::TJsonStream& Stream;
 };
+
+// For a string that RapidJSON decodes itself (one with an escape, or cut by the chunk's end), the
+// plain runs between its escapes are copied in one piece from the chunk read, not character by
+// character through two calls each. Whatever ends a run is left to RapidJSON's own loop.
+template <>
+template <>
+inline void TVlmReader::ScanCopyUnescapedString(TVlmStreamRef& is,
+                                                TVlmReader::StackStream<char>& os) {
+  const std::string_view unread = is.Unread();
+  const std::size_t n = Vellumetric::PlainRunLength(unread);
+  if (n == 0) return;
+  std::memcpy(os.Push(static_cast<SizeType>(n)), unread.data(), n);
+  is.Skip(n);
+}
+}  // namespace rapidjson
+
+namespace rapidjson {
 
 // An export's numbers are sizes, counts and times: whole, not negative, short, and nearly always
 // inside the chunk read. Those are read here in one pass over the chunk; anything else (a sign,
@@ -605,6 +84,29 @@ inline void TVlmReader::ParseNumber<kParseIterativeFlag, Vellumetric::TJsonStrea
   const std::size_t start = is.Tell();
   is.Skip(n);
   if (!handler.Uint64(value)) RAPIDJSON_PARSE_ERROR(kParseErrorTermination, start);
+}
+
+// Most strings of an export (its keys and names) hold nothing to decode and end inside the chunk
+// read: they are handed to the callbacks where they lie, with no copy. The others go to
+// RapidJSON's own string reader, which also gives every error.
+template <>
+template <>
+inline void TVlmReader::ParseString<kParseIterativeFlag, Vellumetric::TJsonStream,
+                                    Vellumetric::TNcduParser::THandler>(
+    Vellumetric::TJsonStream& is, Vellumetric::TNcduParser::THandler& handler, bool isKey) {
+  const std::string_view unread = is.Unread();  // from the opening quote
+  const std::size_t n = Vellumetric::PlainRunLength(unread.substr(1));
+  if (n + 1 >= unread.size() || unread[n + 1] != '"') {
+    TVlmStreamRef ref(is);
+    ParseString<kParseIterativeFlag>(ref, handler, isKey);
+    return;
+  }
+  is.Skip(n + 2);
+  const char* text = unread.data() + 1;
+  const auto length = static_cast<SizeType>(n);
+  if (!(isKey ? handler.Key(text, length, true) : handler.String(text, length, true))) {
+    RAPIDJSON_PARSE_ERROR(kParseErrorTermination, is.Tell());
+  }
 }
 
 }  // namespace rapidjson
@@ -680,7 +182,7 @@ bool TNcduParser::Publish(TBatch& batch, bool last) {
   guard.lock();
   if (Spare.empty()) {
     batch = TBatch{};
-    batch.Items.reserve(kFirstReserve);
+    batch.Items.reserve(NcduJson::kFirstReserve);
   } else {
     batch = std::move(Spare.back());
     Spare.pop_back();
