@@ -259,20 +259,20 @@ TEST(NcduReader, ReadsTenThousandLevelsDeep) {
   EXPECT_EQ(scan.Root().DiskSize, 2U * kDepth);
 }
 
-// Every size straddles a 4 KiB boundary, split after one to eleven of its twelve digits, so the
-// reader's chunk ends (a multiple of that) cut numbers at many places. Each must be read whole.
-TEST(NcduReader, NumbersCutByTheEndOfAReadAreReadWhole) {
+// Each entry straddles a 4 KiB boundary, alternately inside its size (after one to eleven of its
+// twelve digits) and inside its name (after one to nine of its ten bytes, one of them escaped),
+// so the reader's chunk ends, a multiple of that, cut numbers and names at many places. Each
+// must be read whole.
+TEST(NcduReader, NumbersAndNamesCutByTheEndOfAReadAreReadWhole) {
   constexpr int kFiles = 1024;
   std::string text = R"([1,2,{},[{"name":"/cut"})";
-  std::uint64_t total = 0;
   for (int i = 0; i < kFiles; ++i) {
-    const std::string name = "file-" + std::to_string(i);
-    const std::string head = R"(,{"name":")" + name + R"(","asize":)";
-    const std::size_t digitsAt = (text.size() + head.size() + 4095) / 4096 * 4096 - (i % 11 + 1);
-    text.append(digitsAt - text.size() - head.size(), ' ');
-    const std::uint64_t size = 100000000000ULL + static_cast<std::uint64_t>(i);
-    text += head + std::to_string(size) + "}";
-    total += size;
+    const std::string name = "f\\\\" + std::to_string(1000000 + i);  // ten bytes, one escape
+    const std::string head = R"(,{"name":")";
+    const std::size_t cutAt =
+        i % 2 == 0 ? head.size() + name.size() + 10 + i % 11 + 1 : head.size() + i % 9 + 1;
+    text.append((text.size() + cutAt + 4095) / 4096 * 4096 - cutAt - text.size(), ' ');
+    text += head + name + R"(","asize":)" + std::to_string(100000000000ULL + i) + "}";
   }
   text += "]]";
   TTempDir dir;
@@ -280,8 +280,11 @@ TEST(NcduReader, NumbersCutByTheEndOfAReadAreReadWhole) {
   TScanHarness scan;
   std::string error;
   ASSERT_TRUE(Import(dir / "cut.json", scan, error)) << error;
-  EXPECT_EQ(scan.Root().FileCount, static_cast<std::uint32_t>(kFiles));
-  EXPECT_EQ(scan.Root().Size, total);
+  ASSERT_EQ(scan.Records.Count(), static_cast<std::size_t>(kFiles));
+  for (TFileId id = 0; id < kFiles; ++id) {
+    EXPECT_EQ(scan.Records.Name(id), "f\\" + std::to_string(1000000 + id));
+    EXPECT_EQ(scan.Records.Size(id), 100000000000ULL + id);
+  }
 }
 
 // Writes the scan of `root` as an export at `path` through the walk, as --export-ncdu does.
