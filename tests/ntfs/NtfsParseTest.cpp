@@ -2,12 +2,16 @@
 // platform, the Windows build under Wine included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "system/ntfs/NtfsRecord.h"
 #include "system/ntfs/NtfsRunList.h"
 #include "system/ntfs/TNtfsUpcase.h"
+#include "system/ntfs/TNtfsVolumeIndex.h"
 
 namespace Vellumetric {
 namespace {
@@ -142,6 +146,96 @@ TEST(NtfsUpcase, OrdersCaseBlindThenByCodeUnit) {
   EXPECT_LT(cmp(u"ab", u"ABC"), 0);        // a prefix first
   EXPECT_LT(cmp(u"Z", u"_"), 0);           // '_' sorts after the upper-cased letters
   EXPECT_EQ(cmp(u"same", u"same"), 0);
+}
+
+// A volume of 3,000 folders of 50 files each, whose names come in no order, added record by
+// record as the reader adds them. Each folder's names as Finish leaves them, by record and name.
+std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::u16string>>> IndexedVolume(
+    unsigned threads) {
+  constexpr std::uint32_t kFolders = 3000;
+  constexpr std::uint32_t kFiles = 50;
+  constexpr std::uint32_t kFirstFile = 16 + kFolders;
+  const std::uint32_t records = kFirstFile + kFolders * kFiles;
+  TNtfsVolumeIndex index;
+  EXPECT_TRUE(index.Reset(records));
+  index.Grow(records);
+  TNtfsVolumeIndex::TBatch batch;
+  batch.Into(index.FileSlots());
+  std::vector<std::uint8_t> utf16;
+  const auto add = [&](std::uint32_t record, bool folder, std::uint32_t parent,
+                       const std::u16string& name, std::uint8_t space = 1) {
+    TNtfsRecordFacts facts;
+    facts.IsDirectory = folder;
+    facts.Sequence = 1;
+    facts.DataSize = record;
+    utf16.resize(2 * name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      utf16[2 * i] = static_cast<std::uint8_t>(name[i]);
+      utf16[2 * i + 1] = static_cast<std::uint8_t>(name[i] >> 8);
+    }
+    facts.Names.push_back({parent, space, utf16.data(), static_cast<std::uint8_t>(name.size())});
+    batch.Add(record, facts);
+  };
+  add(TNtfsVolumeIndex::RootRecord, true, TNtfsVolumeIndex::RootRecord, u".");
+  for (std::uint32_t d = 0; d < kFolders; ++d) {
+    std::u16string name = d % 3 ? u"D" : u"d";
+    for (std::uint32_t k = (d * 2654435761U) >> 20; k != 0; k /= 10) name += u'0' + k % 10;
+    add(16 + d, true, 5, name + u"." + std::u16string(1, u'a' + d % 26));
+  }
+  for (std::uint32_t f = 0; f < kFolders * kFiles; ++f) {
+    // Scattered over the folders, in case-mixed names whose order has nothing to do with the
+    // records' order.
+    const std::uint32_t folder = 16 + (f * 7919) % kFolders;
+    const std::uint32_t key = f * 2654435761U;  // odd: every file's key differs
+    std::u16string name = key % 2 ? u"Item" : u"item";
+    for (std::uint32_t k = key; k != 0; k /= 23) name += static_cast<char16_t>(u'a' + k % 23);
+    add(kFirstFile + f, false, folder, name);
+    if (f % 97 == 0) {
+      // A short twin, which no listing shows, and a name under a file, which leads nowhere.
+      batch.Add(kFirstFile + f, [&] {
+        TNtfsRecordFacts twin;
+        twin.Sequence = 1;
+        twin.Names.push_back({folder, 2, utf16.data(), 1});
+        twin.Names.push_back({kFirstFile, 1, utf16.data(), 2});
+        return twin;
+      }());
+    }
+  }
+  index.Append(batch);
+  index.Finish(TNtfsUpcase(), threads);
+  std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::u16string>>> listed;
+  for (std::uint32_t folder = 0; folder < records; ++folder) {
+    for (const std::uint32_t at : index.Children(folder)) {
+      const TNtfsVolumeIndex::TEntry& e = index.Entry(at);
+      listed[folder].emplace_back(e.Record, std::u16string(index.Name(e)));
+    }
+  }
+  return listed;
+}
+
+TEST(NtfsVolumeIndex, FoldersSortedOnSeveralThreadsHoldTheirOwnNamesInIndexOrder) {
+  const auto one = IndexedVolume(1);
+  const auto several = IndexedVolume(4);
+  ASSERT_EQ(one.size(), 3001u);  // the root and every folder
+  EXPECT_EQ(one.at(TNtfsVolumeIndex::RootRecord).size(), 3000u);
+  const TNtfsUpcase upcase;
+  std::size_t names = 0;
+  for (const auto& [folder, children] : one) {
+    for (std::size_t i = 1; i < children.size(); ++i) {
+      const std::u16string& a = children[i - 1].second;
+      const std::u16string& b = children[i].second;
+      ASSERT_LT(upcase.Compare(a.data(), a.size(), b.data(), b.size()), 0) << folder << " " << i;
+    }
+    for (const auto& [record, name] : children) {
+      // Where the volume put it: the file's own record says which folder.
+      if (folder != TNtfsVolumeIndex::RootRecord) {
+        ASSERT_EQ(16 + ((record - 3016) * 7919) % 3000, folder);
+      }
+    }
+    names += children.size();
+  }
+  EXPECT_EQ(names, 3000u + 150000u);
+  EXPECT_EQ(several, one);
 }
 
 }  // namespace

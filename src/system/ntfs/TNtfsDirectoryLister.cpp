@@ -73,7 +73,7 @@ bool TNtfsDirectoryLister::Next(TDirEntry& entry) {
   TFrame& frame = Frames.back();
   const auto children = Index->Children(frame.Folder);
   if (frame.Pos >= children.size()) return false;
-  const TNtfsVolumeIndex::TEntry& e = children[frame.Pos++];
+  const TNtfsVolumeIndex::TEntry& e = Index->Entry(children[frame.Pos++]);
   const TNtfsVolumeIndex::TFile& file = Index->File(e.Record);
   AppendUtf8(Index->Name(e), NameText);
   Last = e.Record;

@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "system/ntfs/TNtfsRecordParser.h"
 
@@ -38,6 +44,85 @@ class TNtfsMftReader::TAlignedBuffer {
   std::size_t Capacity = 0;
   std::size_t Length = 0;
 };
+
+// A thread that waits for one job at a time, kept for the whole read: a piece of the MFT then
+// costs no thread start. When no thread can be had, a job runs on the caller, at Wait.
+class TNtfsMftReader::THelper {
+ public:
+  THelper() {
+    try {
+      Thread = std::thread([this] { Loop(); });
+    } catch (const std::system_error&) {
+    }
+  }
+  ~THelper() {
+    if (!Thread.joinable()) return;
+    {
+      const std::lock_guard<std::mutex> lock(Mutex);
+      Quit = true;
+    }
+    Wake.notify_one();
+    Thread.join();
+  }
+  THelper(const THelper&) = delete;
+  THelper& operator=(const THelper&) = delete;
+
+  void Start(std::function<void()> job) {
+    {
+      const std::lock_guard<std::mutex> lock(Mutex);
+      Job = std::move(job);
+      Busy = true;
+    }
+    if (Thread.joinable()) Wake.notify_one();
+  }
+  // Until the job has run; what it threw is thrown here unless `rethrow` is false.
+  void Wait(bool rethrow = true) {
+    std::unique_lock<std::mutex> lock(Mutex);
+    if (!Thread.joinable() && Busy) {
+      Busy = false;
+      std::function<void()> job = std::move(Job);
+      lock.unlock();
+      job();
+      return;
+    }
+    Done.wait(lock, [this] { return !Busy; });
+    const std::exception_ptr error = std::exchange(Error, nullptr);
+    if (error && rethrow) std::rethrow_exception(error);
+  }
+
+ private:
+  void Loop() {
+    std::unique_lock<std::mutex> lock(Mutex);
+    while (true) {
+      Wake.wait(lock, [this] { return Busy || Quit; });
+      if (Quit) return;
+      std::function<void()> job = std::move(Job);
+      lock.unlock();
+      std::exception_ptr error;
+      try {
+        job();
+      } catch (...) {
+        error = std::current_exception();
+      }
+      lock.lock();
+      Error = error;
+      Busy = false;
+      Done.notify_one();
+    }
+  }
+
+  std::mutex Mutex;
+  std::condition_variable Wake;
+  std::condition_variable Done;
+  std::function<void()> Job;
+  std::exception_ptr Error;
+  bool Busy = false;
+  bool Quit = false;
+  std::thread Thread;  // last: it starts once everything it uses is made
+};
+
+TNtfsMftReader::TNtfsMftReader(TNtfsByteSource& source) : Source(source) {}
+TNtfsMftReader::~TNtfsMftReader() = default;
 
 namespace {
 
@@ -229,6 +314,7 @@ bool TNtfsMftReader::ParseBlocks(const TPieceBytes& piece, std::size_t at, std::
   TParsed& parsed = Parsed[Parity];
   parsed.Used = blocks + 1;
   const std::uint64_t first = NextRecord;
+  for (std::size_t b = 1; b <= blocks; ++b) parsed.Parsers[b].Batch.Into(index.FileSlots());
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};
   std::string errors[2];
@@ -246,12 +332,18 @@ bool TNtfsMftReader::ParseBlocks(const TPieceBytes& piece, std::size_t at, std::
       parsed.Parsers[b + 1].Parse(first + b * perBlock, data, count);
     }
   };
-  std::future<void> helper;
-  // Parsed here, after this thread's share, when no thread can be had: libstdc++ then defers.
-  if (blocks > 1) helper = std::async(std::launch::async | std::launch::deferred, work, 1);
-  JoinParsed(1 - Parity, index);
-  work(0);
-  if (helper.valid()) helper.get();
+  if (blocks > 1) {
+    if (!Helper) Helper = std::make_unique<THelper>();
+    Helper->Start([&work] { work(1); });
+  }
+  try {
+    JoinParsed(1 - Parity, index);
+    work(0);
+  } catch (...) {
+    if (blocks > 1) Helper->Wait(false);  // it uses this frame: not gone before it ends
+    throw;
+  }
+  if (blocks > 1) Helper->Wait();
   return !failed || Unreadable(errors[0].empty() ? errors[1] : errors[0]);
 }
 
@@ -264,6 +356,8 @@ bool TNtfsMftReader::TakeRecords(TPiece read, std::uint8_t* bytes, TAlignedBuffe
   const std::uint64_t records = MftBytes / recordSize;
   const TPieceBytes piece{read.Lcn * BootSector.ClusterSize,
                           static_cast<std::size_t>(read.Clusters * BootSector.ClusterSize), bytes};
+  // Slots for every record this piece may finish, the one carried over included.
+  index.Grow(NextRecord + piece.Size / recordSize + 1);
   std::size_t at = 0;
   if (!Carry.empty()) {
     const std::size_t had = Carry.size();
@@ -271,6 +365,7 @@ bool TNtfsMftReader::TakeRecords(TPiece read, std::uint8_t* bytes, TAlignedBuffe
     Carry.resize(had + at);
     if (!CopyPiece(piece, 0, at, Carry.data() + had)) return false;
     if (Carry.size() == recordSize) {
+      Parser(Parity, 0).Batch.Into(index.FileSlots());
       Parser(Parity, 0).Parse(NextRecord++, Carry.data(), 1);
       Carry.clear();
     }
@@ -393,7 +488,7 @@ bool TNtfsMftReader::Load(TNtfsVolumeIndex& index, const TProgress& progress) {
   }
   TNtfsUpcase upcase;
   LoadUpcase(upcase);
-  index.Finish(upcase);
+  index.Finish(upcase, std::max(1U, std::thread::hardware_concurrency()));
   return true;
 }
 

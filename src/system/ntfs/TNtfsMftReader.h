@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,10 @@ class TNtfsMftReader {
   using TProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
   static constexpr std::size_t ChunkBytes = 8U << 20;
 
-  explicit TNtfsMftReader(TNtfsByteSource& source) : Source(source) {}
+  explicit TNtfsMftReader(TNtfsByteSource& source);
+  ~TNtfsMftReader();
+  TNtfsMftReader(const TNtfsMftReader&) = delete;
+  TNtfsMftReader& operator=(const TNtfsMftReader&) = delete;
 
   // False, with the failure and its reason, when the volume cannot be read or trusted. A damaged
   // record is skipped and counted; too many of them, or a damaged root or $MFT, make the whole
@@ -37,6 +41,7 @@ class TNtfsMftReader {
 
  private:
   class TAlignedBuffer;
+  class THelper;
 
   bool Fail(TNtfsFailure kind, std::string reason);
   bool Unreadable(const std::string& error);
@@ -69,6 +74,7 @@ class TNtfsMftReader {
   [[nodiscard]] std::uint64_t MftClusters() const;
 
   TNtfsByteSource& Source;
+  std::unique_ptr<THelper> Helper;  // parses beside this thread for the whole read
   TNtfsBootSector BootSector;
   std::vector<TNtfsRun> Runs;
   std::uint64_t MftBytes = 0;  // the $MFT's data size

@@ -43,6 +43,7 @@ void TNtfsRecordParser::Parse(std::uint64_t first, std::uint8_t* bytes, std::siz
 
 void TNtfsRecordParser::Take(std::uint64_t number, std::uint8_t* bytes) {
   const std::size_t size = RecordSize;
+  Batch.Blank(number);  // until it proves to be a file
   if (std::memcmp(bytes, "FILE", 4) != 0) {
     // Space the MFT has reserved but never formatted reads as zeros; anything else is a record
     // that was overwritten or torn ("BAAD").

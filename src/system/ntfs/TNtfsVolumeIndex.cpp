@@ -4,6 +4,9 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace Vellumetric {
 namespace {
@@ -39,15 +42,21 @@ bool TNtfsVolumeIndex::Reset(std::uint64_t records) {
   NamePool.clear();
   NamePool.reserve(expected * 16);
   ChildStart.clear();
+  Order.clear();
   Extensions.clear();
   ReparseTags.clear();
   Damaged = 0;
   InUse = 0;
+  UsedEnd = 0;
   return true;
 }
 
+void TNtfsVolumeIndex::Grow(std::uint64_t end) {
+  end = std::min(end, Limit);
+  if (end > Files.size()) Files.resize(static_cast<std::size_t>(end));
+}
+
 void TNtfsVolumeIndex::TBatch::Clear() noexcept {
-  Files.clear();
   Entries.clear();
   Names.clear();
   Extensions.clear();
@@ -80,7 +89,7 @@ void TNtfsVolumeIndex::TBatch::AddNames(std::uint32_t record, const TNtfsRecordF
 }
 
 void TNtfsVolumeIndex::TBatch::Add(std::uint64_t number, const TNtfsRecordFacts& facts) {
-  if (number >= std::numeric_limits<std::uint32_t>::max()) return;
+  if (number >= Slots.size()) return;  // the reader grows the slots first: never taken
   const auto record = static_cast<std::uint32_t>(number);
   ++InUse;
   End = std::max<std::uint64_t>(End, number + 1);
@@ -101,7 +110,7 @@ void TNtfsVolumeIndex::TBatch::Add(std::uint64_t number, const TNtfsRecordFacts&
     Extensions.push_back(std::move(ext));
     return;
   }
-  TFile f;
+  TFile f{};
   f.Kind = facts.IsDirectory ? KindFolder : KindFile;
   f.Sequence = facts.Sequence;
   f.Attributes = facts.Attributes | facts.DataAttributes;
@@ -109,7 +118,8 @@ void TNtfsVolumeIndex::TBatch::Add(std::uint64_t number, const TNtfsRecordFacts&
   f.LastWrite = facts.LastWrite;
   f.DiskBytes = facts.DiskBytes;
   f.Size = facts.IsDirectory ? 0 : facts.DataSize;
-  Files.emplace_back(record, f);
+  // Written in place: each parser owns its records' slots, so threads never share one.
+  Slots[record] = f;
   if (facts.HasReparse) ReparseTags.emplace_back(record, facts.ReparseTag);
   AddNames(record, facts);
 }
@@ -117,11 +127,7 @@ void TNtfsVolumeIndex::TBatch::Add(std::uint64_t number, const TNtfsRecordFacts&
 void TNtfsVolumeIndex::Append(TBatch& batch) {
   Damaged += batch.Damaged;
   InUse += batch.InUse;
-  // The batch's records are the next ones: the files grow up to its last in use.
-  if (batch.End > Files.size() && batch.End <= Limit) Files.resize(batch.End);
-  for (const auto& [record, file] : batch.Files) {
-    if (record < Files.size()) Files[record] = file;
-  }
+  UsedEnd = std::max(UsedEnd, batch.End);
   for (const auto& [record, tag] : batch.ReparseTags) ReparseTags[record] = tag;
   // The pool is numbered with 32 bits: past that, names are dropped rather than wrapped.
   const std::size_t pool = NamePool.size();
@@ -172,54 +178,95 @@ bool TNtfsVolumeIndex::EntryLeadsSomewhere(const TEntry& e) const {
   return e.ParentSequence == 0 || e.ParentSequence == Files[e.Parent].Sequence;
 }
 
-// Counting sort by parent (stable, so a folder's names keep their record order) of the names
-// that lead somewhere, straight into a vector of their exact number, then each folder's names in
-// the folder index's own order. `kept` marks them; the old vector goes when this returns.
-void TNtfsVolumeIndex::GroupByParent(const TNtfsUpcase& upcase, const std::vector<bool>& kept,
-                                     std::size_t count) {
+// Groups the `count` names that lead somewhere by parent, as positions, keeping their record
+// order inside a folder (which is often already the index's): a counting sort that reads the
+// names once, front to back, and leaves them where they are. The dropped ones have a parent past
+// every record.
+void TNtfsVolumeIndex::GroupByParent(std::size_t count) {
+  const auto dropped = static_cast<std::uint32_t>(Files.size());
   ChildStart.assign(Files.size() + 1, 0);
-  for (std::size_t i = 0; i < Entries.size(); ++i) {
-    if (kept[i]) ++ChildStart[Entries[i].Parent + 1];
+  for (const TEntry& e : Entries) {
+    if (e.Parent != dropped) ++ChildStart[e.Parent + 1];
   }
   for (std::size_t i = 1; i < ChildStart.size(); ++i) ChildStart[i] += ChildStart[i - 1];
-  std::vector<TEntry> sorted(count);
+  Order.assign(count, 0);
   std::vector<std::uint32_t> next(ChildStart.begin(), ChildStart.end() - 1);
-  for (std::size_t i = 0; i < Entries.size(); ++i) {
-    if (kept[i]) sorted[next[Entries[i].Parent]++] = Entries[i];
-  }
-  Entries = std::move(sorted);
-  const char16_t* pool = NamePool.data();
-  for (std::size_t folder = 0; folder + 1 < ChildStart.size(); ++folder) {
-    auto first = Entries.begin() + ChildStart[folder];
-    auto last = Entries.begin() + ChildStart[folder + 1];
-    if (last - first < 2) continue;
-    const auto before = [&](const TEntry& a, const TEntry& b) {
-      return upcase.Compare(pool + a.NameAt, a.NameLength, pool + b.NameAt, b.NameLength) < 0;
-    };
-    // Files made one after another in name order often sit in that order in the MFT too.
-    if (!std::is_sorted(first, last, before)) std::sort(first, last, before);
+  for (std::uint32_t i = 0; i < Entries.size(); ++i) {
+    const std::uint32_t parent = Entries[i].Parent;
+    if (parent != dropped) Order[next[parent]++] = i;
   }
 }
 
-void TNtfsVolumeIndex::Finish(const TNtfsUpcase& upcase) {
+// The names of folders [first, last) in their index's order.
+void TNtfsVolumeIndex::SortFolders(const TNtfsUpcase& upcase, std::size_t first, std::size_t last) {
+  const char16_t* pool = NamePool.data();
+  const TEntry* entries = Entries.data();
+  const auto before = [&](std::uint32_t x, std::uint32_t y) {
+    const TEntry& a = entries[x];
+    const TEntry& b = entries[y];
+    return upcase.Compare(pool + a.NameAt, a.NameLength, pool + b.NameAt, b.NameLength) < 0;
+  };
+  for (std::size_t folder = first; folder < last; ++folder) {
+    const auto from = Order.begin() + ChildStart[folder];
+    const auto to = Order.begin() + ChildStart[folder + 1];
+    // Files made one after another in name order often sit in that order in the MFT too.
+    if (to - from > 1 && !std::is_sorted(from, to, before)) std::sort(from, to, before);
+  }
+}
+
+// Each folder's names are its own, so shares of folders with about as many names each sort on
+// threads of their own, with the same result as one thread.
+void TNtfsVolumeIndex::SortAllFolders(const TNtfsUpcase& upcase, unsigned threads) {
+  const std::size_t folders = Files.size();
+  constexpr std::size_t kNamesPerThread = 1U << 16;
+  const std::size_t shares =
+      std::max<std::size_t>(1, std::min<std::size_t>(threads, Entries.size() / kNamesPerThread));
+  std::vector<std::size_t> bounds{0};
+  for (std::size_t k = 1; k < shares; ++k) {
+    const auto target = static_cast<std::uint32_t>(Order.size() * k / shares);
+    const auto at = std::lower_bound(ChildStart.begin(), ChildStart.end() - 1, target);
+    bounds.push_back(std::max(bounds.back(), static_cast<std::size_t>(at - ChildStart.begin())));
+  }
+  bounds.push_back(folders);
+  std::vector<std::jthread> helpers;
+  for (std::size_t k = 1; k < shares; ++k) {
+    try {
+      helpers.emplace_back(
+          [this, &upcase, &bounds, k] { SortFolders(upcase, bounds[k], bounds[k + 1]); });
+    } catch (const std::system_error&) {
+      SortFolders(upcase, bounds[k], bounds[k + 1]);  // no thread to be had: sorted here
+    }
+  }
+  SortFolders(upcase, bounds[0], bounds[1]);
+}
+
+void TNtfsVolumeIndex::Finish(const TNtfsUpcase& upcase, unsigned threads) {
+  // Slots were made for every record read; those past the last in use were never a file.
+  Files.resize(static_cast<std::size_t>(UsedEnd));
   JoinExtensions();
-  // A folder keeps only its first name; a file counts all of its own.
+  // A folder keeps only its first name; a file counts all of its own. A name that is not kept
+  // gets a parent past every record.
+  const auto dropped = static_cast<std::uint32_t>(Files.size());
   std::vector<bool> folderNamed(Files.size(), false);
-  std::vector<bool> kept(Entries.size(), false);
   std::size_t count = 0;
-  for (std::size_t i = 0; i < Entries.size(); ++i) {
-    const TEntry& e = Entries[i];
-    if (!EntryLeadsSomewhere(e)) continue;
+  for (TEntry& e : Entries) {
+    if (!EntryLeadsSomewhere(e)) {
+      e.Parent = dropped;
+      continue;
+    }
     TFile& f = Files[e.Record];
     if (f.Kind == KindFolder) {
-      if (folderNamed[e.Record]) continue;
+      if (folderNamed[e.Record]) {
+        e.Parent = dropped;
+        continue;
+      }
       folderNamed[e.Record] = true;
     }
     if (f.NameCount < 255) ++f.NameCount;
-    kept[i] = true;
     ++count;
   }
-  GroupByParent(upcase, kept, count);
+  GroupByParent(count);
+  SortAllFolders(upcase, threads);
 }
 
 std::uint32_t TNtfsVolumeIndex::ReparseTag(std::uint32_t record) const {
@@ -227,14 +274,15 @@ std::uint32_t TNtfsVolumeIndex::ReparseTag(std::uint32_t record) const {
   return it == ReparseTags.end() ? 0 : it->second;
 }
 
-std::span<const TNtfsVolumeIndex::TEntry> TNtfsVolumeIndex::Children(std::uint32_t folder) const {
+std::span<const std::uint32_t> TNtfsVolumeIndex::Children(std::uint32_t folder) const {
   if (!IsFolder(folder) || folder + 1 >= ChildStart.size()) return {};
-  return {Entries.data() + ChildStart[folder], ChildStart[folder + 1] - ChildStart[folder]};
+  return {Order.data() + ChildStart[folder], ChildStart[folder + 1] - ChildStart[folder]};
 }
 
 std::size_t TNtfsVolumeIndex::MemoryBytes() const noexcept {
   return Files.capacity() * sizeof(TFile) + Entries.capacity() * sizeof(TEntry) +
-         NamePool.capacity() * sizeof(char16_t) + ChildStart.capacity() * sizeof(std::uint32_t);
+         NamePool.capacity() * sizeof(char16_t) +
+         (Order.capacity() + ChildStart.capacity()) * sizeof(std::uint32_t);
 }
 
 }  // namespace Vellumetric

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "system/ntfs/NtfsRecord.h"
@@ -26,15 +28,17 @@ class TNtfsVolumeIndex {
   static constexpr std::uint32_t FirstUserRecord = 16;
   enum : std::uint8_t { KindNone = 0, KindFile = 1, KindFolder = 2 };
 
+  // Plain, with no initial values: the slots of a million records are made without being written
+  // (each is written once, by the parser of its record). `TFile{}` is a blank one.
   struct TFile {
-    std::uint64_t Size = 0;       // logical size of the unnamed data stream; 0 for a folder
-    std::uint64_t DiskBytes = 0;  // clusters of its streams or its index, in bytes
-    std::uint64_t LastAccess = 0;
-    std::uint64_t LastWrite = 0;  // the content's last change
-    std::uint32_t Attributes = 0;
-    std::uint16_t Sequence = 0;
-    std::uint8_t Kind = KindNone;
-    std::uint8_t NameCount = 0;  // names in folders, stopping at 255
+    std::uint64_t Size;       // logical size of the unnamed data stream; 0 for a folder
+    std::uint64_t DiskBytes;  // clusters of its streams or its index, in bytes
+    std::uint64_t LastAccess;
+    std::uint64_t LastWrite;  // the content's last change
+    std::uint32_t Attributes;
+    std::uint16_t Sequence;
+    std::uint8_t Kind;       // KindNone, KindFile or KindFolder
+    std::uint8_t NameCount;  // names in folders, stopping at 255
   };
   struct TEntry {
     std::uint32_t Parent = 0;
@@ -52,11 +56,17 @@ class TNtfsVolumeIndex {
   // `records`: how many records the MFT holds. False when that is more than this index can
   // number (2^32).
   [[nodiscard]] bool Reset(std::uint64_t records);
+  // Makes room for the records below `end` (at most the MFT's count), which parsers then fill
+  // in place, each its own records, through `FileSlots`: every record read must be written, in
+  // use or not, and Finish drops the slots past the last one in use. Not while a parser runs:
+  // the slots move.
+  void Grow(std::uint64_t end);
+  [[nodiscard]] std::span<TFile> FileSlots() noexcept { return Files; }
   // Joins a batch, in record order, and clears it for the next run.
   void Append(TBatch& batch);
   // Joins extension records to their bases, drops names that lead nowhere, and orders every
-  // folder's names by `upcase`.
-  void Finish(const TNtfsUpcase& upcase);
+  // folder's names by `upcase`, sharing that among up to `threads` threads.
+  void Finish(const TNtfsUpcase& upcase, unsigned threads = 1);
 
   // Records up to the last one in use.
   [[nodiscard]] std::uint64_t RecordCount() const noexcept { return Files.size(); }
@@ -68,8 +78,9 @@ class TNtfsVolumeIndex {
   }
   // The reparse tag of a record that has a reparse point, else 0.
   [[nodiscard]] std::uint32_t ReparseTag(std::uint32_t record) const;
-  // A folder's names in index order; empty for anything else.
-  [[nodiscard]] std::span<const TEntry> Children(std::uint32_t folder) const;
+  // A folder's names in index order, as positions for `Entry`; empty for anything else.
+  [[nodiscard]] std::span<const std::uint32_t> Children(std::uint32_t folder) const;
+  [[nodiscard]] const TEntry& Entry(std::uint32_t position) const { return Entries[position]; }
   [[nodiscard]] std::u16string_view Name(const TEntry& entry) const {
     return {NamePool.data() + entry.NameAt, entry.NameLength};
   }
@@ -87,21 +98,51 @@ class TNtfsVolumeIndex {
 
   void JoinExtensions();
   [[nodiscard]] bool EntryLeadsSomewhere(const TEntry& e) const;
-  void GroupByParent(const TNtfsUpcase& upcase, const std::vector<bool>& kept, std::size_t count);
+  void GroupByParent(std::size_t count);
+  void SortFolders(const TNtfsUpcase& upcase, std::size_t first, std::size_t last);
+  void SortAllFolders(const TNtfsUpcase& upcase, unsigned threads);
 
-  std::vector<TFile> Files;
+  // Grows without writing the new slots: the parsers' threads write them, a record each, so the
+  // first touch of a million records' memory is shared among the threads that parse.
+  template <typename T>
+  struct TUnwrittenAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+      using other = TUnwrittenAllocator<U>;
+    };
+    template <typename U>
+    void construct(U* p) noexcept {
+      ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... A>
+    void construct(U* p, A&&... args) {
+      ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+  };
+
+  std::vector<TFile, TUnwrittenAllocator<TFile>> Files;
   std::vector<TEntry> Entries;
   std::vector<char16_t> NamePool;
-  std::vector<std::uint32_t> ChildStart;  // per record + 1, into Entries, after Finish
+  // After Finish: the names that lead somewhere, as positions in Entries grouped by folder, and
+  // where each record's group starts (one more, for the last group's end).
+  std::vector<std::uint32_t> Order;
+  std::vector<std::uint32_t> ChildStart;
   std::vector<TExtension> Extensions;
   std::unordered_map<std::uint32_t, std::uint32_t> ReparseTags;
   std::uint64_t Damaged = 0;
   std::uint64_t InUse = 0;
-  std::uint64_t Limit = 0;  // records the MFT holds
+  std::uint64_t Limit = 0;    // records the MFT holds
+  std::uint64_t UsedEnd = 0;  // one past the last record in use
 };
 
 class TNtfsVolumeIndex::TBatch {
  public:
+  // Where base records' files go: the index's slots, grown past every record this batch takes.
+  void Into(std::span<TFile> files) noexcept { Slots = files; }
+  // A record that is no file: not in use, damaged, or an extension of another.
+  void Blank(std::uint64_t number) noexcept {
+    if (number < Slots.size()) Slots[number] = TFile{};
+  }
   // One parsed record: a base record's file, an extension record's additions to its base's.
   void Add(std::uint64_t number, const TNtfsRecordFacts& facts);
   void AddDamaged() noexcept { ++Damaged; }
@@ -111,7 +152,7 @@ class TNtfsVolumeIndex::TBatch {
   friend class TNtfsVolumeIndex;
   void AddNames(std::uint32_t record, const TNtfsRecordFacts& facts);
 
-  std::vector<std::pair<std::uint32_t, TFile>> Files;
+  std::span<TFile> Slots;
   std::vector<TEntry> Entries;  // NameAt into Names
   std::vector<char16_t> Names;
   std::vector<TExtension> Extensions;  // FirstEntry into Entries
