@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "system/ntfs/NtfsNameText.h"
 #include "system/ntfs/NtfsRecord.h"
 #include "system/ntfs/NtfsRunList.h"
 #include "system/ntfs/TNtfsUpcase.h"
@@ -138,19 +139,54 @@ TEST(NtfsRecord, ParsesAWellFormedRecordAndRefusesTornOrOverlongOnes) {
 
 TEST(NtfsUpcase, OrdersCaseBlindThenByCodeUnit) {
   const TNtfsUpcase upcase;
-  auto cmp = [&](const std::u16string& a, const std::u16string& b) {
-    return upcase.Compare(a.data(), a.size(), b.data(), b.size());
-  };
-  EXPECT_LT(cmp(u"apple", u"Banana"), 0);  // case ignored first
-  EXPECT_LT(cmp(u"Case", u"case"), 0);     // then 'C' (0x43) before 'c' (0x63)
-  EXPECT_LT(cmp(u"ab", u"ABC"), 0);        // a prefix first
-  EXPECT_LT(cmp(u"Z", u"_"), 0);           // '_' sorts after the upper-cased letters
-  EXPECT_EQ(cmp(u"same", u"same"), 0);
+  auto cmp = [&](std::string_view a, std::string_view b) { return upcase.Compare(a, b); };
+  EXPECT_LT(cmp("apple", "Banana"), 0);  // case ignored first
+  EXPECT_LT(cmp("Case", "case"), 0);     // then 'C' (0x43) before 'c' (0x63)
+  EXPECT_LT(cmp("ab", "ABC"), 0);        // a prefix first
+  EXPECT_LT(cmp("Z", "_"), 0);           // '_' sorts after the upper-cased letters
+  EXPECT_EQ(cmp("same", "same"), 0);
+  // By UTF-16 units, not code points: U+1F600 is the pair D83D DE00, before U+FF21; a lone
+  // surrogate D800 comes before both, and before U+E000.
+  EXPECT_LT(cmp("x\xF0\x9F\x98\x80", "x\xEF\xBC\xA1"), 0);
+  EXPECT_GT(cmp("x\xEF\xBC\xA1", "x\xF0\x9F\x98\x80"), 0);
+  EXPECT_LT(cmp("x\xED\xA0\x80", "x\xF0\x9F\x98\x80"), 0);
+  EXPECT_LT(cmp("x\xED\xA0\x80", "x\xEE\x80\x80"), 0);
+  EXPECT_LT(cmp("\xC3\xA9", "\xC3\xA9" "a"), 0);  // é, then éa: the shorter first
+  // Names that part inside a character: U+FF21 before U+FF41, U+1F600 before U+1F601.
+  EXPECT_LT(cmp("\xEF\xBC\xA1", "\xEF\xBD\x81"), 0);
+  EXPECT_GT(cmp("\xF0\x9F\x98\x81", "\xF0\x9F\x98\x80"), 0);
+}
+
+// Names as NTFS stores them (UTF-16, a lone surrogate allowed), kept as UTF-8 and shown with
+// U+FFFD for a lone surrogate, as Windows' own conversion shows it.
+TEST(NtfsNameText, KeepsEveryUnitAndShowsALoneSurrogateAsTheReplacement) {
+  const std::vector<char16_t> units = {u'a', 0x00E9, 0x65E5, 0xD83D, 0xDE00, 0xD800, u'b', 0xDC00};
+  std::vector<std::uint8_t> le;
+  for (const char16_t u : units) {
+    le.push_back(static_cast<std::uint8_t>(u));
+    le.push_back(static_cast<std::uint8_t>(u >> 8));
+  }
+  std::vector<char> text;
+  AppendNtfsNameText(le.data(), units.size(), text);
+  const std::string_view kept(text.data(), text.size());
+  EXPECT_EQ(kept,
+            "a\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80\xED\xA0\x80"
+            "b\xED\xB0\x80");
+  std::vector<char16_t> back;
+  TNtfsNameUnits reader(kept);
+  for (char16_t u = 0; reader.Next(u);) back.push_back(u);
+  EXPECT_EQ(back, units);
+  std::string scratch;
+  EXPECT_EQ(ShownNtfsName(kept, scratch),
+            "a\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
+  EXPECT_EQ(ShownNtfsName("plain.txt", scratch).data(), std::string_view("plain.txt").data())
+      << "a name with nothing to mend is not copied";
 }
 
 // A volume of 3,000 folders of 50 files each, whose names come in no order, added record by
 // record as the reader adds them. Each folder's names as Finish leaves them, by record and name.
-std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::u16string>>> IndexedVolume(
+std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::string>>> IndexedVolume(
     unsigned threads) {
   constexpr std::uint32_t kFolders = 3000;
   constexpr std::uint32_t kFiles = 50;
@@ -203,11 +239,11 @@ std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::u16string>>> I
   }
   index.Append(batch);
   index.Finish(TNtfsUpcase(), threads);
-  std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::u16string>>> listed;
+  std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::string>>> listed;
   for (std::uint32_t folder = 0; folder < records; ++folder) {
     for (const std::uint32_t at : index.Children(folder)) {
       const TNtfsVolumeIndex::TEntry& e = index.Entry(at);
-      listed[folder].emplace_back(e.Record, std::u16string(index.Name(e)));
+      listed[folder].emplace_back(e.Record, std::string(index.Name(e)));
     }
   }
   return listed;
@@ -218,13 +254,19 @@ TEST(NtfsVolumeIndex, FoldersSortedOnSeveralThreadsHoldTheirOwnNamesInIndexOrder
   const auto several = IndexedVolume(4);
   ASSERT_EQ(one.size(), 3001u);  // the root and every folder
   EXPECT_EQ(one.at(TNtfsVolumeIndex::RootRecord).size(), 3000u);
-  const TNtfsUpcase upcase;
+  // The names are ASCII: the index order is then that of the upper-cased names, and of the
+  // names themselves where those are equal.
+  const auto upper = [](std::string s) {
+    for (char& c : s) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return s;
+  };
   std::size_t names = 0;
   for (const auto& [folder, children] : one) {
     for (std::size_t i = 1; i < children.size(); ++i) {
-      const std::u16string& a = children[i - 1].second;
-      const std::u16string& b = children[i].second;
-      ASSERT_LT(upcase.Compare(a.data(), a.size(), b.data(), b.size()), 0) << folder << " " << i;
+      const std::string& a = children[i - 1].second;
+      const std::string& b = children[i].second;
+      ASSERT_TRUE(std::pair(upper(a), a) < std::pair(upper(b), b))
+          << folder << " " << a << " " << b;
     }
     for (const auto& [record, name] : children) {
       // Where the volume put it: the file's own record says which folder.

@@ -1,46 +1,10 @@
 #include "system/ntfs/TNtfsDirectoryLister.h"
 
 #include "model/TFileDisk.h"
+#include "system/ntfs/NtfsNameText.h"
 
 namespace Vellumetric {
 namespace {
-
-// UTF-16 to UTF-8; a lone surrogate (legal in an NTFS name) becomes U+FFFD, as Windows' own
-// conversion makes it.
-void AppendUtf8(std::u16string_view name, std::string& out) {
-  // Most names are ASCII: one byte each, written in place.
-  out.resize(name.size());
-  std::size_t ascii = 0;
-  while (ascii < name.size() && name[ascii] < 0x80) {
-    out[ascii] = static_cast<char>(name[ascii]);
-    ++ascii;
-  }
-  out.resize(ascii);
-  for (std::size_t i = ascii; i < name.size(); ++i) {
-    std::uint32_t c = name[i];
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
-        name[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 std::uint8_t DiskFlagsOf(std::uint32_t attributes) {
   std::uint8_t flags = 0;
@@ -75,10 +39,9 @@ bool TNtfsDirectoryLister::Next(TDirEntry& entry) {
   if (frame.Pos >= children.size()) return false;
   const TNtfsVolumeIndex::TEntry& e = Index->Entry(children[frame.Pos++]);
   const TNtfsVolumeIndex::TFile& file = Index->File(e.Record);
-  AppendUtf8(Index->Name(e), NameText);
   Last = e.Record;
   entry = TDirEntry{};
-  entry.Name = NameText;
+  entry.Name = ShownNtfsName(Index->Name(e), NameText);
   entry.IsDirectory = file.Kind == TNtfsVolumeIndex::KindFolder;
   entry.Size = file.Size;
   entry.LastAccess = file.LastAccess;

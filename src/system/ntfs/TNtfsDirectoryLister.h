@@ -49,7 +49,7 @@ class TNtfsDirectoryLister final : public TDirectoryLister {
   std::uint64_t Volume;
   std::vector<TFrame> Frames;
   std::uint32_t Last = 0;
-  std::string NameText;  // the name handed out last, as UTF-8
+  std::string NameText;  // the name handed out last, when it had to be mended
 };
 
 }  // namespace Vellumetric

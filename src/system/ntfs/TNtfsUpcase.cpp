@@ -1,5 +1,7 @@
 #include "system/ntfs/TNtfsUpcase.h"
 
+#include "system/ntfs/NtfsNameText.h"
+
 #include <algorithm>
 
 namespace Vellumetric {
@@ -22,18 +24,35 @@ bool TNtfsUpcase::Load(const std::uint8_t* bytes, std::size_t size) {
   return true;
 }
 
-int TNtfsUpcase::Compare(const char16_t* a, std::size_t aLength, const char16_t* b,
-                         std::size_t bLength) const noexcept {
-  const std::size_t common = std::min(aLength, bLength);
-  for (std::size_t i = 0; i < common; ++i) {
-    if (a[i] == b[i]) continue;  // names in one folder often share a long start
-    const char16_t ua = Table[a[i]];
-    const char16_t ub = Table[b[i]];
-    if (ua != ub) return ua < ub ? -1 : 1;
+int TNtfsUpcase::Compare(std::string_view a, std::string_view b) const noexcept {
+  // Names in one folder often share a long start, which decides nothing: skipped, back to the
+  // start of the sequence the first difference lies in (the same one in both).
+  std::size_t i = 0;
+  const std::size_t common = std::min(a.size(), b.size());
+  while (i < common && a[i] == b[i]) ++i;
+  while (i > 0 && i < a.size() && (static_cast<unsigned char>(a[i]) & 0xC0) == 0x80) --i;
+  a.remove_prefix(i);
+  b.remove_prefix(i);
+  TNtfsNameUnits x(a);
+  TNtfsNameUnits y(b);
+  char16_t ua = 0;
+  char16_t ub = 0;
+  while (true) {
+    const bool moreA = x.Next(ua);
+    const bool moreB = y.Next(ub);
+    if (!moreA || !moreB) {
+      if (moreA != moreB) return moreA ? 1 : -1;  // the shorter first
+      break;
+    }
+    if (ua == ub) continue;
+    const char16_t fa = Table[ua];
+    const char16_t fb = Table[ub];
+    if (fa != fb) return fa < fb ? -1 : 1;
   }
-  if (aLength != bLength) return aLength < bLength ? -1 : 1;
-  for (std::size_t i = 0; i < common; ++i) {
-    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  TNtfsNameUnits rawA(a);
+  TNtfsNameUnits rawB(b);
+  while (rawA.Next(ua) && rawB.Next(ub)) {
+    if (ua != ub) return ua < ub ? -1 : 1;
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace Vellumetric {
@@ -16,10 +17,10 @@ class TNtfsUpcase {
   // table as it was, when it has another length or maps a letter a to z elsewhere than A to Z.
   [[nodiscard]] bool Load(const std::uint8_t* bytes, std::size_t size);
 
-  // The index order of two names: case ignored first, then code unit by code unit, so two names
-  // that differ only in case still have a fixed order. Negative, 0 or positive.
-  [[nodiscard]] int Compare(const char16_t* a, std::size_t aLength, const char16_t* b,
-                            std::size_t bLength) const noexcept;
+  // The index order of two names, in the index's text (NtfsNameText.h): UTF-16 code unit by
+  // code unit, case ignored first, then a shorter name first, then by the units themselves, so
+  // two names that differ only in case still have a fixed order. Negative, 0 or positive.
+  [[nodiscard]] int Compare(std::string_view a, std::string_view b) const noexcept;
 
  private:
   std::vector<char16_t> Table;

@@ -1,8 +1,8 @@
 #include "system/ntfs/TNtfsVolumeIndex.h"
 
+#include "system/ntfs/NtfsNameText.h"
+
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <limits>
 #include <system_error>
 #include <thread>
@@ -40,7 +40,7 @@ bool TNtfsVolumeIndex::Reset(std::uint64_t records) {
   Entries.clear();
   Entries.reserve(expected);
   NamePool.clear();
-  NamePool.reserve(expected * 16);
+  NamePool.reserve(expected * 16);  // bytes: most names are ASCII
   ChildStart.clear();
   Order.clear();
   Extensions.clear();
@@ -74,16 +74,8 @@ void TNtfsVolumeIndex::TBatch::AddNames(std::uint32_t record, const TNtfsRecordF
     e.ParentSequence = SequenceOf(name.ParentRef);
     e.Record = record;
     e.NameAt = static_cast<std::uint32_t>(Names.size());
-    e.NameLength = name.Length;
-    const std::size_t at = Names.size();
-    Names.resize(at + name.Length);
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(Names.data() + at, name.Utf16, 2U * name.Length);
-    } else {
-      for (std::size_t i = 0; i < name.Length; ++i) {
-        Names[at + i] = static_cast<char16_t>(name.Utf16[2 * i] | (name.Utf16[2 * i + 1] << 8));
-      }
-    }
+    AppendNtfsNameText(name.Utf16, name.Length, Names);
+    e.NameLength = static_cast<std::uint16_t>(Names.size() - e.NameAt);
     Entries.push_back(e);
   }
 }
@@ -199,12 +191,8 @@ void TNtfsVolumeIndex::GroupByParent(std::size_t count) {
 
 // The names of folders [first, last) in their index's order.
 void TNtfsVolumeIndex::SortFolders(const TNtfsUpcase& upcase, std::size_t first, std::size_t last) {
-  const char16_t* pool = NamePool.data();
-  const TEntry* entries = Entries.data();
   const auto before = [&](std::uint32_t x, std::uint32_t y) {
-    const TEntry& a = entries[x];
-    const TEntry& b = entries[y];
-    return upcase.Compare(pool + a.NameAt, a.NameLength, pool + b.NameAt, b.NameLength) < 0;
+    return upcase.Compare(Name(Entries[x]), Name(Entries[y])) < 0;
   };
   for (std::size_t folder = first; folder < last; ++folder) {
     const auto from = Order.begin() + ChildStart[folder];
@@ -281,8 +269,7 @@ std::span<const std::uint32_t> TNtfsVolumeIndex::Children(std::uint32_t folder) 
 
 std::size_t TNtfsVolumeIndex::MemoryBytes() const noexcept {
   return Files.capacity() * sizeof(TFile) + Entries.capacity() * sizeof(TEntry) +
-         NamePool.capacity() * sizeof(char16_t) +
-         (Order.capacity() + ChildStart.capacity()) * sizeof(std::uint32_t);
+         NamePool.capacity() + (Order.capacity() + ChildStart.capacity()) * sizeof(std::uint32_t);
 }
 
 }  // namespace Vellumetric

@@ -43,8 +43,8 @@ class TNtfsVolumeIndex {
   struct TEntry {
     std::uint32_t Parent = 0;
     std::uint32_t Record = 0;
-    std::uint32_t NameAt = 0;  // in code units, into the name pool
-    std::uint16_t NameLength = 0;
+    std::uint32_t NameAt = 0;      // in bytes, into the name pool
+    std::uint16_t NameLength = 0;  // in bytes
     std::uint16_t ParentSequence = 0;
   };
 
@@ -81,7 +81,8 @@ class TNtfsVolumeIndex {
   // A folder's names in index order, as positions for `Entry`; empty for anything else.
   [[nodiscard]] std::span<const std::uint32_t> Children(std::uint32_t folder) const;
   [[nodiscard]] const TEntry& Entry(std::uint32_t position) const { return Entries[position]; }
-  [[nodiscard]] std::u16string_view Name(const TEntry& entry) const {
+  // The name in the index's text (NtfsNameText.h): UTF-8 unless it holds a lone surrogate.
+  [[nodiscard]] std::string_view Name(const TEntry& entry) const {
     return {NamePool.data() + entry.NameAt, entry.NameLength};
   }
   // Bytes held by the index, for the memory report.
@@ -122,7 +123,7 @@ class TNtfsVolumeIndex {
 
   std::vector<TFile, TUnwrittenAllocator<TFile>> Files;
   std::vector<TEntry> Entries;
-  std::vector<char16_t> NamePool;
+  std::vector<char> NamePool;
   // After Finish: the names that lead somewhere, as positions in Entries grouped by folder, and
   // where each record's group starts (one more, for the last group's end).
   std::vector<std::uint32_t> Order;
@@ -154,7 +155,7 @@ class TNtfsVolumeIndex::TBatch {
 
   std::span<TFile> Slots;
   std::vector<TEntry> Entries;  // NameAt into Names
-  std::vector<char16_t> Names;
+  std::vector<char> Names;
   std::vector<TExtension> Extensions;  // FirstEntry into Entries
   std::vector<std::pair<std::uint32_t, std::uint32_t>> ReparseTags;
   std::uint64_t Damaged = 0;
