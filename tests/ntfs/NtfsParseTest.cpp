@@ -145,6 +145,10 @@ TEST(NtfsUpcase, OrdersCaseBlindThenByCodeUnit) {
   EXPECT_LT(cmp("ab", "ABC"), 0);        // a prefix first
   EXPECT_LT(cmp("Z", "_"), 0);           // '_' sorts after the upper-cased letters
   EXPECT_EQ(cmp("same", "same"), 0);
+  EXPECT_GT(cmp("file10", "FILE1"), 0);  // equal but for case up to the shorter's end
+  EXPECT_LT(cmp("abC", "abc"), 0);
+  EXPECT_LT(cmp("Xbcdefghij-1", "xbcdefghij-1"), 0);  // a case apart far before the end
+  EXPECT_GT(cmp("a\xC3\xA9", "Ab"), 0);  // é (U+00E9) after B, a character after the case
   // By UTF-16 units, not code points: U+1F600 is the pair D83D DE00, before U+FF21; a lone
   // surrogate D800 comes before both, and before U+E000.
   EXPECT_LT(cmp("x\xF0\x9F\x98\x80", "x\xEF\xBC\xA1"), 0);

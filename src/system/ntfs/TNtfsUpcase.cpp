@@ -1,8 +1,10 @@
 #include "system/ntfs/TNtfsUpcase.h"
 
-#include "system/ntfs/NtfsNameText.h"
-
 #include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "system/ntfs/NtfsNameText.h"
 
 namespace Vellumetric {
 
@@ -25,11 +27,37 @@ bool TNtfsUpcase::Load(const std::uint8_t* bytes, std::size_t size) {
 }
 
 int TNtfsUpcase::Compare(std::string_view a, std::string_view b) const noexcept {
-  // Names in one folder often share a long start, which decides nothing: skipped, back to the
-  // start of the sequence the first difference lies in (the same one in both).
-  std::size_t i = 0;
+  // Names in one folder often share a long start, which decides nothing: skipped.
   const std::size_t common = std::min(a.size(), b.size());
+  std::size_t i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    // Eight bytes at a time; the lowest byte that differs is the first.
+    for (; i + 8 <= common; i += 8) {
+      std::uint64_t x = 0;
+      std::uint64_t y = 0;
+      std::memcpy(&x, a.data() + i, 8);
+      std::memcpy(&y, b.data() + i, 8);
+      if (x != y) {
+        i += static_cast<std::size_t>(std::countr_zero(x ^ y)) / 8;
+        break;
+      }
+    }
+  }
   while (i < common && a[i] == b[i]) ++i;
+  // Most names are ASCII, a byte a unit: decided here unless a longer character comes first.
+  for (std::size_t k = i; k < common; ++k) {
+    const auto ca = static_cast<unsigned char>(a[k]);
+    const auto cb = static_cast<unsigned char>(b[k]);
+    if ((ca | cb) >= 0x80) break;
+    if (ca != cb && Table[ca] != Table[cb]) return Table[ca] < Table[cb] ? -1 : 1;
+    if (k + 1 == common) {
+      // Equal but for case as far as the shorter goes: the shorter first, else by the first
+      // unit that differs.
+      if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+      return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
+    }
+  }
+  // Back to the start of the character the first difference lies in (the same one in both).
   while (i > 0 && i < a.size() && (static_cast<unsigned char>(a[i]) & 0xC0) == 0x80) --i;
   a.remove_prefix(i);
   b.remove_prefix(i);
