@@ -208,10 +208,10 @@ std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::string>>> Inde
     facts.IsDirectory = folder;
     facts.Sequence = 1;
     facts.DataSize = record;
-    utf16.resize(2 * name.size());
-    for (std::size_t i = 0; i < name.size(); ++i) {
-      utf16[2 * i] = static_cast<std::uint8_t>(name[i]);
-      utf16[2 * i + 1] = static_cast<std::uint8_t>(name[i] >> 8);
+    utf16.clear();
+    for (const char16_t unit : name) {
+      utf16.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+      utf16.push_back(static_cast<std::uint8_t>(unit >> 8));
     }
     facts.Names.push_back({parent, space, utf16.data(), static_cast<std::uint8_t>(name.size())});
     batch.Add(record, facts);
