@@ -180,12 +180,19 @@ void TNtfsVolumeIndex::GroupByParent(std::size_t count) {
   for (const TEntry& e : Entries) {
     if (e.Parent != dropped) ++ChildStart[e.Parent + 1];
   }
-  for (std::size_t i = 1; i < ChildStart.size(); ++i) ChildStart[i] += ChildStart[i - 1];
-  Order.assign(count, 0);
-  std::vector<std::uint32_t> next(ChildStart.begin(), ChildStart.end() - 1);
+  // Each group's start, kept one place to the right: placing a name moves it on, so once all are
+  // placed it is the group's end, which is where the next group starts. No second array of
+  // cursors to fill.
+  std::uint32_t start = 0;
+  for (std::size_t i = 1; i < ChildStart.size(); ++i) {
+    const std::uint32_t names = ChildStart[i];
+    ChildStart[i] = start;
+    start += names;
+  }
+  Order.resize(count);  // not written here: every slot is placed once below
   for (std::uint32_t i = 0; i < Entries.size(); ++i) {
     const std::uint32_t parent = Entries[i].Parent;
-    if (parent != dropped) Order[next[parent]++] = i;
+    if (parent != dropped) Order[ChildStart[parent + 1]++] = i;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "system/NativePlatform.h"
 #include "system/ntfs/NtfsRecord.h"
 #include "system/ntfs/TNtfsUpcase.h"
 
@@ -104,13 +106,25 @@ class TNtfsVolumeIndex {
   void SortAllFolders(const TNtfsUpcase& upcase, unsigned threads);
 
   // Grows without writing the new slots: the parsers' threads write them, a record each, so the
-  // first touch of a million records' memory is shared among the threads that parse.
+  // first touch of a million records' memory is shared among the threads that parse. Blocks of
+  // a megabyte or more come on large pages where the system has them.
   template <typename T>
-  struct TUnwrittenAllocator : std::allocator<T> {
+  struct TBulkAllocator : std::allocator<T> {
     template <typename U>
     struct rebind {
-      using other = TUnwrittenAllocator<U>;
+      using other = TBulkAllocator<U>;
     };
+    T* allocate(std::size_t n) {
+      if (n < kBulkBlock / sizeof(T)) return std::allocator<T>::allocate(n);
+      if (n > SIZE_MAX / sizeof(T)) throw std::bad_array_new_length();
+      void* block = AllocateBulkBlock(n * sizeof(T));
+      if (block == nullptr) throw std::bad_alloc();
+      return static_cast<T*>(block);
+    }
+    void deallocate(T* p, std::size_t n) noexcept {
+      if (n < kBulkBlock / sizeof(T)) return std::allocator<T>::deallocate(p, n);
+      FreeBulkBlock(p, n * sizeof(T));
+    }
     template <typename U>
     void construct(U* p) noexcept {
       ::new (static_cast<void*>(p)) U;
@@ -120,14 +134,17 @@ class TNtfsVolumeIndex {
       ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
     }
   };
+  template <typename T>
+  using TBulk = std::vector<T, TBulkAllocator<T>>;
+  static constexpr std::size_t kBulkBlock = std::size_t{1} << 20;
 
-  std::vector<TFile, TUnwrittenAllocator<TFile>> Files;
-  std::vector<TEntry> Entries;
-  std::vector<char> NamePool;
+  TBulk<TFile> Files;
+  TBulk<TEntry> Entries;
+  TBulk<char> NamePool;
   // After Finish: the names that lead somewhere, as positions in Entries grouped by folder, and
   // where each record's group starts (one more, for the last group's end).
-  std::vector<std::uint32_t> Order;
-  std::vector<std::uint32_t> ChildStart;
+  TBulk<std::uint32_t> Order;
+  TBulk<std::uint32_t> ChildStart;
   std::vector<TExtension> Extensions;
   std::unordered_map<std::uint32_t, std::uint32_t> ReparseTags;
   std::uint64_t Damaged = 0;

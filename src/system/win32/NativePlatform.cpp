@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <new>
 #include <ctime>
 #include <string>
 
@@ -25,6 +26,15 @@ std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
 }
 
 void PrepareMemoryForScans() {}
+
+// Large pages on Windows need the lock-pages privilege, which a user's account does not hold.
+void* AllocateBulkBlock(std::size_t bytes) noexcept {
+  return ::operator new(bytes, std::nothrow);
+}
+
+void FreeBulkBlock(void* block, std::size_t) noexcept {
+  ::operator delete(block);
+}
 
 void LowerThisThreadPriority() {
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);

@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "system/NativePlatform.h"
+
+namespace Vellumetric {
+namespace {
+
+// Blocks of awkward sizes, each filled end to end with its own byte and then read back: a block
+// cut short (its start moved to a large page's boundary, its tail trimmed) faults on the fill,
+// and blocks that overlap overwrite each other's bytes.
+TEST(BulkBlock, HoldsEveryByteAskedForAndNoOtherBlocksBytes) {
+  const std::size_t sizes[] = {1, 4095, (std::size_t{1} << 20) + 1,
+                               (std::size_t{3} << 20) + 12345, std::size_t{9} << 20};
+  std::vector<std::pair<unsigned char*, std::size_t>> blocks;
+  for (const std::size_t size : sizes) {
+    auto* block = static_cast<unsigned char*>(AllocateBulkBlock(size));
+    ASSERT_NE(block, nullptr) << size;
+    std::memset(block, static_cast<int>(blocks.size() + 1), size);
+    blocks.emplace_back(block, size);
+  }
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    const auto [block, size] = blocks[i];
+    const auto mine = static_cast<unsigned char>(i + 1);
+    std::size_t wrong = 0;
+    for (std::size_t at = 0; at < size; at += 997) wrong += block[at] != mine;
+    EXPECT_EQ(wrong, 0U) << "block of " << size << " bytes";
+    EXPECT_EQ(block[size - 1], mine) << "block of " << size << " bytes";
+  }
+#if defined(__linux__)
+  // Only a block that starts on a large page's boundary can be backed by large pages.
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(blocks.back().first) % (std::uintptr_t{2} << 20), 0U);
+#endif
+  for (const auto& [block, size] : blocks) FreeBulkBlock(block, size);
+}
+
+}  // namespace
+}  // namespace Vellumetric
