@@ -14,8 +14,8 @@ namespace {
 // cut short (its start moved to a large page's boundary, its tail trimmed) faults on the fill,
 // and blocks that overlap overwrite each other's bytes.
 TEST(BulkBlock, HoldsEveryByteAskedForAndNoOtherBlocksBytes) {
-  const std::size_t sizes[] = {1, 4095, (std::size_t{1} << 20) + 1,
-                               (std::size_t{3} << 20) + 12345, std::size_t{9} << 20};
+  const std::size_t sizes[] = {1, 4095, (std::size_t{1} << 20) + 1, (std::size_t{3} << 20) + 12345,
+                               std::size_t{9} << 20};
   std::vector<std::pair<unsigned char*, std::size_t>> blocks;
   for (const std::size_t size : sizes) {
     auto* block = static_cast<unsigned char*>(AllocateBulkBlock(size));

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <new>
 #include <memory>
+#include <new>
 #include <span>
 #include <string_view>
 #include <unordered_map>

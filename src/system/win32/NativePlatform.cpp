@@ -7,8 +7,8 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <new>
 #include <ctime>
+#include <new>
 #include <string>
 
 #include "system/TimeText.h"
