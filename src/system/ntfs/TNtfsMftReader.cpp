@@ -75,19 +75,21 @@ class TNtfsMftReader::THelper {
     }
     if (Thread.joinable()) Wake.notify_one();
   }
-  // Until the job has run; what it threw is thrown here unless `rethrow` is false.
-  void Wait(bool rethrow = true) {
+  // Until the job has run; what it threw is thrown here. With no thread, the job runs here. A
+  // caller that is failing passes `failing`: a job no thread has begun is then dropped, and what
+  // the job threw is not thrown.
+  void Wait(bool failing = false) {
     std::unique_lock<std::mutex> lock(Mutex);
     if (!Thread.joinable() && Busy) {
       Busy = false;
       std::function<void()> job = std::move(Job);
       lock.unlock();
-      job();
+      if (!failing) job();
       return;
     }
     Done.wait(lock, [this] { return !Busy; });
     const std::exception_ptr error = std::exchange(Error, nullptr);
-    if (error && rethrow) std::rethrow_exception(error);
+    if (error && !failing) std::rethrow_exception(error);
   }
 
  private:
@@ -340,7 +342,8 @@ bool TNtfsMftReader::ParseBlocks(const TPieceBytes& piece, std::size_t at, std::
     JoinParsed(1 - Parity, index);
     work(0);
   } catch (...) {
-    if (blocks > 1) Helper->Wait(false);  // it uses this frame: not gone before it ends
+    failed = true;                       // the helper stops at its next block
+    if (blocks > 1) Helper->Wait(true);  // it uses this frame: not gone before it ends
     throw;
   }
   if (blocks > 1) Helper->Wait();
