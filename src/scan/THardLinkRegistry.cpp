@@ -4,8 +4,9 @@ namespace Vellumetric {
 
 THardLinkRegistry::TClaim THardLinkRegistry::Claim(const TFileIdentity& identity, TFileId file) {
   const std::uint64_t record = identity.File & RecordMask;
-  // A record number past 32 bits would make a table too large: such volumes are hashed.
-  if (identity.Dense && (record >> 32) == 0) return ClaimDense(identity, file);
+  // Past 2^28 records the table of pages alone would pass 8 MB: no NTFS volume holds that many
+  // files, but a driver that calls itself NTFS may number files otherwise. Those are hashed.
+  if (identity.Dense && (record >> DenseRecordBits) == 0) return ClaimDense(identity, file);
   return ClaimHashed({identity.Volume, identity.File}, file);
 }
 

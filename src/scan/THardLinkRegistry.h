@@ -49,6 +49,7 @@ class THardLinkRegistry {
     std::uint32_t Names;
   };
   static constexpr unsigned PageBits = 8;
+  static constexpr unsigned DenseRecordBits = 28;
   static constexpr std::uint64_t RecordMask = (std::uint64_t{1} << 48) - 1;
   // The dense pages keep the first file's id plus one (0: not met); NoFile when the scan keeps no
   // records, which then only needs to know whether a record was met.

@@ -27,10 +27,12 @@ TEST(THardLinkRegistry, FirstNameCountsOnEveryVolumeAndTableKind) {
   THardLinkRegistry quiet;
   EXPECT_TRUE(quiet.Claim(a, NoFile).First);
   EXPECT_FALSE(quiet.Claim(a, NoFile).First);
-  // A record number past 32 bits is hashed instead of indexed, with the same answers.
-  const TFileIdentity huge{7, (std::uint64_t{1} << 40) | 3, 0, true};
-  EXPECT_TRUE(registry.Claim(huge, 5).First);
-  EXPECT_EQ(registry.Claim(huge, 6).FirstFile, 5u);
+  // Record numbers no NTFS volume reaches are hashed instead of indexed, with the same answers.
+  for (const unsigned bits : {30U, 40U}) {
+    const TFileIdentity huge{7, (std::uint64_t{1} << bits) | 3, 0, true};
+    EXPECT_TRUE(registry.Claim(huge, 5).First) << bits;
+    EXPECT_EQ(registry.Claim(huge, 6).FirstFile, 5u) << bits;
+  }
   // Linux identities (device, inode) are always hashed.
   EXPECT_TRUE(registry.Claim({1, 12, 2, false}, 7).First);
   EXPECT_EQ(registry.Claim({1, 12, 2, false}, 8).FirstFile, 7u);
