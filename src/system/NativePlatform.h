@@ -31,12 +31,6 @@ namespace Vellumetric {
 void PrepareMemoryForScans();
 // Lets the calling thread yield the processor to the interface: for long work beside a window.
 void LowerThisThreadPriority();
-// A block of megabytes about to be filled front to back, on large pages where the system hands
-// them out: the first touch of each small page costs the system about as much as writing it, so
-// tens of megabytes then take a few dozen faults instead of thousands. Null when the memory is
-// not there. Given back with FreeBulkBlock and the same size.
-[[nodiscard]] void* AllocateBulkBlock(std::size_t bytes) noexcept;
-void FreeBulkBlock(void* block, std::size_t bytes) noexcept;
 
 // The program's arguments as UTF-8 (on Windows they are read as wide text, not from argv).
 [[nodiscard]] std::vector<std::string> CommandLineArguments(int argc, char** argv);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "system/NativePlatform.h"
+#include "system/BulkBlock.h"
 
 namespace Vellumetric {
 namespace {

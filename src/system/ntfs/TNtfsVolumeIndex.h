@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "system/NativePlatform.h"
+#include "system/BulkBlock.h"
 #include "system/ntfs/NtfsRecord.h"
 #include "system/ntfs/TNtfsUpcase.h"
 

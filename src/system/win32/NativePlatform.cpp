@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <new>
 #include <string>
 
 #include "system/TimeText.h"
@@ -26,15 +25,6 @@ std::unique_ptr<TDirectoryLister> CreateDirectoryLister() {
 }
 
 void PrepareMemoryForScans() {}
-
-// Large pages on Windows need the lock-pages privilege, which a user's account does not hold.
-void* AllocateBulkBlock(std::size_t bytes) noexcept {
-  return ::operator new(bytes, std::nothrow);
-}
-
-void FreeBulkBlock(void* block, std::size_t) noexcept {
-  ::operator delete(block);
-}
 
 void LowerThisThreadPriority() {
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
