@@ -10,5 +10,9 @@ namespace Vellumetric {
 // not there. Given back with FreeBulkBlock and the same size.
 [[nodiscard]] void* AllocateBulkBlock(std::size_t bytes) noexcept;
 void FreeBulkBlock(void* block, std::size_t bytes) noexcept;
+// Gives the system back the memory of the whole pages inside `bytes` from `from`, a part of a
+// bulk block that will not be read again: the block stays whole, and those pages read as zeros
+// from then on, without costing memory until they are written again.
+void ReleaseBulkBytes(void* from, std::size_t bytes) noexcept;
 
 }  // namespace Vellumetric

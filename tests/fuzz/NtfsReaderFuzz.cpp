@@ -49,7 +49,7 @@ std::vector<std::uint8_t> Pristine;
 std::size_t MftOffset = 0;
 
 // Every name reachable from the root, once; a folder met twice would mean a loop.
-void ListEverything(const std::shared_ptr<const TNtfsVolumeIndex>& index) {
+void ListEverything(const std::shared_ptr<TNtfsVolumeIndex>& index) {
   TNtfsDirectoryLister lister(index, TPathStyle::Windows);
   if (!lister.EnterRoot("C:", true)) return;
   std::size_t depth = 1;

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "system/ntfs/NtfsNameText.h"
 #include "system/ntfs/NtfsRecord.h"
 #include "system/ntfs/NtfsRunList.h"
+#include "system/ntfs/TNtfsDirectoryLister.h"
 #include "system/ntfs/TNtfsUpcase.h"
 #include "system/ntfs/TNtfsVolumeIndex.h"
 
@@ -155,7 +157,10 @@ TEST(NtfsUpcase, OrdersCaseBlindThenByCodeUnit) {
   EXPECT_GT(cmp("x\xEF\xBC\xA1", "x\xF0\x9F\x98\x80"), 0);
   EXPECT_LT(cmp("x\xED\xA0\x80", "x\xF0\x9F\x98\x80"), 0);
   EXPECT_LT(cmp("x\xED\xA0\x80", "x\xEE\x80\x80"), 0);
-  EXPECT_LT(cmp("\xC3\xA9", "\xC3\xA9" "a"), 0);  // é, then éa: the shorter first
+  EXPECT_LT(cmp("\xC3\xA9",
+                "\xC3\xA9"
+                "a"),
+            0);  // é, then éa: the shorter first
   // Names that part inside a character: U+FF21 before U+FF41, U+1F600 before U+1F601.
   EXPECT_LT(cmp("\xEF\xBC\xA1", "\xEF\xBD\x81"), 0);
   EXPECT_GT(cmp("\xF0\x9F\x98\x81", "\xF0\x9F\x98\x80"), 0);
@@ -188,15 +193,15 @@ TEST(NtfsNameText, KeepsEveryUnitAndShowsALoneSurrogateAsTheReplacement) {
       << "a name with nothing to mend is not copied";
 }
 
+using TListedVolume = std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::string>>>;
+
 // A volume of 3,000 folders of 50 files each, whose names come in no order, added record by
-// record as the reader adds them. Each folder's names as Finish leaves them, by record and name.
-std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::string>>> IndexedVolume(
-    unsigned threads) {
+// record as the reader adds them. A file's size is its record number.
+void FillVolume(TNtfsVolumeIndex& index, unsigned threads) {
   constexpr std::uint32_t kFolders = 3000;
   constexpr std::uint32_t kFiles = 50;
   constexpr std::uint32_t kFirstFile = 16 + kFolders;
   const std::uint32_t records = kFirstFile + kFolders * kFiles;
-  TNtfsVolumeIndex index;
   EXPECT_TRUE(index.Reset(records));
   index.Grow(records);
   TNtfsVolumeIndex::TBatch batch;
@@ -243,8 +248,14 @@ std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::string>>> Inde
   }
   index.Append(batch);
   index.Finish(TNtfsUpcase(), threads);
-  std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, std::string>>> listed;
-  for (std::uint32_t folder = 0; folder < records; ++folder) {
+}
+
+// Each folder's names as Finish leaves them, by record and name.
+TListedVolume IndexedVolume(unsigned threads) {
+  TNtfsVolumeIndex index;
+  FillVolume(index, threads);
+  TListedVolume listed;
+  for (std::uint32_t folder = 0; folder < index.RecordCount(); ++folder) {
     for (const std::uint32_t at : index.Children(folder)) {
       const TNtfsVolumeIndex::TEntry& e = index.Entry(at);
       listed[folder].emplace_back(e.Record, std::string(index.Name(e)));
@@ -282,6 +293,46 @@ TEST(NtfsVolumeIndex, FoldersSortedOnSeveralThreadsHoldTheirOwnNamesInIndexOrder
   }
   EXPECT_EQ(names, 3000u + 150000u);
   EXPECT_EQ(several, one);
+}
+
+// Walked depth first through the lister as the scan walks it, with the root listed twice first
+// as the scan does. The lister gives back each name below the root once listed; the files are
+// scattered over the folders, so pieces of the index go back in no order, each of them only when
+// every name that reads it has been listed: a piece given back too early would read as zeros.
+TEST(NtfsVolumeIndex, AWalkThatGivesBackWhatItListedStillListsEveryNameWhole) {
+  auto index = std::make_shared<TNtfsVolumeIndex>();
+  FillVolume(*index, 2);
+  TNtfsVolumeIndex kept;  // the same, never walked
+  FillVolume(kept, 1);
+  TNtfsDirectoryLister lister(index, TPathStyle::Posix);
+  TDirEntry entry;
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_TRUE(lister.EnterRoot("/", false));
+    while (lister.Next(entry)) {
+    }
+    lister.Leave();
+  }
+  ASSERT_TRUE(lister.EnterRoot("/", false));
+  TListedVolume walked;
+  std::vector<std::uint32_t> folders{TNtfsVolumeIndex::RootRecord};
+  std::size_t wrongSizes = 0;
+  while (!folders.empty()) {
+    if (!lister.Next(entry)) {
+      lister.Leave();
+      folders.pop_back();
+      continue;
+    }
+    const std::uint32_t record = lister.LastRecord();
+    walked[folders.back()].emplace_back(record, std::string(entry.Name));
+    wrongSizes += entry.Size != kept.File(record).Size;
+    if (entry.IsDirectory && lister.EnterChild(entry.Name, {})) folders.push_back(record);
+  }
+  EXPECT_EQ(wrongSizes, 0U);
+  EXPECT_TRUE(walked == IndexedVolume(1));
+  // All but the pieces that hold the root's own names, the arrays too small to be the index's own
+  // pages, and names' room never written.
+  EXPECT_GT(index->ReleasedBytes(), index->MemoryBytes() / 2);
+  EXPECT_FALSE(lister.EnterRoot("/", false)) << "a walk's listed names are gone";
 }
 
 }  // namespace

@@ -7,6 +7,10 @@
 
 #include "system/BulkBlock.h"
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
 namespace Vellumetric {
 namespace {
 
@@ -36,6 +40,37 @@ TEST(BulkBlock, HoldsEveryByteAskedForAndNoOtherBlocksBytes) {
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(blocks.back().first) % (std::uintptr_t{2} << 20), 0U);
 #endif
   for (const auto& [block, size] : blocks) FreeBulkBlock(block, size);
+}
+
+// A part given back reads as zeros in its whole pages and nowhere else: the bytes of the pages it
+// only partly covers, and every byte around it, are as they were.
+TEST(BulkBlock, ReleasedBytesReadAsZerosAndTheirNeighboursAreKept) {
+#if defined(_WIN32)
+  const std::size_t page = 4096;
+#else
+  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+#endif
+  const std::size_t size = 256 * page * 3;
+  auto* block = static_cast<unsigned char*>(AllocateBulkBlock(size));
+  ASSERT_NE(block, nullptr);
+  std::memset(block, 0x5A, size);
+  const std::size_t from = 5 * page + 100;  // from inside a page
+  const std::size_t to = 256 * page + 3 * page + 7;
+  ReleaseBulkBytes(block + from, to - from);
+  const std::size_t zeroFrom = 6 * page;
+  const std::size_t zeroTo = 256 * page + 3 * page;
+  std::size_t wrong = 0;
+  for (std::size_t at = 0; at < size; ++at) {
+    wrong += block[at] != (at >= zeroFrom && at < zeroTo ? 0 : 0x5A);
+  }
+  EXPECT_EQ(wrong, 0U);
+  // Written again, the pages hold what is written.
+  std::memset(block + zeroFrom, 0x33, zeroTo - zeroFrom);
+  EXPECT_EQ(block[zeroFrom], 0x33);
+  EXPECT_EQ(block[zeroTo - 1], 0x33);
+  ReleaseBulkBytes(block + 10, 100);  // no whole page inside: nothing changes
+  EXPECT_EQ(block[10], 0x5A);
+  FreeBulkBlock(block, size);
 }
 
 }  // namespace

@@ -235,6 +235,21 @@ void TNtfsVolumeIndex::SortAllFolders(const TNtfsUpcase& upcase, unsigned thread
   SortFolders(upcase, bounds[0], bounds[1]);
 }
 
+// What listing a name reads besides its slot: its entry, its text (first and last byte), its
+// file, and for a folder where its own names are.
+template <typename F>
+void TNtfsVolumeIndex::ForEachRead(std::uint32_t position, const TEntry& e, bool folder,
+                                   F use) const {
+  use(ArrayEntries, std::size_t{position} * sizeof(TEntry));
+  use(ArrayNames, e.NameAt);
+  if (e.NameLength > 1) use(ArrayNames, std::size_t{e.NameAt} + e.NameLength - 1);
+  use(ArrayFiles, std::size_t{e.Record} * sizeof(TFile));
+  if (folder) {
+    use(ArrayChildStart, std::size_t{e.Record} * sizeof(std::uint32_t));
+    use(ArrayChildStart, (std::size_t{e.Record} + 1) * sizeof(std::uint32_t));
+  }
+}
+
 void TNtfsVolumeIndex::Finish(const TNtfsUpcase& upcase, unsigned threads) {
   // Slots were made for every record read; those past the last in use were never a file.
   Files.resize(static_cast<std::size_t>(UsedEnd));
@@ -243,8 +258,16 @@ void TNtfsVolumeIndex::Finish(const TNtfsUpcase& upcase, unsigned threads) {
   // gets a parent past every record.
   const auto dropped = static_cast<std::uint32_t>(Files.size());
   std::vector<bool> folderNamed(Files.size(), false);
+  for (std::vector<std::uint32_t>& uses : UsesLeft) uses.clear();
+  Released = 0;
+  const auto pieces = [](std::size_t bytes) { return (bytes >> kPieceShift) + 1; };
+  UsesLeft[ArrayFiles].resize(pieces(Files.capacity() * sizeof(TFile)));
+  UsesLeft[ArrayEntries].resize(pieces(Entries.capacity() * sizeof(TEntry)));
+  UsesLeft[ArrayNames].resize(pieces(NamePool.capacity()));
+  UsesLeft[ArrayChildStart].resize(pieces((Files.size() + 1) * sizeof(std::uint32_t)));
   std::size_t count = 0;
-  for (TEntry& e : Entries) {
+  for (std::uint32_t position = 0; position < Entries.size(); ++position) {
+    TEntry& e = Entries[position];
     if (!EntryLeadsSomewhere(e)) {
       e.Parent = dropped;
       continue;
@@ -259,9 +282,68 @@ void TNtfsVolumeIndex::Finish(const TNtfsUpcase& upcase, unsigned threads) {
     }
     if (f.NameCount < 255) ++f.NameCount;
     ++count;
+    ForEachRead(position, e, f.Kind == KindFolder,
+                [this](TArray array, std::size_t byte) { CountUse(array, byte); });
   }
   GroupByParent(count);
+  PlanRelease(count);
   SortAllFolders(upcase, threads);
+}
+
+void TNtfsVolumeIndex::CountUse(TArray array, std::size_t byte) {
+  std::vector<std::uint32_t>& uses = UsesLeft[array];
+  const std::size_t piece = byte >> kPieceShift;
+  if (piece < uses.size()) ++uses[piece];
+}
+
+// Every slot is one use of its piece of the order.
+void TNtfsVolumeIndex::PlanRelease(std::size_t kept) {
+  UsesLeft[ArrayOrder].assign((kept * sizeof(std::uint32_t) >> kPieceShift) + 1, 0);
+  for (std::size_t slot = 0; slot < kept; ++slot) CountUse(ArrayOrder, slot * 4);
+}
+
+void TNtfsVolumeIndex::DropUse(TArray array, std::size_t byte) {
+  std::vector<std::uint32_t>& uses = UsesLeft[array];
+  const std::size_t piece = byte >> kPieceShift;
+  if (piece >= uses.size() || uses[piece] == 0 || --uses[piece] != 0) return;
+  // Only the bulk blocks are the index's own pages: a smaller array shares them with the heap.
+  const auto bytesOf = [](const auto& v) -> std::size_t {
+    const std::size_t item = sizeof(v[0]);
+    return v.capacity() >= kBulkBlock / item ? v.capacity() * item : 0;
+  };
+  std::pair<void*, std::size_t> block;
+  switch (array) {
+    case ArrayFiles:
+      block = {Files.data(), bytesOf(Files)};
+      break;
+    case ArrayEntries:
+      block = {Entries.data(), bytesOf(Entries)};
+      break;
+    case ArrayNames:
+      block = {NamePool.data(), bytesOf(NamePool)};
+      break;
+    case ArrayOrder:
+      block = {Order.data(), bytesOf(Order)};
+      break;
+    case ArrayChildStart:
+      block = {ChildStart.data(), bytesOf(ChildStart)};
+      break;
+  }
+  const std::size_t from = piece << kPieceShift;
+  if (from >= block.second) return;
+  const std::size_t bytes = std::min(block.second - from, std::size_t{1} << kPieceShift);
+  ReleaseBulkBytes(static_cast<char*>(block.first) + from, bytes);
+  Released += bytes;
+}
+
+void TNtfsVolumeIndex::Listed(std::uint32_t slot) {
+  if (slot >= Order.size()) return;
+  const std::uint32_t position = Order[slot];
+  const TEntry e = Entries[position];
+  const bool folder = Files[e.Record].Kind == KindFolder;
+  DropUse(ArrayOrder, std::size_t{slot} * sizeof(std::uint32_t));
+  ForEachRead(position, e, folder,
+              [this](TArray array, std::size_t byte) { DropUse(array, byte); });
 }
 
 std::uint32_t TNtfsVolumeIndex::ReparseTag(std::uint32_t record) const {
@@ -272,6 +354,11 @@ std::uint32_t TNtfsVolumeIndex::ReparseTag(std::uint32_t record) const {
 std::span<const std::uint32_t> TNtfsVolumeIndex::Children(std::uint32_t folder) const {
   if (!IsFolder(folder) || folder + 1 >= ChildStart.size()) return {};
   return {Order.data() + ChildStart[folder], ChildStart[folder + 1] - ChildStart[folder]};
+}
+
+TNtfsVolumeIndex::TSlots TNtfsVolumeIndex::ChildSlots(std::uint32_t folder) const {
+  if (!IsFolder(folder) || folder + 1 >= ChildStart.size()) return {};
+  return {ChildStart[folder], ChildStart[folder + 1]};
 }
 
 std::size_t TNtfsVolumeIndex::MemoryBytes() const noexcept {

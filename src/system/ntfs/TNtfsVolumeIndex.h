@@ -82,6 +82,20 @@ class TNtfsVolumeIndex {
   [[nodiscard]] std::uint32_t ReparseTag(std::uint32_t record) const;
   // A folder's names in index order, as positions for `Entry`; empty for anything else.
   [[nodiscard]] std::span<const std::uint32_t> Children(std::uint32_t folder) const;
+  // The same names as slots [First, End), whose positions for `Entry` `At` gives.
+  struct TSlots {
+    std::uint32_t First = 0;
+    std::uint32_t End = 0;
+  };
+  [[nodiscard]] TSlots ChildSlots(std::uint32_t folder) const;
+  [[nodiscard]] std::uint32_t At(std::uint32_t slot) const { return Order[slot]; }
+  // Tells the index that a walk has taken all it needs of the name in `slot` (its entry, its
+  // text, its file, and for a folder where its own names are) and will not come back to it. Parts
+  // of the large arrays that no name still to be listed needs are then given back to the system
+  // and read as zeros: a walk that lists each name once ends holding little more than the
+  // scan's tree. Any other read of a name once listed reads zeros.
+  void Listed(std::uint32_t slot);
+  [[nodiscard]] std::size_t ReleasedBytes() const noexcept { return Released; }
   [[nodiscard]] const TEntry& Entry(std::uint32_t position) const { return Entries[position]; }
   // The name in the index's text (NtfsNameText.h): UTF-8 unless it holds a lone surrogate.
   [[nodiscard]] std::string_view Name(const TEntry& entry) const {
@@ -98,6 +112,17 @@ class TNtfsVolumeIndex {
     std::uint32_t EntryCount;
     TNtfsRecordFacts Facts;  // without names (they went to Entries)
   };
+
+  // The large arrays, given back piece by piece as the walk lists the names that read them.
+  enum TArray : std::uint8_t { ArrayFiles, ArrayEntries, ArrayNames, ArrayOrder, ArrayChildStart };
+  static constexpr std::size_t kArrays = 5;
+  static constexpr unsigned kPieceShift = 21;  // pieces of 2 MiB
+  // Calls `use(array, byte)` for every byte of an array that listing a name reads, but its slot.
+  template <typename F>
+  void ForEachRead(std::uint32_t position, const TEntry& e, bool folder, F use) const;
+  void CountUse(TArray array, std::size_t byte);
+  void DropUse(TArray array, std::size_t byte);
+  void PlanRelease(std::size_t kept);
 
   void JoinExtensions();
   [[nodiscard]] bool EntryLeadsSomewhere(const TEntry& e) const;
@@ -147,6 +172,9 @@ class TNtfsVolumeIndex {
   TBulk<std::uint32_t> ChildStart;
   std::vector<TExtension> Extensions;
   std::unordered_map<std::uint32_t, std::uint32_t> ReparseTags;
+  // Per array, per piece: how many names still to be listed read it.
+  std::vector<std::uint32_t> UsesLeft[kArrays];
+  std::size_t Released = 0;
   std::uint64_t Damaged = 0;
   std::uint64_t InUse = 0;
   std::uint64_t Limit = 0;    // records the MFT holds

@@ -41,4 +41,15 @@ void FreeBulkBlock(void* block, std::size_t bytes) noexcept {
   if (block != nullptr) (void)::munmap(block, WholePages(bytes));
 }
 
+// A private anonymous mapping reads as zeros after MADV_DONTNEED, so nothing can read freed
+// memory; only whole pages inside the range go, so a neighbour's bytes are never touched.
+void ReleaseBulkBytes(void* from, std::size_t bytes) noexcept {
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto at = reinterpret_cast<std::uintptr_t>(from);
+  const std::uintptr_t start = (at + page - 1) / page * page;
+  const std::uintptr_t end = (at + bytes) / page * page;
+  if (from == nullptr || end <= start) return;
+  (void)::madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+}
+
 }  // namespace Vellumetric
