@@ -335,5 +335,47 @@ TEST(NtfsVolumeIndex, AWalkThatGivesBackWhatItListedStillListsEveryNameWhole) {
   EXPECT_FALSE(lister.EnterRoot("/", false)) << "a walk's listed names are gone";
 }
 
+// A root that holds every file: the first listing gives back the whole index, the root's own
+// record with it, and the walk after it still lists the root.
+TEST(NtfsVolumeIndex, ARootOfEveryFileIsListedAgainAfterItsIndexIsGivenBack) {
+  constexpr std::uint32_t kFiles = 70000;
+  auto index = std::make_shared<TNtfsVolumeIndex>();
+  ASSERT_TRUE(index->Reset(16 + kFiles));
+  index->Grow(16 + kFiles);
+  TNtfsVolumeIndex::TBatch batch;
+  batch.Into(index->FileSlots());
+  const auto add = [&](std::uint32_t record, bool folder, const std::string& name) {
+    std::vector<std::uint8_t> utf16;
+    for (const char c : name) utf16.insert(utf16.end(), {static_cast<std::uint8_t>(c), 0});
+    TNtfsRecordFacts facts;
+    facts.IsDirectory = folder;
+    facts.Sequence = 1;
+    facts.DataSize = folder ? 0 : record * 3ULL;
+    facts.Names.push_back(
+        {TNtfsVolumeIndex::RootRecord, 1, utf16.data(), static_cast<std::uint8_t>(name.size())});
+    batch.Add(record, facts);
+  };
+  add(TNtfsVolumeIndex::RootRecord, true, ".");
+  for (std::uint32_t f = 0; f < kFiles; ++f) add(16 + f, false, "f" + std::to_string(f));
+  index->Append(batch);
+  index->Finish(TNtfsUpcase());
+  TNtfsDirectoryLister lister(index, TPathStyle::Posix);
+  TDirEntry entry;
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_TRUE(lister.EnterRoot("/", false)) << pass;
+    std::size_t listed = 0;
+    std::size_t wrong = 0;
+    while (lister.Next(entry)) {
+      ++listed;
+      wrong += entry.Size != lister.LastRecord() * 3ULL ||
+               entry.Name != "f" + std::to_string(lister.LastRecord() - 16);
+    }
+    lister.Leave();
+    EXPECT_EQ(listed, kFiles);
+    EXPECT_EQ(wrong, 0U);
+  }
+  EXPECT_GT(index->ReleasedBytes(), std::size_t{kFiles} * sizeof(TNtfsVolumeIndex::TFile) / 2);
+}
+
 }  // namespace
 }  // namespace Vellumetric

@@ -44,7 +44,8 @@ void TNtfsDirectoryLister::Take(std::uint32_t slot, TTaken& out, std::string& te
 // The scan lists the root once to count its folders, then walks it.
 void TNtfsDirectoryLister::TakeRoot() {
   RootTaken = true;
-  if (!Index->IsFolder(TNtfsVolumeIndex::RootRecord)) return;
+  RootFound = Index->IsFolder(TNtfsVolumeIndex::RootRecord);
+  if (!RootFound) return;
   RootDisk = Index->File(TNtfsVolumeIndex::RootRecord).DiskBytes;
   const TNtfsVolumeIndex::TSlots names = Index->ChildSlots(TNtfsVolumeIndex::RootRecord);
   Root.resize(names.End - names.First);
@@ -56,7 +57,8 @@ void TNtfsDirectoryLister::TakeRoot() {
 bool TNtfsDirectoryLister::EnterRoot(std::string_view, bool) {
   Frames.clear();
   if (!RootTaken) TakeRoot();
-  if (BelowRootListed || !Index->IsFolder(TNtfsVolumeIndex::RootRecord)) return false;
+  // Not the index's word: the root's own record may have been given back with its names.
+  if (BelowRootListed || !RootFound) return false;
   Frames.push_back({0, static_cast<std::uint32_t>(Root.size())});
   return true;
 }

@@ -75,6 +75,7 @@ class TNtfsDirectoryLister final : public TDirectoryLister {
   bool LastIsFolder = false;
   TNtfsVolumeIndex::TSlots LastChildren;
   bool RootTaken = false;
+  bool RootFound = false;
   bool BelowRootListed = false;
   std::vector<TTaken> Root;
   std::string RootNames;
