@@ -240,13 +240,17 @@ void TNtfsVolumeIndex::SortAllFolders(const TNtfsUpcase& upcase, unsigned thread
 template <typename F>
 void TNtfsVolumeIndex::ForEachRead(std::uint32_t position, const TEntry& e, bool folder,
                                    F use) const {
+  // Bytes in two pieces count once in each, bytes in one piece once.
+  const auto span = [&use](TArray array, std::size_t first, std::size_t last) {
+    use(array, first);
+    if ((last >> kPieceShift) != (first >> kPieceShift)) use(array, last);
+  };
   use(ArrayEntries, std::size_t{position} * sizeof(TEntry));
-  use(ArrayNames, e.NameAt);
-  if (e.NameLength > 1) use(ArrayNames, std::size_t{e.NameAt} + e.NameLength - 1);
+  span(ArrayNames, e.NameAt, e.NameAt + std::max<std::size_t>(e.NameLength, 1) - 1);
   use(ArrayFiles, std::size_t{e.Record} * sizeof(TFile));
   if (folder) {
-    use(ArrayChildStart, std::size_t{e.Record} * sizeof(std::uint32_t));
-    use(ArrayChildStart, (std::size_t{e.Record} + 1) * sizeof(std::uint32_t));
+    const std::size_t start = std::size_t{e.Record} * sizeof(std::uint32_t);
+    span(ArrayChildStart, start, start + sizeof(std::uint32_t));
   }
 }
 
@@ -305,7 +309,10 @@ void TNtfsVolumeIndex::PlanRelease(std::size_t kept) {
 void TNtfsVolumeIndex::DropUse(TArray array, std::size_t byte) {
   std::vector<std::uint32_t>& uses = UsesLeft[array];
   const std::size_t piece = byte >> kPieceShift;
-  if (piece >= uses.size() || uses[piece] == 0 || --uses[piece] != 0) return;
+  if (piece < uses.size() && uses[piece] != 0 && --uses[piece] == 0) ReleasePiece(array, piece);
+}
+
+void TNtfsVolumeIndex::ReleasePiece(TArray array, std::size_t piece) {
   // Only the bulk blocks are the index's own pages: a smaller array shares them with the heap.
   const auto bytesOf = [](const auto& v) -> std::size_t {
     const std::size_t item = sizeof(v[0]);

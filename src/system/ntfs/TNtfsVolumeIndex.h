@@ -122,6 +122,7 @@ class TNtfsVolumeIndex {
   void ForEachRead(std::uint32_t position, const TEntry& e, bool folder, F use) const;
   void CountUse(TArray array, std::size_t byte);
   void DropUse(TArray array, std::size_t byte);
+  void ReleasePiece(TArray array, std::size_t piece);
   void PlanRelease(std::size_t kept);
 
   void JoinExtensions();
